@@ -1,0 +1,18 @@
+#!/bin/sh
+# Makes a Wine prefix for one locale and links the WenQuanYi font to the
+# dialog fonts, so Chinese text renders in windows and screenshots.
+# Safe to run concurrently: the first caller builds, the others wait.
+set -e
+pfx=$1; loc=$2
+export WINEPREFIX="$pfx" LC_ALL="$loc" LANG="$loc" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$(dirname "$pfx")"
+exec 9>"$pfx.lock"
+flock 9
+[ -f "$pfx/.qv-ready" ] && exit 0
+wineboot -i
+for f in 'MS Shell Dlg' 'MS Shell Dlg 2' 'Tahoma' 'Microsoft Sans Serif'; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v "$f" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
+done
+wineserver -w
+touch "$pfx/.qv-ready"

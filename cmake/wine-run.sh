@@ -1,0 +1,17 @@
+#!/bin/sh
+# Runs a Windows program under Wine in the prefix of this build.
+# QV_CODEPAGE=1252 selects an English Windows (ANSI code page 1252); anything
+# else a Chinese one (936). Each code page has its own prefix, so its own
+# wineserver, which keeps the environment it was started with.
+here=$(dirname "$0")
+build=${QV_BUILD_DIR:-$(pwd)}
+case "${QV_CODEPAGE:-936}" in
+  1252) loc=en_US.UTF-8; pfx="$build/wineprefix-1252" ;;
+  *)    loc=zh_CN.UTF-8; pfx="$build/wineprefix-936" ;;
+esac
+export LC_ALL=$loc LANG=$loc WINEPREFIX="$pfx" WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+if [ ! -f "$pfx/.qv-ready" ]; then
+  "$here/wine-prefix.sh" "$pfx" "$loc" >/dev/null 2>&1
+fi
+exec wine "$@"

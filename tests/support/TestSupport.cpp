@@ -1,0 +1,170 @@
+#include "tests/support/TestSupport.h"
+#include <atomic>
+
+namespace Test_ns {
+
+RecordingPresenter_cl::RecordingPresenter_cl(int answer)
+    : m_answer(answer), m_previous(Base_ns::CurrentPresenter())
+{
+    Base_ns::SetPresenter(this);
+}
+
+RecordingPresenter_cl::~RecordingPresenter_cl() { Base_ns::SetPresenter(m_previous); }
+
+int RecordingPresenter_cl::Message(HWND, const String_cl& text, const String_cl& caption, UINT type)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_shown.push_back({text, caption, type});
+    return m_answer;
+}
+
+std::vector<Shown_st> RecordingPresenter_cl::Shown() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_shown;
+}
+
+TempDir_cl::TempDir_cl(const wchar_t* hint)
+{
+    static std::atomic<unsigned> counter{0};
+    wchar_t tmp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, tmp);
+    String_cl base(tmp, n);
+    for (;;) {
+        String_cl p = base + hint + L"-" + String_cl::FromUnsigned(GetCurrentProcessId()) + L"-" +
+                      String_cl::FromUnsigned(GetTickCount()) + L"-" +
+                      String_cl::FromUnsigned(counter++);
+        if (CreateDirectoryW(p.c_str(), nullptr)) {
+            m_path = p + L"\\";
+            break;
+        }
+    }
+}
+
+TempDir_cl::~TempDir_cl() { RemoveTree(m_path); }
+
+void RemoveTree(const String_cl& folder)
+{
+    String_cl dir = folder;
+    if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            String_cl name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            String_cl p = dir + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(p);
+            } else {
+                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(p.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+bool FileExists(const String_cl& path)
+{
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteBytes(const String_cl& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD w = 0;
+    BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
+    CloseHandle(h);
+    return ok && w == bytes.size();
+}
+
+std::string ReadBytes(const String_cl& path)
+{
+    std::string out;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    char buf[65536];
+    DWORD r = 0;
+    while (ReadFile(h, buf, sizeof buf, &r, nullptr) && r > 0) out.append(buf, r);
+    CloseHandle(h);
+    return out;
+}
+
+bool WriteUtf16(const String_cl& path, const String_cl& text)
+{
+    std::string bytes("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return WriteBytes(path, bytes);
+}
+
+String_cl ReadText(const String_cl& path)
+{
+    std::string b = ReadBytes(path);
+    if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF && static_cast<unsigned char>(b[1]) == 0xFE)
+        return String_cl(reinterpret_cast<const wchar_t*>(b.data() + 2), (b.size() - 2) / 2);
+    if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return String_cl::FromUtf8(std::string_view(b).substr(3));
+    return String_cl::FromMultiByte(b, CP_ACP);
+}
+
+std::string Ansi(const String_cl& text) { return text.ToMultiByte(CP_ACP); }
+
+String_cl ExeDirectory()
+{
+    wchar_t buf[1024];
+    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
+    String_cl p(buf, n);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+String_cl StandinDir(const wchar_t* edition)
+{
+    // bin\ holds the programs; the installations lie in vs\<edition>\ beside it.
+    return ExeDirectory() + L"..\\vs\\" + edition + L"\\";
+}
+
+int RunProcess(const String_cl& commandLine, const String_cl& workDir, std::string* output)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE rd = nullptr, wr = nullptr;
+    if (output && !CreatePipe(&rd, &wr, &sa, 0)) return -1;
+    if (rd) SetHandleInformation(rd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (output) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = wr;
+        si.hStdError = wr;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    PROCESS_INFORMATION pi{};
+    String_cl cmd = commandLine;
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, output != nullptr,
+                             CREATE_NO_WINDOW, nullptr, workDir.empty() ? nullptr : workDir.c_str(),
+                             &si, &pi);
+    if (wr) CloseHandle(wr);
+    if (!ok) {
+        if (rd) CloseHandle(rd);
+        return -1;
+    }
+    if (output) {
+        char buf[4096];
+        DWORD r = 0;
+        while (ReadFile(rd, buf, sizeof buf, &r, nullptr) && r > 0) output->append(buf, r);
+        CloseHandle(rd);
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return static_cast<int>(code);
+}
+
+} // namespace Test_ns
