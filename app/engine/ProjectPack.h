@@ -1,0 +1,70 @@
+#pragma once
+// Every distinct Visual C++ project that any solution refers to, once per
+// project file path, with what it produces and how its last build ended per
+// configuration. Rows of every plan share these records.
+#include <cstdint>
+#include "common/base/Error.h"
+#include "common/base/String.h"
+#include "common/container/DList.h"
+#include "common/container/Dictionary.h"
+#include "app/store/SerialPack.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+struct ConfigEntry_st {
+    int32_t state = 0;  // row state of the last build, 0 (Normal) to 4 (CompileFailed)
+    String_cl output;   // file name (no folder) of the library or program produced
+    String_cl log;      // path of the last build log; empty until built
+};
+
+struct Project_st {
+    String_cl path;                 // as given when added; the key, compared ignoring case
+    String_cl name;                 // "Name" of the project file, or the file title when missing
+    SerialId_cl sequenceEntry;      // left empty by this store
+    Container_ns::Dictionary_tl<ConfigEntry_st> configurations;  // key: configuration name upper-cased
+    int32_t exists = 0;             // 1 when the project file was there and read
+};
+
+class ProjectId_cl : public Container_ns::DList_tl<Project_st>::Identifier_cl {
+public:
+    using Base_cl = Container_ns::DList_tl<Project_st>::Identifier_cl;
+    ProjectId_cl() = default;
+    ProjectId_cl(const Base_cl& other) : Base_cl(other) {}
+    const wchar_t* ClassName() const override { return L"ProjectId_cl"; }
+};
+
+class ProjectPack_cl : public Container_ns::DList_tl<Project_st> {
+public:
+    ProjectPack_cl() = default;
+    ~ProjectPack_cl() override;
+
+    Project_st* NewData() override;
+    void DeleteData(Project_st* data) override;
+    const wchar_t* ClassName() const override { return L"ProjectPack_cl"; }
+
+    // The record whose path equals path ignoring case; otherwise a new record
+    // read from the project file. A reader error propagates, leaving the new
+    // record in the store.
+    ProjectId_cl FindOrAdd(const String_cl& path);
+    // 6 (NotExist) for a missing project file, 5 (Ignored) when the project
+    // lacks the configuration, else the stored state.
+    int32_t ProjectState(const ProjectId_cl& project, const String_cl& configuration) const;
+    bool HasConfiguration(const ProjectId_cl& project, const String_cl& configuration) const;
+    // Both need the entry to exist (the dictionary's error otherwise).
+    String_cl OutputName(const ProjectId_cl& project, const String_cl& configuration) const;
+    String_cl LogPath(const ProjectId_cl& project, const String_cl& configuration) const;
+    // States 5 and 6 are derived and refused (system error 4); nothing is
+    // stored for a missing project; a configuration it lacks is system error 3.
+    void SetResult(const ProjectId_cl& project, const String_cl& configuration, int32_t state,
+                   const String_cl& logPath);
+    // Back to Normal, keeping the log path.
+    void ResetState(const ProjectId_cl& project, const String_cl& configuration);
+};
+
+// The tables of ProjectPack_cl: system 1-4, user 101-103, source "ProjectPack".
+Base_ns::SysError_cl ProjectPackSysError(int32_t code, int32_t line, const String_cl& note);
+Base_ns::UserError_cl ProjectPackUserError(int32_t code, int32_t line, const String_cl& note);
+
+} // namespace Quorvane_ns
