@@ -1,0 +1,39 @@
+#pragma once
+// Runs the command-line builder (devenv) on one project through "cmd" and
+// reads its log back: the command text, the hidden run, and the log's verdict.
+#include <cstdint>
+#include "common/base/String.h"
+#include "app/engine/RowState.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+// Refuses a configuration text that would end the quoted argument of the
+// command line early (a double quote) or cut the command (a line break):
+// user error 103 of MProjectPack_cl with the text as note. Callers that
+// change files before building call it first, so nothing needs undoing.
+void CheckBuildConfiguration(const String_cl& configuration);
+
+// /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
+// followed by one space. vcDir is used verbatim and should end in "\";
+// verb is "build" or "rebuild". Checks the configuration as above.
+String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
+                          const String_cl& configuration, const String_cl& logPath);
+
+// Starts "cmd" hidden with the parameters and waits, without limit, until it
+// ends. A start that fails is not reported: the caller finds no log.
+void RunBuild(const String_cl& params);
+
+struct LogResult_st {
+    int32_t state;          // Compiled, CompiledUnchanged or CompileFailed
+    String_cl missingFile;  // not empty: the linker could not open this file; state is moot
+};
+
+// Classifies a devenv log of the Chinese or the English edition. rebuild picks
+// the summary line of a full rebuild. Errors carry className as their class.
+// Raises system error 1 (linker line without closing quote) or 2 (summary
+// without counts), and the file error of the reader for a missing log.
+LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className);
+
+} // namespace Quorvane_ns

@@ -1,0 +1,120 @@
+#include "app/ui/Paths.h"
+#include <windows.h>
+#include <mutex>
+
+namespace Quorvane_ns {
+namespace {
+
+std::mutex g_moduleMutex;
+String_cl g_moduleDirectory;   // guarded by g_moduleMutex; empty until first asked
+
+String_cl ProgramDirectory()
+{
+    wchar_t buf[1024];
+    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
+    if (n >= 1024) n = 1023;   // truncated: the buffer holds 1023 characters and the terminator
+    String_cl path(buf, n);
+    size_t p = path.find_last_of(L'\\');
+    return p == String_cl::npos ? String_cl() : String_cl(path.substr(0, p + 1));
+}
+
+// Index of the later of the last "\" and the last "/", or npos.
+size_t LastSeparator(const String_cl& path) { return path.find_last_of(L"\\/"); }
+
+} // namespace
+
+String_cl ModuleDirectory()
+{
+    std::lock_guard<std::mutex> lock(g_moduleMutex);
+    if (g_moduleDirectory.empty()) g_moduleDirectory = ProgramDirectory();
+    return g_moduleDirectory;
+}
+
+void OverrideModuleDirectory(const String_cl& folder)
+{
+    String_cl f = folder;
+    if (!f.empty() && f.back() != L'\\' && f.back() != L'/') f += L'\\';
+    std::lock_guard<std::mutex> lock(g_moduleMutex);
+    g_moduleDirectory = f;
+}
+
+String_cl DataFilePath() { return ModuleDirectory() + kProductName + L".xml"; }
+String_cl LogRoot() { return ModuleDirectory() + L"编译日志\\"; }
+String_cl FailedLogDirectory() { return LogRoot() + L"错误\\"; }
+String_cl GoodLogDirectory() { return LogRoot() + L"正常\\"; }
+
+String_cl GetFileDirectory(const String_cl& path, bool keepSeparator)
+{
+    size_t s = LastSeparator(path);
+    if (s == String_cl::npos) return String_cl();
+    // "C:\" without its backslash would be "C:", the current folder of drive C.
+    if (keepSeparator || s == 2) return path.substr(0, s + 1);
+    return path.substr(0, s);
+}
+
+String_cl GetFileName(const String_cl& path)
+{
+    size_t s = LastSeparator(path);
+    return s == String_cl::npos ? path : String_cl(path.substr(s + 1));
+}
+
+String_cl GetFileTitle(const String_cl& path)
+{
+    size_t s = LastSeparator(path);
+    size_t start = s == String_cl::npos ? 0 : s + 1;
+    size_t dot = path.find_last_of(L'.');
+    if (dot == String_cl::npos) return path.substr(start);
+    if (dot < start) return String_cl();
+    return path.substr(start, dot - start);
+}
+
+String_cl GetFileExtension(const String_cl& path)
+{
+    size_t dot = path.find_last_of(L'.');
+    return dot == String_cl::npos ? String_cl() : String_cl(path.substr(dot + 1));
+}
+
+bool HasExtension(const String_cl& path, const String_cl& extension)
+{
+    return GetFileExtension(path).EqualsNoCase(extension);
+}
+
+String_cl ReplaceExtension(const String_cl& path, const String_cl& extension)
+{
+    size_t dot = path.find_last_of(L'.');
+    if (dot == String_cl::npos) return path + L"." + extension;
+    return path.substr(0, dot + 1) + extension;
+}
+
+void CreateDirectories(const String_cl& path)
+{
+    String_cl p = path;
+    p.ReplaceAll(L"/", L"\\");
+    for (size_t i = p.find(L'\\'); i != String_cl::npos; i = p.find(L'\\', i + 1)) {
+        // Pieces such as "C:" or an existing folder simply fail.
+        if (i > 0) CreateDirectoryW(p.substr(0, i).c_str(), nullptr);
+    }
+}
+
+String_cl MakeAbsolutePath(const String_cl& base, const String_cl& relative)
+{
+    if (relative.find(L':') != String_cl::npos) return relative;
+    String_cl b = base;
+    b.ReplaceAll(L"/", L"\\");
+    if (b.empty() || b.back() != L'\\') b += L'\\';
+    String_cl r = relative;
+    r.ReplaceAll(L"/", L"\\");
+    size_t d = b.size() - 1;
+    size_t offset = 0;
+    while (r.compare(offset, 3, L"..\\") == 0) {
+        if (d == 0) return String_cl();
+        size_t prev = b.find_last_of(L'\\', d - 1);
+        if (prev == String_cl::npos) return String_cl();
+        d = prev;
+        offset += 3;
+    }
+    // The rest keeps the separators it was written with.
+    return b.substr(0, d + 1) + relative.substr(offset);
+}
+
+} // namespace Quorvane_ns
