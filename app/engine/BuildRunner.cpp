@@ -1,0 +1,152 @@
+#include "app/engine/BuildRunner.h"
+#include "app/engine/MProjectErrors.h"
+#include "common/io/FileStream.h"
+#include "common/io/TextIStream.h"
+#include <windows.h>
+#include <shellapi.h>
+
+namespace Quorvane_ns {
+namespace {
+
+// The lines of a devenv log that matter, in the Chinese (0) and the English
+// (1) edition. Chinese puts the count after its marker, English before.
+struct Language_st {
+    std::wstring_view buildPrefix;
+    std::wstring_view rebuildPrefix;
+    std::wstring_view succeeded;
+    std::wstring_view failed;
+    std::wstring_view zero;
+    bool countAfterMarker;
+    std::wstring_view cannotOpen;
+    std::wstring_view cannotOpenInput;
+    std::wstring_view closingQuote;
+};
+
+const Language_st kLanguages[2] = {
+    {L"========== 生成: ", L"========== 全部重新生成: ", L"成功 ", L"失败 ", L"0 个", true,
+     L"LINK : fatal error LNK1104: 无法打开文件“", L"LINK : fatal error LNK1181: 无法打开输入文件“",
+     L"”"},
+    {L"========== Build: ", L"========== Rebuild All: ", L" succeeded", L" failed", L" 0", false,
+     L"LINK : fatal error LNK1104: cannot open file '", L"LINK : fatal error LNK1181: cannot open input file '",
+     L"'"},
+};
+
+constexpr std::wstring_view kLinkerFailure = L"LINK : fatal error LNK";
+
+bool IsZeroCount(const String_cl& summary, size_t marker, const Language_st& lang,
+                 std::wstring_view markerText)
+{
+    std::wstring_view s(summary);
+    const size_t n = lang.zero.size();
+    if (lang.countAfterMarker) {
+        size_t at = marker + markerText.size();
+        return s.size() >= at + n && s.substr(at, n) == lang.zero;
+    }
+    return marker >= n && s.substr(marker - n, n) == lang.zero;
+}
+
+String_cl AfterLastSeparator(std::wstring_view path)
+{
+    size_t p = path.find_last_of(L"\\/");
+    return String_cl(p == std::wstring_view::npos ? path : path.substr(p + 1));
+}
+
+} // namespace
+
+void CheckBuildConfiguration(const String_cl& configuration)
+{
+    if (configuration.find_first_of(L"\"\r\n") != String_cl::npos)
+        throw MProjectUserError(103, __LINE__, configuration);
+}
+
+String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
+                          const String_cl& configuration, const String_cl& logPath)
+{
+    CheckBuildConfiguration(configuration);
+    String_cl p;
+    p.reserve(64 + vcDir.size() + file.size() + verb.size() + configuration.size() + logPath.size());
+    p += L"/c cls && \"";
+    p += vcDir;
+    p += L"VC\\vcvarsall.bat\" && ";
+    p += L"devenv \"";
+    p += file;
+    p += L"\" /";
+    p += verb;
+    p += L" \"";
+    p += configuration;
+    p += L"\" > \"";
+    p += logPath;
+    p += L"\" ";
+    return p;
+}
+
+void RunBuild(const String_cl& params)
+{
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.lpVerb = nullptr;
+    info.lpFile = L"cmd";
+    info.lpParameters = params.c_str();
+    info.lpDirectory = nullptr;
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&info) || !info.hProcess) return;
+    WaitForSingleObject(info.hProcess, INFINITE);
+    CloseHandle(info.hProcess);
+}
+
+LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className)
+{
+    IO_ns::FileStream_tl<IO_ns::TextIStream_cl> log;
+    log.Open(logPath);
+    log.SetSeparators(L"\r\n");
+
+    String_cl summary;
+    int summaryLanguage = -1;
+    String_cl line;
+    for (;;) {
+        int length;
+        try {
+            length = log.ReadWord(line);
+        } catch (const Base_ns::SysError_cl& e) {
+            // A line longer than the reader's word limit (a compiler message
+            // with long template names) is not one of the lines we look for;
+            // the reader stands after its first part, so read on.
+            if (e.Code() == 2 && e.ClassName() == L"TextIStream_cl") continue;
+            throw;
+        }
+        if (length == 0) break;
+        const bool linkerLine = line.find(kLinkerFailure) != String_cl::npos;
+        for (int i = 0; i < 2; ++i) {
+            const Language_st& lang = kLanguages[i];
+            if (line.StartsWith(rebuild ? lang.rebuildPrefix : lang.buildPrefix)) {
+                summary = line;
+                summaryLanguage = i;
+            }
+            if (!linkerLine) continue;
+            size_t prefix = line.find(lang.cannotOpen);
+            size_t start = prefix + lang.cannotOpen.size();
+            if (prefix == String_cl::npos) {
+                prefix = line.find(lang.cannotOpenInput);
+                if (prefix == String_cl::npos) continue;
+                start = prefix + lang.cannotOpenInput.size();
+            }
+            size_t close = line.find(lang.closingQuote, start);
+            if (close == String_cl::npos) throw MProjectSysError(1, 589, logPath, className);
+            return {CompileFailed, AfterLastSeparator(std::wstring_view(line).substr(start, close - start))};
+        }
+    }
+    log.Close();
+
+    if (summaryLanguage < 0) return {CompileFailed, String_cl()};
+    const Language_st& lang = kLanguages[summaryLanguage];
+    const size_t succeeded = summary.find(lang.succeeded);
+    const size_t failed = summary.find(lang.failed);
+    if (succeeded == String_cl::npos || failed == String_cl::npos)
+        throw MProjectSysError(2, 643, logPath, className);
+    if (!IsZeroCount(summary, failed, lang, lang.failed)) return {CompileFailed, String_cl()};
+    if (IsZeroCount(summary, succeeded, lang, lang.succeeded)) return {CompiledUnchanged, String_cl()};
+    return {Compiled, String_cl()};
+}
+
+} // namespace Quorvane_ns

@@ -1,0 +1,397 @@
+#include <gtest/gtest.h>
+#include "app/engine/BuildRunner.h"
+#include "app/engine/MProjectErrors.h"
+#include "app/engine/RowState.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Test_ns::TempDir_cl;
+
+namespace {
+
+enum class Encoding_en { Utf16, Ansi };
+
+const wchar_t* Name(Encoding_en e) { return e == Encoding_en::Utf16 ? L"UTF-16" : L"ANSI"; }
+
+// Whether the text survives the ANSI code page of this run unchanged.
+bool FitsAnsi(const String_cl& text)
+{
+    return String_cl::FromMultiByte(Test_ns::Ansi(text), CP_ACP) == text;
+}
+
+String_cl Lines(std::initializer_list<String_cl> lines)
+{
+    String_cl s;
+    for (const String_cl& l : lines) s += l + L"\r\n";
+    return s;
+}
+
+bool WriteLog(const String_cl& path, const String_cl& text, Encoding_en e)
+{
+    return e == Encoding_en::Utf16 ? Test_ns::WriteUtf16(path, text) : Test_ns::WriteBytes(path, Test_ns::Ansi(text));
+}
+
+// The encodings in which this run can write the text: UTF-16 always, ANSI
+// when the code page holds every character (Chinese logs under 936 only).
+std::vector<Encoding_en> EncodingsFor(const String_cl& text)
+{
+    std::vector<Encoding_en> out{Encoding_en::Utf16};
+    if (FitsAnsi(text)) out.push_back(Encoding_en::Ansi);
+    return out;
+}
+
+struct LogCase_st {
+    const char* what;
+    String_cl text;
+    bool rebuild;
+    int32_t state;
+    const wchar_t* missing;
+};
+
+void CheckCases(const std::vector<LogCase_st>& cases)
+{
+    TempDir_cl tmp(L"log");
+    int n = 0;
+    for (const LogCase_st& c : cases) {
+        for (Encoding_en e : EncodingsFor(c.text)) {
+            String_cl path = tmp / (L"case" + String_cl::FromInt(n++) + L".log");
+            ASSERT_TRUE(WriteLog(path, c.text, e));
+            LogResult_st r{-1, L"?"};
+            try {
+                r = AnalyseLog(path, c.rebuild, L"MProjectPack_cl");
+            } catch (const Base_ns::Error_cl& err) {
+                ADD_FAILURE() << c.what << " (" << Test_ns::Ansi(Name(e)) << "): " << Test_ns::Ansi(err.Text());
+                continue;
+            }
+            EXPECT_EQ(r.state, c.state) << c.what << " (" << Test_ns::Ansi(Name(e)) << ")";
+            EXPECT_EQ(r.missingFile, String_cl(c.missing)) << c.what << " (" << Test_ns::Ansi(Name(e)) << ")";
+        }
+    }
+}
+
+const wchar_t kEnBuildOk[] = L"========== Build: 1 succeeded, 0 failed, 0 up-to-date, 0 skipped ==========";
+const wchar_t kZhBuildOk[] = L"========== 生成: 成功 1 个，失败 0 个，最新 0 个，跳过 0 个 ==========";
+
+} // namespace
+
+TEST(BuildRunnerTest, ParametersAreTheExactCommandText)
+{
+    EXPECT_EQ(BuildParameters(L"C:\\VS 9\\", L"C:\\work\\a b.vcproj", L"build", L"Debug|Win32",
+                              L"C:\\work\\编译日志\\正常\\a b.log"),
+              L"/c cls && \"C:\\VS 9\\VC\\vcvarsall.bat\" && devenv \"C:\\work\\a b.vcproj\" /build "
+              L"\"Debug|Win32\" > \"C:\\work\\编译日志\\正常\\a b.log\" ");
+    // The installation folder is taken verbatim, even without its backslash.
+    EXPECT_EQ(BuildParameters(L"D:\\VS", L"x.icproj", L"rebuild", L"Release & Test|x64", L"l.log"),
+              L"/c cls && \"D:\\VSVC\\vcvarsall.bat\" && devenv \"x.icproj\" /rebuild \"Release & Test|x64\" "
+              L"> \"l.log\" ");
+    EXPECT_EQ(BuildParameters(L"", L"", L"build", L"", L""),
+              L"/c cls && \"VC\\vcvarsall.bat\" && devenv \"\" /build \"\" > \"\" ");
+}
+
+TEST(BuildRunnerTest, ConfigurationThatWouldLeaveItsQuotesIsRefused)
+{
+    for (const wchar_t* bad : {L"Debug\" & del x & \"|Win32", L"Debug|Win32\r\n", L"Deb\nug", L"\r", L"\""}) {
+        try {
+            BuildParameters(L"C:\\VS\\", L"a.vcproj", L"build", bad, L"a.log");
+            ADD_FAILURE() << "accepted " << Test_ns::Ansi(bad);
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), 103);
+            EXPECT_EQ(e.Message(), L"编译模式中不能包含双引号或换行符。");
+            EXPECT_EQ(e.Note(), String_cl(bad));
+            EXPECT_EQ(e.ClassName(), L"MProjectPack_cl");
+            EXPECT_EQ(e.File(), L"MProjectPack");
+            EXPECT_EQ(e.IsSystemError(), 0);
+        }
+        EXPECT_THROW(CheckBuildConfiguration(bad), Base_ns::UserError_cl);
+    }
+    EXPECT_NO_THROW(CheckBuildConfiguration(L"Debug Unicode|Win32 (x) 'a' %b% ^c"));
+}
+
+TEST(BuildRunnerTest, ErrorTablesAndStateTexts)
+{
+    EXPECT_EQ(MProjectSysError(1, 589, L"n").Message(), L"无法正确分析日志文件。");
+    EXPECT_EQ(MProjectSysError(2, 643, L"n").Message(), L"从日志文件中取得编译结果失败。");
+    EXPECT_EQ(MProjectSysError(101, 1, L"").Message(), L"Unexpected Error.");
+    Base_ns::UserError_cl u = MProjectUserError(101, 399, L"");
+    EXPECT_EQ(u.Message(), L"没有设置编译模式，无法编译。");
+    EXPECT_EQ(u.Line(), 399);
+    EXPECT_EQ(u.ClassName(), L"MProjectPack_cl");
+    EXPECT_EQ(u.File(), L"MProjectPack");
+    EXPECT_EQ(MProjectUserError(102, 506, L"").Message(), L"命令行编译VC工程失败。");
+    EXPECT_EQ(MProjectUserError(1, 1, L"").Message(), L"Unexpected Error.");
+
+    const wchar_t* texts[] = {L"正常", L"已编译(未改变)", L"已编译", L"正常(库依赖)", L"编译失败", L"忽略", L"不存在"};
+    for (int32_t s = Normal; s <= NotExist; ++s) EXPECT_STREQ(RowStateText(s), texts[s]) << s;
+    EXPECT_STREQ(RowStateText(7), L"编译失败");
+    EXPECT_STREQ(RowStateText(-1), L"编译失败");
+}
+
+TEST(BuildRunnerTest, SummaryCountsDecideTheState)
+{
+    CheckCases({
+        {"en one built", Lines({L"Compiling...", kEnBuildOk}), false, Compiled, L""},
+        {"en up to date",
+         Lines({L"========== Build: 0 succeeded, 0 failed, 1 up-to-date, 0 skipped =========="}), false,
+         CompiledUnchanged, L""},
+        {"en ten built", Lines({L"========== Build: 10 succeeded, 0 failed, 0 up-to-date, 0 skipped =========="}),
+         false, Compiled, L""},
+        {"en one failed", Lines({L"========== Build: 0 succeeded, 1 failed, 0 up-to-date, 0 skipped =========="}),
+         false, CompileFailed, L""},
+        {"en ten failed", Lines({L"========== Build: 0 succeeded, 10 failed, 0 up-to-date, 0 skipped =========="}),
+         false, CompileFailed, L""},
+        {"en rebuild", Lines({L"========== Rebuild All: 2 succeeded, 0 failed, 0 skipped =========="}), true,
+         Compiled, L""},
+        {"zh one built", Lines({L"正在编译...", kZhBuildOk}), false, Compiled, L""},
+        {"zh up to date", Lines({L"========== 生成: 成功 0 个，失败 0 个，最新 1 个，跳过 0 个 =========="}), false,
+         CompiledUnchanged, L""},
+        {"zh ten built", Lines({L"========== 生成: 成功 10 个，失败 0 个，最新 0 个，跳过 0 个 =========="}),
+         false, Compiled, L""},
+        {"zh ten failed", Lines({L"========== 生成: 成功 0 个，失败 10 个，最新 0 个，跳过 0 个 =========="}),
+         false, CompileFailed, L""},
+        {"zh rebuild unchanged", Lines({L"========== 全部重新生成: 成功 0 个，失败 0 个，跳过 0 个 =========="}),
+         true, CompiledUnchanged, L""},
+        // The last summary counts; a build log of a solution may hold several.
+        {"later summary wins",
+         Lines({L"========== Build: 0 succeeded, 1 failed, 0 up-to-date, 0 skipped ==========", kEnBuildOk}),
+         false, Compiled, L""},
+        {"later zh summary wins over en", Lines({kEnBuildOk, L"========== 生成: 成功 0 个，失败 2 个 =========="}),
+         false, CompileFailed, L""},
+        // Line ends of any kind, blank lines, and no line end at the very end.
+        {"bare line feeds", String_cl(L"x\n\n\n") + kEnBuildOk, false, Compiled, L""},
+    });
+}
+
+TEST(BuildRunnerTest, SummaryMustMatchTheVerb)
+{
+    CheckCases({
+        {"rebuild with build summary only", Lines({kEnBuildOk}), true, CompileFailed, L""},
+        {"zh rebuild with build summary only", Lines({kZhBuildOk}), true, CompileFailed, L""},
+        {"build with rebuild summary only",
+         Lines({L"========== Rebuild All: 1 succeeded, 0 failed, 0 skipped =========="}), false, CompileFailed, L""},
+        {"zh build with rebuild summary only", Lines({L"========== 全部重新生成: 成功 1 个，失败 0 个，跳过 0 个 =========="}),
+         false, CompileFailed, L""},
+        {"summary must begin the line", Lines({String_cl(L" ") + kEnBuildOk}), false, CompileFailed, L""},
+        {"no summary", Lines({L"'devenv' is not recognized as an internal or external command,"}), false,
+         CompileFailed, L""},
+        {"empty log", String_cl(), false, CompileFailed, L""},
+        {"separators only", String_cl(L"\r\n\r\n\n\r"), true, CompileFailed, L""},
+    });
+}
+
+TEST(BuildRunnerTest, LinkerLinesNameTheMissingFile)
+{
+    CheckCases({
+        {"en cannot open, success after", Lines({L"LINK : fatal error LNK1104: cannot open file 'lib\\core.lib'", kEnBuildOk}),
+         false, CompileFailed, L"core.lib"},
+        {"en cannot open input", Lines({L"LINK : fatal error LNK1181: cannot open input file '..\\out/base d.lib'"}),
+         false, CompileFailed, L"base d.lib"},
+        {"zh cannot open", Lines({kZhBuildOk, L"LINK : fatal error LNK1104: 无法打开文件“lib\\core.lib”", kZhBuildOk}),
+         false, CompileFailed, L"core.lib"},
+        {"zh cannot open input", Lines({L"LINK : fatal error LNK1181: 无法打开输入文件“D:/x/基础.lib”"}), true,
+         CompileFailed, L"基础.lib"},
+        {"no folder", Lines({L"LINK : fatal error LNK1104: cannot open file 'core.lib'"}), false, CompileFailed,
+         L"core.lib"},
+        {"first linker line wins",
+         Lines({L"LINK : fatal error LNK1181: cannot open input file 'a.lib'",
+                L"LINK : fatal error LNK1104: cannot open file 'b.lib'"}),
+         false, CompileFailed, L"a.lib"},
+        {"prefix inside a longer line", Lines({L"1>LINK : fatal error LNK1104: cannot open file 'x\\y.lib' (tail)"}),
+         false, CompileFailed, L"y.lib"},
+        // Other linker failures leave the decision to the summary.
+        {"other LNK error", Lines({L"LINK : fatal error LNK1168: cannot open x.exe for writing", kEnBuildOk}), false,
+         Compiled, L""},
+        {"prefix without the marker", Lines({L"note: cannot open file 'x.lib'", kEnBuildOk}), false, Compiled, L""},
+    });
+}
+
+TEST(BuildRunnerTest, BrokenLinesRaiseSystemErrors)
+{
+    TempDir_cl tmp(L"log");
+    struct Bad_st {
+        String_cl text;
+        int code;
+        int line;
+    } bad[] = {
+        {Lines({L"LINK : fatal error LNK1104: cannot open file 'core.lib", kEnBuildOk}), 1, 589},
+        {Lines({L"LINK : fatal error LNK1181: 无法打开输入文件“core.lib"}), 1, 589},
+        {Lines({L"========== Build: nothing to do =========="}), 2, 643},
+        {Lines({L"========== Build: 1 succeeded, 0 errors =========="}), 2, 643},
+        {Lines({L"========== 生成: 失败 0 个 =========="}), 2, 643},
+        {Lines({L"========== 全部重新生成: 0 succeeded, 0 failed =========="}), 2, 643},
+    };
+    int n = 0;
+    for (const Bad_st& b : bad) {
+        for (Encoding_en e : EncodingsFor(b.text)) {
+            String_cl path = tmp / (L"bad" + String_cl::FromInt(n++) + L".log");
+            ASSERT_TRUE(WriteLog(path, b.text, e));
+            try {
+                AnalyseLog(path, b.text.find(L"全部") != String_cl::npos, L"Caller_cl");
+                ADD_FAILURE() << "no error for " << Test_ns::Ansi(b.text);
+            } catch (const Base_ns::SysError_cl& err) {
+                EXPECT_EQ(err.Code(), b.code) << Test_ns::Ansi(b.text);
+                EXPECT_EQ(err.Line(), b.line);
+                EXPECT_EQ(err.Note(), path);
+                EXPECT_EQ(err.ClassName(), L"Caller_cl");
+                EXPECT_EQ(err.File(), L"MProjectPack");
+            }
+        }
+    }
+}
+
+TEST(BuildRunnerTest, MissingLogIsAFileError)
+{
+    TempDir_cl tmp(L"log");
+    String_cl path = tmp / L"没有\\x.log";
+    try {
+        AnalyseLog(path, false, L"MProjectPack_cl");
+        ADD_FAILURE() << "no error";
+    } catch (const IO_ns::IOError_cl& e) {
+        EXPECT_EQ(e.Code(), 101);
+        EXPECT_EQ(e.Note(), path);
+    }
+    EXPECT_FALSE(Test_ns::FileExists(path));
+}
+
+TEST(BuildRunnerTest, OverlongLinesDoNotHideTheResult)
+{
+    // Compiler messages about long template types run to thousands of characters.
+    String_cl warning = L"c:\\x\\a.cpp(1) : warning C4503: '" + String_cl(5000, L'T') + L"' : decorated name length exceeded";
+    CheckCases({
+        {"long line then summary", Lines({warning, kEnBuildOk}), false, Compiled, L""},
+        {"summary then long line", Lines({kZhBuildOk, warning}), false, Compiled, L""},
+        {"long line then linker line",
+         Lines({warning, L"LINK : fatal error LNK1104: cannot open file 'core.lib'", kEnBuildOk}), false,
+         CompileFailed, L"core.lib"},
+    });
+}
+
+namespace {
+
+// A stand-in installation of the edition that matches this Windows: the
+// Chinese builder writes its log in code page 936, the English one in 1252.
+String_cl EditionInstallation()
+{
+    return Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en");
+}
+
+// A static library project; its output lands in <folder>Debug\<name>.lib.
+String_cl LibraryProject(const String_cl& name)
+{
+    return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+           L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name + L"\">\r\n"
+           L" <Configurations>\r\n"
+           L"  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\">\r\n"
+           L"   <Tool Name=\"VCCLCompilerTool\"/>\r\n"
+           L"   <Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName).lib\"/>\r\n"
+           L"  </Configuration>\r\n"
+           L" </Configurations>\r\n"
+           L" <Files><File RelativePath=\".\\" + name + L".cpp\"/></Files>\r\n"
+           L"</VisualStudioProject>\r\n";
+}
+
+// A program that links the library of the sibling project core by a relative path.
+String_cl ProgramProject()
+{
+    return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+           L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"app\">\r\n"
+           L" <Configurations>\r\n"
+           L"  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"1\">\r\n"
+           L"   <Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"..\\core\\Debug\\core.lib\"\r\n"
+           L"         OutputFile=\"$(OutDir)\\$(ProjectName).exe\"/>\r\n"
+           L"  </Configuration>\r\n"
+           L" </Configurations>\r\n"
+           L" <Files><File RelativePath=\"main.cpp\"/></Files>\r\n"
+           L"</VisualStudioProject>\r\n";
+}
+
+class RealBuild_cl : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_vs = EditionInstallation();
+        if (!Test_ns::FileExists(m_vs + L"VC\\vcvarsall.bat"))
+            GTEST_SKIP() << "builder stand-in not laid out at " << Test_ns::Ansi(m_vs);
+        // A folder name with a space (and Chinese under 936) must survive the quoting.
+        m_root = m_tmp / (GetACP() == 936 ? L"工程 目录\\" : L"work dir\\");
+        ASSERT_TRUE(CreateDirectoryW(m_root.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW((m_root + L"core").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW((m_root + L"app").c_str(), nullptr));
+        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.vcproj", LibraryProject(L"core").ToUtf8()));
+        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.cpp", "int core() { return 1; }\r\n"));
+        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\app.vcproj", ProgramProject().ToUtf8()));
+        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\main.cpp", "int main() { return 0; }\r\n"));
+    }
+
+    // Runs the builder on the project and returns the log's verdict.
+    LogResult_st Build(const String_cl& project, const wchar_t* verb, const String_cl& log)
+    {
+        DeleteFileW(log.c_str());
+        RunBuild(BuildParameters(m_vs, m_root + project, verb, L"Debug|Win32", log));
+        EXPECT_TRUE(Test_ns::FileExists(log)) << "no log after the build of " << Test_ns::Ansi(project);
+        return AnalyseLog(log, String_cl(verb) == L"rebuild", L"MProjectPack_cl");
+    }
+
+    TempDir_cl m_tmp{L"run"};
+    String_cl m_vs;
+    String_cl m_root;
+};
+
+} // namespace
+
+TEST_F(RealBuild_cl, BuildRebuildAndUpToDate)
+{
+    String_cl log = m_root + L"core 日志.log";
+    // The builder takes its time; RunBuild must wait for all of it.
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1500");
+    DWORD start = GetTickCount();
+    LogResult_st r = Build(L"core\\core.vcproj", L"build", log);
+    DWORD took = GetTickCount() - start;
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", nullptr);
+    EXPECT_GE(took, 1500u);
+    EXPECT_EQ(r.state, Compiled) << Test_ns::Ansi(Test_ns::ReadText(log));
+    EXPECT_EQ(r.missingFile, L"");
+    EXPECT_TRUE(Test_ns::FileExists(m_root + L"core\\Debug\\core.lib"));
+
+    r = Build(L"core\\core.vcproj", L"build", log);
+    EXPECT_EQ(r.state, CompiledUnchanged) << Test_ns::Ansi(Test_ns::ReadText(log));
+
+    r = Build(L"core\\core.vcproj", L"rebuild", log);
+    EXPECT_EQ(r.state, Compiled) << Test_ns::Ansi(Test_ns::ReadText(log));
+    // The same rebuild log read as a build's has no summary of its kind.
+    EXPECT_EQ(AnalyseLog(log, false, L"MProjectPack_cl").state, CompileFailed);
+}
+
+TEST_F(RealBuild_cl, LinkFailureNamesTheLibraryUntilItIsBuilt)
+{
+    String_cl appLog = m_root + L"app.log";
+    LogResult_st r = Build(L"app\\app.vcproj", L"build", appLog);
+    EXPECT_EQ(r.state, CompileFailed);
+    EXPECT_EQ(r.missingFile, L"core.lib") << Test_ns::Ansi(Test_ns::ReadText(appLog));
+    r = Build(L"app\\app.vcproj", L"rebuild", appLog);
+    EXPECT_EQ(r.missingFile, L"core.lib") << Test_ns::Ansi(Test_ns::ReadText(appLog));
+
+    EXPECT_EQ(Build(L"core\\core.vcproj", L"build", m_root + L"core.log").state, Compiled);
+    r = Build(L"app\\app.vcproj", L"build", appLog);
+    EXPECT_EQ(r.state, Compiled) << Test_ns::Ansi(Test_ns::ReadText(appLog));
+    EXPECT_EQ(r.missingFile, L"");
+}
+
+TEST_F(RealBuild_cl, CompileErrorFailsTheBuild)
+{
+    ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.cpp", "#error broken on purpose\r\n"));
+    String_cl log = m_root + L"core.log";
+    EXPECT_EQ(Build(L"core\\core.vcproj", L"build", log).state, CompileFailed) << Test_ns::Ansi(Test_ns::ReadText(log));
+    EXPECT_EQ(Build(L"core\\core.vcproj", L"rebuild", log).state, CompileFailed);
+    // A configuration the project does not have fails the same way.
+    DeleteFileW(log.c_str());
+    RunBuild(BuildParameters(m_vs, m_root + L"app\\app.vcproj", L"build", L"Release|Win32", log));
+    EXPECT_EQ(AnalyseLog(log, false, L"MProjectPack_cl").state, CompileFailed);
+}
+
+TEST_F(RealBuild_cl, LogInAMissingFolderLeavesNoLog)
+{
+    String_cl log = m_root + L"no such folder\\core.log";
+    RunBuild(BuildParameters(m_vs, m_root + L"core\\core.vcproj", L"build", L"Debug|Win32", log));
+    EXPECT_FALSE(Test_ns::FileExists(log));
+    EXPECT_THROW(AnalyseLog(log, false, L"MProjectPack_cl"), IO_ns::IOError_cl);
+}
