@@ -1,0 +1,100 @@
+#pragma once
+// Splits the text of a byte container into words. It is how every text file
+// the program did not write itself is read: build logs, solution files,
+// imported sequence lists.
+//
+// The encoding is taken from the start of the container: FF FE is UTF-16LE,
+// EF BB BF is UTF-8, anything else is the ANSI code page. Characters are
+// decoded one at a time straight from the container's buffer; plain ASCII
+// never leaves the inline loop.
+#include <cstdint>
+#include <memory>
+#include "common/io/Stream.h"
+
+namespace IO_ns {
+
+class TextIStream_cl : public Stream_cl {
+public:
+    enum Encoding_en { EncodingAnsi = 0, EncodingUtf16Le = 1, EncodingUtf8 = 2 };
+    static constexpr int kMaxWordLength = 999;
+
+    explicit TextIStream_cl(IContainer_cl* container);
+    ~TextIStream_cl() override;
+
+    const wchar_t* ClassName() const { return L"TextIStream_cl"; }
+
+    // Characters that end a word and are dropped; callers may assign it
+    // directly before a read. Default: space, tab, carriage return, line feed.
+    Base_ns::String_cl separators;
+    void SetSeparators(const Base_ns::String_cl& s) { separators = s; }
+
+    // Characters that end a word and come back as words of their own. They
+    // win over separators. Empty by default.
+    void SetStopCharacters(const Base_ns::String_cl& s) { m_stops = s; }
+    const Base_ns::String_cl& StopCharacters() const { return m_stops; }
+
+    // The next word into out; its length, or 0 (out empty) when the text is
+    // exhausted before any word character. A word longer than 999 characters
+    // raises SysError_cl 2; an ANSI lead byte (or a UTF-8 sequence) cut off by
+    // the end raises SysError_cl 1. Container errors pass through.
+    int ReadWord(Base_ns::String_cl& out);
+
+    // What the encoding check found; EncodingAnsi until the first read.
+    Encoding_en Encoding() const { return m_encoding; }
+    // 1 while the text is decoded from bytes (ANSI or UTF-8), 0 for UTF-16LE.
+    int32_t MultiByte() const { return m_encoding == EncodingUtf16Le ? 0 : 1; }
+
+protected:
+    // The container now holds other text: check its encoding again.
+    void Restart();
+
+private:
+    enum { kSeparator = 1, kStop = 2, kMultiByte = 4 };
+
+    void CheckEncoding();
+    void UpdateClasses();
+    int ClassOf(wchar_t c) const
+    {
+        if (c < 128) return m_byteClass[c];
+        int k = 0;
+        if (m_wideStops && m_stops.find(c) != Base_ns::String_cl::npos) k |= kStop;
+        if (m_wideSeparators && separators.find(c) != Base_ns::String_cl::npos) k |= kSeparator;
+        return k;
+    }
+    // One character by the slow road; false at the end of the text. bytes
+    // receives how many bytes it took (0 for the second half of a pair
+    // decoded earlier), so it can be put back.
+    bool ReadChar(wchar_t& c, int& bytes);
+    bool ReadAnsiHigh(uint8_t lead, wchar_t& c, int& bytes);
+    bool ReadUtf8High(uint8_t lead, wchar_t& c, int& bytes);
+    void PutBack(wchar_t c, int bytes);
+    wchar_t SingleByteChar(uint8_t b);
+    [[noreturn]] void Raise(int line, int code) const;
+
+    IContainer_cl* m_container;
+    Base_ns::String_cl m_stops;
+    Encoding_en m_encoding;
+    int32_t m_checkPending;
+    wchar_t m_pendingLow;   // second unit of a UTF-8 character outside the BMP
+
+    // Classes of ASCII characters, rebuilt when the sets change; the bytes
+    // from 0x80 up are marked too, so a byte of class 0 is a plain word
+    // character of ANSI and UTF-8 text.
+    Base_ns::String_cl m_classSeparators;
+    Base_ns::String_cl m_classStops;
+    uint8_t m_byteClass[256];
+    bool m_wideSeparators;
+    bool m_wideStops;
+
+    // ANSI conversion: the code page, whether it has lead bytes at all, and
+    // results cached as they are met (one call per distinct character).
+    unsigned m_codePage;
+    bool m_doubleByte;
+    bool m_singleReady;
+    wchar_t m_single[128];
+    std::unique_ptr<uint32_t[]> m_pairs;
+
+    wchar_t m_word[kMaxWordLength + 1];
+};
+
+} // namespace IO_ns
