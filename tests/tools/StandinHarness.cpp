@@ -1,0 +1,129 @@
+#include "tests/tools/StandinHarness.h"
+
+namespace StandinTest_ns {
+
+namespace {
+String_cl Num(int v) { return String_cl::FromInt(v); }
+} // namespace
+
+String_cl Edition_st::BuildSummary(int succeeded, int failed, int upToDate, int skipped) const
+{
+    if (chinese)
+        return L"========== 生成: 成功 " + Num(succeeded) + L" 个，失败 " + Num(failed) + L" 个，最新 " + Num(upToDate) +
+               L" 个，跳过 " + Num(skipped) + L" 个 ==========";
+    return L"========== Build: " + Num(succeeded) + L" succeeded, " + Num(failed) + L" failed, " + Num(upToDate) +
+           L" up-to-date, " + Num(skipped) + L" skipped ==========";
+}
+
+String_cl Edition_st::RebuildSummary(int succeeded, int failed, int skipped) const
+{
+    if (chinese)
+        return L"========== 全部重新生成: 成功 " + Num(succeeded) + L" 个，失败 " + Num(failed) + L" 个，跳过 " +
+               Num(skipped) + L" 个 ==========";
+    return L"========== Rebuild All: " + Num(succeeded) + L" succeeded, " + Num(failed) + L" failed, " +
+           Num(skipped) + L" skipped ==========";
+}
+
+String_cl Edition_st::CleanSummary(int succeeded, int failed, int skipped) const
+{
+    if (chinese)
+        return L"========== 清理: 成功 " + Num(succeeded) + L" 个，失败 " + Num(failed) + L" 个，跳过 " +
+               Num(skipped) + L" 个 ==========";
+    return L"========== Clean: " + Num(succeeded) + L" succeeded, " + Num(failed) + L" failed, " + Num(skipped) +
+           L" skipped ==========";
+}
+
+String_cl Edition_st::CannotOpen(const String_cl& library) const
+{
+    if (chinese) return L"LINK : fatal error LNK1104: 无法打开文件“" + library + L"”";
+    return L"LINK : fatal error LNK1104: cannot open file '" + library + L"'";
+}
+
+String_cl Edition_st::Header(const String_cl& project, const String_cl& config) const
+{
+    if (chinese) return L"------ 已启动生成: 项目: " + project + L", 配置: " + config + L" ------";
+    return L"------ Build started: Project: " + project + L", Configuration: " + config + L" ------";
+}
+
+const Edition_st& English()
+{
+    static const Edition_st e{L"en", false};
+    return e;
+}
+
+const Edition_st& Chinese()
+{
+    static const Edition_st e{L"zh", true};
+    return e;
+}
+
+bool ChineseWritable() { return GetACP() == 936; }
+
+bool BuildRun_st::HasLine(const String_cl& line) const
+{
+    std::string wanted = Test_ns::Ansi(line) + "\r\n";
+    size_t at = bytes.find(wanted);
+    return at != std::string::npos && (at == 0 || bytes[at - 1] == '\n');
+}
+
+BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb,
+                       const String_cl& config, const String_cl& logPath)
+{
+    String_cl params = L"/c cls && \"" + Test_ns::StandinDir(edition.folder) + L"VC\\vcvarsall.bat\" && devenv \"" +
+                       file + L"\" /" + verb + L" \"" + config + L"\" > \"" + logPath + L"\" ";
+    DeleteFileW(logPath.c_str());
+    BuildRun_st run;
+    run.exitCode = Test_ns::RunProcess(L"cmd " + params);
+    run.bytes = Test_ns::ReadBytes(logPath);
+    run.text = String_cl::FromMultiByte(run.bytes, CP_ACP);
+    return run;
+}
+
+String_cl VcprojText(const String_cl& name, const std::vector<Config_st>& configs, const String_cl& files)
+{
+    String_cl t = L"<VisualStudioProject\r\n\tProjectType=\"Visual C++\"\r\n\tVersion=\"9.00\"\r\n\tName=\"" + name +
+                  L"\"\r\n\tProjectGUID=\"{6A1F2C3D-0000-4000-8000-00000000C0DE}\"\r\n\tKeyword=\"Win32Proj\"\r\n\t>\r\n"
+                  L"\t<Platforms>\r\n\t\t<Platform\r\n\t\t\tName=\"Win32\"\r\n\t\t/>\r\n\t</Platforms>\r\n"
+                  L"\t<ToolFiles>\r\n\t</ToolFiles>\r\n\t<Configurations>\r\n";
+    for (const auto& c : configs) {
+        t += L"\t\t<Configuration\r\n\t\t\tName=\"" + c.name + L"\"\r\n\t\t\tConfigurationType=\"" + Num(c.type) +
+             L"\"\r\n\t\t\tCharacterSet=\"1\"\r\n";
+        if (!c.attributes.empty()) t += L"\t\t\t" + c.attributes + L"\r\n";
+        t += L"\t\t\t>\r\n\t\t\t<Tool\r\n\t\t\t\tName=\"VCCLCompilerTool\"\r\n\t\t\t\tOptimization=\"0\"\r\n\t\t\t/>\r\n";
+        t += c.tools;
+        t += L"\t\t</Configuration>\r\n";
+    }
+    t += L"\t</Configurations>\r\n\t<References>\r\n\t</References>\r\n\t<Files>\r\n" + files +
+         L"\t</Files>\r\n\t<Globals>\r\n\t</Globals>\r\n</VisualStudioProject>\r\n";
+    return t;
+}
+
+bool WriteXml(const String_cl& path, const String_cl& text, unsigned codePage)
+{
+    const char* encoding = codePage == 936 ? "gb2312" : codePage == 1252 ? "Windows-1252" : "UTF-8";
+    std::string bytes = std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\r\n";
+    bytes += text.ToMultiByte(codePage);
+    return Test_ns::WriteBytes(path, bytes);
+}
+
+bool WriteAnsi(const String_cl& path, const String_cl& text) { return Test_ns::WriteBytes(path, Test_ns::Ansi(text)); }
+
+unsigned long long WriteTime(const String_cl& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (static_cast<unsigned long long>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetWriteTime(const String_cl& path, unsigned long long time)
+{
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME ft{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    BOOL ok = SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    return ok != 0;
+}
+
+} // namespace StandinTest_ns

@@ -1,0 +1,235 @@
+#include "tools/vs-standin/Builder.h"
+#include "tools/vs-standin/MiniXml.h"
+#include "tools/vs-standin/StandinFiles.h"
+#include <windows.h>
+#include <cwctype>
+
+namespace Standin_ns {
+
+namespace {
+
+bool Compilable(const std::wstring& path)
+{
+    for (const wchar_t* ext : {L".c", L".cpp", L".cxx", L".cc"})
+        if (EndsWithNoCase(path, ext)) return true;
+    return false;
+}
+
+std::wstring DecodeSource(const std::string& bytes)
+{
+    auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF)
+        return Widen(std::string_view(bytes).substr(3), CP_UTF8);
+    if (bytes.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE)
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    return Widen(bytes, CP_ACP);
+}
+
+// The first #error directive of a source: its 1-based line and its text.
+bool FindErrorDirective(const std::wstring& text, size_t& line, std::wstring& message)
+{
+    size_t pos = 0;
+    for (line = 1; pos < text.size(); ++line) {
+        size_t end = text.find(L'\n', pos);
+        if (end == std::wstring::npos) end = text.size();
+        size_t p = pos;
+        while (p < end && (text[p] == L' ' || text[p] == L'\t')) ++p;
+        if (p < end && text[p] == L'#') {
+            ++p;
+            while (p < end && (text[p] == L' ' || text[p] == L'\t')) ++p;
+            if (text.compare(p, 5, L"error") == 0 &&
+                (p + 5 == end || !(std::iswalnum(text[p + 5]) || text[p + 5] == L'_'))) {
+                message = Trim(std::wstring_view(text).substr(p + 5, end - p - 5));
+                return true;
+            }
+        }
+        pos = end + 1;
+    }
+    return false;
+}
+
+std::vector<std::wstring> ToolsetLibraryFolders()
+{
+    std::vector<std::wstring> folders = SplitList(EnvironmentValue(L"LIB"), L";");
+    // The installation's own VC\lib, for runs without vcvarsall.bat.
+    wchar_t exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) folders.push_back(FullPath(FolderOf(std::wstring(exe, n)), L"..\\..\\VC\\lib"));
+    return folders;
+}
+
+} // namespace
+
+Builder_cl::Builder_cl(Verb_en verb, const Messages_cl& messages)
+    : m_verb(verb), m_messages(messages), m_libraryFolders(ToolsetLibraryFolders())
+{
+    std::wstring delay = EnvironmentValue(L"QV_STANDIN_DELAY_MS");
+    if (!delay.empty()) {
+        long v = _wtol(delay.c_str());
+        m_delayMs = v > 0 ? static_cast<unsigned>(v) : 0;
+    }
+}
+
+void Builder_cl::Flush()
+{
+    if (m_text.empty()) return;
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0, written = 0;
+    if (out && out != INVALID_HANDLE_VALUE) {
+        if (GetConsoleMode(out, &mode)) {
+            WriteConsoleW(out, m_text.data(), static_cast<DWORD>(m_text.size()), &written, nullptr);
+        } else {
+            // Redirected into a log: the real builder writes the ANSI code page.
+            int n = WideCharToMultiByte(CP_ACP, 0, m_text.data(), static_cast<int>(m_text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+            std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+            if (n > 0)
+                WideCharToMultiByte(CP_ACP, 0, m_text.data(), static_cast<int>(m_text.size()), bytes.data(), n,
+                                    nullptr, nullptr);
+            WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        }
+    }
+    m_text.clear();
+}
+
+void Builder_cl::Count(Outcome_en outcome)
+{
+    if (outcome == Outcome_en::Succeeded) ++m_succeeded;
+    else if (outcome == Outcome_en::Failed) ++m_failed;
+    else ++m_upToDate;
+}
+
+void Builder_cl::MissingProject(const std::wstring& path)
+{
+    Write(m_messages.ProjectFileMissing(path));
+    Flush();
+    ++m_failed;
+}
+
+void Builder_cl::Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath)
+{
+    VcProject_cl project;
+    std::wstring why;
+    if (!project.Load(path, solutionPath, why)) {
+        Write(m_messages.Header(m_verb, StemOf(path), config));
+        Write(m_messages.ProjectLoadFailed(path, why));
+        Write(m_messages.Result(StemOf(path), 1, 0));
+        Flush();
+        ++m_failed;
+        return;
+    }
+    ProjectPlan_st plan;
+    if (!project.Plan(config, m_libraryFolders, plan)) {
+        Write(m_messages.Header(m_verb, project.Name(), config));
+        Write(m_messages.NoConfiguration(project.Name(), config));
+        Write(m_messages.Result(project.Name(), 1, 0));
+        Flush();
+        ++m_failed;
+        return;
+    }
+    Write(m_messages.Header(m_verb, project.Name(), plan.config));
+    Flush();
+    if (m_delayMs) Sleep(m_delayMs);
+    Count(Run(project, plan));
+    Flush();
+}
+
+Builder_cl::Outcome_en Builder_cl::Run(const VcProject_cl& project, const ProjectPlan_st& plan)
+{
+    if (m_verb != Verb_en::Build) {
+        Write(m_messages.Deleting(project.Name(), plan.config));
+        DeleteOutputs(plan);
+        if (m_verb == Verb_en::Clean) return Outcome_en::Succeeded;
+    } else if (IsUpToDate(project, plan)) {
+        Write(m_messages.UpToDate(project.Name()));
+        return Outcome_en::UpToDate;
+    }
+    int errors = Compile(plan);
+    if (errors == 0) errors = Link(project, plan);
+    Write(m_messages.BuildLogSaved(plan.intDir));
+    Write(m_messages.Result(project.Name(), errors, 0));
+    return errors ? Outcome_en::Failed : Outcome_en::Succeeded;
+}
+
+bool Builder_cl::IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& plan) const
+{
+    if (plan.outputs.empty()) return false;
+    unsigned long long oldestOutput = ~0ull, t = 0;
+    for (const auto& o : plan.outputs) {
+        if (!FileTime(o, t)) return false;
+        if (t < oldestOutput) oldestOutput = t;
+    }
+    for (const auto& f : project.ProjectFiles())
+        if (FileTime(f, t) && t > oldestOutput) return false;
+    for (const auto& s : plan.sources)
+        if (FileTime(s.path, t) && t > oldestOutput) return false;
+    for (const auto& l : plan.libraries)
+        if (l.found.empty() || (FileTime(l.found, t) && t > oldestOutput)) return false;
+    return true;
+}
+
+int Builder_cl::Compile(const ProjectPlan_st& plan)
+{
+    int errors = 0;
+    bool announced = false;
+    for (const auto& s : plan.sources) {
+        bool compiled = Compilable(s.path);
+        if (compiled) {
+            if (!announced) Write(m_messages.Compiling());
+            announced = true;
+            Write(FileNameOf(s.path) + L"\r\n");
+        }
+        std::string bytes;
+        if (!ReadFileBytes(s.path, bytes)) continue;
+        size_t line = 0;
+        std::wstring message;
+        if (FindErrorDirective(DecodeSource(bytes), line, message)) {
+            Write(m_messages.CompileError(s.written, line, message));
+            ++errors;
+        }
+    }
+    return errors;
+}
+
+int Builder_cl::Link(const VcProject_cl& project, const ProjectPlan_st& plan)
+{
+    if (plan.outputs.empty()) return 0;
+    Write(plan.linked ? m_messages.Linking() : m_messages.CreatingLibrary());
+    for (const auto& l : plan.libraries) {
+        if (l.found.empty()) {
+            // The linker stops at the first library it cannot open.
+            Write(m_messages.CannotOpenFile(l.written));
+            return 1;
+        }
+    }
+    for (const auto& o : plan.outputs) {
+        CreateFolders(FolderOf(o));
+        std::wstring note = L"Quorvane builder stand-in output of " + project.Name() + L", " + plan.config + L"\r\n";
+        int n = WideCharToMultiByte(CP_UTF8, 0, note.data(), static_cast<int>(note.size()), nullptr, 0, nullptr,
+                                    nullptr);
+        std::string bytes(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, note.data(), static_cast<int>(note.size()), bytes.data(), n, nullptr, nullptr);
+        if (!WriteSmallFile(o, bytes)) {
+            Write(m_messages.CannotOpenForWriting(o));
+            return 1;
+        }
+    }
+    if (plan.linked && !plan.importLibrary.empty()) Write(m_messages.CreatingImportLibrary(plan.importLibrary));
+    return 0;
+}
+
+void Builder_cl::DeleteOutputs(const ProjectPlan_st& plan)
+{
+    for (const auto& o : plan.outputs) {
+        SetFileAttributesW(o.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(o.c_str());
+    }
+}
+
+void Builder_cl::Summary()
+{
+    Write(m_messages.Summary(m_verb, m_succeeded, m_failed, m_upToDate, m_skipped));
+    Flush();
+}
+
+} // namespace Standin_ns

@@ -1,0 +1,55 @@
+#pragma once
+// Builds, rebuilds or cleans projects the way the stand-in pretends to: it
+// "compiles" by looking for #error directives, "links" by looking for the
+// libraries the project names, and produces small placeholder outputs. It
+// writes what the real builder would write and keeps the counts for the
+// closing summary line.
+#include <string>
+#include <vector>
+#include "tools/vs-standin/Messages.h"
+#include "tools/vs-standin/VcProject.h"
+
+namespace Standin_ns {
+
+class Builder_cl {
+public:
+    Builder_cl(Verb_en verb, const Messages_cl& messages);
+
+    // Text for standard output; written in the ANSI code page by Flush.
+    void Write(const std::wstring& text) { m_text += text; }
+    void Flush();
+
+    // One project file (.vcproj or .icproj) in a project configuration.
+    // solutionPath is the solution building it, or empty.
+    void Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath);
+    // A project that a solution lists but whose file does not exist.
+    void MissingProject(const std::wstring& path);
+    // A project that the solution does not build in this configuration.
+    void Skip() { ++m_skipped; }
+    void Summary();
+    bool AnyFailed() const { return m_failed > 0; }
+
+private:
+    enum class Outcome_en { Succeeded, Failed, UpToDate };
+
+    Outcome_en Run(const VcProject_cl& project, const ProjectPlan_st& plan);
+    bool IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& plan) const;
+    // Errors found in the sources (each with its line written out).
+    int Compile(const ProjectPlan_st& plan);
+    // Errors of the link step (0 or 1); creates the outputs when there are none.
+    int Link(const VcProject_cl& project, const ProjectPlan_st& plan);
+    void DeleteOutputs(const ProjectPlan_st& plan);
+    void Count(Outcome_en outcome);
+
+    Verb_en m_verb;
+    Messages_cl m_messages;
+    std::wstring m_text;
+    unsigned m_delayMs = 0;
+    std::vector<std::wstring> m_libraryFolders;
+    int m_succeeded = 0;
+    int m_failed = 0;
+    int m_upToDate = 0;
+    int m_skipped = 0;
+};
+
+} // namespace Standin_ns

@@ -1,0 +1,98 @@
+// devenv.exe of the builder stand-in: answers
+//   devenv <file> /build|/rebuild|/clean "<configuration>"
+// for a solution, a Visual C++ project or an Intel wrapper project the way
+// the Visual Studio 2008 command-line builder does, as far as build logs show.
+// The edition comes from QV_STANDIN_EDITION (set by the installation's
+// vcvarsall.bat); QV_STANDIN_DELAY_MS makes every project take that long.
+#include <windows.h>
+#include <string>
+#include "tools/vs-standin/Builder.h"
+#include "tools/vs-standin/Messages.h"
+#include "tools/vs-standin/SolutionFile.h"
+#include "tools/vs-standin/StandinFiles.h"
+
+using namespace Standin_ns;
+
+namespace {
+
+struct Arguments_st {
+    std::wstring file;
+    std::wstring config;
+    Verb_en verb = Verb_en::Build;
+    bool verbGiven = false;
+};
+
+bool ParseArguments(int argc, wchar_t** argv, Arguments_st& args)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a.empty()) continue;
+        if (a[0] == L'/' || a[0] == L'-') {
+            std::wstring name = a.substr(1);
+            if (EqualsNoCase(name, L"build")) args.verb = Verb_en::Build;
+            else if (EqualsNoCase(name, L"rebuild")) args.verb = Verb_en::Rebuild;
+            else if (EqualsNoCase(name, L"clean")) args.verb = Verb_en::Clean;
+            else return false;
+            if (args.verbGiven || i + 1 >= argc) return false;
+            args.verbGiven = true;
+            args.config = argv[++i];
+        } else if (args.file.empty()) {
+            args.file = a;
+        } else {
+            return false;
+        }
+    }
+    return args.verbGiven && !args.file.empty() && !Trim(args.config).empty();
+}
+
+int BuildSolution(Builder_cl& builder, const Messages_cl& messages, const std::wstring& path,
+                  const std::wstring& config)
+{
+    SolutionFile_cl solution;
+    if (!solution.Load(path)) {
+        builder.Write(messages.FilesNotFound(path));
+        builder.Flush();
+        return 1;
+    }
+    std::wstring solutionConfig = solution.ResolveConfiguration(config);
+    if (solutionConfig.empty()) {
+        builder.Write(messages.InvalidSolutionConfiguration(config));
+        builder.Flush();
+        return 1;
+    }
+    for (const auto& p : solution.Projects()) {
+        std::wstring projectConfig = solution.ProjectConfiguration(p.guid, solutionConfig);
+        if (projectConfig.empty()) builder.Skip();
+        else if (!FileExists(p.path)) builder.MissingProject(p.path);
+        else builder.Project(p.path, projectConfig, path);
+    }
+    builder.Summary();
+    return builder.AnyFailed() ? 1 : 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    Messages_cl messages = Messages_cl::FromEnvironment();
+    Arguments_st args;
+    bool valid = ParseArguments(argc, argv, args);
+    Builder_cl builder(args.verb, messages);
+    builder.Write(messages.Banner());
+    if (!valid) {
+        builder.Write(messages.Usage());
+        builder.Flush();
+        return 1;
+    }
+    std::wstring path = FullPath(std::wstring(), Trim(args.file));
+    if (!FileExists(path)) {
+        builder.Write(messages.FilesNotFound(args.file));
+        builder.Flush();
+        return 1;
+    }
+    std::wstring config = Trim(args.config);
+    if (EndsWithNoCase(path, L".sln")) return BuildSolution(builder, messages, path, config);
+    builder.Project(path, config, std::wstring());
+    builder.Summary();
+    return builder.AnyFailed() ? 1 : 0;
+}
