@@ -54,16 +54,18 @@ public:
 };
 
 // The error the call raised; a failure (and an empty record) when it raised none.
-inline Base_ns::SysError_cl CatchSys(const std::function<void()>& call)
+template<class E = Base_ns::SysError_cl>
+E CatchError(const std::function<void()>& call)
 {
     try {
         call();
-    } catch (const Base_ns::SysError_cl& e) {
+    } catch (const E& e) {
         return e;
     }
-    ADD_FAILURE() << "no system error was raised";
-    return Base_ns::SysError_cl(0, L"", L"", 0, nullptr, 0, L"");
+    ADD_FAILURE() << "no error was raised";
+    return E(0, L"", L"", 0, nullptr, 0, L"");
 }
+inline Base_ns::SysError_cl CatchSys(const std::function<void()>& call) { return CatchError(call); }
 
 // The names of the records in list order, joined with ",".
 inline Base_ns::String_cl Names(const Container_ns::DList_tl<Rec_st>& list)
