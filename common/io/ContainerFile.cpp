@@ -56,6 +56,8 @@ void ContainerFile_cl::OpenRead(const Base_ns::String_cl& path)
     m_filePos = 0;
     m_pending = 0;
     DropReadWindow();
+    // A container that wrote a file before must not delete the one it reads now.
+    m_deleteWhenDestroyedOpen = 0;
     m_path = path;
 }
 

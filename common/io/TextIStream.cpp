@@ -33,13 +33,11 @@ wchar_t ConvertOne(unsigned codePage, const char* bytes, int count, DWORD extraF
 
 TextIStream_cl::TextIStream_cl(IContainer_cl* container)
     : separators(L" \t\r\n"), m_container(container), m_encoding(EncodingAnsi), m_checkPending(1),
-      m_pendingLow(0), m_byteClass{}, m_wideSeparators(false), m_wideStops(false),
+      m_pendingLow(0), m_classesReady(false), m_byteClass{}, m_wideSeparators(false), m_wideStops(false),
       m_codePage(GetACP()), m_doubleByte(false), m_singleReady(false), m_single{}
 {
     CPINFO info;
     if (GetCPInfo(m_codePage, &info)) m_doubleByte = info.MaxCharSize > 1;
-    // Force the first UpdateClasses to build the table.
-    m_classSeparators.assign(1, wchar_t(0xFFFF));
 }
 
 TextIStream_cl::~TextIStream_cl() = default;
@@ -79,7 +77,8 @@ void TextIStream_cl::CheckEncoding()
 
 void TextIStream_cl::UpdateClasses()
 {
-    if (separators == m_classSeparators && m_stops == m_classStops) return;
+    if (m_classesReady && separators == m_classSeparators && m_stops == m_classStops) return;
+    m_classesReady = true;
     m_classSeparators = separators;
     m_classStops = m_stops;
     std::memset(m_byteClass, 0, 128);

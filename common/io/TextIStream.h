@@ -80,6 +80,7 @@ private:
     // Classes of ASCII characters, rebuilt when the sets change; the bytes
     // from 0x80 up are marked too, so a byte of class 0 is a plain word
     // character of ANSI and UTF-8 text.
+    bool m_classesReady;
     Base_ns::String_cl m_classSeparators;
     Base_ns::String_cl m_classStops;
     uint8_t m_byteClass[256];

@@ -150,6 +150,15 @@ TEST(ContainerFileTest, UnclosedWriterIsDeletedOthersStay)
         f.OpenRead(read);   // destroyed open: a reader never deletes
     }
     EXPECT_EQ(Test_ns::ReadBytes(read), "data");
+    {
+        // Not even when the same container wrote a file before.
+        ContainerFile_cl f;
+        f.OpenWrite(dir / L"first.txt");
+        f.Close();
+        f.OpenRead(read);
+    }
+    EXPECT_EQ(Test_ns::ReadBytes(read), "data");
+    EXPECT_TRUE(Test_ns::FileExists(dir / L"first.txt"));
 }
 
 TEST(ContainerFileTest, OpenFailuresRaiseTheirCodes)
