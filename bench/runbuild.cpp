@@ -1,0 +1,207 @@
+// What RunBuild costs on top of the builds it runs: 200 builds of an
+// up-to-date project through RunBuild, against the same 200 parameter texts
+// run as "cmd <parameters>" lines of one batch file, both timed here. Each
+// side runs twice, in the order RunBuild, batch, batch, RunBuild, and the
+// ratio is of the sums, so that the load of a shared machine falls on both.
+//
+//     cmake/wine-run.sh <build>/bin/bench_runbuild.exe [count] [installation folder]
+//
+// with QV_BUILD_DIR=<build> set (QV_CODEPAGE=1252 for an English Windows).
+// count defaults to 200; the installation folder (ending in "\") defaults to
+// the builder stand-in of the build, ..\vs\zh\ beside bin\ under code page
+// 936 and ..\vs\en\ otherwise. Prints both times and the ratio RunBuild /
+// batch (goal: at most 1.05). Each log is checked to report "up to date".
+//
+// The batch lines read their parameters from the environment with delayed
+// expansion ("cmd !P7!"), so the batch's own parser never sees the && and |
+// inside them and each child cmd gets exactly the text RunBuild passes.
+#include <windows.h>
+#include <cstdio>
+#include <cwchar>
+#include <vector>
+#include "app/engine/BuildRunner.h"
+#include "common/base/Error.h"
+
+using Base_ns::String_cl;
+using namespace Quorvane_ns;
+
+namespace {
+
+String_cl ExeFolder()
+{
+    wchar_t buf[1024];
+    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
+    String_cl p(buf, n < 1024 ? n : 1023);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+String_cl MakeTempFolder()
+{
+    wchar_t tmp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, tmp);
+    String_cl base = String_cl(tmp, n) + L"qv-bench-runbuild-" + String_cl::FromUnsigned(GetCurrentProcessId());
+    CreateDirectoryW(base.c_str(), nullptr);
+    return base + L"\\";
+}
+
+void RemoveTree(const String_cl& folder)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            String_cl name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
+            else DeleteFileW((folder + name).c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+bool WriteFileBytes(const String_cl& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD w = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
+    CloseHandle(h);
+    return ok && w == bytes.size();
+}
+
+double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+// Logs that do not say "up to date": builds that did something else.
+int CountNotUnchanged(const std::vector<String_cl>& logs)
+{
+    int bad = 0;
+    for (const String_cl& log : logs) {
+        try {
+            if (AnalyseLog(log, false, L"bench").state != CompiledUnchanged) ++bad;
+        } catch (const Base_ns::Error_cl&) {
+            ++bad;
+        }
+        DeleteFileW(log.c_str());
+    }
+    return bad;
+}
+
+double TimeRunBuild(const std::vector<String_cl>& params)
+{
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    for (const String_cl& p : params) RunBuild(p);
+    QueryPerformanceCounter(&b);
+    return Seconds(a, b);
+}
+
+// The batch reads the parameter texts from the environment; -1 when it
+// cannot be started.
+double TimeBatch(const String_cl& batchPath)
+{
+    String_cl commandLine = L"cmd /v:on /c \"" + batchPath + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    QueryPerformanceCounter(&b);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return Seconds(a, b);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const int count = argc > 1 ? _wtoi(argv[1]) : 200;
+    const String_cl vs = argc > 2 ? String_cl(argv[2])
+                                  : ExeFolder() + L"..\\vs\\" + (GetACP() == 936 ? L"zh" : L"en") + L"\\";
+    if (count <= 0 || GetFileAttributesW((vs + L"VC\\vcvarsall.bat").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "usage: bench_runbuild.exe [count] [installation folder with VC\\vcvarsall.bat]\n");
+        return 2;
+    }
+    const String_cl work = MakeTempFolder();
+    const String_cl project = work + L"core.vcproj";
+    WriteFileBytes(project,
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                   "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"core\">\r\n"
+                   " <Configurations>\r\n"
+                   "  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\">\r\n"
+                   "   <Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName).lib\"/>\r\n"
+                   "  </Configuration>\r\n"
+                   " </Configurations>\r\n"
+                   " <Files><File RelativePath=\"core.cpp\"/></Files>\r\n"
+                   "</VisualStudioProject>\r\n");
+    WriteFileBytes(work + L"core.cpp", "int core() { return 1; }\r\n");
+
+    int status = 0;
+    try {
+        // One real build first, so that every timed one finds it up to date.
+        RunBuild(BuildParameters(vs, project, L"build", L"Debug|Win32", work + L"first.log"));
+        if (AnalyseLog(work + L"first.log", false, L"bench").state != Compiled) {
+            std::fprintf(stderr, "the first build did not succeed:\n%s\n", vs.ToUtf8().c_str());
+            RemoveTree(work);
+            return 1;
+        }
+
+        std::vector<String_cl> params, logs;
+        for (int i = 0; i < count; ++i) {
+            logs.push_back(work + L"run" + String_cl::FromInt(i) + L".log");
+            params.push_back(BuildParameters(vs, project, L"build", L"Debug|Win32", logs.back()));
+        }
+
+        String_cl batch = L"@echo off\r\n";
+        for (int i = 0; i < count; ++i) {
+            String_cl name = L"QV_BENCH_P" + String_cl::FromInt(i);
+            SetEnvironmentVariableW(name.c_str(), params[i].c_str());
+            batch += L"cmd !" + name + L"!\r\n";
+        }
+        const String_cl batchPath = work + L"runs.bat";
+        WriteFileBytes(batchPath, batch.ToMultiByte(CP_ACP));
+
+        // Two passes of each side in the order RunBuild, batch, batch,
+        // RunBuild, so that a load that rises or falls during the run
+        // weighs on both sides alike.
+        double viaRunBuild = 0, viaBatch = 0, pass[4];
+        int badA = 0, badB = 0;
+        for (int round = 0; round < 4; ++round) {
+            const bool runBuildSide = round == 0 || round == 3;
+            pass[round] = runBuildSide ? TimeRunBuild(params) : TimeBatch(batchPath);
+            if (pass[round] < 0) {
+                std::fprintf(stderr, "cannot start the batch\n");
+                RemoveTree(work);
+                return 1;
+            }
+            (runBuildSide ? viaRunBuild : viaBatch) += pass[round];
+            (runBuildSide ? badA : badB) += CountNotUnchanged(logs);
+        }
+
+        std::printf("%d up-to-date builds of %s\n", count, project.ToUtf8().c_str());
+        std::printf("RunBuild: %.2f s (passes %.2f + %.2f s; %.1f ms a build)\n", viaRunBuild, pass[0], pass[3],
+                    500.0 * viaRunBuild / count);
+        std::printf("batch:    %.2f s (passes %.2f + %.2f s; %.1f ms a build)\n", viaBatch, pass[1], pass[2],
+                    500.0 * viaBatch / count);
+        std::printf("ratio RunBuild / batch: %.3f\n", viaRunBuild / viaBatch);
+        if (badA || badB) {
+            std::printf("logs not up to date: RunBuild %d, batch %d\n", badA, badB);
+            status = 1;
+        }
+    } catch (const Base_ns::Error_cl& e) {
+        std::fprintf(stderr, "error: %s\n", e.Text().ToUtf8().c_str());
+        status = 1;
+    }
+    RemoveTree(work);
+    return status;
+}
