@@ -1,0 +1,133 @@
+#include "app/engine/ProjectPack.h"
+
+#include "app/engine/ProjectFileReader.h"
+#include "app/engine/RowState.h"
+
+#include <iterator>
+
+namespace Quorvane_ns {
+
+namespace {
+
+const wchar_t kSource[] = L"ProjectPack";
+const wchar_t kClassName[] = L"ProjectPack_cl";
+
+const Base_ns::ErrorEntry_st kSysErrors[] = {
+    {1, L"无法正确分析日志文件。"},
+    {2, L"从日志文件中取得编译结果失败。"},
+    {3, L"不存在的编辑模式。"},
+    {4, L"不允许直接设置不存在或忽略状态。"},
+};
+
+const Base_ns::ErrorEntry_st kUserErrors[] = {
+    {101, L"没有设置编译模式，无法编译。"},
+    {102, L"命令行编译VC工程失败。"},
+    {103, L"VC工程错误，找不到配置类型。"},
+};
+
+// Configuration names are kept and looked up upper-cased, so "debug|win32"
+// finds the entry the project file wrote as "Debug|Win32".
+String_cl Key(const String_cl& configuration)
+{
+    return configuration.Upper();
+}
+
+} // namespace
+
+Base_ns::SysError_cl ProjectPackSysError(int32_t code, int32_t line, const String_cl& note)
+{
+    return Base_ns::SysError_cl(line, kSource, kClassName, code, kSysErrors,
+                                static_cast<int>(std::size(kSysErrors)), note);
+}
+
+Base_ns::UserError_cl ProjectPackUserError(int32_t code, int32_t line, const String_cl& note)
+{
+    return Base_ns::UserError_cl(line, kSource, kClassName, code, kUserErrors,
+                                 static_cast<int>(std::size(kUserErrors)), note);
+}
+
+// The base frees the records with delete, as NewData makes them, and hands
+// nodes that identifiers still name over to those identifiers.
+ProjectPack_cl::~ProjectPack_cl() = default;
+
+Project_st* ProjectPack_cl::NewData()
+{
+    return new Project_st();
+}
+
+void ProjectPack_cl::DeleteData(Project_st* data)
+{
+    delete data;
+}
+
+ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path)
+{
+    for (ProjectId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        if (id->path.EqualsNoCase(path))
+            return id;
+    }
+    ProjectId_cl id = PushBackNew();
+    MarkModified(id);
+    SetModified(1);
+    id->path = path;
+    // A reader error leaves the record in the store as far as it was filled.
+    ReadProjectFile(*id);
+    return id;
+}
+
+int32_t ProjectPack_cl::ProjectState(const ProjectId_cl& project, const String_cl& configuration) const
+{
+    const Project_st& data = project.Data();
+    if (data.exists == 0)
+        return NotExist;
+    const ConfigEntry_st* entry = data.configurations.Find(Key(configuration));
+    return entry ? entry->state : static_cast<int32_t>(Ignored);
+}
+
+bool ProjectPack_cl::HasConfiguration(const ProjectId_cl& project, const String_cl& configuration) const
+{
+    const Project_st& data = project.Data();
+    return data.configurations.Find(Key(configuration)) != nullptr;
+}
+
+String_cl ProjectPack_cl::OutputName(const ProjectId_cl& project, const String_cl& configuration) const
+{
+    return project.Data().configurations.Get(Key(configuration)).output;
+}
+
+String_cl ProjectPack_cl::LogPath(const ProjectId_cl& project, const String_cl& configuration) const
+{
+    return project.Data().configurations.Get(Key(configuration)).log;
+}
+
+void ProjectPack_cl::SetResult(const ProjectId_cl& project, const String_cl& configuration, int32_t state,
+                               const String_cl& logPath)
+{
+    // Ignored and NotExist follow from the project file; storing them would
+    // hide the configuration's real result.
+    if (state == Ignored || state == NotExist)
+        throw ProjectPackSysError(4, 364, String_cl());
+    MarkModified(project);
+    SetModified(1);
+    Project_st& data = project.Data();
+    if (data.exists == 0)
+        return;
+    ConfigEntry_st* entry = data.configurations.Find(Key(configuration));
+    if (!entry)
+        throw ProjectPackSysError(3, 377, String_cl());
+    entry->state = state;
+    entry->log = logPath;
+}
+
+void ProjectPack_cl::ResetState(const ProjectId_cl& project, const String_cl& configuration)
+{
+    MarkModified(project);
+    SetModified(1);
+    Project_st& data = project.Data();
+    if (data.exists == 0)
+        return;
+    if (ConfigEntry_st* entry = data.configurations.Find(Key(configuration)))
+        entry->state = Normal;
+}
+
+} // namespace Quorvane_ns
