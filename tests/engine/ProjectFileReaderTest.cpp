@@ -112,17 +112,6 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
     }
 }
 
-TEST_F(ProjectFileReaderTest, ImportLibraryKeepsTheTargetNameOfARenamedOutput)
-{
-    // The import library follows the output's own name, not the project's.
-    Project_st project = Read(WriteProject(
-        L"net.vcproj", L"net",
-        Configuration(L"Debug|Win32", L"2",
-                      Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\lib$(ProjectName)_d.dll") +
-                                                Attr(L"ImportLibrary", L"$(OutDir)\\$(TargetName)_imp.lib")))));
-    EXPECT_EQ(L"libnet_d_imp.lib", Output(project, L"DEBUG|WIN32"));
-}
-
 TEST_F(ProjectFileReaderTest, ConfigurationNamesDifferingInCaseCollapseFirstWins)
 {
     Project_st project = Read(WriteProject(
