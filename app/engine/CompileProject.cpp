@@ -1,0 +1,261 @@
+// The row build: one devenv run for one row, the verdict of its log, and the
+// choice of the row to build next, including the rescheduling of a library
+// provider that the link showed to be missing.
+#include "app/engine/MProjectPack.h"
+#include <windows.h>
+#include <objbase.h>
+#include <atomic>
+#include "app/engine/BuildRunner.h"
+#include "app/engine/MProjectErrors.h"
+#include "app/engine/RenameJournal.h"
+#include "app/ui/Paths.h"
+#include "common/io/FileStream.h"
+#include "common/io/WTextOStream.h"
+#include "common/io/XMLFile.h"
+
+namespace Quorvane_ns {
+
+namespace {
+
+std::atomic<bool> g_renameCompile{true};
+
+bool IsPending(int32_t state)
+{
+    return state == Normal || state == LibraryDependency || state == CompileFailed;
+}
+
+bool Exists(const String_cl& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void PutAttributes(const String_cl& path, DWORD attributes)
+{
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), attributes);
+}
+
+// The XML wrapper needs COM on this thread; the compile thread may not have
+// started it.
+class ComScope_cl {
+public:
+    ComScope_cl() : m_started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComScope_cl()
+    {
+        if (m_started) CoUninitialize();
+    }
+    ComScope_cl(const ComScope_cl&) = delete;
+    ComScope_cl& operator=(const ComScope_cl&) = delete;
+
+private:
+    bool m_started;
+};
+
+// The file that devenv is given, and, with rename-compile on, the project
+// file moved to a temporary name in its own folder for the length of the
+// build. Every move is written to the rename journal first, so that a crash
+// during the build cannot leave the user's file under the temporary name;
+// an error before the build ends puts everything back too.
+class BuildFile_cl {
+public:
+    BuildFile_cl(const String_cl& projectPath, bool rename)
+        : m_path(projectPath), m_built(projectPath), m_rename(rename)
+    {
+        const String_cl folder = GetFileDirectory(m_path, true);
+        const String_cl extension = GetFileExtension(m_path);
+        const String_cl stamp = Base_ns::TimeStampText();
+
+        if (Base_ns::EqualsNoCase(extension, L"icproj")) {
+            // An Intel C++ project wraps the .vcproj of the same name: that is
+            // the file to move, and a temporary wrapper points at its new name.
+            m_wrapperCase = true;
+            m_moved = ReplaceExtension(m_path, L"vcproj");
+            m_wrapper = folder + L"Temp" + stamp + L"." + extension;
+            m_temporary = ReplaceExtension(m_wrapper, L"vcproj");
+        } else {
+            m_moved = m_path;
+            m_temporary = folder + L"Temp" + stamp + L"." + extension;
+        }
+        m_attributes = GetFileAttributesW(m_moved.c_str());
+        if (!m_rename) return;
+
+        // Without a record of the rename there is no rename.
+        m_journaled = RenameJournal_cl::Add(m_moved, m_temporary, m_attributes, m_wrapper);
+        if (!m_journaled) return;
+        SetFileAttributesW(m_moved.c_str(), FILE_ATTRIBUTE_NORMAL);
+        m_renamed = MoveFileW(m_moved.c_str(), m_temporary.c_str()) != 0;
+        if (!m_renamed || !m_wrapperCase) {
+            if (m_renamed) m_built = m_temporary;
+            return;
+        }
+        try {
+            ComScope_cl com;
+            IO_ns::XMLFile_cl document;
+            document.Open(m_path);
+            document.SetAttribute(document.Root(), L"VCNestedProjectFileName", GetFileName(m_temporary));
+            document.SaveAs(m_wrapper);
+            document.Close();
+            m_built = m_wrapper;
+        } catch (...) {
+            Restore();
+            throw;
+        }
+    }
+
+    ~BuildFile_cl() { Restore(); }
+    BuildFile_cl(const BuildFile_cl&) = delete;
+    BuildFile_cl& operator=(const BuildFile_cl&) = delete;
+
+    const String_cl& Path() const { return m_built; }
+
+    // Puts the project file back under its name with its attributes; runs once.
+    void Restore()
+    {
+        if (!m_rename || m_restored) return;
+        m_restored = true;
+        if (m_renamed) MoveFileW(m_temporary.c_str(), m_moved.c_str());
+        if (m_journaled) PutAttributes(m_moved, m_attributes);
+        if (m_wrapperCase && m_built != m_path) DeleteFileW(m_built.c_str());
+        // A file that could not be moved back stays in the record, so the next
+        // start tries again.
+        if (m_journaled && !(m_renamed && Exists(m_temporary)))
+            RenameJournal_cl::Remove(m_moved, m_temporary);
+    }
+
+private:
+    String_cl m_path;       // the project file as the row names it
+    String_cl m_moved;      // the file that is renamed: the project, or the .vcproj it wraps
+    String_cl m_temporary;  // m_moved's name during the build
+    String_cl m_wrapper;    // the temporary .icproj (wrapper case only)
+    String_cl m_built;      // what devenv builds
+    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
+    bool m_rename;
+    bool m_wrapperCase = false;
+    bool m_journaled = false;
+    bool m_renamed = false;
+    bool m_restored = false;
+};
+
+// The first row still to build (Normal, LibraryDependency, CompileFailed)
+// that produces file.
+MProjectId_cl FindProvider(MProjectPack_cl& rows, const String_cl& file)
+{
+    for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next())
+        if (IsPending(it->state) && Base_ns::EqualsNoCase(it->output, file)) return it;
+    return MProjectId_cl();
+}
+
+// Whether provider waits, directly or through other waiting rows, for what
+// current produces. Scheduling it then would go round the circle for ever,
+// one devenv run per turn; a project that needs its own output is the
+// smallest such circle.
+bool WaitsFor(MProjectPack_cl& rows, const MProjectId_cl& provider, const MProjectId_cl& current)
+{
+    MProjectId_cl p = provider;
+    for (int steps = rows.Count(); steps >= 0; --steps) {
+        if (p == current) return true;
+        if (p->state != LibraryDependency || p->awaitedLibrary.IsEmpty()) return false;
+        p = FindProvider(rows, p->awaitedLibrary);
+        if (p.IsEmpty()) return false;
+    }
+    return false;  // a circle among other rows; theirs to find when they are built
+}
+
+void WriteCommandFile(const String_cl& params)
+{
+    try {
+        IO_ns::FileStream_tl<IO_ns::WTextOStream_cl> file;
+        file.Open(ModuleDirectory() + L"Cmd.txt");
+        file.WriteString(params);
+        file.Close();
+    } catch (const Base_ns::Error_cl&) {
+        // The build's own failure is the one to report.
+    }
+}
+
+} // namespace
+
+void SetRenameCompile(bool on) { g_renameCompile = on; }
+
+bool RenameCompile() { return g_renameCompile; }
+
+int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MProjectPack_cl& rows,
+                   MProjectId_cl& row, ProjectPack_cl& projects, const String_cl& normalFolder,
+                   const String_cl& vcDir, bool rebuild)
+{
+    const MProjectId_cl current = row;
+    MProject_st& cur = *current;
+
+    if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
+    // A configuration that cannot go on the command line is refused before any
+    // file is touched.
+    CheckBuildConfiguration(cur.configuration);
+
+    if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
+    const String_cl& name = cur.project->name;
+    const String_cl logPath = normalFolder + name + L".log";
+    const String_cl verb = rebuild ? L"rebuild" : L"build";
+    const bool rename = RenameCompile();
+
+    String_cl params;
+    {
+        BuildFile_cl file(cur.project->path, rename);
+        params = BuildParameters(vcDir, file.Path(), verb, cur.configuration, logPath);
+        CreateDirectories(logPath);
+        RunBuild(params);
+        file.Restore();
+    }
+
+    const DWORD logAttributes = GetFileAttributesW(logPath.c_str());
+    if (logAttributes == INVALID_FILE_ATTRIBUTES || (logAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        WriteCommandFile(params);
+        throw MProjectUserError(102, 506, String_cl());
+    }
+
+    rows.MarkModified(current);
+    const LogResult_st result = AnalyseLog(logPath, rebuild, rows.ClassName());
+
+    int32_t state = result.state;
+    cur.awaitedLibrary.clear();
+    if (!result.missingFile.IsEmpty()) {
+        MProjectId_cl provider = FindProvider(rows, result.missingFile);
+        if (provider.IsEmpty()) {
+            state = CompileFailed;
+        } else if (provider->state == CompileFailed && provider.Index() < current.Index()) {
+            state = CompileFailed;
+        } else if (WaitsFor(rows, provider, current)) {
+            state = CompileFailed;
+        } else {
+            state = LibraryDependency;
+            cur.awaitedLibrary = result.missingFile;
+            if (current.Index() < provider.Index()) {
+                rows.MoveBefore(provider, current);
+                rows.MarkModified(provider);
+                if (provider->sequenceEntry != cur.sequenceEntry)
+                    sequences.MoveBefore(provider->sequenceEntry, cur.sequenceEntry);
+            }
+            row = provider;
+        }
+    }
+    cur.state = state;
+
+    if (state != CompileFailed) {
+        cur.log = logPath;
+    } else {
+        const String_cl target = failedFolder + name + L".log";
+        CreateDirectories(target);
+        // An older log of that name stays; the row names it all the same.
+        MoveFileW(logPath.c_str(), target.c_str());
+        cur.log = target;
+    }
+
+    if (state != LibraryDependency) {
+        MProjectId_cl next = current.Next();
+        while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
+        row = next;
+    }
+
+    projects.SetResult(cur.project, cur.configuration, state, cur.log);
+    return state != CompileFailed ? 1 : 0;
+}
+
+} // namespace Quorvane_ns

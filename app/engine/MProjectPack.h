@@ -1,0 +1,103 @@
+#pragma once
+// The build rows of one plan: each row is one project in one configuration,
+// kept in the order of the remembered build sequence, with its state, the
+// name of what it produces and the path of its last log. The row build
+// (CompileProject) works through them and reorders them when a link shows
+// that one project needs another's library first.
+#include <cstdint>
+#include "common/base/String.h"
+#include "common/container/DList.h"
+#include "common/io/WTextOStream.h"
+#include "app/engine/ProjectPack.h"
+#include "app/engine/RowState.h"
+#include "app/store/SerialPack.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+struct MProject_st {
+    ProjectId_cl project;       // holds a reference on the project record
+    SerialId_cl sequenceEntry;  // the project's place in the build-order sequence
+    int32_t state = 0;          // RowState
+    String_cl output;           // file name the project produces; empty without the configuration
+    String_cl log;              // last build log; empty when none
+    String_cl configuration;    // e.g. Debug|Win32; empty when the project lacks it
+    // The library the last link of this row could not open while the row waits
+    // for its provider (state LibraryDependency); lets the row build see a
+    // circle of projects that wait for each other. Not kept in the data file.
+    String_cl awaitedLibrary;
+};
+
+class MProjectId_cl : public Container_ns::DList_tl<MProject_st>::Identifier_cl {
+public:
+    using Base_cl = Container_ns::DList_tl<MProject_st>::Identifier_cl;
+    MProjectId_cl() = default;
+    MProjectId_cl(const Base_cl& other) : Base_cl(other) {}
+    const wchar_t* ClassName() const override { return L"MProjectId_cl"; }
+};
+
+class MProjectPack_cl : public Container_ns::DList_tl<MProject_st> {
+public:
+    MProjectPack_cl() = default;
+    ~MProjectPack_cl() override;
+
+    MProject_st* NewData() override;
+    void DeleteData(MProject_st* data) override;
+    const wchar_t* ClassName() const override { return L"MProjectPack_cl"; }
+};
+
+// The first row whose project path and configuration equal the given ones,
+// both ignoring case; empty when none.
+MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String_cl& config);
+// FindRow's row, else a new row for the project (read into the project store
+// when it is not there yet), placed in sequence order.
+MProjectId_cl RowFor(const String_cl& config, MProjectPack_cl& rows, const String_cl& path,
+                     ProjectPack_cl& projects, SerialPack_cl& sequences);
+// The row of this very project record and configuration, else a new one.
+MProjectId_cl RowForProject(const ProjectId_cl& project, const String_cl& config,
+                            MProjectPack_cl& rows, ProjectPack_cl& projects,
+                            SerialPack_cl& sequences);
+// The first row still to build: Normal, LibraryDependency or CompileFailed.
+MProjectId_cl FirstPending(MProjectPack_cl& rows);
+// Takes every row's state and log afresh from the project store.
+void RefreshRowStates(MProjectPack_cl& rows, ProjectPack_cl& projects);
+// Erases the row (row becomes empty), and its project record with it when no
+// other identifier holds that record any more.
+void DropRow(MProjectId_cl& row, MProjectPack_cl& rows, ProjectPack_cl& projects);
+void ClearRows(MProjectPack_cl& rows, ProjectPack_cl& projects);
+int CountNotExist(const MProjectPack_cl& rows);
+
+struct RowStatistics_st {
+    int total = 0;
+    int compiled = 0;  // CompiledUnchanged or Compiled
+    int failed = 0;
+    int ignored = 0;
+    int notExist = 0;
+};
+RowStatistics_st Statistics(const MProjectPack_cl& rows);
+
+// Moves the row, and its sequence entry, right before the nearest failed row
+// above it, so that it is built first next time; nothing without one.
+void RaisePriority(const MProjectId_cl& row, MProjectPack_cl& rows, SerialPack_cl& sequences);
+
+// One devenv line per row that is not Ignored, in row order, appending to
+// logFile when it is not empty.
+void WriteBatchCommands(const MProjectPack_cl& rows, IO_ns::WTextOStream_cl& out,
+                        const String_cl& logFile);
+
+// Builds one row and decides what comes next: on return row names the next
+// row to build (a library provider moved ahead of it, the same row, or the
+// next pending row), or is empty at the end. 1 unless the row failed.
+// failedFolder and normalFolder end with "\"; vcDir is used verbatim.
+int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MProjectPack_cl& rows,
+                   MProjectId_cl& row, ProjectPack_cl& projects, const String_cl& normalFolder,
+                   const String_cl& vcDir, bool rebuild);
+
+// Whether CompileProject builds the project file under a temporary name (the
+// window's "更名编译" check box). Process-wide, read once per call; on until
+// someone sets it.
+void SetRenameCompile(bool on);
+bool RenameCompile();
+
+} // namespace Quorvane_ns

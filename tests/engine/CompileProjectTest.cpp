@@ -1,0 +1,826 @@
+// The row build against the builder stand-in: the walk that learns the
+// library order and keeps it, failed providers, circles, the temporary
+// renaming and its record, log placement, and builds that leave no log.
+// The stand-in edition follows the code page the test runs under (Chinese
+// under 936, English under 1252).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+#include "app/engine/MProjectPack.h"
+#include "app/engine/RenameJournal.h"
+#include "app/ui/Paths.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+using Test_ns::TempDir_cl;
+
+namespace {
+
+struct Spec_st {
+    std::string name;
+    std::vector<std::string> needs;  // libraries it links
+    bool program = false;            // a linker output ..\out\bin\<name>.exe, else ..\out\lib\<name>.lib
+    bool broken = false;             // its source holds #error
+};
+
+std::string ProjectXml(const Spec_st& s)
+{
+    std::string needs;
+    for (const std::string& n : s.needs) needs += (needs.empty() ? "" : " ") + n;
+    std::string tool = s.program ? "<Tool Name=\"VCLinkerTool\" OutputFile=\"..\\out\\bin\\$(ProjectName).exe\""
+                                 : "<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\out\\lib\\$(ProjectName).lib\"";
+    tool += " AdditionalDependencies=\"" + needs + "\" AdditionalLibraryDirectories=\"..\\out\\lib\"/>";
+    return "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
+           "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + s.name + "\">\r\n"
+           "  <Platforms><Platform Name=\"Win32\"/></Platforms>\r\n"
+           "  <Configurations>\r\n"
+           "    <Configuration Name=\"Debug|Win32\" OutputDirectory=\"..\\out\" "
+           "IntermediateDirectory=\"..\\out\\obj\\$(ProjectName)\" ConfigurationType=\"" +
+           std::string(s.program ? "1" : "4") + "\">\r\n"
+           "      <Tool Name=\"VCCLCompilerTool\"/>\r\n"
+           "      " + tool + "\r\n"
+           "    </Configuration>\r\n"
+           "  </Configurations>\r\n"
+           "  <Files><File RelativePath=\"" + s.name + ".cpp\"/></Files>\r\n"
+           "</VisualStudioProject>\r\n";
+}
+
+String_cl Wide(const std::string& s) { return String_cl::FromMultiByte(s, CP_ACP); }
+
+struct FileInfo_st {
+    DWORD attributes;
+    uint64_t size;
+    uint64_t written;
+    bool operator==(const FileInfo_st& o) const
+    {
+        return attributes == o.attributes && size == o.size && written == o.written;
+    }
+};
+using Listing_t = std::map<String_cl, FileInfo_st>;
+
+void ListInto(const String_cl& root, const String_cl& relative, Listing_t& out)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((root + relative + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        String_cl name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        String_cl rel = relative + name;
+        out[rel] = {fd.dwFileAttributes, (uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
+                    (uint64_t(fd.ftLastWriteTime.dwHighDateTime) << 32) | fd.ftLastWriteTime.dwLowDateTime};
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListInto(root, rel + L"\\", out);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+// Everything under root except what the builder itself writes (out\).
+Listing_t List(const String_cl& root)
+{
+    Listing_t all;
+    ListInto(root, String_cl(), all);
+    Listing_t kept;
+    for (const auto& [name, info] : all)
+        if (name != L"out" && !name.StartsWith(L"out\\")) kept[name] = info;
+    return kept;
+}
+
+std::set<String_cl> Added(const Listing_t& before, const Listing_t& after)
+{
+    std::set<String_cl> added;
+    for (const auto& [name, info] : after)
+        if (!before.count(name)) added.insert(name);
+    return added;
+}
+
+bool HasTemporaryFile(const String_cl& folder)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\Temp*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return true;
+}
+
+struct Step_st {
+    String_cl name;
+    int32_t state;
+    int result;
+    bool operator==(const Step_st& o) const { return name == o.name && state == o.state && result == o.result; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Step_st& s)
+{
+    return os << Test_ns::Ansi(s.name) << ":" << s.state << ":" << s.result;
+}
+
+// Sets an environment variable for the builds of one test.
+class EnvironmentScope_cl {
+public:
+    EnvironmentScope_cl(const wchar_t* name, const wchar_t* value) : m_name(name)
+    {
+        SetEnvironmentVariableW(name, value);
+    }
+    ~EnvironmentScope_cl() { SetEnvironmentVariableW(m_name, nullptr); }
+
+private:
+    const wchar_t* m_name;
+};
+
+class CompileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        program = ws / L"prog\\";
+        CreateDirectoryW(program.c_str(), nullptr);
+        OverrideModuleDirectory(program);
+        normal = ws / L"编译日志\\正常\\";
+        failed = ws / L"编译日志\\错误\\";
+        chinese = GetACP() == 936;
+        vcDir = Test_ns::StandinDir(chinese ? L"zh" : L"en");
+        SetRenameCompile(true);
+    }
+    void TearDown() override
+    {
+        SetRenameCompile(true);
+        ClearRows(rows, projects);
+        OverrideModuleDirectory(String_cl());
+        if (m_com) CoUninitialize();
+    }
+
+    String_cl Write(const Spec_st& s)
+    {
+        String_cl name = Wide(s.name);
+        String_cl folder = ws / name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        String_cl path = folder + L"\\" + name + L".vcproj";
+        EXPECT_TRUE(Test_ns::WriteBytes(path, ProjectXml(s)));
+        EXPECT_TRUE(Test_ns::WriteBytes(folder + L"\\" + name + L".cpp",
+                                        s.broken ? "#error broken on purpose\r\n" : "int f() { return 0; }\r\n"));
+        return path;
+    }
+
+    MProjectId_cl Add(const Spec_st& s) { return RowFor(L"Debug|Win32", rows, Write(s), projects, sequences); }
+
+    MProjectId_cl Row(const wchar_t* name)
+    {
+        for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next())
+            if (it->project->name == name) return it;
+        return MProjectId_cl();
+    }
+
+    std::vector<String_cl> RowNames(MProjectPack_cl& list)
+    {
+        std::vector<String_cl> names;
+        for (MProjectId_cl it = list.First(); !it.IsEmpty(); it = it.Next()) names.push_back(it->project->name);
+        return names;
+    }
+
+    std::vector<String_cl> SequenceNames()
+    {
+        std::vector<String_cl> names;
+        int expected = 1;
+        for (SerialId_cl it = sequences.First(); !it.IsEmpty(); it = it.Next(), ++expected) {
+            EXPECT_EQ(it->order, expected);
+            names.push_back(GetFileTitle(it->path));
+        }
+        return names;
+    }
+
+    int Build(MProjectId_cl& row, bool rebuild = false, MProjectPack_cl* list = nullptr,
+              ProjectPack_cl* store = nullptr)
+    {
+        return CompileProject(sequences, failed, list ? *list : rows, row, store ? *store : projects, normal,
+                              vcDir, rebuild);
+    }
+
+    // Builds from the first pending row until the row build says there is
+    // nothing left, as the build job does.
+    std::vector<Step_st> Walk(MProjectPack_cl& list, ProjectPack_cl& store, int limit = 20)
+    {
+        std::vector<Step_st> steps;
+        MProjectId_cl row = FirstPending(list);
+        while (!row.IsEmpty() && int(steps.size()) < limit) {
+            MProjectId_cl built = row;
+            int result = Build(row, false, &list, &store);
+            steps.push_back({built->project->name, built->state, result});
+        }
+        return steps;
+    }
+    std::vector<Step_st> Walk() { return Walk(rows, projects); }
+
+    TempDir_cl ws{L"qv-compile"};
+    String_cl program, normal, failed, vcDir;
+    bool chinese = true;
+    SerialPack_cl sequences;
+    ProjectPack_cl projects;
+    MProjectPack_cl rows;
+
+private:
+    bool m_com = false;
+};
+
+using Names = std::vector<String_cl>;
+using Steps = std::vector<Step_st>;
+
+TEST_F(CompileTest, FirstWalkLearnsTheLibraryOrderAndTheSecondBuildsStraightThrough)
+{
+    // app needs gui, gui needs net, net needs base; listed the wrong way round.
+    Add({"app", {"gui.lib"}, true});
+    Add({"gui", {"net.lib"}});
+    Add({"net", {"base.lib"}});
+    Add({"base", {}});
+    ASSERT_EQ(RowNames(rows), (Names{L"app", L"gui", L"net", L"base"}));
+
+    // Each failed link moves the provider right before its consumer, in the
+    // rows and in the sequence, and the provider is built next.
+    MProjectId_cl row = FirstPending(rows);
+    EXPECT_EQ(Build(row), 1);
+    EXPECT_EQ(Row(L"app")->state, LibraryDependency);
+    EXPECT_EQ(row->project->name, L"gui");
+    EXPECT_EQ(RowNames(rows), (Names{L"gui", L"app", L"net", L"base"}));
+    EXPECT_EQ(SequenceNames(), (Names{L"gui", L"app", L"net", L"base"}));
+    EXPECT_EQ(projects.ProjectState(Row(L"app")->project, L"Debug|Win32"), LibraryDependency);
+
+    EXPECT_EQ(Build(row), 1);
+    EXPECT_EQ(row->project->name, L"net");
+    EXPECT_EQ(RowNames(rows), (Names{L"net", L"gui", L"app", L"base"}));
+    EXPECT_EQ(SequenceNames(), (Names{L"net", L"gui", L"app", L"base"}));
+
+    EXPECT_EQ(Build(row), 1);
+    EXPECT_EQ(row->project->name, L"base");
+    EXPECT_EQ(RowNames(rows), (Names{L"base", L"net", L"gui", L"app"}));
+    EXPECT_EQ(SequenceNames(), (Names{L"base", L"net", L"gui", L"app"}));
+
+    // From here on every link finds its library: the walk goes straight down.
+    Steps rest;
+    while (!row.IsEmpty() && rest.size() < 10) {
+        MProjectId_cl built = row;
+        int result = Build(row);
+        rest.push_back({built->project->name, built->state, result});
+    }
+    EXPECT_EQ(rest, (Steps{{L"base", Compiled, 1}, {L"net", Compiled, 1}, {L"gui", Compiled, 1},
+                           {L"app", Compiled, 1}}));
+    for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
+        EXPECT_EQ(it->state, Compiled) << Test_ns::Ansi(it->project->name);
+        EXPECT_EQ(projects.ProjectState(it->project, L"Debug|Win32"), Compiled);
+        EXPECT_EQ(it->log, normal + it->project->name + L".log");
+        EXPECT_EQ(projects.LogPath(it->project, L"debug|win32"), it->log);
+        EXPECT_TRUE(Test_ns::FileExists(it->log));
+    }
+    EXPECT_TRUE(Test_ns::FileExists(ws / L"out\\bin\\app.exe"));
+
+    // The log is the edition's own.
+    String_cl log = Test_ns::ReadText(normal + L"app.log");
+    EXPECT_NE(log.find(chinese ? L"========== 生成: 成功 1 个" : L"========== Build: 1 succeeded"), String_cl::npos)
+        << Test_ns::Ansi(log);
+
+    // Another run: fresh project records and rows over the learned sequence,
+    // the projects listed in the same wrong order, everything to build anew.
+    Test_ns::RemoveTree(ws / L"out");
+    ProjectPack_cl store;
+    MProjectPack_cl again;
+    for (const wchar_t* name : {L"app", L"gui", L"net", L"base"})
+        RowFor(L"Debug|Win32", again, ws / (String_cl(name) + L"\\" + name + L".vcproj"), store, sequences);
+    EXPECT_EQ(RowNames(again), (Names{L"base", L"net", L"gui", L"app"}));
+    EXPECT_EQ(Walk(again, store), (Steps{{L"base", Compiled, 1}, {L"net", Compiled, 1}, {L"gui", Compiled, 1},
+                                         {L"app", Compiled, 1}}));
+    for (const wchar_t* name : {L"base", L"net", L"gui", L"app"}) {
+        String_cl text = Test_ns::ReadText(normal + name + L".log");
+        EXPECT_EQ(text.find(L"LNK"), String_cl::npos) << Test_ns::Ansi(text);
+    }
+    EXPECT_EQ(SequenceNames(), (Names{L"base", L"net", L"gui", L"app"}));
+    ClearRows(again, store);
+}
+
+TEST_F(CompileTest, ProviderThatFailedEarlierMakesItsConsumerFailWithoutAMove)
+{
+    Add({"base", {}, false, true});
+    Add({"net", {"base.lib"}});
+    EXPECT_EQ(Walk(), (Steps{{L"base", CompileFailed, 0}, {L"net", CompileFailed, 0}}));
+    EXPECT_EQ(RowNames(rows), (Names{L"base", L"net"}));
+    EXPECT_EQ(SequenceNames(), (Names{L"base", L"net"}));
+    String_cl log = Test_ns::ReadText(failed + L"net.log");
+    EXPECT_NE(log.find(L"LNK1104"), String_cl::npos) << "net failed on its link, not on its own source";
+}
+
+TEST_F(CompileTest, ProviderBelowIsMovedUpEvenWhenItThenFails)
+{
+    Add({"net", {"base.lib"}});
+    Add({"base", {}, false, true});
+    // net waits, base is moved above it and fails, net then fails on it.
+    EXPECT_EQ(Walk(), (Steps{{L"net", LibraryDependency, 1}, {L"base", CompileFailed, 0},
+                             {L"net", CompileFailed, 0}}));
+    EXPECT_EQ(RowNames(rows), (Names{L"base", L"net"}));
+    EXPECT_EQ(SequenceNames(), (Names{L"base", L"net"}));
+}
+
+TEST_F(CompileTest, LibrariesThatNeedEachOtherEndTheWalkInsteadOfLoopingForEver)
+{
+    Add({"left", {"right.lib"}});
+    Add({"right", {"left.lib"}});
+    EXPECT_EQ(Walk(), (Steps{{L"left", LibraryDependency, 1}, {L"right", CompileFailed, 0},
+                             {L"left", CompileFailed, 0}}));
+
+    // A project that links its own output is the smallest such circle.
+    MProjectPack_cl alone;
+    RowFor(L"Debug|Win32", alone, Write({"self", {"self.lib"}}), projects, sequences);
+    EXPECT_EQ(Walk(alone, projects), (Steps{{L"self", CompileFailed, 0}}));
+    ClearRows(alone, projects);
+}
+
+TEST_F(CompileTest, LibraryMissingEverywhereFailsAndTheWalkMovesOn)
+{
+    Add({"net", {"nowhere.lib"}});
+    Add({"base", {}});
+    EXPECT_EQ(Walk(), (Steps{{L"net", CompileFailed, 0}, {L"base", Compiled, 1}}));
+    EXPECT_EQ(RowNames(rows), (Names{L"net", L"base"}));
+
+    // Built again (the job's single-row rebuild): the project is up to date
+    // when nothing changed, and a rebuild compiles it again.
+    MProjectId_cl base = Row(L"base");
+    MProjectId_cl row = base;
+    EXPECT_EQ(Build(row), 1);
+    EXPECT_EQ(base->state, CompiledUnchanged);
+    EXPECT_TRUE(row.IsEmpty());
+    row = base;
+    EXPECT_EQ(Build(row, true), 1);
+    EXPECT_EQ(base->state, Compiled);
+    String_cl log = Test_ns::ReadText(base->log);
+    EXPECT_NE(log.find(chinese ? L"========== 全部重新生成: " : L"========== Rebuild All: "), String_cl::npos);
+}
+
+// What a background observer sees of the project folder during a build.
+struct Seen_st {
+    std::atomic<bool> originalGone{false};
+    std::atomic<bool> temporaryThere{false};
+    std::atomic<bool> recorded{false};
+    std::atomic<bool> wrapperPointsAtTemporary{false};
+};
+
+void Observe(const String_cl& folder, const String_cl& original, const String_cl& wrapper,
+             std::atomic<bool>& stop, Seen_st& seen)
+{
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    while (!stop) {
+        if (!Test_ns::FileExists(original)) seen.originalGone = true;
+        if (HasTemporaryFile(folder)) seen.temporaryThere = true;
+        for (const auto& e : RenameJournal_cl::Entries())
+            if (Base_ns::EqualsNoCase(e.original, original)) seen.recorded = true;
+        if (!wrapper.IsEmpty()) {
+            WIN32_FIND_DATAW fd;
+            HANDLE h = FindFirstFileW((folder + L"\\Temp*.icproj").c_str(), &fd);
+            if (h != INVALID_HANDLE_VALUE) {
+                FindClose(h);
+                String_cl text = Test_ns::ReadText(folder + L"\\" + fd.cFileName);
+                String_cl nested = ReplaceExtension(String_cl(fd.cFileName), L"vcproj");
+                if (text.find(L"VCNestedProjectFileName=\"" + nested + L"\"") != String_cl::npos &&
+                    Test_ns::FileExists(folder + L"\\" + nested))
+                    seen.wrapperPointsAtTemporary = true;
+            }
+        }
+        Sleep(20);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+}
+
+TEST_F(CompileTest, RenameCompileBuildsUnderATemporaryNameAndPutsEverythingBack)
+{
+    MProjectId_cl row = Add({"net", {}});
+    const String_cl path = row->project->path, folder = ws / L"net";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    // Read back: Wine adds the archive bit to every file.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    ASSERT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    const std::string content = Test_ns::ReadBytes(path);
+    const Listing_t before = List(ws.Path());
+
+    Seen_st seen;
+    std::atomic<bool> stop{false};
+    {
+        EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"1500");
+        std::thread observer(Observe, folder, path, String_cl(), std::ref(stop), std::ref(seen));
+        MProjectId_cl r = row;
+        int result = Build(r);
+        stop = true;
+        observer.join();
+        EXPECT_EQ(result, 1);
+    }
+    EXPECT_EQ(row->state, Compiled);
+    EXPECT_TRUE(seen.originalGone) << "the project file was not moved away during the build";
+    EXPECT_TRUE(seen.temporaryThere);
+    EXPECT_TRUE(seen.recorded) << "the rename was not in the record while it lasted";
+
+    EXPECT_EQ(Test_ns::ReadBytes(path), content);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), attributes);
+    EXPECT_FALSE(HasTemporaryFile(folder));
+    const Listing_t after = List(ws.Path());
+    EXPECT_EQ(Added(before, after), (std::set<String_cl>{L"编译日志", L"编译日志\\正常", L"编译日志\\正常\\net.log"}));
+    for (const auto& [name, info] : before) {
+        ASSERT_TRUE(after.count(name)) << Test_ns::Ansi(name);
+        if (!(info.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            EXPECT_TRUE(after.at(name) == info) << Test_ns::Ansi(name);
+        }
+    }
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path())) << "the record outlived the build";
+}
+
+TEST_F(CompileTest, RenameCompileOfAnIntelProjectMovesTheWrappedProjectAndDropsTheWrapper)
+{
+    Write({"intel", {}});
+    const String_cl folder = ws / L"intel";
+    const String_cl icproj = folder + L"\\intel.icproj", vcproj = folder + L"\\intel.vcproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(icproj,
+                                    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                                    "<VisualStudioProject ProjectType=\"Intel C++\" Version=\"11.0\" "
+                                    "Name=\"intel\" VCNestedProjectFileName=\"intel.vcproj\">\r\n"
+                                    "</VisualStudioProject>\r\n"));
+    SetFileAttributesW(vcproj.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(icproj.c_str(), FILE_ATTRIBUTE_READONLY);
+    const DWORD vcAttributes = GetFileAttributesW(vcproj.c_str()), icAttributes = GetFileAttributesW(icproj.c_str());
+    ASSERT_NE(vcAttributes & FILE_ATTRIBUTE_READONLY, 0u);
+    const std::string vcContent = Test_ns::ReadBytes(vcproj), icContent = Test_ns::ReadBytes(icproj);
+    MProjectId_cl row = RowFor(L"Debug|Win32", rows, icproj, projects, sequences);
+    ASSERT_EQ(row->output, L"intel.lib");
+    const Listing_t before = List(ws.Path());
+
+    Seen_st seen;
+    std::atomic<bool> stop{false};
+    {
+        EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"1500");
+        std::thread observer(Observe, folder, vcproj, icproj, std::ref(stop), std::ref(seen));
+        MProjectId_cl r = row;
+        int result = Build(r);
+        stop = true;
+        observer.join();
+        EXPECT_EQ(result, 1);
+    }
+    EXPECT_EQ(row->state, Compiled);
+    EXPECT_TRUE(seen.originalGone);
+    EXPECT_TRUE(seen.wrapperPointsAtTemporary) << "devenv was not given a wrapper of the moved project";
+    EXPECT_TRUE(seen.recorded);
+    EXPECT_TRUE(Test_ns::FileExists(ws / L"out\\lib\\intel.lib"));
+
+    EXPECT_EQ(Test_ns::ReadBytes(vcproj), vcContent);
+    EXPECT_EQ(Test_ns::ReadBytes(icproj), icContent);
+    EXPECT_EQ(GetFileAttributesW(vcproj.c_str()), vcAttributes);
+    EXPECT_EQ(GetFileAttributesW(icproj.c_str()), icAttributes);
+    EXPECT_FALSE(HasTemporaryFile(folder)) << "a temporary wrapper or project was left behind";
+    EXPECT_EQ(Added(before, List(ws.Path())),
+              (std::set<String_cl>{L"编译日志", L"编译日志\\正常", L"编译日志\\正常\\intel.log"}));
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+}
+
+TEST_F(CompileTest, WithRenameCompileOffOnlyTheLogAppears)
+{
+    MProjectId_cl row = Add({"net", {}});
+    Write({"icx", {}});
+    const String_cl icproj = ws / L"icx\\icx.icproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(icproj, "<?xml version=\"1.0\"?>\r\n<VisualStudioProject Name=\"icx\"/>\r\n"));
+    MProjectId_cl intel = RowFor(L"Debug|Win32", rows, icproj, projects, sequences);
+    SetFileAttributesW(row->project->path.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetRenameCompile(false);
+    EXPECT_FALSE(RenameCompile());
+    const Listing_t before = List(ws.Path());
+
+    Seen_st seen;
+    std::atomic<bool> stop{false};
+    {
+        EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"800");
+        std::thread observer(Observe, ws / L"net", row->project->path, String_cl(), std::ref(stop),
+                             std::ref(seen));
+        MProjectId_cl r = row;
+        EXPECT_EQ(Build(r), 1);
+        r = intel;
+        EXPECT_EQ(Build(r), 1);
+        stop = true;
+        observer.join();
+    }
+    EXPECT_FALSE(seen.originalGone);
+    EXPECT_FALSE(seen.temporaryThere);
+    EXPECT_FALSE(seen.recorded);
+    EXPECT_EQ(row->state, Compiled);
+    EXPECT_EQ(intel->state, Compiled);
+
+    const Listing_t after = List(ws.Path());
+    EXPECT_EQ(Added(before, after), (std::set<String_cl>{L"编译日志", L"编译日志\\正常", L"编译日志\\正常\\net.log",
+                                                         L"编译日志\\正常\\icx.log"}));
+    for (const auto& [name, info] : before) {
+        ASSERT_TRUE(after.count(name)) << Test_ns::Ansi(name);
+        if (!(info.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            EXPECT_TRUE(after.at(name) == info) << Test_ns::Ansi(name);
+        }
+    }
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+}
+
+TEST_F(CompileTest, FailedLogGoesToTheErrorFolderAndAnOlderOneThereIsKeptAndNamed)
+{
+    MProjectId_cl row = Add({"bad", {}, false, true});
+    MProjectId_cl r = row;
+    EXPECT_EQ(Build(r), 0);
+    EXPECT_TRUE(r.IsEmpty());
+    EXPECT_EQ(row->state, CompileFailed);
+    EXPECT_EQ(row->log, failed + L"bad.log");
+    EXPECT_FALSE(Test_ns::FileExists(normal + L"bad.log"));
+    EXPECT_NE(Test_ns::ReadText(row->log).find(L"C1189"), String_cl::npos);
+    EXPECT_EQ(projects.ProjectState(row->project, L"Debug|Win32"), CompileFailed);
+    EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
+
+    // A log of that name already there (another project called bad) stays.
+    ASSERT_TRUE(Test_ns::WriteUtf16(failed + L"bad.log", L"older log"));
+    row->log.clear();
+    r = row;
+    EXPECT_EQ(Build(r), 0);
+    EXPECT_EQ(Test_ns::ReadText(failed + L"bad.log"), L"older log");
+    EXPECT_EQ(row->log, failed + L"bad.log");
+    EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
+    EXPECT_TRUE(Test_ns::FileExists(normal + L"bad.log")) << "the new log stays where it was written";
+
+    // The next build deletes the log the row names first.
+    r = row;
+    Build(r);
+    EXPECT_TRUE(Test_ns::FileExists(failed + L"bad.log"));
+    EXPECT_NE(Test_ns::ReadText(failed + L"bad.log").find(L"C1189"), String_cl::npos);
+}
+
+TEST_F(CompileTest, BuildWithoutLogWritesCmdTxtRaises102AndRestoresTheProject)
+{
+    MProjectId_cl row = Add({"net", {}});
+    const String_cl path = row->project->path;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+
+    // An installation whose vcvarsall.bat fails and ends cmd: devenv never
+    // runs. (Wine's cmd goes on after a batch file's "exit /b 1", so the
+    // script ends cmd itself.)
+    const String_cl brokenVs = ws / L"broken vs\\";
+    CreateDirectoryW(brokenVs.c_str(), nullptr);
+    CreateDirectoryW((brokenVs + L"VC").c_str(), nullptr);
+    ASSERT_TRUE(Test_ns::WriteBytes(brokenVs + L"VC\\vcvarsall.bat", "@exit 1\r\n"));
+    const Listing_t before = List(ws.Path());
+
+    MProjectId_cl r = row;
+    try {
+        CompileProject(sequences, failed, rows, r, projects, normal, brokenVs, false);
+        FAIL() << "no error for a build without log";
+    } catch (const Base_ns::UserError_cl& e) {
+        EXPECT_EQ(e.Code(), 102);
+        EXPECT_EQ(e.Line(), 506);
+        EXPECT_EQ(e.ClassName(), L"MProjectPack_cl");
+        EXPECT_EQ(e.Message(), L"命令行编译VC工程失败。");
+    }
+    EXPECT_TRUE(r == row) << "the identifier moved on after an error";
+    EXPECT_EQ(row->state, Normal);
+    EXPECT_EQ(projects.ProjectState(row->project, L"Debug|Win32"), Normal);
+
+    String_cl cmd = Test_ns::ReadText(program + L"Cmd.txt");
+    EXPECT_TRUE(cmd.StartsWith(L"/c cls && \"" + brokenVs + L"VC\\vcvarsall.bat\" && devenv \"" + ws.Path() +
+                               L"net\\Temp"))
+        << Test_ns::Ansi(cmd);
+    EXPECT_TRUE(cmd.EndsWith(L".vcproj\" /build \"Debug|Win32\" > \"" + normal + L"net.log\" ")) << Test_ns::Ansi(cmd);
+    std::string bytes = Test_ns::ReadBytes(program + L"Cmd.txt");
+    EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2));
+
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), attributes);
+    EXPECT_FALSE(HasTemporaryFile(ws / L"net"));
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+    Listing_t after = List(ws.Path());
+    after.erase(L"prog\\Cmd.txt");
+    for (const wchar_t* folder : {L"编译日志", L"编译日志\\正常"}) after.erase(folder);
+    EXPECT_EQ(Added(before, after), std::set<String_cl>());
+    EXPECT_TRUE(after.at(L"net\\net.vcproj") == before.at(L"net\\net.vcproj"));
+
+    // A log folder that cannot be made (a file stands in its way): the same,
+    // and Cmd.txt is replaced by the new command.
+    ASSERT_TRUE(Test_ns::WriteBytes(ws / L"blocked", "a file, not a folder"));
+    r = row;
+    try {
+        CompileProject(sequences, failed, rows, r, projects, ws / L"blocked\\正常\\", vcDir, false);
+        FAIL() << "no error for a log that could not be written";
+    } catch (const Base_ns::UserError_cl& e) {
+        EXPECT_EQ(e.Code(), 102);
+    }
+    cmd = Test_ns::ReadText(program + L"Cmd.txt");
+    EXPECT_NE(cmd.find(L"blocked"), String_cl::npos) << Test_ns::Ansi(cmd);
+    EXPECT_EQ(cmd.find(L"broken vs"), String_cl::npos);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), attributes);
+    EXPECT_FALSE(HasTemporaryFile(ws / L"net"));
+}
+
+TEST_F(CompileTest, RowWithoutConfigurationIsRefusedBeforeAnythingChanges)
+{
+    Write({"r", {}});
+    MProjectId_cl row = RowFor(L"Release|Win32", rows, ws / L"r\\r.vcproj", projects, sequences);
+    ASSERT_EQ(row->state, Ignored);
+    row->log = ws / L"r\\r.cpp";  // would be deleted by a build that went on
+    const Listing_t before = List(ws.Path());
+    MProjectId_cl r = row;
+    try {
+        Build(r);
+        FAIL() << "a row without configuration was built";
+    } catch (const Base_ns::UserError_cl& e) {
+        EXPECT_EQ(e.Code(), 101);
+        EXPECT_EQ(e.Line(), 399);
+        EXPECT_EQ(e.ClassName(), L"MProjectPack_cl");
+    }
+    const Listing_t after = List(ws.Path());
+    EXPECT_EQ(Added(before, after), std::set<String_cl>());
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_TRUE(r == row);
+}
+
+TEST_F(CompileTest, UnreadableWrapperIsReportedWithTheWrappedProjectBackInPlace)
+{
+    Write({"icx", {}});
+    const String_cl icproj = ws / L"icx\\icx.icproj", vcproj = ws / L"icx\\icx.vcproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(icproj, "<VisualStudioProject Name=\"icx\">"));  // not well formed
+    SetFileAttributesW(vcproj.c_str(), FILE_ATTRIBUTE_READONLY);
+    const DWORD attributes = GetFileAttributesW(vcproj.c_str());
+    MProjectId_cl row = RowFor(L"Debug|Win32", rows, icproj, projects, sequences);
+    ASSERT_EQ(row->state, Normal);
+    const Listing_t before = List(ws.Path());
+    MProjectId_cl r = row;
+    EXPECT_THROW(Build(r), Base_ns::Error_cl);
+    EXPECT_TRUE(r == row);
+    EXPECT_EQ(GetFileAttributesW(vcproj.c_str()), attributes);
+    EXPECT_FALSE(HasTemporaryFile(ws / L"icx"));
+    const Listing_t after = List(ws.Path());
+    EXPECT_EQ(Added(before, after), std::set<String_cl>());
+    EXPECT_TRUE(after.at(L"icx\\icx.vcproj") == before.at(L"icx\\icx.vcproj"));
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+}
+
+// The record of renames, with the process that wrote it gone: what the next
+// start finds after a crash in the middle of a build.
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { RenameJournal_cl::SetPath(dir / L"Quorvane.renames"); }
+    void TearDown() override { RenameJournal_cl::SetPath(String_cl()); }
+
+    // A file the crashed build had moved: content at the temporary name,
+    // attributes cleared as the build clears them.
+    void Moved(const String_cl& temporary, const std::string& content)
+    {
+        ASSERT_TRUE(Test_ns::WriteBytes(temporary, content));
+    }
+
+    // Without the archive bit, which Wine sets on every file.
+    static DWORD Attributes(const String_cl& path)
+    {
+        return GetFileAttributesW(path.c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE);
+    }
+
+    static RenameJournal_cl::Entry_st Entry(const String_cl& original, const String_cl& temporary,
+                                            DWORD attributes, const String_cl& wrapper = String_cl())
+    {
+        RenameJournal_cl::Entry_st e;
+        e.original = original;
+        e.temporary = temporary;
+        e.attributes = attributes;
+        e.wrapper = wrapper;
+        return e;
+    }
+
+    TempDir_cl dir{L"qv-journal"};
+};
+
+TEST_F(JournalTest, RecordIsUtf16AndGoesAwayWithItsLastEntry)
+{
+    const String_cl record = RenameJournal_cl::Path();
+    EXPECT_EQ(record, dir / L"Quorvane.renames");
+    ASSERT_TRUE(RenameJournal_cl::Add(dir / L"工程\\a b.vcproj", dir / L"工程\\Temp1.vcproj", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(RenameJournal_cl::Add(dir / L"c.vcproj", dir / L"Temp2.vcproj", 0x21, dir / L"Temp2.icproj"));
+    EXPECT_EQ(Test_ns::ReadBytes(record).substr(0, 2), std::string("\xFF\xFE", 2));
+
+    auto entries = RenameJournal_cl::Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].original, dir / L"工程\\a b.vcproj");
+    EXPECT_EQ(entries[0].temporary, dir / L"工程\\Temp1.vcproj");
+    EXPECT_EQ(entries[0].attributes, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(entries[0].wrapper.IsEmpty());
+    EXPECT_EQ(entries[0].process, GetCurrentProcessId());
+    EXPECT_NE(entries[0].processStart, 0u);
+    EXPECT_EQ(entries[1].attributes, 0x21u);
+    EXPECT_EQ(entries[1].wrapper, dir / L"Temp2.icproj");
+
+    // This process is still running: nothing of its own is touched.
+    Moved(dir / L"Temp2.vcproj", "x");
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 0);
+    EXPECT_TRUE(Test_ns::FileExists(dir / L"Temp2.vcproj"));
+    EXPECT_EQ(RenameJournal_cl::Entries().size(), 2u);
+
+    EXPECT_TRUE(RenameJournal_cl::Remove(dir / L"C.VCPROJ"));
+    ASSERT_EQ(RenameJournal_cl::Entries().size(), 1u);
+    EXPECT_TRUE(RenameJournal_cl::Remove(dir / L"工程\\a b.vcproj", dir / L"工程\\other.vcproj"));
+    EXPECT_EQ(RenameJournal_cl::Entries().size(), 1u) << "another temporary name is another rename";
+    EXPECT_TRUE(RenameJournal_cl::Remove(dir / L"工程\\a b.vcproj"));
+    EXPECT_TRUE(RenameJournal_cl::Entries().empty());
+    EXPECT_FALSE(Test_ns::FileExists(record));
+    EXPECT_FALSE(Test_ns::FileExists(record + L"." + String_cl::FromUnsigned(GetCurrentProcessId()) + L".tmp"));
+}
+
+TEST_F(JournalTest, NextStartPutsBackWhatACrashLeftUnderTemporaryNames)
+{
+    // A plain project, moved.
+    const String_cl plain = dir / L"p.vcproj", plainTemp = dir / L"Temp2020-01-02-03-04-05.vcproj";
+    Moved(plainTemp, "plain project");
+    // An Intel project: the wrapped project moved, a temporary wrapper written.
+    const String_cl wrapped = dir / L"w.vcproj", wrappedTemp = dir / L"Temp2020-01-02-03-04-06.vcproj";
+    const String_cl wrapper = dir / L"Temp2020-01-02-03-04-06.icproj";
+    Moved(wrappedTemp, "wrapped project");
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"w.icproj", "user's wrapper"));
+    ASSERT_TRUE(Test_ns::WriteBytes(wrapper, "temporary wrapper"));
+    // The user has meanwhile put a file at the original name: never replaced.
+    const String_cl taken = dir / L"q.vcproj", takenTemp = dir / L"Temp2020-01-02-03-04-07.vcproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(taken, "user's new file"));
+    Moved(takenTemp, "old file");
+    // The crash came before the move: only the attributes had been cleared.
+    const String_cl unmoved = dir / L"u.vcproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(unmoved, "unmoved"));
+
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(Entry(plain, plainTemp, FILE_ATTRIBUTE_READONLY)));
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(
+        Entry(wrapped, wrappedTemp, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, wrapper)));
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(Entry(taken, takenTemp, FILE_ATTRIBUTE_READONLY)));
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(Entry(unmoved, dir / L"Temp2020-01-02-03-04-08.vcproj",
+                                                 FILE_ATTRIBUTE_READONLY)));
+
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 2);
+
+    EXPECT_EQ(Test_ns::ReadBytes(plain), "plain project");
+    EXPECT_FALSE(Test_ns::FileExists(plainTemp));
+    EXPECT_EQ(Attributes(plain), DWORD(FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_EQ(Test_ns::ReadBytes(wrapped), "wrapped project");
+    EXPECT_EQ(Attributes(wrapped), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_FALSE(Test_ns::FileExists(wrapper));
+    EXPECT_EQ(Test_ns::ReadBytes(dir / L"w.icproj"), "user's wrapper");
+
+    EXPECT_EQ(Test_ns::ReadBytes(taken), "user's new file");
+    EXPECT_EQ(Test_ns::ReadBytes(takenTemp), "old file");
+    EXPECT_EQ(Attributes(taken), 0u);
+
+    EXPECT_EQ(Attributes(unmoved), DWORD(FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_TRUE(RenameJournal_cl::Entries().empty());
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 0);
+
+    for (const String_cl& f : {plain, wrapped, unmoved}) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(JournalTest, RenamesOfAnotherRunningProcessAreLeftAloneUntilItEnds)
+{
+    wchar_t command[] = L"cmd.exe /c exit";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                               nullptr, nullptr, &si, &pi));
+    FILETIME created, exited, kernel, user;
+    ASSERT_TRUE(GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user));
+
+    const String_cl original = dir / L"busy.vcproj", temporary = dir / L"Temp2020-05-05-05-05-05.vcproj";
+    Moved(temporary, "being built");
+    RenameJournal_cl::Entry_st e = Entry(original, temporary, FILE_ATTRIBUTE_NORMAL);
+    e.process = pi.dwProcessId;
+    e.processStart = (uint64_t(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(e));
+
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 0);
+    EXPECT_TRUE(Test_ns::FileExists(temporary));
+    EXPECT_FALSE(Test_ns::FileExists(original));
+    EXPECT_EQ(RenameJournal_cl::Entries().size(), 1u);
+
+    // The same process id with another start time is someone else: restored.
+    RenameJournal_cl::Entry_st reused = e;
+    reused.original = dir / L"reused.vcproj";
+    reused.temporary = dir / L"Temp2020-05-05-05-05-06.vcproj";
+    reused.processStart = e.processStart + 1;
+    Moved(reused.temporary, "reused id");
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(reused));
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 1);
+    EXPECT_TRUE(Test_ns::FileExists(reused.original));
+
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 1);
+    EXPECT_EQ(Test_ns::ReadBytes(original), "being built");
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+}
+
+} // namespace
