@@ -1,0 +1,117 @@
+#include "app/store/SolutionFileReader.h"
+#include "common/io/FileStream.h"
+#include "app/ui/Paths.h"
+
+namespace Quorvane_ns {
+namespace {
+
+using OriList_cl = Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st>;
+
+const wchar_t kProjectStart[] = L"Project(";
+const wchar_t kProjectEnd[] = L"EndProject";
+const wchar_t kConfigurationSection[] = L"GlobalSection(ProjectConfigurationPlatforms) = postSolution";
+const wchar_t kSectionEnd[] = L"EndGlobalSection";
+const wchar_t kBuildKind[] = L"Build.0";
+
+// Text pieces of a configuration line taken by position: a piece whose
+// bounds were not found comes out empty or shortened instead of failing,
+// because a malformed line is simply not a Build.0 line.
+String_cl Piece(const String_cl& text, long long start, long long count)
+{
+    if (start < 0) start = 0;
+    if (count <= 0 || start >= static_cast<long long>(text.size())) return String_cl();
+    return text.substr(static_cast<size_t>(start), static_cast<size_t>(count));
+}
+
+long long Find(const String_cl& text, const wchar_t* what, long long from)
+{
+    if (from < 0 || from > static_cast<long long>(text.size())) return -1;
+    size_t p = text.find(what, static_cast<size_t>(from));
+    return p == String_cl::npos ? -1 : static_cast<long long>(p);
+}
+
+// "{GUID}.Debug|Win32.Build.0 = Debug|Win32": the project with that GUID is
+// built as "Debug|Win32" when the solution is built as "Debug|Win32".
+void ReadConfigurationLine(const String_cl& word, OriList_cl& out)
+{
+    long long i = Find(word, L".", 0);
+    long long m = i < 0 ? -1 : Find(word, L".", i + 1);
+    long long u = Find(word, L" = ", m + 1);
+    String_cl guid = Piece(word, 0, i);
+    String_cl solutionConfig = Piece(word, i + 1, m - i - 1);
+    String_cl kind = Piece(word, m + 1, u - m - 1);
+    if (kind != kBuildKind) return;
+    String_cl projectConfig = Piece(word, u + 3, static_cast<long long>(word.size()));
+    String_cl key = Base_ns::ToUpper(solutionConfig);
+    for (auto& entry : out) {
+        if (entry.guid == guid) entry.configurations.insert({key, projectConfig});
+    }
+}
+
+bool IsVcProjectPath(const String_cl& path)
+{
+    return HasExtension(path, L"vcproj") || HasExtension(path, L"icproj");
+}
+
+} // namespace
+
+void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack_cl& raiser)
+{
+    IO_ns::FileStream_tl<IO_ns::TextIStream_cl> stream;
+    stream.Open(path);
+    // Quotes and line ends split the words; spaces stay inside them, so the
+    // entry "Project(", type, ") = ", name, ", ", path, ", ", GUID arrives as
+    // eight words and a configuration line as one.
+    stream.SetSeparators(String_cl(L"\r\n\"\t"));
+
+    const String_cl folder = GetFileDirectory(path, false);
+    int state = 0;
+    String_cl pending;
+    String_cl word;
+    while (stream.ReadWord(word) > 0) {
+        switch (state) {
+        case 0:
+            if (word == kProjectStart) {
+                pending.clear();
+                state = 1;
+            } else if (word == kConfigurationSection) {
+                state = 9;
+            }
+            break;
+        case 1:   // project type GUID
+        case 2:   // ") = "
+        case 3:   // project name
+        case 4:   // ", "
+        case 6:   // ", "
+            ++state;
+            break;
+        case 5:
+            if (IsVcProjectPath(word)) pending = MakeAbsolutePath(folder, word);
+            state = 6;
+            break;
+        case 7:
+            if (!pending.empty()) {
+                SolutionPack_cl::ProjectOriInfo_st info;
+                info.path = pending;
+                info.guid = word;
+                out.PushBack(info);
+            }
+            state = 8;
+            break;
+        case 8:
+            if (word == kProjectEnd) state = 0;
+            break;
+        case 9:
+            if (word == kSectionEnd) {
+                state = 0;
+            } else {
+                ReadConfigurationLine(word, out);
+            }
+            break;
+        }
+    }
+    stream.Close();
+    if (state != 0) throw raiser.UserError(101, 771, path);
+}
+
+} // namespace Quorvane_ns

@@ -1,0 +1,313 @@
+#include "app/store/SolutionPack.h"
+#include <windows.h>
+#include <cwchar>
+#include <iterator>
+#include <new>
+#include "common/io/FileStream.h"
+#include "app/engine/BuildRunner.h"
+#include "app/store/SolutionFileReader.h"
+#include "app/ui/Paths.h"
+
+namespace Quorvane_ns {
+namespace {
+
+const wchar_t kSource[] = L"SolutionPack";
+
+const Base_ns::ErrorEntry_st kSysErrors[] = {
+    {1, L""},
+};
+
+const Base_ns::ErrorEntry_st kUserErrors[] = {
+    {101, L"错误的解决方案，检测不到EndProject。"},
+    {102, L"清理失败。"},
+};
+
+// The summary line of a clean, per edition of the builder.
+struct CleanSummary_st {
+    const wchar_t* prefix;
+    const wchar_t* successMarker;
+    const wchar_t* failureMarker;
+    const wchar_t* zeroText;
+    bool countBeforeMarker;
+};
+
+const CleanSummary_st kCleanSummaries[] = {
+    {L"========== 清理: ", L"成功 ", L"失败 ", L"0 个", false},
+    {L"========== Clean: ", L" succeeded", L" failed", L" 0", true},
+};
+
+using OriList_cl = Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st>;
+
+} // namespace
+
+bool IsSolutionPath(const String_cl& path) { return HasExtension(path, L"sln"); }
+
+// ---------------------------------------------------------------- persistence
+
+String_cl SolutionPack_cl::StorageProcess_cl::ElementName() { return String_cl(L"解决方案"); }
+
+void SolutionPack_cl::StorageProcess_cl::WriteItem(IO_ns::XMLFile_cl& file,
+                                                   IO_ns::XMLFile_cl::ElementId_cl& element,
+                                                   const Solution_st& item)
+{
+    file.SetAttribute(element, L"路径", item.path);
+}
+
+int32_t SolutionPack_cl::StorageProcess_cl::ReadItem(IO_ns::XMLFile_cl&,
+                                                     IO_ns::XMLFile_cl::ElementId_cl& element,
+                                                     Solution_st& item)
+{
+    item.path = element.Attribute(L"路径", true).Text();
+    return 1;
+}
+
+// ---------------------------------------------------------------- store
+
+SolutionPack_cl::~SolutionPack_cl()
+{
+    // The records go through DeleteData while this part of the object still
+    // exists; a record still named by an identifier is left to the base.
+    try {
+        Clear();
+    } catch (const Base_ns::Error_cl&) {
+    }
+}
+
+Solution_st* SolutionPack_cl::NewData() { return new (std::nothrow) Solution_st; }
+
+void SolutionPack_cl::DeleteData(Solution_st* data) { delete data; }
+
+Base_ns::SysError_cl SolutionPack_cl::SysError(int32_t code, int32_t line, const String_cl& note) const
+{
+    return Base_ns::SysError_cl(line, kSource, ClassName(), code, kSysErrors,
+                                int(std::size(kSysErrors)), note);
+}
+
+Base_ns::UserError_cl SolutionPack_cl::UserError(int32_t code, int32_t line, const String_cl& note) const
+{
+    return Base_ns::UserError_cl(line, kSource, ClassName(), code, kUserErrors,
+                                 int(std::size(kUserErrors)), note);
+}
+
+SolutionId_cl SolutionPack_cl::FindSolution(const String_cl& path) const
+{
+    for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        if (id->path.EqualsNoCase(path)) return id;
+    }
+    return SolutionId_cl();
+}
+
+void SolutionPack_cl::AddProjects(Solution_st& entry, const OriList_cl& found, const String_cl& config,
+                                  MProjectPack_cl& rows, ProjectPack_cl& projects,
+                                  SerialPack_cl& sequences)
+{
+    const String_cl key = Base_ns::ToUpper(config);
+    for (const auto& ori : found) {
+        // The element is complete before it joins the list, so a failed row
+        // leaves no element without a row behind.
+        ProjectInfo_st info;
+        info.configurations = ori.configurations;
+        // A project without a Build.0 line for this configuration gets the
+        // empty project configuration: its row shows it as not built.
+        const String_cl projectConfig = info.configurations[key];
+        info.row = RowFor(projectConfig, rows, ori.path, projects, sequences);
+        info.project = info.row->project;
+        entry.projects.PushBack(info);
+    }
+}
+
+void SolutionPack_cl::AddLoneProject(Solution_st& entry, const String_cl& config, MProjectPack_cl& rows,
+                                     ProjectPack_cl& projects, SerialPack_cl& sequences)
+{
+    ProjectInfo_st info;
+    info.row = RowFor(config, rows, entry.path, projects, sequences);
+    info.project = info.row->project;
+    entry.projects.PushBack(info);
+}
+
+void SolutionPack_cl::FillEntry(Solution_st& entry, const String_cl& config, MProjectPack_cl& rows,
+                                ProjectPack_cl& projects, SerialPack_cl& sequences)
+{
+    if (IsSolutionPath(entry.path)) {
+        OriList_cl found;
+        ReadSolutionFile(found, entry.path, *this);
+        AddProjects(entry, found, config, rows, projects, sequences);
+    } else {
+        AddLoneProject(entry, config, rows, projects, sequences);
+    }
+}
+
+void SolutionPack_cl::AddSolution(const String_cl& path, const String_cl& config, MProjectPack_cl& rows,
+                                  ProjectPack_cl& projects, SerialPack_cl& sequences)
+{
+    if (!FindSolution(path).IsEmpty()) return;
+
+    // The file is read before anything changes: a malformed solution leaves
+    // the store as it was.
+    OriList_cl found;
+    const bool solution = IsSolutionPath(path);
+    if (solution) ReadSolutionFile(found, path, *this);
+
+    Solution_st record;
+    record.path = path;
+    SolutionId_cl entry = PushBack(record);
+    try {
+        if (solution) {
+            AddProjects(*entry, found, config, rows, projects, sequences);
+        } else {
+            AddLoneProject(*entry, config, rows, projects, sequences);
+        }
+    } catch (...) {
+        try {
+            RemoveSolution(entry, rows, projects);
+        } catch (...) {
+            // The first error says what went wrong; this one would hide it.
+        }
+        throw;
+    }
+}
+
+int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl& rows,
+                                       ProjectPack_cl& projects, SerialPack_cl& sequences)
+{
+    if (m_read == 1) {
+        RefreshRowStates(rows, projects);
+        return 0;
+    }
+    for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) id->projects.Clear();
+    ClearRows(rows, projects);
+    for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        FillEntry(*id, config, rows, projects, sequences);
+    }
+    m_read = 1;
+    return 1;
+}
+
+void SolutionPack_cl::ChangeConfiguration(const String_cl& config, MProjectPack_cl& rows,
+                                          ProjectPack_cl& projects, SerialPack_cl& sequences)
+{
+    for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        for (auto& info : id->projects) info.row = MProjectId_cl();
+    }
+    // The project records survive: the projects lists still hold them.
+    ClearRows(rows, projects);
+    const String_cl key = Base_ns::ToUpper(config);
+    for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        const bool solution = IsSolutionPath(id->path);
+        for (auto& info : id->projects) {
+            if (info.project.IsEmpty()) continue;
+            String_cl projectConfig = config;
+            if (solution) {
+                auto found = info.configurations.find(key);
+                projectConfig = found == info.configurations.end() ? String_cl() : found->second;
+            }
+            info.row = RowForProject(info.project, projectConfig, rows, projects, sequences);
+        }
+    }
+}
+
+void SolutionPack_cl::RemoveSolution(SolutionId_cl& solution, MProjectPack_cl& rows,
+                                     ProjectPack_cl& projects)
+{
+    for (auto& info : solution->projects) {
+        info.project = ProjectId_cl();
+        // Another solution of the plan may share the row; it keeps it.
+        if (!info.row.IsEmpty() && info.row.References() == 1) {
+            DropRow(info.row, rows, projects);
+        }
+        info.row = MProjectId_cl();
+    }
+    Erase(solution);
+}
+
+void SolutionPack_cl::CopySolutions(const SolutionPack_cl& source, const MProjectPack_cl& sourceRows,
+                                    MProjectPack_cl& rows)
+{
+    Clear();
+    for (SolutionId_cl src = source.First(); !src.IsEmpty(); src = src.Next()) {
+        Solution_st copy;
+        copy.path = src->path;
+        for (const auto& info : src->projects) {
+            ProjectInfo_st n;
+            n.configurations = info.configurations;
+            n.project = info.project;
+            if (!info.row.IsEmpty()) {
+                // Rows were copied in order, so the same position names the
+                // same project in the new plan.
+                n.row = rows.At(info.row.Index());
+                if (!n.row.IsEmpty()) n.project = n.row->project;
+            }
+            copy.projects.PushBack(n);
+        }
+        PushBack(copy);
+    }
+    // A source whose files were never read has no projects yet; the copy
+    // must read them too, or it would stay without rows.
+    m_read = source.m_read;
+}
+
+void SolutionPack_cl::CleanSolution(const SolutionId_cl& solution, MProjectPack_cl& rows,
+                                    ProjectPack_cl& projects, const String_cl& config,
+                                    const String_cl& vcDir)
+{
+    const String_cl logPath = ModuleDirectory() + L"Temp.log";
+    RunBuild(BuildParameters(vcDir, solution->path, L"clean", config, logPath));
+
+    for (auto& info : solution->projects) {
+        if (info.row.IsEmpty()) continue;
+        MProject_st& row = *info.row;
+        projects.ResetState(row.project, row.configuration);
+        row.state = projects.ProjectState(row.project, row.configuration);
+        rows.MarkModified(info.row);
+    }
+
+    // The last summary line counts, in whichever edition wrote it.
+    String_cl summary;
+    int language = -1;
+    {
+        IO_ns::FileStream_tl<IO_ns::TextIStream_cl> log;
+        log.Open(logPath);
+        log.SetSeparators(String_cl(L"\r\n"));
+        String_cl line;
+        while (log.ReadWord(line) > 0) {
+            for (int i = 0; i < 2; ++i) {
+                if (line.StartsWith(kCleanSummaries[i].prefix)) {
+                    summary = line;
+                    language = i;
+                }
+            }
+        }
+        log.Close();
+    }
+
+    if (language >= 0) {
+        const CleanSummary_st& s = kCleanSummaries[language];
+        size_t success = summary.find(s.successMarker);
+        size_t failure = summary.find(s.failureMarker);
+        if (success == String_cl::npos || failure == String_cl::npos) throw SysError(2, 549, logPath);
+        const String_cl zero = s.zeroText;
+        String_cl count;
+        if (s.countBeforeMarker) {
+            if (failure >= zero.size()) count = summary.substr(failure - zero.size(), zero.size());
+        } else {
+            count = summary.substr(failure + wcslen(s.failureMarker), zero.size());
+        }
+        if (count != zero) throw UserError(102, 565, GetFileTitle(solution->path));
+    }
+    DeleteFileW(logPath.c_str());
+}
+
+void SolutionPack_cl::SaveSolutions(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
+{
+    StorageProcess_cl adaptor;
+    WriteXML(file, parent, adaptor);
+}
+
+void SolutionPack_cl::LoadSolutions(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
+{
+    StorageProcess_cl adaptor;
+    ReadXML(file, parent, adaptor);
+    m_read = 0;
+}
+
+} // namespace Quorvane_ns

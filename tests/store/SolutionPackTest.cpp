@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+#include "app/store/SolutionPack.h"
+#include "app/ui/Paths.h"
+#include "tests/store/StoreTestSupport.h"
+
+using namespace Quorvane_ns;
+using namespace StoreTest_ns;
+using Test_ns::TempDir_cl;
+
+namespace {
+
+// core and app in a.sln (app is not built in Release), core and util in b.sln.
+class SolutionPackTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteProject(dir / L"core\\core.vcproj", L"core");
+        WriteProject(dir / L"app\\app.vcproj", L"app");
+        WriteProject(dir / L"util\\util.vcproj", L"util");
+        WriteSolution(a, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
+                          {L"app", L"app\\app.vcproj", L"{A0}", {{L"Debug|Win32", L"Debug|Win32"}}}});
+        WriteSolution(b, {{L"util", L"util\\util.vcproj", L"{U0}", BothConfigs()},
+                          {L"core", L"core\\core.vcproj", L"{C1}", BothConfigs()}});
+    }
+
+    MProjectId_cl RowOf(const wchar_t* file)
+    {
+        for (MProjectId_cl r = s.rows.First(); !r.IsEmpty(); r = r.Next())
+            if (GetFileName(r->project->path) == file) return r;
+        return MProjectId_cl();
+    }
+
+    ComScope_cl com;
+    TempDir_cl dir;
+    String_cl a = dir / L"a.sln";
+    String_cl b = dir / L"b.sln";
+    PlanStores_st s;
+};
+
+TEST_F(SolutionPackTest, AddingAPathTwiceInAnyCaseMakesOneEntry)
+{
+    s.Add(a, L"Debug|Win32");
+    ASSERT_EQ(s.solutions.Count(), 1);
+    ASSERT_EQ(s.rows.Count(), 2);
+    String_cl upper = a;
+    for (auto& c : upper) c = towupper(c);
+    s.Add(upper, L"Debug|Win32");
+    s.Add(a, L"Release|Win32");
+    EXPECT_EQ(s.solutions.Count(), 1);
+    EXPECT_EQ(s.rows.Count(), 2);
+    EXPECT_EQ(s.projects.Count(), 2);
+    EXPECT_EQ(s.sequences.Count(), 2);
+    SolutionId_cl entry = s.solutions.First();
+    EXPECT_EQ(entry->path, a);
+    EXPECT_EQ(entry->projects.Count(), 2);
+}
+
+TEST_F(SolutionPackTest, ProjectWithoutBuildLineStillGetsAnIgnoredRow)
+{
+    s.Add(a, L"release|win32");
+    EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"core.vcproj", L"app.vcproj"}));
+    EXPECT_EQ(RowOf(L"core.vcproj")->configuration, L"Release|Win32");
+    MProjectId_cl app = RowOf(L"app.vcproj");
+    EXPECT_TRUE(app->configuration.empty());
+    EXPECT_EQ(app->state, Ignored);
+    // Each element holds its row and the row's project record.
+    for (const auto& info : s.solutions.First()->projects) {
+        EXPECT_EQ(info.row.List(), &s.rows);
+        EXPECT_TRUE(info.project == info.row->project);
+    }
+}
+
+TEST_F(SolutionPackTest, SolutionsShareRowsAndRemovingKeepsTheSharedOnes)
+{
+    s.Add(a, L"Debug|Win32");
+    s.Add(b, L"Debug|Win32");
+    EXPECT_EQ(s.rows.Count(), 3);   // core once, for both solutions
+    MProjectId_cl core = RowOf(L"core.vcproj");
+    EXPECT_TRUE(s.solutions.First()->projects.First()->row == core);
+    EXPECT_TRUE(s.solutions.First().Next()->projects.Last()->row == core);
+    core = MProjectId_cl();
+
+    SolutionId_cl first = s.solutions.First();
+    s.solutions.RemoveSolution(first, s.rows, s.projects);
+    EXPECT_TRUE(first.IsEmpty());
+    EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"core.vcproj", L"util.vcproj"}));
+    EXPECT_EQ(s.projects.Count(), 2);   // app's record went with its row
+
+    SolutionId_cl second = s.solutions.First();
+    s.solutions.RemoveSolution(second, s.rows, s.projects);
+    EXPECT_EQ(s.solutions.Count(), 0);
+    EXPECT_EQ(s.rows.Count(), 0);
+    EXPECT_EQ(s.projects.Count(), 0);
+    EXPECT_EQ(s.sequences.Count(), 3);  // the learned order stays
+}
+
+TEST_F(SolutionPackTest, LoneProjectIsBuiltInThePlanConfigurationAsGiven)
+{
+    s.Add(dir / L"util\\util.vcproj", L"Release|Win32");
+    ASSERT_EQ(s.rows.Count(), 1);
+    EXPECT_EQ(s.rows.First()->configuration, L"Release|Win32");
+    const ProjectInfo_st& info = *s.solutions.First()->projects.First();
+    EXPECT_TRUE(info.configurations.empty());
+
+    s.solutions.ChangeConfiguration(L"Debug|Win32", s.rows, s.projects, s.sequences);
+    EXPECT_EQ(s.rows.First()->configuration, L"Debug|Win32");
+}
+
+TEST_F(SolutionPackTest, ChangingTheConfigurationReadsNoFileAgain)
+{
+    s.Add(a, L"Debug|Win32");
+    uint32_t coreProject = RowOf(L"core.vcproj")->project.Serial();
+    // Whatever happens to the file now, the table read before decides.
+    ASSERT_TRUE(DeleteFileW(a.c_str()));
+
+    s.solutions.ChangeConfiguration(L"Release|Win32", s.rows, s.projects, s.sequences);
+    EXPECT_EQ(s.solutions.Read(), 1);
+    ASSERT_EQ(s.rows.Count(), 2);
+    EXPECT_EQ(RowOf(L"core.vcproj")->configuration, L"Release|Win32");
+    EXPECT_EQ(RowOf(L"app.vcproj")->state, Ignored);
+    // The project records are the same ones, not read again.
+    EXPECT_EQ(RowOf(L"core.vcproj")->project.Serial(), coreProject);
+    EXPECT_EQ(s.projects.Count(), 2);
+}
+
+TEST_F(SolutionPackTest, ReadSolutionsRefreshesWhenReadAndRereadsOtherwise)
+{
+    s.Add(a, L"Debug|Win32");
+    MProjectId_cl core = RowOf(L"core.vcproj");
+    s.projects.SetResult(core->project, L"Debug|Win32", Compiled, dir / L"core.log");
+    EXPECT_EQ(core->state, Normal);
+    EXPECT_EQ(s.solutions.ReadSolutions(L"Debug|Win32", s.rows, s.projects, s.sequences), 0);
+    EXPECT_EQ(core->state, Compiled);
+    core = MProjectId_cl();
+
+    // The solution gained a project since it was added; a full read finds it.
+    WriteSolution(a, {{L"util", L"util\\util.vcproj", L"{U0}", BothConfigs()},
+                      {L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
+                      {L"app", L"app\\app.vcproj", L"{A0}", BothConfigs()}});
+    s.solutions.SetRead(0);
+    EXPECT_EQ(s.solutions.ReadSolutions(L"Release|Win32", s.rows, s.projects, s.sequences), 1);
+    EXPECT_EQ(s.solutions.Read(), 1);
+    EXPECT_EQ(s.rows.Count(), 3);
+    EXPECT_EQ(s.solutions.First()->projects.Count(), 3);
+    EXPECT_EQ(RowOf(L"app.vcproj")->configuration, L"Release|Win32");
+
+    // A read that fails leaves the flag at 0, so the next read tries again.
+    Test_ns::WriteBytes(a, "Project(\"{X}\") = \"cut\"");
+    s.solutions.SetRead(0);
+    EXPECT_THROW(s.solutions.ReadSolutions(L"Debug|Win32", s.rows, s.projects, s.sequences),
+                 Base_ns::UserError_cl);
+    EXPECT_EQ(s.solutions.Read(), 0);
+    EXPECT_EQ(s.solutions.Count(), 1);   // the user's entry is not lost
+}
+
+TEST_F(SolutionPackTest, FailedAddLeavesNothingHalfAdded)
+{
+    String_cl bad = dir / L"bad.sln";
+    Test_ns::WriteBytes(bad, "\xEF\xBB\xBFProject(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"core\", "
+                             "\"core\\core.vcproj\", \"{C0}\"\r\n");
+    try {
+        s.Add(bad, L"Debug|Win32");
+        FAIL() << "a solution without EndProject was accepted";
+    } catch (const Base_ns::UserError_cl& e) {
+        EXPECT_EQ(e.Code(), 101);
+        EXPECT_EQ(e.Note(), bad);
+    }
+    EXPECT_EQ(s.solutions.Count(), 0);
+    EXPECT_EQ(s.rows.Count(), 0);
+    EXPECT_EQ(s.projects.Count(), 0);
+    EXPECT_EQ(s.sequences.Count(), 0);
+
+    // Here the failure comes after the entry was made: core gets its row,
+    // then broken's project file is not XML. The entry and core's row go.
+    CreateDirectoryW((dir / L"broken").c_str(), nullptr);
+    Test_ns::WriteBytes(dir / L"broken\\broken.vcproj", "this is not XML");
+    String_cl mixed = dir / L"mixed.sln";
+    WriteSolution(mixed, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
+                          {L"broken", L"broken\\broken.vcproj", L"{B0}", BothConfigs()}});
+    EXPECT_THROW(s.Add(mixed, L"Debug|Win32"), Base_ns::Error_cl);
+    EXPECT_EQ(s.solutions.Count(), 0);
+    EXPECT_EQ(s.rows.Count(), 0);
+    for (ProjectId_cl p = s.projects.First(); !p.IsEmpty(); p = p.Next())
+        EXPECT_NE(GetFileName(p->path), L"core.vcproj");
+}
+
+// ------------------------------------------------------------------ clean
+
+class SolutionCleanTest : public SolutionPackTest {
+protected:
+    void SetUp() override
+    {
+        SolutionPackTest::SetUp();
+        OverrideModuleDirectory(dir.Path());
+    }
+    void TearDown() override { OverrideModuleDirectory(String_cl()); }
+
+    String_cl Log() const { return dir / L"Temp.log"; }
+
+    // An installation whose devenv answers every command with the given lines.
+    String_cl FakeInstallation(const String_cl& answer)
+    {
+        String_cl vs = dir / L"fake vs\\";
+        CreateDirectoryW(vs.c_str(), nullptr);
+        CreateDirectoryW((vs + L"VC").c_str(), nullptr);
+        Test_ns::WriteBytes(vs + L"VC\\vcvarsall.bat", "@set \"PATH=%~dp0;%PATH%\"\r\n@exit /b 0\r\n");
+        Test_ns::WriteBytes(vs + L"VC\\devenv.bat", "@type \"%~dp0answer.txt\"\r\n");
+        Test_ns::WriteBytes(vs + L"VC\\answer.txt", Test_ns::Ansi(answer));
+        return vs;
+    }
+
+    // Sets core's result to Compiled so that the clean has a state to reset.
+    void MarkCoreCompiled()
+    {
+        MProjectId_cl core = RowOf(L"core.vcproj");
+        s.projects.SetResult(core->project, L"Debug|Win32", Compiled, dir / L"core.log");
+        RefreshRowStates(s.rows, s.projects);
+        ASSERT_EQ(core->state, Compiled);
+    }
+
+    void Clean(const String_cl& vs)
+    {
+        s.solutions.CleanSolution(s.solutions.First(), s.rows, s.projects, L"Debug|Win32", vs);
+    }
+};
+
+TEST_F(SolutionCleanTest, StandinCleanResetsStatesAndDeletesItsLog)
+{
+    for (const wchar_t* edition : {L"en", L"zh"}) {
+        SCOPED_TRACE(String_cl(edition).ToUtf8());
+        if (s.solutions.Count() == 0) s.Add(a, L"Debug|Win32");
+        MarkCoreCompiled();
+        String_cl output = dir / L"core\\Debug\\core.lib";
+        CreateDirectoryW((dir / L"core\\Debug").c_str(), nullptr);
+        ASSERT_TRUE(Test_ns::WriteBytes(output, "!<arch>\n"));
+
+        Clean(Test_ns::StandinDir(edition));
+        EXPECT_FALSE(Test_ns::FileExists(output)) << "the stand-in did not clean core";
+        EXPECT_FALSE(Test_ns::FileExists(Log()));
+        MProjectId_cl core = RowOf(L"core.vcproj");
+        EXPECT_EQ(core->state, Normal);
+        EXPECT_EQ(s.projects.ProjectState(core->project, L"Debug|Win32"), Normal);
+        EXPECT_EQ(RowOf(L"app.vcproj")->state, Normal);
+    }
+}
+
+// A project the solution lists but that does not exist fails to clean.
+TEST_F(SolutionCleanTest, StandinCleanFailureIsUserError102AndKeepsTheLog)
+{
+    String_cl broken = dir / L"broken.sln";
+    WriteSolution(broken, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
+                           {L"gone", L"gone\\gone.vcproj", L"{G0}", BothConfigs()}});
+    s.Add(broken, L"Debug|Win32");
+    for (const wchar_t* edition : {L"en", L"zh"}) {
+        SCOPED_TRACE(String_cl(edition).ToUtf8());
+        // The Chinese edition's summary cannot be written in code page 1252;
+        // a clean whose summary line is unreadable counts as done.
+        if (String_cl(edition) == L"zh" && GetACP() != 936) continue;
+        MarkCoreCompiled();
+        try {
+            Clean(Test_ns::StandinDir(edition));
+            ADD_FAILURE() << "a failed clean was reported as success";
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), 102);
+            EXPECT_EQ(e.Message(), L"清理失败。");
+            EXPECT_EQ(e.Line(), 565);
+            EXPECT_EQ(e.Note(), L"broken");
+            EXPECT_EQ(e.ClassName(), L"SolutionPack_cl");
+        }
+        EXPECT_TRUE(Test_ns::FileExists(Log()));
+        // The states were reset before the log was looked at.
+        EXPECT_EQ(RowOf(L"core.vcproj")->state, Normal);
+        EXPECT_EQ(RowOf(L"gone.vcproj")->state, NotExist);
+    }
+}
+
+TEST_F(SolutionCleanTest, SummaryLinesOfBothEditionsAreChecked)
+{
+    s.Add(a, L"Debug|Win32");
+    struct Case_st {
+        const wchar_t* answer;
+        int code;   // 0: accepted
+        bool chinese;
+    };
+    const Case_st cases[] = {
+        {L"========== Clean: 3 succeeded, 0 failed, 0 skipped ==========\r\n", 0, false},
+        {L"========== Clean: 0 succeeded, 10 failed, 0 skipped ==========\r\n", 102, false},
+        {L"Deleting intermediate files\r\nNo summary at all\r\n", 0, false},
+        // The last summary line counts.
+        {L"========== Clean: 0 succeeded, 1 failed, 0 skipped ==========\r\n"
+         L"========== Clean: 1 succeeded, 0 failed, 0 skipped ==========\r\n", 0, false},
+        {L"========== Clean: aborted ==========\r\n", 2, false},
+        {L"========== 清理: 成功 1 个，失败 0 个，跳过 0 个 ==========\r\n", 0, true},
+        {L"========== 清理: 成功 0 个，失败 2 个，跳过 0 个 ==========\r\n", 102, true},
+        {L"========== 清理: 全部完成 ==========\r\n", 2, true},
+    };
+    for (const Case_st& c : cases) {
+        SCOPED_TRACE(String_cl(c.answer).ToUtf8());
+        if (c.chinese && GetACP() != 936) continue;   // not writable in this code page
+        String_cl vs = FakeInstallation(c.answer);
+        MarkCoreCompiled();
+        int raised = 0;
+        try {
+            Clean(vs);
+        } catch (const Base_ns::Error_cl& e) {
+            raised = e.Code();
+            if (e.Code() == 2) {
+                EXPECT_EQ(e.IsSystemError(), 1);
+                EXPECT_EQ(e.Message(), L"Unexpected Error.");
+                EXPECT_EQ(e.Line(), 549);
+                EXPECT_EQ(e.Note(), Log());
+                EXPECT_EQ(e.File(), L"SolutionPack");
+            } else {
+                EXPECT_EQ(e.IsSystemError(), 0);
+                EXPECT_EQ(e.Note(), L"a");
+            }
+        }
+        EXPECT_EQ(raised, c.code);
+        EXPECT_EQ(Test_ns::FileExists(Log()), c.code != 0);
+        EXPECT_EQ(RowOf(L"core.vcproj")->state, Normal);
+        DeleteFileW(Log().c_str());
+    }
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#pragma once
+// Files and stores that the store tests build on: small Visual C++ project
+// files the project reader and the builder stand-in both accept, solution
+// files as Visual Studio 2008 saves them, and one plan's worth of stores.
+#include <windows.h>
+#include <objbase.h>
+#include <map>
+#include <vector>
+#include "app/engine/MProjectPack.h"
+#include "app/engine/ProjectPack.h"
+#include "app/store/SerialPack.h"
+#include "app/store/SolutionPack.h"
+#include "app/ui/Paths.h"
+#include "tests/support/TestSupport.h"
+
+namespace StoreTest_ns {
+
+using Base_ns::String_cl;
+
+class ComScope_cl {
+public:
+    ComScope_cl() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope_cl()
+    {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
+
+private:
+    HRESULT m_hr;
+};
+
+// A static library project with the configurations Debug|Win32 and
+// Release|Win32, producing <name>.lib in the folder of the configuration.
+inline void WriteProject(const String_cl& path, const String_cl& name)
+{
+    String_cl configs;
+    for (const wchar_t* c : {L"Debug", L"Release"}) {
+        configs += L"<Configuration Name=\"" + String_cl(c) + L"|Win32\" OutputDirectory=\"$(ProjectDir)" + c +
+                   L"\" ConfigurationType=\"4\"><Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\" + name +
+                   L".lib\"/></Configuration>";
+    }
+    String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                     L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name +
+                     L"\"><Platforms><Platform Name=\"Win32\"/></Platforms><Configurations>" + configs +
+                     L"</Configurations><Files/></VisualStudioProject>\r\n";
+    CreateDirectoryW(Quorvane_ns::GetFileDirectory(path, false).c_str(), nullptr);
+    Test_ns::WriteBytes(path, text.ToUtf8());
+}
+
+struct SlnProject_st {
+    String_cl name;
+    String_cl relativePath;
+    String_cl guid;
+    // Solution configuration → project configuration (Build.0 lines).
+    std::map<String_cl, String_cl> builds;
+};
+
+// UTF-8 with its mark, as Visual Studio 2005 and later save solutions.
+inline void WriteSolution(const String_cl& path, const std::vector<SlnProject_st>& projects)
+{
+    String_cl text = L"\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n";
+    for (const auto& p : projects) {
+        text += L"Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"" + p.name + L"\", \"" + p.relativePath +
+                L"\", \"" + p.guid + L"\"\r\nEndProject\r\n";
+    }
+    text += L"Global\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n";
+    for (const auto& p : projects) {
+        for (const auto& b : p.builds) {
+            text += L"\t\t" + p.guid + L"." + b.first + L".ActiveCfg = " + b.second + L"\r\n";
+            text += L"\t\t" + p.guid + L"." + b.first + L".Build.0 = " + b.second + L"\r\n";
+        }
+    }
+    text += L"\tEndGlobalSection\r\nEndGlobal\r\n";
+    Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + text.ToUtf8());
+}
+
+inline std::map<String_cl, String_cl> BothConfigs()
+{
+    return {{L"Debug|Win32", L"Debug|Win32"}, {L"Release|Win32", L"Release|Win32"}};
+}
+
+// One plan's rows and solutions over shared project and sequence stores,
+// declared so that they are destroyed solutions first.
+struct PlanStores_st {
+    Quorvane_ns::SerialPack_cl sequences;
+    Quorvane_ns::ProjectPack_cl projects;
+    Quorvane_ns::MProjectPack_cl rows;
+    Quorvane_ns::SolutionPack_cl solutions;
+
+    void Add(const String_cl& path, const String_cl& config)
+    {
+        solutions.AddSolution(path, config, rows, projects, sequences);
+    }
+};
+
+// The project file names of the rows, in row order.
+inline std::vector<String_cl> RowNames(const Quorvane_ns::MProjectPack_cl& rows)
+{
+    std::vector<String_cl> names;
+    for (Quorvane_ns::MProjectId_cl r = rows.First(); !r.IsEmpty(); r = r.Next())
+        names.push_back(Quorvane_ns::GetFileName(r->project->path));
+    return names;
+}
+
+} // namespace StoreTest_ns
