@@ -1,0 +1,167 @@
+#include "app/store/DataFile.h"
+#include <objbase.h>
+#include "common/base/Error.h"
+#include "common/base/Presenter.h"
+#include "common/io/XMLFile.h"
+#include "app/engine/RenameJournal.h"
+#include "app/ui/Paths.h"
+
+namespace Quorvane_ns {
+namespace {
+
+const wchar_t kAsideMark[] = L".无法读取-";
+
+// MSXML needs COM on the calling thread. A thread that already has it
+// (in either model) keeps it as it is.
+class ComScope_cl {
+public:
+    ComScope_cl() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope_cl()
+    {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
+    ComScope_cl(const ComScope_cl&) = delete;
+    ComScope_cl& operator=(const ComScope_cl&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
+bool IsExistingFile(const String_cl& path)
+{
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Moves the file to a free "unreadable" name beside it; when it cannot be
+// moved (another program has it open), a copy keeps its content just as
+// well. Empty when neither worked.
+String_cl SetAside(const String_cl& path)
+{
+    const String_cl stamp = Base_ns::TimeStampText();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int n = 1; n < 100; ++n) {
+            String_cl candidate =
+                UnreadableDataFilePath(path, n == 1 ? stamp : String_cl(stamp + L"-" + String_cl::FromInt(n)));
+            BOOL done = pass == 0 ? MoveFileExW(path.c_str(), candidate.c_str(), 0)
+                                  : CopyFileW(path.c_str(), candidate.c_str(), TRUE);
+            if (done) return candidate;
+            DWORD e = GetLastError();
+            if (e != ERROR_ALREADY_EXISTS && e != ERROR_FILE_EXISTS) break;
+        }
+    }
+    return String_cl();
+}
+
+} // namespace
+
+Stores_cl::~Stores_cl()
+{
+    try {
+        plans.Clear();
+        projects.Clear();
+        sequences.Clear();
+    } catch (const Base_ns::Error_cl&) {
+        // An identifier outlived the stores; the containers hand such nodes
+        // over to it when they are destroyed.
+    }
+}
+
+StartReport_st Stores_cl::StartProgram(const String_cl& path)
+{
+    StartReport_st report;
+    report.dataPath = path;
+    m_keepPath.clear();
+    report.restoredFiles = RenameJournal_cl::RestorePending();
+
+    if (IsExistingFile(path)) {
+        ComScope_cl com;
+        IO_ns::XMLFile_cl file;
+        try {
+            file.Open(path);
+            IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
+            sequences.LoadSequence(file, root);
+            plans.LoadPlans(file, root);
+            file.Close();
+            report.loaded = true;
+        } catch (const Base_ns::Error_cl& e) {
+            // The store whose reading failed is empty; one loaded before it
+            // (the sequence) is kept: it is sound, and the whole file is
+            // kept aside anyway.
+            report.unreadable = true;
+            report.errorText = e.Text();
+            report.systemError = e.IsSystemError() != 0;
+            report.error = std::current_exception();
+        }
+    }
+    if (report.unreadable) {
+        report.asidePath = SetAside(path);
+        if (report.asidePath.empty()) m_keepPath = path;
+    }
+    if (plans.Count() == 0) {
+        plans.AddPlan(kDefaultPlanName, kDefaultPlanConfiguration);
+        report.addedDefaultPlan = true;
+    }
+    m_lastStart = report;
+    return report;
+}
+
+bool Stores_cl::SaveDataFile(const String_cl& path)
+{
+    if (!m_keepPath.empty() && m_keepPath.EqualsNoCase(path)) return false;
+    ComScope_cl com;
+    IO_ns::XMLFile_cl file;
+    file.Create(path, kProductName);
+    IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
+    sequences.SaveSequence(file, root);
+    plans.SavePlans(file, root);
+    file.Close();
+    return true;
+}
+
+bool Stores_cl::EndProgram(const String_cl& path)
+{
+    bool saved = SaveDataFile(path);
+    plans.Clear();
+    // Project records hold nothing of the sequence today, but emptying them
+    // first keeps the sequence free to go whatever they come to hold.
+    projects.Clear();
+    sequences.Clear();
+    return saved;
+}
+
+String_cl UnreadableDataFilePath(const String_cl& path, const String_cl& stamp)
+{
+    String_cl folder = GetFileDirectory(path, true);
+    String_cl name = GetFileName(path);
+    size_t dot = name.find_last_of(L'.');
+    if (dot == String_cl::npos || dot == 0) return folder + name + kAsideMark + stamp;
+    return folder + name.substr(0, dot) + kAsideMark + stamp + name.substr(dot);
+}
+
+String_cl UnreadableDataFileText(const StartReport_st& report)
+{
+    if (!report.unreadable) return String_cl();
+    if (!report.asidePath.empty()) {
+        return L"数据文件无法读取，已另存为：\r\n" + report.asidePath +
+               L"\r\n\r\n原来的方案和编译顺序都保留在该文件中。本次以默认方案启动。";
+    }
+    return L"数据文件无法读取，也无法另存：\r\n" + report.dataPath +
+           L"\r\n\r\n本次以默认方案启动。为了不覆盖该文件，退出时不保存方案和编译顺序。";
+}
+
+void ShowStartReport(const StartReport_st& report, HWND owner)
+{
+    if (!report.unreadable) return;
+    if (report.error) {
+        try {
+            std::rethrow_exception(report.error);
+        } catch (const Base_ns::Error_cl& e) {
+            e.Show(owner);
+        } catch (...) {
+        }
+    }
+    Base_ns::ShowMessage(owner, UnreadableDataFileText(report), kProductName, MB_OK | MB_ICONWARNING);
+}
+
+} // namespace Quorvane_ns

@@ -1,0 +1,89 @@
+#pragma once
+// The three stores that live for the whole process (the build-order
+// sequence, the project records and the plans) and the routines that load
+// them from the data file at start and save them at the end.
+//
+// A data file that exists but cannot be loaded (not XML, a "版本" this
+// program refuses, a missing attribute) is never overwritten: it is moved
+// aside under a name that says so, the program starts with the default plan,
+// and the start routine reports where the file went so that the window or the
+// console can tell the user.
+#include <windows.h>
+#include <cstdint>
+#include <exception>
+#include "common/base/String.h"
+#include "app/engine/ProjectPack.h"
+#include "app/store/PlanPack.h"
+#include "app/store/SerialPack.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+inline constexpr const wchar_t kDefaultPlanName[] = L"默认";
+inline constexpr const wchar_t kDefaultPlanConfiguration[] = L"Debug|Win32";
+
+// What the start routine found.
+struct StartReport_st {
+    String_cl dataPath;       // the data file the start routine was given
+    int restoredFiles = 0;    // project files moved back from a build that was cut off
+    bool loaded = false;      // the data file was there and loaded
+    bool unreadable = false;  // the data file was there but did not load
+    // Where the unreadable file was moved (or, when it could not be moved,
+    // copied); empty when neither worked: then the file stays where it is and
+    // the end routine does not write over it.
+    String_cl asidePath;
+    String_cl errorText;      // the load error as its message box shows it (Error_cl::Text)
+    bool systemError = false; // the load error was a system error
+    std::exception_ptr error; // the Error_cl itself, for Error_cl::Show
+    bool addedDefaultPlan = false;
+};
+
+class Stores_cl {
+public:
+    Stores_cl() = default;
+    // Plans go first (their rows hold project records and sequence entries),
+    // then the project records, then the sequence.
+    ~Stores_cl();
+    Stores_cl(const Stores_cl&) = delete;
+    Stores_cl& operator=(const Stores_cl&) = delete;
+
+    // Declared in this order so that they are also destroyed plans first.
+    SerialPack_cl sequences;
+    ProjectPack_cl projects;
+    PlanPack_cl plans;
+
+    // Puts back project files a cut-off build left renamed, loads path (the
+    // sequence, then the plans) when it is an existing file, and adds the
+    // plan "默认" / "Debug|Win32" when there is no plan. A file that fails to
+    // load is moved aside and reported, not raised; errors that are not the
+    // file's fault (MSXML missing) pass to the caller.
+    StartReport_st StartProgram(const String_cl& path);
+    // Saves the sequence and the plans to path, then empties the stores.
+    // Returns false, saving nothing, when path is a file that did not load
+    // and could not be moved aside. Save errors pass, leaving the stores full.
+    bool EndProgram(const String_cl& path);
+    // Writes the data file without emptying the stores (the console saves
+    // after every plan's job). Same refusal as EndProgram. The file is
+    // replaced atomically: a failed save leaves the old file.
+    bool SaveDataFile(const String_cl& path);
+
+    const StartReport_st& LastStart() const { return m_lastStart; }
+
+private:
+    String_cl m_keepPath;   // an unreadable data file that could not be moved aside
+    StartReport_st m_lastStart;
+};
+
+// "Quorvane.xml" → "Quorvane.无法读取-<stamp>.xml", in the same folder.
+String_cl UnreadableDataFilePath(const String_cl& path, const String_cl& stamp);
+// The message that tells the user where an unreadable data file went; empty
+// when the report holds no such file.
+String_cl UnreadableDataFileText(const StartReport_st& report);
+// Shows what the start routine has to say, through Base_ns::ShowMessage:
+// the load error (as Error_cl::Show shows it, so a system error is also
+// logged) and then the message naming the place of the file. Nothing when
+// the file loaded or was not there.
+void ShowStartReport(const StartReport_st& report, HWND owner);
+
+} // namespace Quorvane_ns
