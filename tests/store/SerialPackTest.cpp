@@ -266,11 +266,13 @@ TEST_F(SerialPackTest, ExportThenImportGivesTheSamePaths)
 
 TEST_F(SerialPackTest, ImportReadsAnsiWithForwardSlashesAndSkipsEmptyLines)
 {
-    String_cl text = L"\r\n\r\nC:/src/核心/core.vcproj\r\n\r\nC:\\src\\ui.ICPROJ\n\nC:\\src\\net.VcProj";
+    // A folder name the running code page can hold: Chinese under 936, Latin under 1252.
+    const String_cl folder = GetACP() == 936 ? L"核心" : L"Fran\u00e7ais";
+    String_cl text = L"\r\n\r\nC:/src/" + folder + L"/core.vcproj\r\n\r\nC:\\src\\ui.ICPROJ\n\nC:\\src\\net.VcProj";
     String_cl file = m_dir / L"list.txt";
     ASSERT_TRUE(Test_ns::WriteBytes(file, Test_ns::Ansi(text)));
     m_pack.ImportSequence(file);
-    EXPECT_EQ(V({L"C:\\src\\核心\\core.vcproj", L"C:\\src\\ui.ICPROJ", L"C:\\src\\net.VcProj"}), Paths(m_pack));
+    EXPECT_EQ(V({L"C:\\src\\" + folder + L"\\core.vcproj", L"C:\\src\\ui.ICPROJ", L"C:\\src\\net.VcProj"}), Paths(m_pack));
     EXPECT_EQ((std::vector<int32_t>{1, 2, 3}), Orders(m_pack));
 }
 

@@ -1,0 +1,472 @@
+#include "console/ConsoleApp.h"
+#include <windows.h>
+#include <objbase.h>
+#include <atomic>
+#include <map>
+#include "app/engine/MProjectPack.h"
+#include "app/engine/RowState.h"
+#include "app/store/DataFile.h"
+#include "app/store/PlanPack.h"
+#include "app/ui/Paths.h"
+#include "app/ui/SettingsInterface.h"
+#include "app/workflow/Jobs.h"
+#include "app/workflow/VcDirectory.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"用法:\r\n"
+    L"  Quorvane plans\r\n"
+    L"  Quorvane show <方案>\r\n"
+    L"  Quorvane build|rebuild|clean <方案>[,<方案>...]\r\n"
+    L"  Quorvane add <方案> <文件>...\r\n"
+    L"  Quorvane remove-plan <方案>\r\n"
+    L"  Quorvane export-sequence <文件>\r\n"
+    L"  Quorvane import-sequence <文件>\r\n"
+    L"选项:\r\n"
+    L"  --vc-dir <目录>         VC安装目录（默认：保存的设置）\r\n"
+    L"  --config <编译方式>     例如 \"Debug|Win32\"\r\n"
+    L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
+    L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
+    L"  --shutdown              最后一个方案编译完成后关机";
+
+// A bad command line; the message is printed above the usage text.
+struct UsageError_st {
+    String_cl message;
+};
+
+struct Options_st {
+    String_cl command;
+    std::vector<String_cl> operands;
+    String_cl vcDirectory;
+    bool hasVcDirectory = false;
+    String_cl configuration;
+    bool hasConfiguration = false;
+    int stopOnError = -1;  // -1: the saved setting
+    int rename = -1;       // -1: the saved setting
+    bool shutdown = false;
+};
+
+Options_st Parse(const std::vector<String_cl>& args)
+{
+    Options_st o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const String_cl& a = args[i];
+        auto value = [&](const wchar_t* name) {
+            if (i + 1 >= args.size()) throw UsageError_st{String_cl(L"选项缺少参数：") + name};
+            return args[++i];
+        };
+        if (a == L"--vc-dir") {
+            o.vcDirectory = value(L"--vc-dir");
+            o.hasVcDirectory = true;
+        } else if (a == L"--config") {
+            o.configuration = value(L"--config");
+            o.hasConfiguration = true;
+            if (o.configuration.empty()) throw UsageError_st{L"编译方式不能为空。"};
+        } else if (a == L"--stop-on-error") {
+            o.stopOnError = 1;
+        } else if (a == L"--keep-going") {
+            o.stopOnError = 0;
+        } else if (a == L"--rename") {
+            o.rename = 1;
+        } else if (a == L"--no-rename") {
+            o.rename = 0;
+        } else if (a == L"--shutdown") {
+            o.shutdown = true;
+        } else if (a.StartsWith(L"--")) {
+            throw UsageError_st{L"未知的选项：" + a};
+        } else if (o.command.empty()) {
+            o.command = a;
+        } else {
+            o.operands.push_back(a);
+        }
+    }
+    return o;
+}
+
+std::vector<String_cl> SplitPlans(const String_cl& list)
+{
+    std::vector<String_cl> names;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = list.find(L',', start);
+        if (comma == String_cl::npos) {
+            // A trailing comma leaves nothing behind it: harmless, as on the
+            // window's command line.
+            if (start < list.size() || names.empty()) names.push_back(list.substr(start));
+            break;
+        }
+        names.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
+String_cl FullPath(const String_cl& path)
+{
+    wchar_t buf[4096];
+    DWORD n = GetFullPathNameW(path.c_str(), 4096, buf, nullptr);
+    if (n == 0 || n >= 4096) return path;
+    return String_cl(buf, n);
+}
+
+String_cl CountersLine(const RowStatistics_st& s)
+{
+    String_cl line = L"工程总数 " + String_cl::FromInt(s.total) + L"，";
+    if (s.notExist > 0) line += L"不存在 " + String_cl::FromInt(s.notExist) + L"，";
+    if (s.ignored > 0) line += L"忽略 " + String_cl::FromInt(s.ignored) + L"，";
+    if (s.failed > 0) line += L"编译失败 " + String_cl::FromInt(s.failed) + L"，";
+    line += L"编译工程 " + String_cl::FromInt(s.compiled) + L"/" +
+            String_cl::FromInt(s.total - s.notExist - s.ignored);
+    return line;
+}
+
+class ComScope_cl {
+public:
+    ComScope_cl() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComScope_cl()
+    {
+        if (m_ok) CoUninitialize();
+    }
+    ComScope_cl(const ComScope_cl&) = delete;
+    ComScope_cl& operator=(const ComScope_cl&) = delete;
+
+private:
+    bool m_ok;
+};
+
+// Prints what a job reports and remembers the worst outcome for the exit status.
+class ConsoleReporter_cl : public JobReporter_cl {
+public:
+    ConsoleReporter_cl(ConsoleOutput_cl& out, bool stopOnError)
+        : m_out(out), m_stopOnError(stopOnError) {}
+
+    void Status(const String_cl& text) override
+    {
+        if (!text.empty()) m_out.Line(text);
+    }
+    void RowBuilt(const Plan_st&, const MProject_st& row, int ok) override
+    {
+        String_cl line = L"  " + row.project->name + L"  " + row.configuration + L"  " +
+                         RowStateText(row.state);
+        if (ok == 0 && !row.log.empty()) line += L"  " + row.log;
+        m_out.Line(line);
+    }
+    void SolutionCleaned(const Plan_st&, const String_cl& path) override
+    {
+        m_out.Line(L"  " + GetFileName(path) + L"  清理完成");
+    }
+    void ShowError(const Base_ns::Error_cl& error) override
+    {
+        error.Show(nullptr);
+        Note(error);
+    }
+    bool StopOnError() override { return m_stopOnError; }
+
+    void Note(const Base_ns::Error_cl& error)
+    {
+        if (error.IsSystemError())
+            m_system = true;
+        else
+            m_user = true;
+    }
+    int Exit(bool rowsFailed) const
+    {
+        if (m_system) return ConsoleApp_cl::ExitSystemError;
+        if (m_user) return ConsoleApp_cl::ExitUserError;
+        return rowsFailed ? ConsoleApp_cl::ExitFailed : ConsoleApp_cl::ExitOk;
+    }
+
+private:
+    ConsoleOutput_cl& m_out;
+    bool m_stopOnError;
+    bool m_system = false;
+    bool m_user = false;
+};
+
+class Session_cl {
+public:
+    Session_cl(ConsoleOutput_cl& out, ConsoleOutput_cl& err, const Options_st& options)
+        : m_out(out), m_err(err), m_options(options)
+    {
+    }
+
+    int Run();
+
+private:
+    void Start();
+    void Save();
+    PlanId_cl FindPlan(const String_cl& name);
+    void ApplyConfiguration(const PlanId_cl& plan);
+    String_cl VcDirectory();
+    void PrintRows(const Plan_st& plan);
+    bool RowsFailed(const Plan_st& plan) const;
+
+    int Plans();
+    int Show();
+    int Job();
+    int Add();
+    int RemovePlan();
+    int ExportSequence();
+    int ImportSequence();
+    void NeedOperands(size_t min, size_t max);
+
+    ConsoleOutput_cl& m_out;
+    ConsoleOutput_cl& m_err;
+    const Options_st& m_options;
+    Stores_cl m_stores;
+    SettingsHost_cl m_settings;
+};
+
+void Session_cl::NeedOperands(size_t min, size_t max)
+{
+    if (m_options.operands.size() < min) throw UsageError_st{L"参数不足：" + m_options.command};
+    if (m_options.operands.size() > max) throw UsageError_st{L"参数过多：" + m_options.command};
+}
+
+void Session_cl::Start()
+{
+    StartReport_st report = m_stores.StartProgram(DataFilePath());
+    // A data file that did not load: why, and where it was kept (printed
+    // through the presenter, and logged when it is a system error).
+    if (report.unreadable) ShowStartReport(report, nullptr);
+}
+
+void Session_cl::Save() { m_stores.SaveDataFile(DataFilePath()); }
+
+PlanId_cl Session_cl::FindPlan(const String_cl& name)
+{
+    PlanId_cl plan = m_stores.plans.FindPlan(name);
+    if (plan.IsEmpty()) throw MainWindowUserError(104, 540, name);
+    return plan;
+}
+
+void Session_cl::ApplyConfiguration(const PlanId_cl& plan)
+{
+    if (!m_options.hasConfiguration || plan->configuration == m_options.configuration) return;
+    m_stores.plans.SetPlanConfiguration(plan, m_options.configuration, m_stores.projects,
+                                        m_stores.sequences);
+}
+
+String_cl Session_cl::VcDirectory()
+{
+    String_cl text = m_options.hasVcDirectory ? m_options.vcDirectory
+                                              : m_settings.GetString(kKeyVcDirectory, L"");
+    String_cl dir = NormalizeVcDirectory(text);
+    CheckVcDirectory(dir);
+    return dir;
+}
+
+void Session_cl::PrintRows(const Plan_st& plan)
+{
+    for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next()) {
+        m_out.Line(row->project->name + L"\t" + row->configuration + L"\t" +
+                   RowStateText(row->state) + L"\t" + row->project->path);
+    }
+}
+
+bool Session_cl::RowsFailed(const Plan_st& plan) const
+{
+    RowStatistics_st s = Statistics(plan.rows);
+    return s.failed > 0 || s.notExist > 0;
+}
+
+int Session_cl::Plans()
+{
+    NeedOperands(0, 0);
+    for (PlanId_cl p = m_stores.plans.First(); !p.IsEmpty(); p = p.Next())
+        m_out.Line(p->name + L"\t" + p->configuration + L"\t" +
+                   String_cl::FromInt(p->solutions.Count()));
+    return ConsoleApp_cl::ExitOk;
+}
+
+int Session_cl::Show()
+{
+    NeedOperands(1, 1);
+    PlanId_cl plan = FindPlan(m_options.operands[0]);
+    ApplyConfiguration(plan);
+    ConsoleReporter_cl reporter(m_out, false);
+    RunReadJob(m_stores, plan, reporter);
+    PrintRows(*plan);
+    m_out.Line(CountersLine(Statistics(plan->rows)));
+    if (m_options.hasConfiguration) Save();
+    return reporter.Exit(RowsFailed(*plan));
+}
+
+int Session_cl::Job()
+{
+    NeedOperands(1, 1);
+    std::vector<String_cl> names = SplitPlans(m_options.operands[0]);
+    // Every name is checked before anything is built, so a typing error does
+    // not surface hours into an unattended run.
+    std::vector<PlanId_cl> plans;
+    for (const String_cl& name : names) plans.push_back(FindPlan(name));
+    String_cl vcDir = VcDirectory();
+
+    bool stopOnError = m_options.stopOnError >= 0 ? m_options.stopOnError != 0
+                                                  : m_settings.GetBool(kKeyStopOnError, true);
+    bool rename = m_options.rename >= 0 ? m_options.rename != 0
+                                        : m_settings.GetBool(kKeyRenameCompile, true);
+    SetRenameCompile(rename);
+
+    ConsoleReporter_cl reporter(m_out, stopOnError);
+    bool anyFailed = false;
+    bool reachedEnd = false;
+    for (const PlanId_cl& plan : plans) {
+        m_out.Line(L"方案 " + plan->name + L" (" + plan->configuration + L")");
+        ApplyConfiguration(plan);
+        RunReadJob(m_stores, plan, reporter);
+        std::atomic<int> running{1};
+        if (m_options.command == L"build") {
+            BuildRequest_st request;
+            request.vcDirectory = vcDir;
+            reachedEnd = RunBuildJob(m_stores, plan, request, running, reporter);
+        } else if (m_options.command == L"rebuild") {
+            reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, reporter);
+        } else {
+            RunCleanJob(m_stores, plan, vcDir, running, reporter);
+            reachedEnd = false;
+        }
+        m_out.Line(CountersLine(Statistics(plan->rows)));
+        anyFailed = anyFailed || RowsFailed(*plan);
+        // Saved after every plan, so an interrupted unattended run keeps
+        // what the finished plans learned.
+        try {
+            Save();
+        } catch (const Base_ns::Error_cl& e) {
+            reporter.ShowError(e);
+        }
+    }
+    if (m_options.shutdown && reachedEnd) RunShutdownCommand();
+    return reporter.Exit(anyFailed);
+}
+
+int Session_cl::Add()
+{
+    NeedOperands(2, SIZE_MAX);
+    const String_cl& name = m_options.operands[0];
+    if (name.empty()) throw UsageError_st{L"方案名称不能为空。"};
+    PlanId_cl plan = m_stores.plans.FindPlan(name);
+    if (plan.IsEmpty()) {
+        plan = m_stores.plans.AddPlan(name, m_options.hasConfiguration ? m_options.configuration
+                                                                        : String_cl(L"Debug|Win32"));
+        m_out.Line(L"新建方案 " + name + L" (" + plan->configuration + L")");
+    } else {
+        ApplyConfiguration(plan);
+    }
+    bool refused = false;
+    for (size_t i = 1; i < m_options.operands.size(); ++i) {
+        String_cl path = FullPath(m_options.operands[i]);
+        String_cl ext = GetFileExtension(path);
+        if (!Base_ns::EqualsNoCase(ext, L"sln") && !Base_ns::EqualsNoCase(ext, L"vcproj") &&
+            !Base_ns::EqualsNoCase(ext, L"icproj")) {
+            m_err.Line(L"不是解决方案或工程文件：" + path);
+            refused = true;
+            continue;
+        }
+        DWORD a = GetFileAttributesW(path.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
+            m_err.Line(L"文件不存在：" + path);
+            refused = true;
+            continue;
+        }
+        // One bad solution must not cost the others: it is undone by the
+        // store, reported, and the rest are still added and saved.
+        try {
+            int before = plan->solutions.Count();
+            m_stores.plans.MarkModified(plan);
+            plan->solutions.AddSolution(path, plan->configuration, plan->rows, m_stores.projects,
+                                        m_stores.sequences);
+            if (plan->solutions.Count() > before) {
+                m_out.Line(L"已添加 " + path);
+            } else {
+                m_out.Line(L"已在方案中 " + path);
+            }
+        } catch (const Base_ns::Error_cl& e) {
+            e.Show(nullptr);
+            if (e.IsSystemError()) throw;
+            refused = true;
+        }
+    }
+    Save();
+    return refused ? ConsoleApp_cl::ExitUserError : ConsoleApp_cl::ExitOk;
+}
+
+int Session_cl::RemovePlan()
+{
+    NeedOperands(1, 1);
+    PlanId_cl plan = FindPlan(m_options.operands[0]);
+    String_cl name = plan->name;
+    m_stores.plans.RemovePlan(plan, m_stores.projects);
+    Save();
+    m_out.Line(L"已删除方案 " + name);
+    return ConsoleApp_cl::ExitOk;
+}
+
+int Session_cl::ExportSequence()
+{
+    NeedOperands(1, 1);
+    m_stores.sequences.ExportSequence(FullPath(m_options.operands[0]));
+    return ConsoleApp_cl::ExitOk;
+}
+
+int Session_cl::ImportSequence()
+{
+    NeedOperands(1, 1);
+    m_stores.sequences.ImportSequence(FullPath(m_options.operands[0]));
+    Save();
+    return ConsoleApp_cl::ExitOk;
+}
+
+int Session_cl::Run()
+{
+    const String_cl& c = m_options.command;
+    bool known = c == L"plans" || c == L"show" || c == L"build" || c == L"rebuild" ||
+                 c == L"clean" || c == L"add" || c == L"remove-plan" ||
+                 c == L"export-sequence" || c == L"import-sequence";
+    if (!known) throw UsageError_st{c.empty() ? String_cl(L"缺少命令。") : L"未知的命令：" + c};
+    m_settings.Open(kProductName);
+    Start();
+    int code = ConsoleApp_cl::ExitOk;
+    if (c == L"plans") code = Plans();
+    else if (c == L"show") code = Show();
+    else if (c == L"add") code = Add();
+    else if (c == L"remove-plan") code = RemovePlan();
+    else if (c == L"export-sequence") code = ExportSequence();
+    else if (c == L"import-sequence") code = ImportSequence();
+    else code = Job();
+    // Commands that change nothing leave the data file as it is.
+    if (c != L"plans" && c != L"show" && c != L"export-sequence") m_stores.EndProgram(DataFilePath());
+    return code;
+}
+
+} // namespace
+
+int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
+{
+    ConsolePresenter_cl presenter(m_err);
+    Base_ns::Presenter_cl* previous = Base_ns::CurrentPresenter();
+    Base_ns::SetPresenter(&presenter);
+    ComScope_cl com;
+    int code = ExitOk;
+    try {
+        Options_st options = Parse(args);
+        Session_cl session(m_out, m_err, options);
+        code = session.Run();
+    } catch (const UsageError_st& e) {
+        m_err.Line(e.message);
+        m_err.Line(kUsage);
+        code = ExitUserError;
+    } catch (const Base_ns::Error_cl& e) {
+        e.Show(nullptr);
+        code = e.IsSystemError() ? ExitSystemError : ExitUserError;
+    }
+    Base_ns::SetPresenter(previous);
+    return code;
+}
+
+} // namespace Quorvane_ns

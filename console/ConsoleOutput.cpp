@@ -1,0 +1,41 @@
+#include "console/ConsoleOutput.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+ConsoleOutput_cl::ConsoleOutput_cl(DWORD stdHandle) : m_handle(GetStdHandle(stdHandle))
+{
+    DWORD mode = 0;
+    m_console = m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE &&
+                GetConsoleMode(m_handle, &mode) != 0;
+}
+
+void ConsoleOutput_cl::Write(const String_cl& text)
+{
+    if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE || text.empty()) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    DWORD done = 0;
+    if (m_console) {
+        WriteConsoleW(m_handle, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+        return;
+    }
+    std::string bytes = text.ToUtf8();
+    WriteFile(m_handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+}
+
+int ConsolePresenter_cl::Message(HWND, const String_cl& text, const String_cl& caption, UINT type)
+{
+    m_err.Line(caption + L": " + text);
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+        return (type & MB_DEFBUTTON2) ? IDNO : IDYES;
+    case MB_OKCANCEL:
+        return (type & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
+    default:
+        return IDOK;
+    }
+}
+
+} // namespace Quorvane_ns

@@ -1,0 +1,37 @@
+#pragma once
+// Text to the console as Unicode (WriteConsoleW), and as UTF-8 when the
+// output is redirected to a file or a pipe, so that Chinese plan and project
+// names survive either way. Also the presenter that turns the prompts and
+// error boxes of the shared code into printed lines.
+#include <windows.h>
+#include <mutex>
+#include "common/base/Presenter.h"
+#include "common/base/String.h"
+
+namespace Quorvane_ns {
+
+class ConsoleOutput_cl {
+public:
+    explicit ConsoleOutput_cl(DWORD stdHandle);
+    void Write(const Base_ns::String_cl& text);
+    void Line(const Base_ns::String_cl& text) { Write(text + L"\r\n"); }
+
+private:
+    HANDLE m_handle;
+    bool m_console;
+    std::mutex m_mutex;
+};
+
+// Message boxes become lines on the error output: "caption: text". A
+// question is answered with its default button, since nobody is there.
+class ConsolePresenter_cl : public Base_ns::Presenter_cl {
+public:
+    explicit ConsolePresenter_cl(ConsoleOutput_cl& err) : m_err(err) {}
+    int Message(HWND owner, const Base_ns::String_cl& text, const Base_ns::String_cl& caption,
+                UINT type) override;
+
+private:
+    ConsoleOutput_cl& m_err;
+};
+
+} // namespace Quorvane_ns
