@@ -102,6 +102,13 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_
         MProjectId_cl row = request.singleRow != 0
                                 ? MProjectId_cl(plan.rows.FromSerial(request.singleRow))
                                 : FirstPending(plan.rows);
+        // With nothing to build the walk never started, so it did not reach
+        // an end either: no shutdown follows an empty build.
+        if (row.IsEmpty()) {
+            running = 0;
+            reporter.Status(String_cl());
+            return false;
+        }
         // The first row is always built: that is what makes a single-row
         // request (started with running cleared) build exactly one row.
         while (!row.IsEmpty()) {

@@ -1,0 +1,309 @@
+// The jobs end to end through the builder stand-in: what they report, when
+// they stop, and when a finished run may shut the machine down.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include "app/engine/RowState.h"
+#include "app/store/DataFile.h"
+#include "app/store/PlanPack.h"
+#include "app/ui/Paths.h"
+#include "app/workflow/Jobs.h"
+#include "app/workflow/VcDirectory.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+
+namespace {
+
+class Recorder_cl : public JobReporter_cl {
+public:
+    std::vector<String_cl> statuses;
+    std::vector<String_cl> built;  // "name:state"
+    std::vector<String_cl> errors;
+    std::vector<String_cl> cleaned;
+    int clears = 0;
+    int projectRefreshes = 0;
+    int historyRefreshes = 0;
+    bool stopOnError = false;
+    std::atomic<int>* stopAfterFirstClean = nullptr;
+
+    void Status(const String_cl& text) override { statuses.push_back(text); }
+    void RefreshProjects(uint32_t) override { ++projectRefreshes; }
+    void RefreshHistory() override { ++historyRefreshes; }
+    void ClearProjects() override { ++clears; }
+    void RowBuilt(const Plan_st&, const MProject_st& row, int) override
+    {
+        built.push_back(row.project->name + L":" + String_cl::FromInt(row.state));
+    }
+    void SolutionCleaned(const Plan_st&, const String_cl& path) override
+    {
+        cleaned.push_back(GetFileTitle(path));
+        if (stopAfterFirstClean) *stopAfterFirstClean = 0;
+    }
+    void ShowError(const Base_ns::Error_cl& e) override { errors.push_back(e.Text()); }
+    bool StopOnError() override { return stopOnError; }
+};
+
+String_cl Built(const wchar_t* name, int state) { return String_cl(name) + L":" + String_cl::FromInt(state); }
+
+class JobsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        OverrideModuleDirectory(m_dir.Path());
+        m_vc = Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en");
+        m_plan = m_stores.plans.AddPlan(L"p", L"Debug|Win32");
+    }
+    void TearDown() override
+    {
+        m_plan = PlanId_cl();
+        m_stores.plans.Clear();
+        OverrideModuleDirectory(L"");
+        CoUninitialize();
+    }
+
+    // A project in its own folder; a library, or a program linking libs.
+    String_cl Project(const String_cl& name, int type, const String_cl& libs = L"",
+                      bool broken = false)
+    {
+        String_cl folder = m_dir / (L"ws\\" + name);
+        Quorvane_ns::CreateDirectories(folder + L"\\");
+        String_cl tool = type == 4
+                             ? L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName).lib\"/>"
+                             : L"<Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"" + libs +
+                                   L"\" AdditionalLibraryDirectories=\"..\\lib\" OutputFile=\"$(OutDir)\\$(ProjectName).exe\"/>";
+        String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual C++\" "
+                         L"Version=\"9.00\" Name=\"" + name + L"\"><Configurations><Configuration Name=\"Debug|Win32\" "
+                         L"OutputDirectory=\"..\\lib\" ConfigurationType=\"" + String_cl::FromInt(type) + L"\">" + tool +
+                         L"</Configuration></Configurations><Files><File RelativePath=\"main.cpp\"/></Files>"
+                         L"</VisualStudioProject>\r\n";
+        Test_ns::WriteBytes(folder + L"\\" + name + L".vcproj", text.ToUtf8());
+        Test_ns::WriteBytes(folder + L"\\main.cpp", broken ? "#error broken on purpose\n" : "int x;\n");
+        return folder + L"\\" + name + L".vcproj";
+    }
+    void Add(const String_cl& path)
+    {
+        m_plan->solutions.AddSolution(path, m_plan->configuration, m_plan->rows, m_stores.projects,
+                                      m_stores.sequences);
+    }
+    bool Build(Recorder_cl& r, uint32_t single = 0, bool rebuildEach = false, int running = 1)
+    {
+        BuildRequest_st req;
+        req.vcDirectory = m_vc;
+        req.singleRow = single;
+        req.rebuildEach = rebuildEach;
+        m_running = running;
+        return RunBuildJob(m_stores, m_plan, req, m_running, r);
+    }
+
+    Test_ns::TempDir_cl m_dir{L"jobs"};
+    Stores_cl m_stores;
+    PlanId_cl m_plan;
+    String_cl m_vc;
+    std::atomic<int> m_running{0};
+};
+
+} // namespace
+
+TEST_F(JobsTest, ReadReportsItsStatusAndTheMissingFiles)
+{
+    Add(Project(L"core", 4));
+    Add(m_dir / L"ws\\gone1\\gone1.vcproj");
+    Add(m_dir / L"ws\\gone2\\gone2.vcproj");
+    m_plan->solutions.SetRead(0);  // as after loading the data file
+    Recorder_cl r;
+    EXPECT_EQ(RunReadJob(m_stores, m_plan, r), 2);
+    EXPECT_EQ(r.clears, 1);
+    ASSERT_EQ(r.statuses.size(), 2u);
+    EXPECT_EQ(r.statuses[0], L"正在读取解决方案和工程......");
+    EXPECT_EQ(r.statuses[1], L"2个工程文件不存在。");
+    EXPECT_EQ(r.projectRefreshes, 1);
+    EXPECT_EQ(r.historyRefreshes, 1);
+    EXPECT_EQ(m_plan->rows.Count(), 3);
+
+    Recorder_cl again;
+    m_stores.projects.SetResult(m_plan->rows.First()->project, L"Debug|Win32", Compiled, L"");
+    EXPECT_EQ(RunReadJob(m_stores, m_plan, again), 2);
+    // The second read only refreshes: the row takes the stored result.
+    EXPECT_EQ(m_plan->rows.First()->state, Compiled);
+}
+
+TEST_F(JobsTest, BuildLearnsTheOrderAndReachesTheEnd)
+{
+    Add(Project(L"app", 1, L"core.lib"));
+    Add(Project(L"core", 4));
+    Recorder_cl r;
+    EXPECT_TRUE(Build(r));
+    EXPECT_EQ(r.built, (std::vector<String_cl>{Built(L"app", LibraryDependency), Built(L"core", Compiled),
+                                                Built(L"app", Compiled)}));
+    ASSERT_EQ(r.statuses.size(), 4u);
+    EXPECT_EQ(r.statuses[0], L"正在编译工程app......");
+    EXPECT_EQ(r.statuses[1], L"正在编译工程core......");
+    EXPECT_EQ(r.statuses.back(), L"");
+    EXPECT_EQ(m_running, 0);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_TRUE(Test_ns::FileExists(m_dir / L"编译日志\\正常\\app.log"));
+}
+
+TEST_F(JobsTest, StopOnErrorEndsTheWalkAndForfeitsTheEnd)
+{
+    Add(Project(L"a", 4));
+    Add(Project(L"b", 4, L"", true));
+    Add(Project(L"c", 4));
+    Recorder_cl stop;
+    stop.stopOnError = true;
+    EXPECT_FALSE(Build(stop));
+    EXPECT_EQ(stop.built, (std::vector<String_cl>{Built(L"a", Compiled), Built(L"b", CompileFailed)}));
+    EXPECT_EQ(m_plan->rows.At(2)->state, Normal);
+
+    // Switched off, the walk goes on past the failure and reaches the end.
+    Recorder_cl keep;
+    EXPECT_TRUE(Build(keep));
+    EXPECT_EQ(keep.built, (std::vector<String_cl>{Built(L"b", CompileFailed), Built(L"c", Compiled)}));
+    EXPECT_TRUE(Test_ns::FileExists(m_dir / L"编译日志\\错误\\b.log"));
+}
+
+TEST_F(JobsTest, StoppedBuildKeepsTheRestPending)
+{
+    Add(Project(L"a", 4));
+    Add(Project(L"b", 4));
+    Recorder_cl r;
+    // Stop pressed before the job looked at the flag: the first row is still built.
+    EXPECT_FALSE(Build(r, 0, false, 0));
+    EXPECT_EQ(r.built, (std::vector<String_cl>{Built(L"a", Compiled)}));
+    EXPECT_EQ(m_plan->rows.At(1)->state, Normal);
+}
+
+TEST_F(JobsTest, SingleRowIsBuiltWhateverItsStateAndOnlyIt)
+{
+    Add(Project(L"a", 4));
+    Add(Project(L"b", 4));
+    Recorder_cl first;
+    ASSERT_TRUE(Build(first));
+    Add(Project(L"c", 4));  // pending, after the two compiled rows
+
+    Recorder_cl one;
+    // A rebuild of the compiled first row: built again, and nothing after it;
+    // the pending row behind it means the walk did not reach the end.
+    EXPECT_FALSE(Build(one, m_plan->rows.First().Serial(), true, 0));
+    EXPECT_EQ(one.built, (std::vector<String_cl>{Built(L"a", Compiled)}));
+    EXPECT_EQ(m_plan->rows.At(2)->state, Normal);
+
+    Recorder_cl last;
+    // The last row: its build leaves nothing behind it, so the end is reached.
+    EXPECT_TRUE(Build(last, m_plan->rows.At(2).Serial(), false, 0));
+    EXPECT_EQ(last.built, (std::vector<String_cl>{Built(L"c", Compiled)}));
+
+    Recorder_cl unknown;
+    EXPECT_FALSE(Build(unknown, 9999, false, 0));
+    EXPECT_EQ(unknown.errors.size(), 1u);
+    EXPECT_TRUE(unknown.built.empty());
+}
+
+TEST_F(JobsTest, NothingPendingBuildsNothingAndDoesNotReachAnEnd)
+{
+    Add(Project(L"a", 4));
+    Recorder_cl first;
+    ASSERT_TRUE(Build(first));
+    Recorder_cl r;
+    EXPECT_FALSE(Build(r));
+    EXPECT_TRUE(r.built.empty());
+    EXPECT_EQ(r.statuses, (std::vector<String_cl>{L""}));
+}
+
+TEST_F(JobsTest, RebuildCleansEverySolutionThenBuilds)
+{
+    Add(Project(L"app", 1, L"core.lib"));
+    Add(Project(L"core", 4));
+    Recorder_cl first;
+    ASSERT_TRUE(Build(first));
+
+    Recorder_cl r;
+    m_running = 1;
+    EXPECT_TRUE(RunRebuildJob(m_stores, m_plan, m_vc, m_running, r));
+    EXPECT_EQ(r.cleaned, (std::vector<String_cl>{L"app", L"core"}));
+    EXPECT_EQ(r.statuses[0], L"正在清理解决方案app......");
+    EXPECT_EQ(r.statuses[1], L"正在清理解决方案core......");
+    // The learned order holds: the library first, no dependency detour.
+    EXPECT_EQ(r.built, (std::vector<String_cl>{Built(L"core", Compiled), Built(L"app", Compiled)}));
+}
+
+TEST_F(JobsTest, RebuildStoppedDuringTheCleanDoesNotBuild)
+{
+    Add(Project(L"a", 4));
+    Add(Project(L"b", 4));
+    Recorder_cl r;
+    r.stopAfterFirstClean = &m_running;
+    m_running = 1;
+    EXPECT_FALSE(RunRebuildJob(m_stores, m_plan, m_vc, m_running, r));
+    EXPECT_EQ(r.cleaned, (std::vector<String_cl>{L"a"}));
+    EXPECT_TRUE(r.built.empty());
+    EXPECT_EQ(r.statuses.back(), L"");
+}
+
+TEST_F(JobsTest, ABuildThatLeavesNoLogIsAnErrorNotASuccess)
+{
+    Add(Project(L"a", 4));
+    // A file where the log folder belongs: the log can never be written.
+    ASSERT_TRUE(Test_ns::WriteBytes(m_dir / L"编译日志", "x"));
+    Recorder_cl r;
+    EXPECT_FALSE(Build(r));
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0], L"命令行编译VC工程失败。");
+    EXPECT_EQ(m_plan->rows.First()->state, Normal);
+    EXPECT_TRUE(Test_ns::FileExists(m_dir / L"Cmd.txt"));
+    EXPECT_EQ(r.statuses.back(), L"");
+}
+
+TEST_F(JobsTest, AFailingEnvironmentScriptFailsTheRow)
+{
+    Add(Project(L"a", 4));
+    m_vc = m_dir / L"no-such-vs\\";
+    Recorder_cl r;
+    Build(r);
+    // Whatever the shell leaves behind, the row is never reported as built.
+    if (r.errors.empty())
+        EXPECT_EQ(r.built, (std::vector<String_cl>{Built(L"a", CompileFailed)}));
+    else
+        EXPECT_EQ(r.errors[0], L"命令行编译VC工程失败。");
+}
+
+TEST(VcDirectoryTest, NormalisesSeparatorsAndChecksTheScript)
+{
+    EXPECT_EQ(NormalizeVcDirectory(L"C:/VS9/"), L"C:\\VS9\\");
+    EXPECT_EQ(NormalizeVcDirectory(L"C:/VS9"), L"C:\\VS9\\");
+    try {
+        NormalizeVcDirectory(L"");
+        ADD_FAILURE() << "an empty folder was accepted";
+    } catch (const Base_ns::Error_cl& e) {
+        EXPECT_EQ(e.Text(), L"没有设置VC安装目录。");
+    }
+    EXPECT_NO_THROW(CheckVcDirectory(Test_ns::StandinDir(L"en")));
+    Test_ns::TempDir_cl dir;
+    try {
+        CheckVcDirectory(dir.Path());
+        ADD_FAILURE() << "a folder without VC\\vcvarsall.bat was accepted";
+    } catch (const Base_ns::Error_cl& e) {
+        EXPECT_EQ(e.Text(), L"VC安装目录是错误的。");
+        EXPECT_EQ(e.ClassName(), L"CQuorvaneDlg");
+    }
+}
+
+TEST(ShutdownTest, TheRunnerReplacesTheRealCommand)
+{
+    int calls = 0;
+    SetShutdownRunner([&] { ++calls; });
+    RunShutdownCommand();
+    SetShutdownRunner(nullptr);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(StatusTextTest, TextsOfTheJobs)
+{
+    EXPECT_EQ(BuildingStatusText(L"核心"), L"正在编译工程核心......");
+    EXPECT_EQ(CleaningStatusText(L"C:\\a\\b.c\\演示.sln"), L"正在清理解决方案演示......");
+    EXPECT_EQ(MissingFilesStatusText(0), L"");
+    EXPECT_EQ(MissingFilesStatusText(12), L"12个工程文件不存在。");
+}
