@@ -12,6 +12,10 @@
 // 936 and ..\vs\en\ otherwise. Prints both times and the ratio RunBuild /
 // batch (goal: at most 1.05). Each log is checked to report "up to date".
 //
+// RunBuild's cmd gets a hidden console of its own from the shell, the batch
+// lines share the batch's; under Wine that console is a conhost process of
+// its own, which is most of the difference (see bench/README.md).
+//
 // The batch lines read their parameters from the environment with delayed
 // expansion ("cmd !P7!"), so the batch's own parser never sees the && and |
 // inside them and each child cmd gets exactly the text RunBuild passes.

@@ -84,6 +84,8 @@ void RunBuild(const String_cl& params)
 {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
+    // No SEE_MASK_NO_CONSOLE: cmd gets a hidden console of its own, so its
+    // "cls" never clears the window of a console front end.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     info.lpVerb = nullptr;
     info.lpFile = L"cmd";
