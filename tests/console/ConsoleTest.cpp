@@ -1,0 +1,703 @@
+// Quorvane.com driven from outside, as a build server drives it: every test
+// copies the program and its settings library into a folder of its own (the
+// data file, the logs and Cmd.txt live beside the program), lays out
+// solutions, runs commands, and reads back what a user can see: the output,
+// the exit status, the data file and the logs. Builds go through cmd,
+// vcvarsall.bat and the builder stand-in, one process per project, so the
+// workspaces are small and related scenarios share one.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "common/base/Error.h"
+#include "common/io/XMLFile.h"
+#include "tests/support/TestSupport.h"
+
+using Base_ns::String_cl;
+using Test_ns::FileExists;
+using Test_ns::TempDir_cl;
+
+namespace {
+
+const wchar_t kVcType[] = L"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}";
+const wchar_t kIntelType[] = L"{EAF909A5-FA59-4C3D-9431-0FCC20D5BCF9}";
+const wchar_t kCsType[] = L"{FAE04EC0-301F-11D3-BF4B-00C04F79EFBC}";
+const wchar_t kConfig[] = L"Debug|Win32";
+
+std::string U8(const String_cl& s) { return s.ToUtf8(); }
+
+String_cl Join(const std::vector<String_cl>& parts, const wchar_t* separator = L" ")
+{
+    String_cl out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? String_cl(separator) : String_cl()) + parts[i];
+    return out;
+}
+
+std::vector<String_cl> SplitLines(const String_cl& text)
+{
+    std::vector<String_cl> lines;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find_first_of(L"\r\n", pos);
+        if (end == String_cl::npos) end = text.size();
+        if (end > pos) lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return lines;
+}
+
+std::vector<String_cl> Split(const String_cl& text, const String_cl& separator)
+{
+    std::vector<String_cl> parts;
+    size_t pos = 0;
+    for (;;) {
+        size_t at = text.find(separator, pos);
+        parts.push_back(text.substr(pos, at == String_cl::npos ? String_cl::npos : at - pos));
+        if (at == String_cl::npos) return parts;
+        pos = at + separator.size();
+    }
+}
+
+String_cl FileNameOf(const String_cl& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+String_cl FolderOf(const String_cl& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+
+// One argument as CommandLineToArgvW reads it back: quoted, with the
+// backslashes before the closing quote doubled so that "C:\vs\" stays whole.
+String_cl Quote(const String_cl& arg)
+{
+    String_cl q = L"\"";
+    size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+        } else {
+            if (c == L'"') q.append(slashes + 1, L'\\');
+            slashes = 0;
+        }
+        q += c;
+    }
+    q.append(slashes, L'\\');
+    return q + L"\"";
+}
+
+// A row as a job prints it: "  <name>  <configuration>  <state>[  <log>]".
+struct Row_st {
+    String_cl name;
+    String_cl state;
+    String_cl log;
+};
+
+struct Run_st {
+    int exit = -1;
+    String_cl text;
+
+    bool Has(const String_cl& piece) const { return text.find(piece) != String_cl::npos; }
+    std::vector<String_cl> Lines() const { return SplitLines(text); }
+    bool HasLine(const String_cl& line) const
+    {
+        std::vector<String_cl> lines = Lines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    std::vector<Row_st> Rows() const
+    {
+        std::vector<Row_st> rows;
+        for (const String_cl& line : Lines()) {
+            if (!line.StartsWith(L"  ")) continue;
+            std::vector<String_cl> f = Split(line.substr(2), L"  ");
+            if (f.size() < 3 || f[1].find(L'|') == String_cl::npos) continue;
+            rows.push_back({f[0], f[2], f.size() > 3 ? f[3] : String_cl()});
+        }
+        return rows;
+    }
+    // "name:state name:state ..." in the order the rows were built.
+    String_cl Walk() const
+    {
+        std::vector<String_cl> parts;
+        for (const Row_st& r : Rows()) parts.push_back(r.name + L":" + r.state);
+        return Join(parts);
+    }
+    // The last counters line ("工程总数 …").
+    String_cl Counters() const
+    {
+        String_cl found;
+        for (const String_cl& line : Lines())
+            if (line.StartsWith(L"工程总数")) found = line;
+        return found;
+    }
+};
+
+// The program folder of one test: Quorvane.com and SettingsHost.dll, and
+// what they write beside themselves.
+class Program_cl {
+public:
+    Program_cl()
+    {
+        String_cl from = Test_ns::ExeDirectory();
+        m_ready = CopyFileW((from + L"Quorvane.com").c_str(), (m_dir / L"Quorvane.com").c_str(), FALSE) &&
+                  CopyFileW((from + L"SettingsHost.dll").c_str(), (m_dir / L"SettingsHost.dll").c_str(), FALSE);
+    }
+    bool Ready() const { return m_ready; }
+    const String_cl& Dir() const { return m_dir.Path(); }
+    String_cl DataFile() const { return m_dir / L"Quorvane.xml"; }
+    String_cl GoodLogs() const { return m_dir / L"编译日志\\正常\\"; }
+    String_cl FailedLogs() const { return m_dir / L"编译日志\\错误\\"; }
+
+    Run_st Run(const std::vector<String_cl>& args) const
+    {
+        String_cl command = Quote(m_dir / L"Quorvane.com");
+        for (const String_cl& a : args) command += L" " + Quote(a);
+        std::string bytes;
+        Run_st run;
+        run.exit = Test_ns::RunProcess(command, m_dir.Path(), &bytes);
+        // Redirected output is UTF-8.
+        run.text = String_cl::FromUtf8(bytes);
+        return run;
+    }
+
+private:
+    TempDir_cl m_dir{L"qv-program"};
+    bool m_ready = false;
+};
+
+// Names of the files (not folders) in a folder.
+std::vector<String_cl> FilesIn(const String_cl& folder)
+{
+    std::vector<String_cl> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What the data file holds, read with the same XML parser the program uses.
+struct DataFile_st {
+    struct Plan_st {
+        String_cl name;
+        String_cl configuration;
+        std::vector<String_cl> solutions;
+    };
+    bool loaded = false;
+    String_cl error;
+    String_cl root;
+    std::vector<String_cl> sequence;
+    std::vector<Plan_st> plans;
+
+    const Plan_st* Plan(const String_cl& name) const
+    {
+        for (const Plan_st& p : plans)
+            if (p.name == name) return &p;
+        return nullptr;
+    }
+    String_cl SequenceNames() const
+    {
+        std::vector<String_cl> names;
+        for (const String_cl& p : sequence) names.push_back(FileNameOf(p));
+        return Join(names);
+    }
+};
+
+template <class F>
+void EachChild(const IO_ns::XMLFile_cl::ElementId_cl& parent, F f)
+{
+    if (parent.IsEmpty()) return;
+    for (IO_ns::XMLFile_cl::ElementId_cl e = parent.FirstChild(); !e.IsEmpty(); e.NextSibling())
+        if (!e.Name().StartsWith(L"#")) f(e);
+}
+
+DataFile_st ReadDataFile(const String_cl& path)
+{
+    DataFile_st d;
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    try {
+        IO_ns::XMLFile_cl xml;
+        xml.Open(path);
+        IO_ns::XMLFile_cl::ElementId_cl root = xml.Root();
+        d.root = root.Name();
+        EachChild(root.Child(L"序列"), [&](const IO_ns::XMLFile_cl::ElementId_cl& e) {
+            d.sequence.push_back(e.Attribute(L"路径", true).Text());
+        });
+        EachChild(root.Child(L"方案"), [&](const IO_ns::XMLFile_cl::ElementId_cl& e) {
+            DataFile_st::Plan_st plan;
+            plan.name = e.Attribute(L"名称", true).Text();
+            plan.configuration = e.Attribute(L"编译方式", true).Text();
+            EachChild(e.Child(L"解决方案"), [&](const IO_ns::XMLFile_cl::ElementId_cl& s) {
+                plan.solutions.push_back(s.Attribute(L"路径", true).Text());
+            });
+            d.plans.push_back(plan);
+        });
+        xml.Close();
+        d.loaded = true;
+    } catch (const Base_ns::Error_cl& e) {
+        d.error = e.Message() + L" " + e.Note();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return d;
+}
+
+// ---------------------------------------------------------------------------
+// Workspaces as Visual Studio 2008 on a Chinese Windows leaves them: solutions
+// in UTF-8 with the byte-order mark, project files declared gb2312 in code
+// page 936, sources in the ANSI code page. Every project lies two folders
+// below the workspace root; libraries go to lib\<configuration>\ and
+// programs and DLLs to bin\<configuration>\ at the root.
+
+struct Project_st {
+    String_cl name;
+    String_cl kind;   // "lib", "exe" or "dll"
+    String_cl needs;  // libraries it links, separated by spaces
+    bool broken = false;
+};
+
+String_cl VcprojText(const Project_st& p)
+{
+    const String_cl libDir = L"..\\..\\lib\\$(ConfigurationName)";
+    String_cl tool;
+    if (p.kind == L"lib") {
+        tool = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLibrarianTool\"\r\n\t\t\t\tOutputFile=\"" + libDir +
+               L"\\$(ProjectName).lib\"\r\n";
+        if (!p.needs.empty())
+            tool += L"\t\t\t\tAdditionalDependencies=\"" + p.needs + L"\"\r\n\t\t\t\tAdditionalLibraryDirectories=\"" +
+                    libDir + L"\"\r\n";
+    } else {
+        tool = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLinkerTool\"\r\n\t\t\t\tAdditionalDependencies=\"" + p.needs +
+               L" kernel32.lib\"\r\n\t\t\t\tOutputFile=\"..\\..\\bin\\$(ConfigurationName)\\$(ProjectName)." + p.kind +
+               L"\"\r\n\t\t\t\tAdditionalLibraryDirectories=\"" + libDir + L"\"\r\n";
+        if (p.kind == L"dll") tool += L"\t\t\t\tImportLibrary=\"" + libDir + L"\\$(TargetName).lib\"\r\n";
+    }
+    tool += L"\t\t\t/>\r\n";
+    String_cl type = p.kind == L"lib" ? L"4" : p.kind == L"exe" ? L"1" : L"2";
+    return L"<VisualStudioProject\r\n\tProjectType=\"Visual C++\"\r\n\tVersion=\"9.00\"\r\n\tName=\"" + p.name +
+           L"\"\r\n\tKeyword=\"Win32Proj\"\r\n\t>\r\n\t<Platforms>\r\n\t\t<Platform\r\n\t\t\tName=\"Win32\"\r\n"
+           L"\t\t/>\r\n\t</Platforms>\r\n\t<Configurations>\r\n\t\t<Configuration\r\n\t\t\tName=\"Debug|Win32\"\r\n"
+           L"\t\t\tOutputDirectory=\"$(SolutionDir)$(ConfigurationName)\"\r\n"
+           L"\t\t\tIntermediateDirectory=\"$(ConfigurationName)\"\r\n\t\t\tConfigurationType=\"" +
+           type + L"\"\r\n\t\t\t>\r\n\t\t\t<Tool\r\n\t\t\t\tName=\"VCCLCompilerTool\"\r\n\t\t\t/>\r\n" + tool +
+           L"\t\t</Configuration>\r\n\t</Configurations>\r\n\t<Files>\r\n\t\t<Filter\r\n\t\t\tName=\"源文件\"\r\n"
+           L"\t\t\t>\r\n\t\t\t<File\r\n\t\t\t\tRelativePath=\".\\" + p.name +
+           L".cpp\"\r\n\t\t\t\t>\r\n\t\t\t</File>\r\n\t\t</Filter>\r\n\t</Files>\r\n</VisualStudioProject>\r\n";
+}
+
+struct SlnEntry_st {
+    const wchar_t* type;
+    String_cl name;
+    String_cl relative;
+    String_cl guid;
+};
+
+// endProjects false leaves the last project entry open, as a solution cut
+// short by a broken copy does.
+String_cl SolutionText(const std::vector<SlnEntry_st>& entries, bool endProjects = true)
+{
+    String_cl t = L"\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n";
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const SlnEntry_st& e = entries[i];
+        t += L"Project(\"" + String_cl(e.type) + L"\") = \"" + e.name + L"\", \"" + e.relative + L"\", \"" + e.guid +
+             L"\"\r\n";
+        if (endProjects || i + 1 < entries.size()) t += L"EndProject\r\n";
+    }
+    t += L"Global\r\n\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n"
+         L"\t\tDebug|Win32 = Debug|Win32\r\n\tEndGlobalSection\r\n"
+         L"\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n";
+    for (const SlnEntry_st& e : entries) {
+        bool cs = String_cl(e.type) == kCsType;
+        t += L"\t\t" + e.guid + L".Debug|Win32.ActiveCfg = " + (cs ? L"Debug|Any CPU" : L"Debug|Win32") + L"\r\n";
+        t += L"\t\t" + e.guid + L".Debug|Win32.Build.0 = " + (cs ? L"Debug|Any CPU" : L"Debug|Win32") + L"\r\n";
+    }
+    t += L"\tEndGlobalSection\r\nEndGlobal\r\n";
+    return t;
+}
+
+class Workspace_cl {
+public:
+    // The root's own name holds a space, so every path of the workspace does.
+    const String_cl& Root() const { return m_dir.Path(); }
+    String_cl operator/(std::wstring_view relative) const { return m_dir / relative; }
+
+    // <folder>\<name>\<name>.vcproj with its source; returns the project path.
+    String_cl Project(const String_cl& folder, const Project_st& p)
+    {
+        String_cl dir = Root() + folder + L"\\" + p.name + L"\\";
+        Folders(dir);
+        WriteSource(dir + p.name + L".cpp", p.broken);
+        std::string bytes = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n" + VcprojText(p).ToMultiByte(936);
+        Test_ns::WriteBytes(dir + p.name + L".vcproj", bytes);
+        return dir + p.name + L".vcproj";
+    }
+    void WriteSource(const String_cl& path, bool broken)
+    {
+        Test_ns::WriteBytes(path, Test_ns::Ansi(broken ? String_cl(L"// 半成品\r\n#error 这里还没写完\r\n")
+                                                       : String_cl(L"// 完成\r\nint Value() { return 1; }\r\n")));
+    }
+    // An Intel wrapper beside the project it wraps.
+    String_cl Wrapper(const String_cl& folder, const String_cl& name)
+    {
+        String_cl path = Root() + folder + L"\\" + name + L"\\" + name + L".icproj";
+        Test_ns::WriteBytes(path, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                                  "<VisualStudioProject ProjectCreator=\"Intel C++\" Version=\"10.0\" Name=\"" +
+                                      U8(name) + "\" VCNestedProjectFileName=\"" + U8(name) +
+                                      ".vcproj\">\r\n</VisualStudioProject>\r\n");
+        return path;
+    }
+    String_cl Solution(const String_cl& relative, const std::vector<SlnEntry_st>& entries, bool complete = true)
+    {
+        String_cl path = Root() + relative;
+        Folders(path);
+        Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + SolutionText(entries, complete).ToUtf8());
+        return path;
+    }
+    static String_cl Guid(int n)
+    {
+        wchar_t b[64];
+        swprintf(b, 64, L"{5E1F7A00-3C2B-4D6E-8F90-0000000000%02d}", n);
+        return b;
+    }
+
+private:
+    // Creates the folders of a path (the text after the last "\" is a file).
+    static void Folders(const String_cl& path)
+    {
+        for (size_t at = path.find(L'\\', 3); at != String_cl::npos; at = path.find(L'\\', at + 1))
+            CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    }
+
+    TempDir_cl m_dir{L"qv ws"};
+};
+
+// The files beside the program that carry the data file's name but are not
+// the program or the data file itself.
+std::vector<String_cl> KeptAside(const String_cl& folder)
+{
+    std::vector<String_cl> kept;
+    for (const String_cl& f : FilesIn(folder))
+        if (f.StartsWith(L"Quorvane") && f != L"Quorvane.com" && f != L"Quorvane.xml") kept.push_back(f);
+    return kept;
+}
+
+bool NoTemporaryFilesIn(const String_cl& folder)
+{
+    for (const String_cl& f : FilesIn(folder))
+        if (f.StartsWith(L"Temp")) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(program.Ready()) << "Quorvane.com and SettingsHost.dll beside the test"; }
+
+    Program_cl program;
+    Workspace_cl ws;
+};
+
+// Three solutions whose libraries are used across solutions, added program
+// first and base library last; a C# project (not built), an Intel wrapper,
+// a Chinese project name, a path with spaces, and a lone project file that
+// was deleted after it was added. The first rebuild learns the order from the
+// linker's complaints and keeps it in the data file; the second, in a new
+// process, builds each row once in that order. Then the order is shown,
+// exported, imported and refused.
+TEST_F(ConsoleTest, FirstRebuildLearnsTheOrderAndTheSecondBuildsStraightThrough)
+{
+    String_cl viewer = ws.Project(L"App", {L"Viewer", L"exe", L"网络.lib Storage.lib"});
+    std::string csproj = "<Project ToolsVersion=\"3.5\"><PropertyGroup><OutputType>Exe</OutputType>"
+                         "</PropertyGroup></Project>\r\n";
+    CreateDirectoryW((ws / L"App\\Tools").c_str(), nullptr);
+    Test_ns::WriteBytes(ws / L"App\\Tools\\Tools.csproj", csproj);
+    String_cl app = ws.Solution(L"App\\App.sln", {{kVcType, L"Viewer", L"Viewer\\Viewer.vcproj", Workspace_cl::Guid(1)},
+                                                  {kCsType, L"Tools", L"Tools\\Tools.csproj", Workspace_cl::Guid(2)}});
+    String_cl network = ws.Project(L"Services", {L"网络", L"lib", L"Core.lib"});
+    ws.Project(L"Services", {L"Storage", L"dll", L"Core.lib"});
+    String_cl storage = ws.Wrapper(L"Services", L"Storage");
+    std::string wrapperBytes = Test_ns::ReadBytes(storage);
+    String_cl services =
+        ws.Solution(L"Services\\Services.sln", {{kVcType, L"网络", L"网络\\网络.vcproj", Workspace_cl::Guid(3)},
+                                                {kIntelType, L"Storage", L"Storage\\Storage.icproj", Workspace_cl::Guid(4)}});
+    ws.Project(L"Base Library", {L"Core", L"lib", L""});
+    String_cl base = ws.Solution(L"Base Library\\Base.sln", {{kVcType, L"Core", L"Core\\Core.vcproj", Workspace_cl::Guid(5)}});
+    String_cl legacy = ws.Project(L"Old Tools", {L"Legacy", L"lib", L""});
+    String_cl vcDir = Test_ns::StandinDir(L"zh");
+
+    Run_st add = program.Run({L"add", L"demo", app, services, base, legacy, L"--config", kConfig});
+    ASSERT_EQ(0, add.exit) << U8(add.text);
+    EXPECT_TRUE(add.HasLine(L"新建方案 demo (Debug|Win32)")) << U8(add.text);
+    DataFile_st added = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(added.loaded) << U8(added.error);
+    EXPECT_EQ("Quorvane", U8(added.root));
+    ASSERT_NE(nullptr, added.Plan(L"demo"));
+    EXPECT_EQ(U8(Join({app, services, base, legacy}, L"\n")), U8(Join(added.Plan(L"demo")->solutions, L"\n")));
+    // The sequence in the order the solutions name their projects; the C#
+    // project has no place in it.
+    EXPECT_EQ("Viewer.vcproj 网络.vcproj Storage.icproj Core.vcproj Legacy.vcproj", U8(added.SequenceNames()));
+
+    // The lone project disappears from disk; its row is "does not exist".
+    ASSERT_TRUE(DeleteFileW(legacy.c_str()));
+
+    Run_st first = program.Run({L"rebuild", L"demo", L"--vc-dir", vcDir, L"--keep-going", L"--rename"});
+    EXPECT_EQ(1, first.exit) << U8(first.text);
+    EXPECT_TRUE(first.HasLine(L"方案 demo (Debug|Win32)")) << U8(first.text);
+    EXPECT_TRUE(first.HasLine(L"正在清理解决方案App......")) << U8(first.text);
+    EXPECT_TRUE(first.HasLine(L"正在清理解决方案Base......")) << U8(first.text);
+    EXPECT_TRUE(first.HasLine(L"1个工程文件不存在。")) << U8(first.text);
+    EXPECT_TRUE(first.HasLine(L"正在编译工程网络......")) << U8(first.text);
+    // Each library the linker could not open is built first, then the row
+    // that waited for it again.
+    EXPECT_EQ("Viewer:正常(库依赖) 网络:正常(库依赖) Core:已编译 网络:已编译 Viewer:正常(库依赖) Storage:已编译 Viewer:已编译",
+              U8(first.Walk()))
+        << U8(first.text);
+    // Only the missing file keeps the exit status from 0.
+    EXPECT_EQ("工程总数 5，不存在 1，编译工程 4/4", U8(first.Counters())) << U8(first.text);
+    DataFile_st learned = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(learned.loaded) << U8(learned.error);
+    EXPECT_EQ("Core.vcproj 网络.vcproj Storage.icproj Viewer.vcproj Legacy.vcproj", U8(learned.SequenceNames()));
+    EXPECT_TRUE(FileExists(ws / L"bin\\Debug\\Viewer.exe"));
+    EXPECT_TRUE(FileExists(ws / L"lib\\Debug\\网络.lib"));
+    // The renamed project files are back under their names, the wrapper as it was.
+    EXPECT_TRUE(NoTemporaryFilesIn(ws / L"Services\\Storage\\"));
+    EXPECT_TRUE(NoTemporaryFilesIn(ws / L"Services\\网络\\"));
+    EXPECT_EQ(wrapperBytes, Test_ns::ReadBytes(storage));
+    EXPECT_TRUE(FileExists(ws / L"Services\\Storage\\Storage.vcproj"));
+    EXPECT_TRUE(FileExists(network));
+
+    // A new process: the order comes from the data file, and the clean
+    // phase has removed every library again, so any row out of order would
+    // fail to link.
+    Run_st second = program.Run({L"rebuild", L"demo", L"--vc-dir", vcDir, L"--keep-going", L"--rename"});
+    EXPECT_EQ(1, second.exit) << U8(second.text);
+    EXPECT_EQ("Core:已编译 网络:已编译 Storage:已编译 Viewer:已编译", U8(second.Walk())) << U8(second.text);
+    EXPECT_EQ("工程总数 5，不存在 1，编译工程 4/4", U8(second.Counters())) << U8(second.text);
+    for (const wchar_t* name : {L"Core", L"网络", L"Storage", L"Viewer"}) {
+        String_cl log = program.GoodLogs() + name + L".log";
+        ASSERT_TRUE(FileExists(log)) << U8(log);
+        String_cl text = Test_ns::ReadText(log);
+        EXPECT_EQ(String_cl::npos, text.find(L"LNK1104")) << U8(text);
+        EXPECT_NE(String_cl::npos, text.find(L"成功 1 个，失败 0 个")) << U8(text);
+    }
+    EXPECT_TRUE(FilesIn(program.FailedLogs()).empty());
+    EXPECT_EQ("Core.vcproj 网络.vcproj Storage.icproj Viewer.vcproj Legacy.vcproj",
+              U8(ReadDataFile(program.DataFile()).SequenceNames()));
+
+    // show: the rows in build order, with their paths, and the counters.
+    Run_st show = program.Run({L"show", L"demo"});
+    EXPECT_EQ(1, show.exit) << U8(show.text);
+    std::vector<String_cl> shown;
+    for (const String_cl& line : show.Lines()) {
+        std::vector<String_cl> f = Split(line, L"\t");
+        if (f.size() == 4) shown.push_back(f[0] + L":" + f[2] + L":" + FileNameOf(f[3]));
+    }
+    EXPECT_EQ("Core:正常:Core.vcproj 网络:正常:网络.vcproj Storage:正常:Storage.icproj Viewer:正常:Viewer.vcproj "
+              "Legacy:不存在:Legacy.vcproj",
+              U8(Join(shown)))
+        << U8(show.text);
+    EXPECT_TRUE(show.HasLine(L"工程总数 5，不存在 1，编译工程 0/4")) << U8(show.text);
+
+    // export-sequence writes the learned order; importing another order
+    // replaces it in the data file; a file naming a solution is refused and
+    // changes nothing.
+    std::vector<String_cl> order = ReadDataFile(program.DataFile()).sequence;
+    String_cl exported = ws / L"learned order.txt";
+    Run_st exportRun = program.Run({L"export-sequence", exported});
+    ASSERT_EQ(0, exportRun.exit) << U8(exportRun.text);
+    EXPECT_EQ(U8(Join(order, L"\n")), U8(Join(SplitLines(Test_ns::ReadText(exported)), L"\n")));
+    EXPECT_EQ("\xFF\xFE", Test_ns::ReadBytes(exported).substr(0, 2));
+
+    std::vector<String_cl> reversed(order.rbegin(), order.rend());
+    String_cl reversedFile = ws / L"reversed.txt";
+    Test_ns::WriteUtf16(reversedFile, Join(reversed, L"\r\n") + L"\r\n");
+    Run_st imp = program.Run({L"import-sequence", reversedFile});
+    ASSERT_EQ(0, imp.exit) << U8(imp.text);
+    EXPECT_EQ(U8(Join(reversed, L"\n")), U8(Join(ReadDataFile(program.DataFile()).sequence, L"\n")));
+    Run_st again = program.Run({L"export-sequence", exported});
+    ASSERT_EQ(0, again.exit) << U8(again.text);
+    EXPECT_EQ(U8(Join(reversed, L"\n")), U8(Join(SplitLines(Test_ns::ReadText(exported)), L"\n")));
+
+    String_cl bad = ws / L"bad order.txt";
+    Test_ns::WriteUtf16(bad, order[0] + L"\r\n" + app + L"\r\n");
+    Run_st refused = program.Run({L"import-sequence", bad});
+    EXPECT_EQ(2, refused.exit) << U8(refused.text);
+    EXPECT_TRUE(refused.Has(L"导入的文件内容不正确。")) << U8(refused.text);
+    EXPECT_EQ(U8(Join(reversed, L"\n")), U8(Join(ReadDataFile(program.DataFile()).sequence, L"\n")));
+}
+
+// A project with #error between two good ones, built by the English
+// edition: stop on error leaves the rows after it unbuilt, keep going builds
+// them; once mended, a build finds the others up to date and exits 0; a
+// clean removes the outputs.
+TEST_F(ConsoleTest, StopOnErrorOnAndOff)
+{
+    ws.Project(L"Chain", {L"A", L"lib", L""});
+    String_cl b = ws.Project(L"Chain", {L"B", L"lib", L"", true});
+    ws.Project(L"Chain", {L"C", L"lib", L""});
+    String_cl chain = ws.Solution(L"Chain\\Chain.sln", {{kVcType, L"A", L"A\\A.vcproj", Workspace_cl::Guid(11)},
+                                                        {kVcType, L"B", L"B\\B.vcproj", Workspace_cl::Guid(12)},
+                                                        {kVcType, L"C", L"C\\C.vcproj", Workspace_cl::Guid(13)}});
+    String_cl vcDir = Test_ns::StandinDir(L"en");
+    ASSERT_EQ(0, program.Run({L"add", L"chain", chain}).exit);
+
+    Run_st stop = program.Run({L"rebuild", L"chain", L"--vc-dir", vcDir, L"--stop-on-error", L"--no-rename"});
+    EXPECT_EQ(1, stop.exit) << U8(stop.text);
+    EXPECT_TRUE(stop.HasLine(L"  Chain.sln  清理完成")) << U8(stop.text);
+    EXPECT_EQ("A:已编译 B:编译失败", U8(stop.Walk())) << U8(stop.text);
+    EXPECT_EQ("工程总数 3，编译失败 1，编译工程 1/3", U8(stop.Counters())) << U8(stop.text);
+    EXPECT_FALSE(FileExists(ws / L"lib\\Debug\\C.lib"));
+    // The failed row names its log, which went to the failed folder.
+    std::vector<Row_st> rows = stop.Rows();
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_TRUE(Base_ns::EqualsNoCase(program.FailedLogs() + L"B.log", rows[1].log)) << U8(rows[1].log);
+    EXPECT_NE(String_cl::npos, Test_ns::ReadText(program.FailedLogs() + L"B.log").find(L"C1189"));
+
+    Run_st keepGoing = program.Run({L"rebuild", L"chain", L"--vc-dir", vcDir, L"--keep-going", L"--no-rename"});
+    EXPECT_EQ(1, keepGoing.exit) << U8(keepGoing.text);
+    EXPECT_EQ("A:已编译 B:编译失败 C:已编译", U8(keepGoing.Walk())) << U8(keepGoing.text);
+    EXPECT_EQ("工程总数 3，编译失败 1，编译工程 2/3", U8(keepGoing.Counters())) << U8(keepGoing.text);
+    EXPECT_TRUE(FileExists(ws / L"lib\\Debug\\C.lib"));
+
+    ws.WriteSource(FolderOf(b) + L"B.cpp", false);
+    Run_st build = program.Run({L"build", L"chain", L"--vc-dir", vcDir, L"--stop-on-error", L"--no-rename"});
+    EXPECT_EQ(0, build.exit) << U8(build.text);
+    EXPECT_EQ("A:已编译(未改变) B:已编译 C:已编译(未改变)", U8(build.Walk())) << U8(build.text);
+    EXPECT_EQ("工程总数 3，编译工程 3/3", U8(build.Counters())) << U8(build.text);
+
+    Run_st clean = program.Run({L"clean", L"chain", L"--vc-dir", vcDir});
+    EXPECT_EQ(0, clean.exit) << U8(clean.text);
+    EXPECT_TRUE(clean.HasLine(L"正在清理解决方案Chain......")) << U8(clean.text);
+    EXPECT_TRUE(clean.Rows().empty()) << U8(clean.text);
+    for (const wchar_t* lib : {L"A", L"B", L"C"})
+        EXPECT_FALSE(FileExists(ws / (String_cl(L"lib\\Debug\\") + lib + L".lib"))) << U8(String_cl(lib));
+}
+
+// Mistakes of the user, none of which may cost data: unknown plans, a broken
+// solution among good ones, a wrong installation folder, bad command lines;
+// and plans listed, created with a configuration, removed.
+TEST_F(ConsoleTest, UserErrorsLeaveTheDataIntact)
+{
+    Run_st fresh = program.Run({L"plans"});
+    EXPECT_EQ(0, fresh.exit) << U8(fresh.text);
+    EXPECT_EQ("默认\tDebug|Win32\t0", U8(Join(fresh.Lines(), L"\n")));
+
+    String_cl good = ws.Solution(L"Good\\Good.sln", {{kVcType, L"Good", L"Good\\Good.vcproj", Workspace_cl::Guid(21)}});
+    ws.Project(L"Good", {L"Good", L"lib", L""});
+    // The broken solution's project exists: were it half-added, it would
+    // show in the sequence.
+    ws.Project(L"Bad", {L"Half", L"lib", L""});
+    String_cl badSln = ws.Solution(L"Bad\\Bad.sln", {{kVcType, L"Half", L"Half\\Half.vcproj", Workspace_cl::Guid(22)}},
+                                   false);
+
+    Run_st add = program.Run({L"add", L"p", good, badSln});
+    EXPECT_EQ(2, add.exit) << U8(add.text);
+    EXPECT_TRUE(add.Has(L"错误的解决方案，检测不到EndProject。")) << U8(add.text);
+    EXPECT_TRUE(add.Has(badSln)) << U8(add.text);
+    DataFile_st d = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(d.loaded) << U8(d.error);
+    ASSERT_NE(nullptr, d.Plan(L"p"));
+    EXPECT_EQ(U8(good), U8(Join(d.Plan(L"p")->solutions, L"\n")));
+    EXPECT_EQ("Good.vcproj", U8(d.SequenceNames()));
+
+    Run_st release = program.Run({L"add", L"发布", good, L"--config", L"Release|Win32"});
+    EXPECT_EQ(0, release.exit) << U8(release.text);
+    Run_st plans = program.Run({L"plans"});
+    EXPECT_EQ(0, plans.exit) << U8(plans.text);
+    EXPECT_EQ("默认\tDebug|Win32\t0\np\tDebug|Win32\t1\n发布\tRelease|Win32\t1", U8(Join(plans.Lines(), L"\n")));
+
+    // Every plan name is checked before anything is read or built.
+    Run_st unknown = program.Run({L"build", L"p,没有这个", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(2, unknown.exit) << U8(unknown.text);
+    EXPECT_TRUE(unknown.Has(L"方案不存在。")) << U8(unknown.text);
+    EXPECT_TRUE(unknown.Has(L"没有这个")) << U8(unknown.text);
+    EXPECT_FALSE(unknown.Has(L"正在读取解决方案和工程")) << U8(unknown.text);
+    EXPECT_FALSE(FileExists(ws / L"lib\\Debug\\Good.lib"));
+
+    Run_st wrongVc = program.Run({L"build", L"p", L"--vc-dir", ws.Root()});
+    EXPECT_EQ(2, wrongVc.exit) << U8(wrongVc.text);
+    EXPECT_TRUE(wrongVc.Has(L"VC安装目录是错误的。")) << U8(wrongVc.text);
+    EXPECT_FALSE(wrongVc.Has(L"正在编译工程")) << U8(wrongVc.text);
+
+    // --config on a job changes the plan's configuration before it runs, and
+    // the data file keeps it. Good.sln has no Release configuration, so its
+    // project is ignored and nothing fails.
+    Run_st cleanRelease =
+        program.Run({L"clean", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--config", L"Release|Win32"});
+    EXPECT_EQ(0, cleanRelease.exit) << U8(cleanRelease.text);
+    EXPECT_EQ("工程总数 1，忽略 1，编译工程 0/0", U8(cleanRelease.Counters())) << U8(cleanRelease.text);
+    DataFile_st switched = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(switched.loaded) << U8(switched.error);
+    ASSERT_NE(nullptr, switched.Plan(L"p"));
+    EXPECT_EQ("Release|Win32", U8(switched.Plan(L"p")->configuration));
+
+    const std::vector<std::vector<String_cl>> badLines = {
+        {L"frobnicate"}, {L"build"}, {L"show", L"p", L"--config"}, {L"plans", L"--no-such-option"}};
+    for (const std::vector<String_cl>& args : badLines) {
+        Run_st usage = program.Run(args);
+        EXPECT_EQ(2, usage.exit) << U8(usage.text);
+        EXPECT_TRUE(usage.Has(L"用法")) << U8(usage.text);
+    }
+
+    Run_st removed = program.Run({L"remove-plan", L"发布"});
+    EXPECT_EQ(0, removed.exit) << U8(removed.text);
+    DataFile_st after = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(after.loaded) << U8(after.error);
+    EXPECT_EQ(nullptr, after.Plan(L"发布"));
+    ASSERT_NE(nullptr, after.Plan(L"p"));
+    EXPECT_EQ(U8(good), U8(Join(after.Plan(L"p")->solutions, L"\n")));
+    EXPECT_EQ(2, program.Run({L"remove-plan", L"发布"}).exit);
+}
+
+// A data file this version cannot read (a "版本" of 2 on the sequence, then
+// on the plans) is moved aside under a name that says so, never overwritten,
+// and the program goes on with the default plan; a second such file does not
+// replace the first one kept aside.
+TEST_F(ConsoleTest, DataFileOfAnotherVersionIsKeptAside)
+{
+    const std::string newerSequence =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Quorvane><序列 版本=\"2\"><序列1 路径=\"C:\\a\\a.vcproj\"/></序列>"
+        "<方案><方案1 名称=\"旧方案\" 编译方式=\"Debug|Win32\"><解决方案><解决方案1 路径=\"C:\\a\\a.sln\"/></解决方案>"
+        "</方案1></方案></Quorvane>\r\n";
+    Test_ns::WriteBytes(program.DataFile(), newerSequence);
+
+    Run_st plans = program.Run({L"plans"});
+    EXPECT_EQ(0, plans.exit) << U8(plans.text);
+    EXPECT_TRUE(plans.HasLine(L"默认\tDebug|Win32\t0")) << U8(plans.text);
+    EXPECT_FALSE(plans.Has(L"旧方案")) << U8(plans.text);
+    std::vector<String_cl> aside = KeptAside(program.Dir());
+    ASSERT_EQ(1u, aside.size()) << U8(Join(FilesIn(program.Dir())));
+    EXPECT_EQ(newerSequence, Test_ns::ReadBytes(program.Dir() + aside[0]));
+    EXPECT_TRUE(plans.Has(aside[0])) << "the user is told where the file went: " << U8(plans.text);
+
+    // A command that saves writes a new data file and leaves the kept one alone.
+    String_cl sln = ws.Solution(L"One\\One.sln", {{kVcType, L"One", L"One\\One.vcproj", Workspace_cl::Guid(31)}});
+    ws.Project(L"One", {L"One", L"lib", L""});
+    Run_st add = program.Run({L"add", L"新方案", sln});
+    EXPECT_EQ(0, add.exit) << U8(add.text);
+    EXPECT_EQ(newerSequence, Test_ns::ReadBytes(program.Dir() + aside[0]));
+    DataFile_st saved = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(saved.loaded) << U8(saved.error);
+    EXPECT_NE(nullptr, saved.Plan(L"默认"));
+    EXPECT_NE(nullptr, saved.Plan(L"新方案"));
+    EXPECT_EQ(nullptr, saved.Plan(L"旧方案"));
+
+    const std::string newerPlans =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Quorvane><序列/><方案 版本=\"2\">"
+        "<方案1 名称=\"另一个\" 编译方式=\"Debug|Win32\"/></方案></Quorvane>\r\n";
+    Test_ns::WriteBytes(program.DataFile(), newerPlans);
+    Run_st second = program.Run({L"add", L"第三", sln});
+    EXPECT_EQ(0, second.exit) << U8(second.text);
+    std::vector<String_cl> kept = KeptAside(program.Dir());
+    ASSERT_EQ(2u, kept.size()) << U8(Join(FilesIn(program.Dir())));
+    EXPECT_EQ(newerSequence, Test_ns::ReadBytes(program.Dir() + aside[0]));
+    String_cl other = kept[0] == aside[0] ? kept[1] : kept[0];
+    EXPECT_EQ(newerPlans, Test_ns::ReadBytes(program.Dir() + other));
+    DataFile_st now = ReadDataFile(program.DataFile());
+    ASSERT_TRUE(now.loaded) << U8(now.error);
+    EXPECT_NE(nullptr, now.Plan(L"默认"));
+    EXPECT_NE(nullptr, now.Plan(L"第三"));
+    EXPECT_EQ(nullptr, now.Plan(L"另一个"));
+}
+
+} // namespace
