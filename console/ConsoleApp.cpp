@@ -317,8 +317,8 @@ int Session_cl::Job()
     bool anyFailed = false;
     bool reachedEnd = false;
     for (const PlanId_cl& plan : plans) {
-        m_out.Line(L"方案 " + plan->name + L" (" + plan->configuration + L")");
         ApplyConfiguration(plan);
+        m_out.Line(L"方案 " + plan->name + L" (" + plan->configuration + L")");
         RunReadJob(m_stores, plan, reporter);
         std::atomic<int> running{1};
         if (m_options.command == L"build") {
@@ -351,7 +351,8 @@ int Session_cl::Add()
     const String_cl& name = m_options.operands[0];
     if (name.empty()) throw UsageError_st{L"方案名称不能为空。"};
     PlanId_cl plan = m_stores.plans.FindPlan(name);
-    if (plan.IsEmpty()) {
+    bool created = plan.IsEmpty();
+    if (created) {
         plan = m_stores.plans.AddPlan(name, m_options.hasConfiguration ? m_options.configuration
                                                                         : String_cl(L"Debug|Win32"));
         m_out.Line(L"新建方案 " + name + L" (" + plan->configuration + L")");
@@ -391,6 +392,11 @@ int Session_cl::Add()
             if (e.IsSystemError()) throw;
             refused = true;
         }
+    }
+    // A plan made for files that were all refused would be an empty leftover.
+    if (created && plan->solutions.Count() == 0) {
+        m_stores.plans.RemovePlan(plan, m_stores.projects);
+        m_out.Line(L"未新建方案 " + name);
     }
     Save();
     return refused ? ConsoleApp_cl::ExitUserError : ConsoleApp_cl::ExitOk;

@@ -599,6 +599,9 @@ TEST_F(ConsoleTest, UserErrorsLeaveTheDataIntact)
     ASSERT_NE(nullptr, d.Plan(L"p"));
     EXPECT_EQ(U8(good), U8(Join(d.Plan(L"p")->solutions, L"\n")));
     EXPECT_EQ("Good.vcproj", U8(d.SequenceNames()));
+    // A new plan whose only file is refused is not left behind (the listing below has no "空").
+    Run_st onlyBad = program.Run({L"add", L"空", badSln});
+    EXPECT_EQ(2, onlyBad.exit) << U8(onlyBad.text);
 
     Run_st release = program.Run({L"add", L"发布", good, L"--config", L"Release|Win32"});
     EXPECT_EQ(0, release.exit) << U8(release.text);
@@ -625,6 +628,7 @@ TEST_F(ConsoleTest, UserErrorsLeaveTheDataIntact)
     Run_st cleanRelease =
         program.Run({L"clean", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--config", L"Release|Win32"});
     EXPECT_EQ(0, cleanRelease.exit) << U8(cleanRelease.text);
+    EXPECT_TRUE(cleanRelease.HasLine(L"方案 p (Release|Win32)")) << U8(cleanRelease.text);
     EXPECT_EQ("工程总数 1，忽略 1，编译工程 0/0", U8(cleanRelease.Counters())) << U8(cleanRelease.text);
     DataFile_st switched = ReadDataFile(program.DataFile());
     ASSERT_TRUE(switched.loaded) << U8(switched.error);

@@ -101,9 +101,11 @@ void Builder_cl::Count(Outcome_en outcome)
 
 void Builder_cl::MissingProject(const std::wstring& path)
 {
+    // Visual Studio unloads a project whose file is gone and carries on
+    // without it: the solution's summary counts it as skipped, not failed.
     Write(m_messages.ProjectFileMissing(path));
     Flush();
-    ++m_failed;
+    ++m_skipped;
 }
 
 void Builder_cl::Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath)

@@ -117,8 +117,8 @@ std::wstring Messages_cl::NoConfiguration(const std::wstring& project, const std
 
 std::wstring Messages_cl::ProjectFileMissing(const std::wstring& path) const
 {
-    return m_zh ? L"错误: 找不到项目文件“" + path + L"”。\r\n"
-                : L"Error: The project file '" + path + L"' cannot be found.\r\n";
+    return m_zh ? L"警告: 找不到项目文件“" + path + L"”，该项目已卸载。\r\n"
+                : L"Warning: The project file '" + path + L"' cannot be found; the project is unloaded.\r\n";
 }
 
 std::wstring Messages_cl::ProjectLoadFailed(const std::wstring& path, const std::wstring& why) const
