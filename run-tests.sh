@@ -8,7 +8,11 @@ cd "$(dirname "$0")"
 BUILD=${BUILD:-build}
 cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" 2>&1 | grep -Ev '^\[ *[0-9]+%\]' || true
-test "${PIPESTATUS[0]}" -eq 0 || cmake --build "$BUILD" -j1
+echo "Building (log: $BUILD/build.log)..."
+if ! cmake --build "$BUILD" -j"$(nproc)" >"$BUILD/build.log" 2>&1; then
+  grep -E 'error|Error' -A5 "$BUILD/build.log" | head -80
+  echo "The build failed."
+  exit 1
+fi
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" --timeout 1200
