@@ -376,6 +376,28 @@ TEST_F(RealBuild_cl, LinkFailureNamesTheLibraryUntilItIsBuilt)
     EXPECT_EQ(r.missingFile, L"");
 }
 
+TEST_F(RealBuild_cl, BothLinkerLinesNameTheSameLibrary)
+{
+    // Written with its folder the library is an input file to the linker
+    // (LNK1181); named alone and found through a library folder, a file it
+    // cannot open (LNK1104). Either way the missing name is core.lib.
+    String_cl appLog = m_root + L"app.log";
+    LogResult_st r = Build(L"app\\app.vcproj", L"build", appLog);
+    String_cl log = Test_ns::ReadText(appLog);
+    EXPECT_NE(log.find(L"LNK1181"), String_cl::npos) << Test_ns::Ansi(log);
+    EXPECT_EQ(r.missingFile, L"core.lib") << Test_ns::Ansi(log);
+
+    String_cl text = ProgramProject();
+    ASSERT_EQ(text.ReplaceAll(L"AdditionalDependencies=\"..\\core\\Debug\\core.lib\"",
+                              L"AdditionalDependencies=\"core.lib\" AdditionalLibraryDirectories=\"..\\core\\Debug\""),
+              1);
+    ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\app.vcproj", text.ToUtf8()));
+    r = Build(L"app\\app.vcproj", L"build", appLog);
+    log = Test_ns::ReadText(appLog);
+    EXPECT_NE(log.find(L"LNK1104"), String_cl::npos) << Test_ns::Ansi(log);
+    EXPECT_EQ(r.missingFile, L"core.lib") << Test_ns::Ansi(log);
+}
+
 TEST_F(RealBuild_cl, CompileErrorFailsTheBuild)
 {
     ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.cpp", "#error broken on purpose\r\n"));

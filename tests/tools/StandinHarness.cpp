@@ -39,6 +39,12 @@ String_cl Edition_st::CannotOpen(const String_cl& library) const
     return L"LINK : fatal error LNK1104: cannot open file '" + library + L"'";
 }
 
+String_cl Edition_st::CannotOpenInput(const String_cl& library) const
+{
+    if (chinese) return L"LINK : fatal error LNK1181: 无法打开输入文件“" + library + L"”";
+    return L"LINK : fatal error LNK1181: cannot open input file '" + library + L"'";
+}
+
 String_cl Edition_st::Header(const String_cl& project, const String_cl& config) const
 {
     if (chinese) return L"------ 已启动生成: 项目: " + project + L", 配置: " + config + L" ------";

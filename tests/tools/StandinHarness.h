@@ -20,6 +20,7 @@ struct Edition_st {
     String_cl RebuildSummary(int succeeded, int failed, int skipped) const;
     String_cl CleanSummary(int succeeded, int failed, int skipped) const;
     String_cl CannotOpen(const String_cl& library) const;
+    String_cl CannotOpenInput(const String_cl& library) const;
     String_cl Header(const String_cl& project, const String_cl& config) const;
 };
 

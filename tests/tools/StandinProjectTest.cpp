@@ -121,6 +121,13 @@ TEST_P(StandinProjectTest, MissingLibraryFailsTheLinkUntilItsProviderIsBuilt)
     BuildRun_st vendor = Run(app, L"build");
     EXPECT_TRUE(vendor.HasLine(Edition().CannotOpen(L"third party.lib"))) << vendor.bytes;
     EXPECT_FALSE(vendor.Contains(L"local.lib")) << vendor.bytes;
+
+    // A dependency written with its folder is an input file: LNK1181, quoting it as written.
+    c.tools = Linker(L"AdditionalDependencies=\"..\\vendor\\gone.lib\"");
+    WriteXml(app, VcprojText(L"app", {c}, FileEntry(L"main.cpp")), 65001);
+    BuildRun_st input = Run(app, L"build");
+    EXPECT_EQ(1, input.exitCode);
+    EXPECT_TRUE(input.HasLine(Edition().CannotOpenInput(L"..\\vendor\\gone.lib"))) << input.bytes;
 }
 
 TEST_P(StandinProjectTest, ErrorDirectiveFailsTheCompileWithItsLine)

@@ -199,8 +199,11 @@ int Builder_cl::Link(const VcProject_cl& project, const ProjectPlan_st& plan)
     Write(plan.linked ? m_messages.Linking() : m_messages.CreatingLibrary());
     for (const auto& l : plan.libraries) {
         if (l.found.empty()) {
-            // The linker stops at the first library it cannot open.
-            Write(m_messages.CannotOpenFile(l.written));
+            // The linker stops at the first library it cannot open. A
+            // dependency named with a folder is an input file to it, which
+            // it reports with LNK1181 rather than LNK1104.
+            bool withFolder = l.written.find_first_of(L"\\/") != std::wstring::npos;
+            Write(withFolder ? m_messages.CannotOpenInputFile(l.written) : m_messages.CannotOpenFile(l.written));
             return 1;
         }
     }

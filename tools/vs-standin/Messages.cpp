@@ -85,6 +85,12 @@ std::wstring Messages_cl::CannotOpenFile(const std::wstring& file) const
                 : L"LINK : fatal error LNK1104: cannot open file '" + file + L"'\r\n";
 }
 
+std::wstring Messages_cl::CannotOpenInputFile(const std::wstring& file) const
+{
+    return m_zh ? L"LINK : fatal error LNK1181: 无法打开输入文件“" + file + L"”\r\n"
+                : L"LINK : fatal error LNK1181: cannot open input file '" + file + L"'\r\n";
+}
+
 std::wstring Messages_cl::CannotOpenForWriting(const std::wstring& file) const
 {
     return m_zh ? L"LINK : fatal error LNK1168: 无法打开 " + file + L" 进行写入\r\n"

@@ -29,6 +29,7 @@ public:
     std::wstring CreatingImportLibrary(const std::wstring& lib) const;
     std::wstring CompileError(const std::wstring& file, size_t line, const std::wstring& text) const;
     std::wstring CannotOpenFile(const std::wstring& file) const;
+    std::wstring CannotOpenInputFile(const std::wstring& file) const;
     std::wstring CannotOpenForWriting(const std::wstring& file) const;
     std::wstring BuildLogSaved(const std::wstring& folder) const;
     std::wstring Result(const std::wstring& project, int errors, int warnings) const;
