@@ -1,4 +1,5 @@
 #include "console/ConsoleApp.h"
+#include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
 #include <atomic>
@@ -124,20 +125,6 @@ String_cl CountersLine(const RowStatistics_st& s)
             String_cl::FromInt(s.total - s.notExist - s.ignored);
     return line;
 }
-
-class ComScope_cl {
-public:
-    ComScope_cl() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope_cl()
-    {
-        if (m_ok) CoUninitialize();
-    }
-    ComScope_cl(const ComScope_cl&) = delete;
-    ComScope_cl& operator=(const ComScope_cl&) = delete;
-
-private:
-    bool m_ok;
-};
 
 // Prints what a job reports and remembers the worst outcome for the exit status.
 class ConsoleReporter_cl : public JobReporter_cl {
@@ -457,7 +444,7 @@ int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
     ConsolePresenter_cl presenter(m_err);
     Base_ns::Presenter_cl* previous = Base_ns::CurrentPresenter();
     Base_ns::SetPresenter(&presenter);
-    ComScope_cl com;
+    Base_ns::ComScope_cl com;
     int code = ExitOk;
     try {
         Options_st options = Parse(args);

@@ -1,4 +1,5 @@
 #include "app/store/DataFile.h"
+#include "common/base/ComScope.h"
 #include <objbase.h>
 #include "common/base/Error.h"
 #include "common/base/Presenter.h"
@@ -10,22 +11,6 @@ namespace Quorvane_ns {
 namespace {
 
 const wchar_t kAsideMark[] = L".无法读取-";
-
-// MSXML needs COM on the calling thread. A thread that already has it
-// (in either model) keeps it as it is.
-class ComScope_cl {
-public:
-    ComScope_cl() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope_cl()
-    {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-    ComScope_cl(const ComScope_cl&) = delete;
-    ComScope_cl& operator=(const ComScope_cl&) = delete;
-
-private:
-    HRESULT m_hr;
-};
 
 bool IsExistingFile(const String_cl& path)
 {
@@ -75,7 +60,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
     report.restoredFiles = RenameJournal_cl::RestorePending();
 
     if (IsExistingFile(path)) {
-        ComScope_cl com;
+        Base_ns::ComScope_cl com;
         IO_ns::XMLFile_cl file;
         try {
             file.Open(path);
@@ -109,7 +94,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
 bool Stores_cl::SaveDataFile(const String_cl& path)
 {
     if (!m_keepPath.empty() && m_keepPath.EqualsNoCase(path)) return false;
-    ComScope_cl com;
+    Base_ns::ComScope_cl com;
     IO_ns::XMLFile_cl file;
     file.Create(path, kProductName);
     IO_ns::XMLFile_cl::ElementId_cl root = file.Root();

@@ -1,4 +1,5 @@
 #include "app/workflow/Jobs.h"
+#include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
 #include <mutex>
@@ -12,22 +13,6 @@ namespace Quorvane_ns {
 using Base_ns::String_cl;
 
 namespace {
-
-// COM for the duration of a job on its own thread (the project reader needs
-// the XML parser); balanced even when the thread had initialised it before.
-class ComScope_cl {
-public:
-    ComScope_cl() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope_cl()
-    {
-        if (m_ok) CoUninitialize();
-    }
-    ComScope_cl(const ComScope_cl&) = delete;
-    ComScope_cl& operator=(const ComScope_cl&) = delete;
-
-private:
-    bool m_ok;
-};
 
 std::mutex g_shutdownMutex;
 std::function<void()> g_shutdownRunner;
@@ -74,7 +59,7 @@ int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& repor
     reporter.ClearProjects();
     int missing = 0;
     {
-        ComScope_cl com;
+        Base_ns::ComScope_cl com;
         try {
             Plan_st& plan = planId.Data();
             MarkPlanChanged(stores, planId);
@@ -95,7 +80,7 @@ int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& repor
 bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
                  std::atomic<int>& running, JobReporter_cl& reporter)
 {
-    ComScope_cl com;
+    Base_ns::ComScope_cl com;
     bool reachedEnd = false;
     try {
         Plan_st& plan = planId.Data();
