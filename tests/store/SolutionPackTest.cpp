@@ -244,12 +244,13 @@ TEST_F(SolutionCleanTest, StandinCleanResetsStatesAndDeletesItsLog)
     }
 }
 
-// A project the solution lists but that does not exist fails to clean.
+// A project that the solution builds in a configuration it lacks fails to clean.
 TEST_F(SolutionCleanTest, StandinCleanFailureIsUserError102AndKeepsTheLog)
 {
     String_cl broken = dir / L"broken.sln";
+    WriteProject(dir / L"odd\\odd.vcproj", L"odd");
     WriteSolution(broken, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
-                           {L"gone", L"gone\\gone.vcproj", L"{G0}", BothConfigs()}});
+                           {L"odd", L"odd\\odd.vcproj", L"{O0}", {{L"Debug|Win32", L"Profile|Win32"}}}});
     s.Add(broken, L"Debug|Win32");
     for (const wchar_t* edition : {L"en", L"zh"}) {
         SCOPED_TRACE(String_cl(edition).ToUtf8());
@@ -270,7 +271,7 @@ TEST_F(SolutionCleanTest, StandinCleanFailureIsUserError102AndKeepsTheLog)
         EXPECT_TRUE(Test_ns::FileExists(Log()));
         // The states were reset before the log was looked at.
         EXPECT_EQ(RowOf(L"core.vcproj")->state, Normal);
-        EXPECT_EQ(RowOf(L"gone.vcproj")->state, NotExist);
+        EXPECT_EQ(RowOf(L"odd.vcproj")->state, Ignored);
     }
 }
 
