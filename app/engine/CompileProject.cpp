@@ -24,11 +24,6 @@ bool IsPending(int32_t state)
     return state == Normal || state == LibraryDependency || state == CompileFailed;
 }
 
-bool Exists(const String_cl& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void PutAttributes(const String_cl& path, DWORD attributes)
 {
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), attributes);
@@ -112,13 +107,12 @@ public:
     {
         if (!m_rename || m_restored) return;
         m_restored = true;
-        if (m_renamed) MoveFileW(m_temporary.c_str(), m_moved.c_str());
+        const bool back = m_renamed && MoveFileW(m_temporary.c_str(), m_moved.c_str()) != 0;
         if (m_journaled) PutAttributes(m_moved, m_attributes);
         if (m_wrapperCase && m_built != m_path) DeleteFileW(m_built.c_str());
         // A file that could not be moved back stays in the record, so the next
         // start tries again.
-        if (m_journaled && !(m_renamed && Exists(m_temporary)))
-            RenameJournal_cl::Remove(m_moved, m_temporary);
+        if (m_journaled && (back || !m_renamed)) RenameJournal_cl::Remove(m_moved, m_temporary);
     }
 
 private:

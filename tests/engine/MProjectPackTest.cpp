@@ -137,6 +137,23 @@ TEST_F(RowsTest, SameProjectAndConfigurationGivesTheFirstRowAnotherConfiguration
     EXPECT_EQ(RowNames(), (Names{L"a/Debug|Win32", L"a/Release|Win32", L"b/Debug|Win32"}));
 }
 
+TEST_F(RowsTest, FindRowComparesPathsAsWindowsComparesFileNames)
+{
+    String_cl folder = dir / L"Über Ärger";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    String_cl path = folder + L"\\Proj1.vcproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(path, LibraryProject("Proj1", {"Debug|Win32"})));
+    MProjectId_cl row = RowFor(L"Debug|Win32", rows, path, projects, sequences);
+
+    EXPECT_TRUE(FindRow(rows, dir / L"über ärger\\PROJ1.VCPROJ", L"debug|win32") == row);
+    EXPECT_TRUE(FindRow(rows, dir / L"Uber Ärger\\Proj1.vcproj", L"Debug|Win32").IsEmpty());
+    EXPECT_TRUE(FindRow(rows, dir / L"Über Ärger\\Proj2.vcproj", L"Debug|Win32").IsEmpty());
+    EXPECT_TRUE(FindRow(rows, dir / L"Über Ärger\\Proj1.vcproj ", L"Debug|Win32").IsEmpty());
+    EXPECT_TRUE(FindRow(rows, path, L"Debug|Win64").IsEmpty());
+    EXPECT_TRUE(FindRow(rows, path, L"Debug|Win32 ").IsEmpty());
+    EXPECT_EQ(rows.Count(), 1);
+}
+
 TEST_F(RowsTest, MissingConfigurationAndMissingFileGiveRowsThatAreNeverBuilt)
 {
     String_cl onlyRelease = Project(L"r", {"Release|Win32"});
