@@ -109,7 +109,9 @@ public:
         m_restored = true;
         const bool back = m_renamed && MoveFileW(m_temporary.c_str(), m_moved.c_str()) != 0;
         if (m_journaled) PutAttributes(m_moved, m_attributes);
-        if (m_wrapperCase && m_built != m_path) DeleteFileW(m_built.c_str());
+        // The wrapper exists only once the wrapped project has moved (and is
+        // then what devenv built); an error while writing it may leave it too.
+        if (m_wrapperCase && m_renamed) DeleteFileW(m_wrapper.c_str());
         // A file that could not be moved back stays in the record, so the next
         // start tries again.
         if (m_journaled && (back || !m_renamed)) RenameJournal_cl::Remove(m_moved, m_temporary);
