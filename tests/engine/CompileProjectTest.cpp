@@ -24,14 +24,14 @@ using Test_ns::TempDir_cl;
 
 namespace {
 
-struct Spec_st {
+struct TestProject_st {
     std::string name;
     std::vector<std::string> needs;  // libraries it links
     bool program = false;            // a linker output ..\out\bin\<name>.exe, else ..\out\lib\<name>.lib
     bool broken = false;             // its source holds #error
 };
 
-std::string ProjectXml(const Spec_st& s)
+std::string ProjectXml(const TestProject_st& s)
 {
     std::string needs;
     for (const std::string& n : s.needs) needs += (needs.empty() ? "" : " ") + n;
@@ -211,7 +211,7 @@ protected:
         if (m_com) CoUninitialize();
     }
 
-    String_cl Write(const Spec_st& s)
+    String_cl Write(const TestProject_st& s)
     {
         String_cl name = Wide(s.name);
         String_cl folder = ws / name;
@@ -223,7 +223,7 @@ protected:
         return path;
     }
 
-    MProjectId_cl Add(const Spec_st& s) { return RowFor(L"Debug|Win32", rows, Write(s), projects, sequences); }
+    MProjectId_cl Add(const TestProject_st& s) { return RowFor(L"Debug|Win32", rows, Write(s), projects, sequences); }
 
     MProjectId_cl Row(const wchar_t* name)
     {
