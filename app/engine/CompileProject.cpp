@@ -2,6 +2,7 @@
 // choice of the row to build next, including the rescheduling of a library
 // provider that the link showed to be missing.
 #include "app/engine/MProjectPack.h"
+#include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
 #include <atomic>
@@ -28,22 +29,6 @@ void PutAttributes(const String_cl& path, DWORD attributes)
 {
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), attributes);
 }
-
-// The XML wrapper needs COM on this thread; the compile thread may not have
-// started it.
-class ComScope_cl {
-public:
-    ComScope_cl() : m_started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope_cl()
-    {
-        if (m_started) CoUninitialize();
-    }
-    ComScope_cl(const ComScope_cl&) = delete;
-    ComScope_cl& operator=(const ComScope_cl&) = delete;
-
-private:
-    bool m_started;
-};
 
 // The file that devenv is given, and, with rename-compile on, the project
 // file moved to a temporary name in its own folder for the length of the
@@ -83,7 +68,8 @@ public:
             return;
         }
         try {
-            ComScope_cl com;
+            // The compile thread may not have started COM; the wrapper needs it.
+            Base_ns::ComScope_cl com;
             IO_ns::XMLFile_cl document;
             document.Open(m_path);
             document.SetAttribute(document.Root(), L"VCNestedProjectFileName", GetFileName(m_temporary));
