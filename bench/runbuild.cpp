@@ -12,9 +12,9 @@
 // 936 and ..\vs\en\ otherwise. Prints both times and the ratio RunBuild /
 // batch (goal: at most 1.05). Each log is checked to report "up to date".
 //
-// RunBuild's cmd gets a hidden console of its own from the shell, the batch
-// lines share the batch's; under Wine that console is a conhost process of
-// its own, which is most of the difference (see bench/README.md).
+// Like the batch's lines, RunBuild's cmd shares the console of the program
+// that runs it (its output goes to NUL), so neither side starts a console
+// process per build (see bench/README.md).
 //
 // The batch lines read their parameters from the environment with delayed
 // expansion ("cmd !P7!"), so the batch's own parser never sees the && and |

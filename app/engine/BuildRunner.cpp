@@ -82,19 +82,41 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
 
 void RunBuild(const String_cl& params)
 {
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    // No SEE_MASK_NO_CONSOLE: cmd gets a hidden console of its own, so its
-    // "cls" never clears the window of a console front end.
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
-    info.lpVerb = nullptr;
-    info.lpFile = L"cmd";
-    info.lpParameters = params.c_str();
-    info.lpDirectory = nullptr;
-    info.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&info) || !info.hProcess) return;
-    WaitForSingleObject(info.hProcess, INFINITE);
-    CloseHandle(info.hProcess);
+    // cmd from the system folder, named by its full quoted path, so that no
+    // cmd.exe in the current folder is picked up instead.
+    wchar_t system[MAX_PATH];
+    UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const String_cl program = String_cl(system, n) + L"\\cmd.exe";
+    String_cl commandLine = L"\"" + program + L"\" " + params;
+
+    // The build's own output goes to its log through the redirection in the
+    // parameters; everything else cmd would show (its "cls", the
+    // environment script's echo) goes to NUL. A console front end shares its
+    // console with the build that way without the "cls" clearing its window,
+    // and no console process has to be started for every project; a window
+    // program has no console to share, so cmd gets one that never shows.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, OPEN_EXISTING, 0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) return;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = nul;
+    startup.hStdOutput = nul;
+    startup.hStdError = nul;
+    const bool haveConsole = GetConsoleCP() != 0;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                  haveConsole ? 0 : CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(nul);
+    // A process that did not start leaves no log: the row build reports that.
+    if (!started) return;
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
 }
 
 LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className)
