@@ -19,6 +19,22 @@ using Base_ns::String_cl;
 
 namespace {
 
+// Ctrl+C reaches the build too (it shares the console) and ends it; the
+// first press then stops the walk after that item, as the window's Stop
+// does, so the project files are restored and the data file is saved. A
+// second press ends the program at once (the next start restores what a
+// build left renamed).
+std::atomic<std::atomic<int>*> g_running{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+BOOL WINAPI OnConsoleControl(DWORD type)
+{
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    if (g_interrupted.exchange(true)) return FALSE;
+    if (std::atomic<int>* running = g_running.load()) *running = 0;
+    return TRUE;
+}
+
 const wchar_t kUsage[] =
     L"用法:\r\n"
     L"  Quorvane plans\r\n"
@@ -307,7 +323,8 @@ int Session_cl::Job()
         ApplyConfiguration(plan);
         m_out.Line(L"方案 " + plan->name + L" (" + plan->configuration + L")");
         RunReadJob(m_stores, plan, reporter);
-        std::atomic<int> running{1};
+        std::atomic<int> running{g_interrupted ? 0 : 1};
+        g_running = &running;
         if (m_options.command == L"build") {
             BuildRequest_st request;
             request.vcDirectory = vcDir;
@@ -318,6 +335,7 @@ int Session_cl::Job()
             RunCleanJob(m_stores, plan, vcDir, running, reporter);
             reachedEnd = false;
         }
+        g_running = nullptr;
         m_out.Line(CountersLine(Statistics(plan->rows)));
         anyFailed = anyFailed || RowsFailed(*plan);
         // Saved after every plan, so an interrupted unattended run keeps
@@ -326,6 +344,10 @@ int Session_cl::Job()
             Save();
         } catch (const Base_ns::Error_cl& e) {
             reporter.ShowError(e);
+        }
+        if (g_interrupted) {
+            m_err.Line(L"已停止。");
+            return ConsoleApp_cl::ExitFailed;
         }
     }
     if (m_options.shutdown && reachedEnd) RunShutdownCommand();
@@ -441,6 +463,7 @@ int Session_cl::Run()
 
 int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
 {
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     ConsolePresenter_cl presenter(m_err);
     Base_ns::Presenter_cl* previous = Base_ns::CurrentPresenter();
     Base_ns::SetPresenter(&presenter);
