@@ -524,7 +524,7 @@ void XMLFile_cl::SetAttribute(const ElementId_cl& element, const Base_ns::String
 XMLFile_cl::ElementId_cl XMLFile_cl::RootChild(const Base_ns::String_cl& name)
 {
     ElementId_cl root = Root();
-    IXMLDOMNode* child = FindChildElement(root.m_node, name);
+    IXMLDOMNode* child = FindChildElement(root.m_node.Get(), name);
     if (!child) Raise(__LINE__, 152, name + L"\r\n" + m_path);
     return ElementId_cl(this, child);
 }
@@ -532,52 +532,24 @@ XMLFile_cl::ElementId_cl XMLFile_cl::RootChild(const Base_ns::String_cl& name)
 XMLFile_cl::AttributeId_cl XMLFile_cl::RootAttribute(const Base_ns::String_cl& name)
 {
     ElementId_cl root = Root();
-    IXMLDOMNode* attribute = FindAttribute(root.m_node, name);
+    IXMLDOMNode* attribute = FindAttribute(root.m_node.Get(), name);
     if (!attribute) Raise(__LINE__, 153, name + L"\r\n" + m_path);
     return AttributeId_cl(this, attribute);
 }
 
 // -------------------------------------------------------------- ElementId_cl
 
-XMLFile_cl::ElementId_cl::ElementId_cl() : m_owner(nullptr), m_node(nullptr) {}
-
-XMLFile_cl::ElementId_cl::ElementId_cl(XMLFile_cl* owner, IXMLDOMNode* node) : m_owner(owner), m_node(node) {}
-
-XMLFile_cl::ElementId_cl::ElementId_cl(const ElementId_cl& other) : m_owner(other.m_owner), m_node(other.m_node)
+XMLFile_cl::NodeRef_cl::NodeRef_cl(const NodeRef_cl& other) : m_node(other.m_node)
 {
     if (m_node) m_node->AddRef();
 }
 
-XMLFile_cl::ElementId_cl::ElementId_cl(ElementId_cl&& other) noexcept
-    : m_owner(other.m_owner), m_node(other.m_node)
-{
-    other.m_node = nullptr;
-}
-
-XMLFile_cl::ElementId_cl& XMLFile_cl::ElementId_cl::operator=(const ElementId_cl& other)
-{
-    if (other.m_node) other.m_node->AddRef();
-    if (m_node) m_node->Release();
-    m_owner = other.m_owner;
-    m_node = other.m_node;
-    return *this;
-}
-
-XMLFile_cl::ElementId_cl& XMLFile_cl::ElementId_cl::operator=(ElementId_cl&& other) noexcept
-{
-    if (this != &other) {
-        if (m_node) m_node->Release();
-        m_owner = other.m_owner;
-        m_node = other.m_node;
-        other.m_node = nullptr;
-    }
-    return *this;
-}
-
-XMLFile_cl::ElementId_cl::~ElementId_cl()
+XMLFile_cl::NodeRef_cl::~NodeRef_cl()
 {
     if (m_node) m_node->Release();
 }
+
+XMLFile_cl::ElementId_cl::ElementId_cl(XMLFile_cl* owner, IXMLDOMNode* node) : m_owner(owner), m_node(node) {}
 
 void XMLFile_cl::ElementId_cl::Raise(int line, int code, const Base_ns::String_cl& note) const
 {
@@ -586,13 +558,13 @@ void XMLFile_cl::ElementId_cl::Raise(int line, int code, const Base_ns::String_c
 
 void XMLFile_cl::ElementId_cl::CheckNotEmpty(int line) const
 {
-    if (!m_node) Raise(line, 21, L"");
+    if (!m_node.Get()) Raise(line, 21, L"");
 }
 
 Base_ns::String_cl XMLFile_cl::ElementId_cl::Name() const
 {
     CheckNotEmpty(__LINE__);
-    return BaseName(m_node);
+    return BaseName(m_node.Get());
 }
 
 XMLFile_cl::ElementId_cl XMLFile_cl::ElementId_cl::FirstChild() const
@@ -608,21 +580,20 @@ bool XMLFile_cl::ElementId_cl::NextSibling()
     CheckNotEmpty(__LINE__);
     IXMLDOMNode* next = nullptr;
     if (m_node->get_nextSibling(&next) != S_OK) next = nullptr;
-    m_node->Release();
-    m_node = next;
+    m_node = NodeRef_cl(next);
     return next != nullptr;
 }
 
 XMLFile_cl::ElementId_cl XMLFile_cl::ElementId_cl::Child(const Base_ns::String_cl& name) const
 {
     CheckNotEmpty(__LINE__);
-    return ElementId_cl(m_owner, FindChildElement(m_node, name));
+    return ElementId_cl(m_owner, FindChildElement(m_node.Get(), name));
 }
 
 XMLFile_cl::AttributeId_cl XMLFile_cl::ElementId_cl::Attribute(const Base_ns::String_cl& name, bool required) const
 {
     CheckNotEmpty(__LINE__);
-    IXMLDOMNode* attribute = FindAttribute(m_node, name);
+    IXMLDOMNode* attribute = FindAttribute(m_node.Get(), name);
     if (!attribute && required)
         Raise(__LINE__, 122, name + L"\r\n" + (m_owner ? m_owner->Path() : Base_ns::String_cl()));
     return AttributeId_cl(m_owner, attribute);
@@ -630,45 +601,7 @@ XMLFile_cl::AttributeId_cl XMLFile_cl::ElementId_cl::Attribute(const Base_ns::St
 
 // ------------------------------------------------------------ AttributeId_cl
 
-XMLFile_cl::AttributeId_cl::AttributeId_cl() : m_owner(nullptr), m_node(nullptr) {}
-
 XMLFile_cl::AttributeId_cl::AttributeId_cl(XMLFile_cl* owner, IXMLDOMNode* node) : m_owner(owner), m_node(node) {}
-
-XMLFile_cl::AttributeId_cl::AttributeId_cl(const AttributeId_cl& other) : m_owner(other.m_owner), m_node(other.m_node)
-{
-    if (m_node) m_node->AddRef();
-}
-
-XMLFile_cl::AttributeId_cl::AttributeId_cl(AttributeId_cl&& other) noexcept
-    : m_owner(other.m_owner), m_node(other.m_node)
-{
-    other.m_node = nullptr;
-}
-
-XMLFile_cl::AttributeId_cl& XMLFile_cl::AttributeId_cl::operator=(const AttributeId_cl& other)
-{
-    if (other.m_node) other.m_node->AddRef();
-    if (m_node) m_node->Release();
-    m_owner = other.m_owner;
-    m_node = other.m_node;
-    return *this;
-}
-
-XMLFile_cl::AttributeId_cl& XMLFile_cl::AttributeId_cl::operator=(AttributeId_cl&& other) noexcept
-{
-    if (this != &other) {
-        if (m_node) m_node->Release();
-        m_owner = other.m_owner;
-        m_node = other.m_node;
-        other.m_node = nullptr;
-    }
-    return *this;
-}
-
-XMLFile_cl::AttributeId_cl::~AttributeId_cl()
-{
-    if (m_node) m_node->Release();
-}
 
 void XMLFile_cl::AttributeId_cl::Raise(int line, int code, const Base_ns::String_cl& note) const
 {
@@ -677,13 +610,13 @@ void XMLFile_cl::AttributeId_cl::Raise(int line, int code, const Base_ns::String
 
 void XMLFile_cl::AttributeId_cl::CheckNotEmpty(int line) const
 {
-    if (!m_node) Raise(line, 1, L"");
+    if (!m_node.Get()) Raise(line, 1, L"");
 }
 
 Base_ns::String_cl XMLFile_cl::AttributeId_cl::Name() const
 {
     CheckNotEmpty(__LINE__);
-    return BaseName(m_node);
+    return BaseName(m_node.Get());
 }
 
 Base_ns::String_cl XMLFile_cl::AttributeId_cl::Text() const

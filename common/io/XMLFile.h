@@ -16,20 +16,40 @@ struct IXMLDOMNode;
 namespace IO_ns {
 
 class XMLFile_cl {
+private:
+    // One counted reference on a DOM node: copies add one, destruction
+    // drops it. Both handle types hold their node through it.
+    class NodeRef_cl {
+    public:
+        NodeRef_cl() = default;
+        // Takes over the reference the caller holds on node.
+        explicit NodeRef_cl(IXMLDOMNode* node) : m_node(node) {}
+        NodeRef_cl(const NodeRef_cl& other);
+        NodeRef_cl(NodeRef_cl&& other) noexcept : m_node(other.m_node) { other.m_node = nullptr; }
+        NodeRef_cl& operator=(NodeRef_cl other) noexcept
+        {
+            IXMLDOMNode* mine = m_node;
+            m_node = other.m_node;
+            other.m_node = mine;
+            return *this;
+        }
+        ~NodeRef_cl();
+        IXMLDOMNode* Get() const { return m_node; }
+        IXMLDOMNode* operator->() const { return m_node; }
+
+    private:
+        IXMLDOMNode* m_node = nullptr;
+    };
+
 public:
     class AttributeId_cl;
 
     class ElementId_cl {
     public:
-        ElementId_cl();
-        ElementId_cl(const ElementId_cl& other);
-        ElementId_cl(ElementId_cl&& other) noexcept;
-        ElementId_cl& operator=(const ElementId_cl& other);
-        ElementId_cl& operator=(ElementId_cl&& other) noexcept;
-        ~ElementId_cl();
+        ElementId_cl() = default;
 
         const wchar_t* ClassName() const { return L"XMLFile_cl::ElementId_cl"; }
-        bool IsEmpty() const { return m_node == nullptr; }
+        bool IsEmpty() const { return m_node.Get() == nullptr; }
 
         // Every operation below raises SysError_cl 21 on an empty handle.
         // The element's base name.
@@ -53,21 +73,16 @@ public:
         void CheckNotEmpty(int line) const;
         [[noreturn]] void Raise(int line, int code, const Base_ns::String_cl& note) const;
 
-        XMLFile_cl* m_owner;
-        IXMLDOMNode* m_node;
+        XMLFile_cl* m_owner = nullptr;
+        NodeRef_cl m_node;
     };
 
     class AttributeId_cl {
     public:
-        AttributeId_cl();
-        AttributeId_cl(const AttributeId_cl& other);
-        AttributeId_cl(AttributeId_cl&& other) noexcept;
-        AttributeId_cl& operator=(const AttributeId_cl& other);
-        AttributeId_cl& operator=(AttributeId_cl&& other) noexcept;
-        ~AttributeId_cl();
+        AttributeId_cl() = default;
 
         const wchar_t* ClassName() const { return L"XMLFile_cl::AttributeId_cl"; }
-        bool IsEmpty() const { return m_node == nullptr; }
+        bool IsEmpty() const { return m_node.Get() == nullptr; }
 
         // Every operation below raises SysError_cl 1 on an empty handle.
         Base_ns::String_cl Name() const;
@@ -85,8 +100,8 @@ public:
         void CheckNotEmpty(int line) const;
         [[noreturn]] void Raise(int line, int code, const Base_ns::String_cl& note) const;
 
-        XMLFile_cl* m_owner;
-        IXMLDOMNode* m_node;
+        XMLFile_cl* m_owner = nullptr;
+        NodeRef_cl m_node;
     };
 
     // UserError_cl 141 when the MSXML 4.0 document cannot be created.
