@@ -9,24 +9,6 @@ bool IsPending(int32_t state)
     return state == Normal || state == LibraryDependency || state == CompileFailed;
 }
 
-// Equality ignoring case as Windows compares file names, for the lookups that
-// walk every row. The paths of one plan share their folders and mostly their
-// length, and differ near the end, so the comparison starts there and settles
-// ASCII letters itself; any other difference goes to the platform's rule.
-bool SameNoCase(const String_cl& a, const String_cl& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = a.size(); i-- > 0;) {
-        wchar_t x = a[i], y = b[i];
-        if (x == y) continue;
-        if (x >= 0x80 || y >= 0x80) return Base_ns::EqualsNoCase(a, b);
-        if (x >= L'a' && x <= L'z') x = wchar_t(x - (L'a' - L'A'));
-        if (y >= L'a' && y <= L'z') y = wchar_t(y - (L'a' - L'A'));
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The second half of RowFor and RowForProject: a row for project in config,
 // inserted before the first row that comes later in the sequence.
 MProjectId_cl CreateRow(const ProjectId_cl& project, const String_cl& config,
@@ -65,7 +47,7 @@ MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         const MProject_st& row = *it;
         // Rows of a plan mostly share one configuration: the path decides.
-        if (SameNoCase(row.project->path, path) && SameNoCase(row.configuration, config)) return it;
+        if (Base_ns::EqualsNoCase(row.project->path, path) && Base_ns::EqualsNoCase(row.configuration, config)) return it;
     }
     return MProjectId_cl();
 }
@@ -85,7 +67,7 @@ MProjectId_cl RowForProject(const ProjectId_cl& project, const String_cl& config
 {
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         rows.MarkModified(it);
-        if (it->project == project && SameNoCase(it->configuration, config)) return it;
+        if (it->project == project && Base_ns::EqualsNoCase(it->configuration, config)) return it;
     }
     return CreateRow(project, config, rows, projects, sequences);
 }

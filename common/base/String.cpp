@@ -6,9 +6,20 @@ namespace Base_ns {
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b)
 {
     if (a.size() != b.size()) return false;
-    if (a.empty()) return true;
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()),
-                                b.data(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    // Stores walk every record comparing paths that share their folders and
+    // differ near the end: start there, settle ASCII letters here, and leave
+    // any other difference to the platform's rule for file names.
+    for (size_t i = a.size(); i-- > 0;) {
+        wchar_t x = a[i], y = b[i];
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80)
+            return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+        if (x >= L'a' && x <= L'z') x = wchar_t(x - (L'a' - L'A'));
+        if (y >= L'a' && y <= L'z') y = wchar_t(y - (L'a' - L'A'));
+        if (x != y) return false;
+    }
+    return true;
 }
 
 String_cl ToUpper(std::wstring_view s)

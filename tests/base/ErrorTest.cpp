@@ -143,3 +143,17 @@ TEST(ErrorTest, CaughtAsBaseReferenceKeepsKind)
         EXPECT_EQ(e.Code(), 101);
     }
 }
+
+TEST(StringTest, EqualsNoCaseFollowsTheFileNameRule)
+{
+    EXPECT_TRUE(EqualsNoCase(L"C:\\Work\\Core.VCPROJ", L"c:\\work\\core.vcproj"));
+    EXPECT_FALSE(EqualsNoCase(L"C:\\Work\\Core.vcproj", L"C:\\Work\\Kore.vcproj"));
+    EXPECT_FALSE(EqualsNoCase(L"a.vcproj", L"a.vcproj "));
+    EXPECT_TRUE(EqualsNoCase(L"", L""));
+    // Beyond ASCII the platform decides: Ä and ä are one letter, 工 and 程 are not.
+    EXPECT_TRUE(EqualsNoCase(L"\u00C4rger\\\u5DE5.vcproj", L"\u00E4RGER\\\u5DE5.VCPROJ"));
+    EXPECT_FALSE(EqualsNoCase(L"\u5DE5.vcproj", L"\u7A0B.vcproj"));
+    // Letters only fold with letters: '@' (0x40) and '`' (0x60) stay apart.
+    EXPECT_FALSE(EqualsNoCase(L"@", L"`"));
+    EXPECT_FALSE(EqualsNoCase(L"[", L"{"));
+}
