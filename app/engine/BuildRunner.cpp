@@ -94,8 +94,8 @@ void RunBuild(const String_cl& params)
     // parameters; everything else cmd would show (its "cls", the
     // environment script's echo) goes to NUL. A console front end shares its
     // console with the build that way without the "cls" clearing its window,
-    // and no console process has to be started for every project; a window
-    // program has no console to share, so cmd gets one that never shows.
+    // and no console is made for every project; a program without a console
+    // (the window) gets one for cmd from the system, hidden.
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              &inheritable, OPEN_EXISTING, 0, nullptr);
@@ -107,10 +107,9 @@ void RunBuild(const String_cl& params)
     startup.hStdInput = nul;
     startup.hStdOutput = nul;
     startup.hStdError = nul;
-    const bool haveConsole = GetConsoleCP() != 0;
     PROCESS_INFORMATION process{};
     BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                  haveConsole ? 0 : CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                  0, nullptr, nullptr, &startup, &process);
     CloseHandle(nul);
     // A process that did not start leaves no log: the row build reports that.
     if (!started) return;
