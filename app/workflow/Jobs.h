@@ -34,7 +34,8 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& plan, const BuildRequest_st
                  std::atomic<int>& running, JobReporter_cl& reporter);
 
 // Cleans every solution of the plan in order, testing running after each.
-// Returns false when an error ended the walk.
+// Returns false when an error ended the walk. The caller ends the job (a
+// clean on its own clears the status line; a rebuild goes on to build).
 bool RunCleanJob(Stores_cl& stores, const PlanId_cl& plan, const Base_ns::String_cl& vcDirectory,
                  std::atomic<int>& running, JobReporter_cl& reporter);
 
