@@ -3,6 +3,7 @@
 #include <ole2.h>
 #include <msxml2.h>
 #include <cstdio>
+#include <mutex>
 #include <new>
 
 namespace IO_ns {
@@ -349,11 +350,28 @@ bool IsNameChar(wchar_t c)
 
 // ---------------------------------------------------------------- XMLFile_cl
 
+namespace {
+
+// The program id is looked up in the registry once; the build engine makes
+// a document for every project file it reads.
+bool DocumentClass(CLSID& clsid)
+{
+    static std::mutex mutex;
+    static CLSID found{};
+    static bool known = false;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!known) known = SUCCEEDED(CLSIDFromProgID(L"Msxml2.DOMDocument.4.0", &found));
+    clsid = found;
+    return known;
+}
+
+} // namespace
+
 XMLFile_cl::XMLFile_cl() : m_document(nullptr), m_created(0)
 {
     CLSID clsid;
     ComPtr_cl<IUnknown> unknown;
-    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.4.0", &clsid)) ||
+    if (!DocumentClass(clsid) ||
         FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(unknown.Out()))) ||
         FAILED(OleRun(unknown.Get())) ||
         FAILED(unknown->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&m_document))) || !m_document) {
