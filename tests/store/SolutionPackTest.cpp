@@ -14,13 +14,7 @@ class SolutionPackTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WriteProject(dir / L"core\\core.vcproj", L"core");
-        WriteProject(dir / L"app\\app.vcproj", L"app");
-        WriteProject(dir / L"util\\util.vcproj", L"util");
-        WriteSolution(a, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
-                          {L"app", L"app\\app.vcproj", L"{A0}", {{L"Debug|Win32", L"Debug|Win32"}}}});
-        WriteSolution(b, {{L"util", L"util\\util.vcproj", L"{U0}", BothConfigs()},
-                          {L"core", L"core\\core.vcproj", L"{C1}", BothConfigs()}});
+        WriteSharingSolutions(dir, a, b);
     }
 
     MProjectId_cl RowOf(const wchar_t* file)

@@ -79,6 +79,19 @@ inline std::map<String_cl, String_cl> BothConfigs()
     return {{L"Debug|Win32", L"Debug|Win32"}, {L"Release|Win32", L"Release|Win32"}};
 }
 
+// Two solutions that share core: a (core, and app built only in Debug) and
+// b (util, core), with their projects under dir.
+inline void WriteSharingSolutions(const Test_ns::TempDir_cl& dir, const String_cl& a, const String_cl& b)
+{
+    WriteProject(dir / L"core\\core.vcproj", L"core");
+    WriteProject(dir / L"app\\app.vcproj", L"app");
+    WriteProject(dir / L"util\\util.vcproj", L"util");
+    WriteSolution(a, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
+                      {L"app", L"app\\app.vcproj", L"{A0}", {{L"Debug|Win32", L"Debug|Win32"}}}});
+    WriteSolution(b, {{L"util", L"util\\util.vcproj", L"{U0}", BothConfigs()},
+                      {L"core", L"core\\core.vcproj", L"{C1}", BothConfigs()}});
+}
+
 // One plan's rows and solutions over shared project and sequence stores,
 // declared so that they are destroyed solutions first.
 struct PlanStores_st {
