@@ -51,14 +51,8 @@ void ContainerFile_cl::OpenRead(const Base_ns::String_cl& path)
         m_readMode = 0;
         Raise(__LINE__, 101, path);
     }
-    m_file = h;
-    m_failed = 0;
-    m_filePos = 0;
-    m_pending = 0;
-    DropReadWindow();
     // A container that wrote a file before must not delete the one it reads now.
-    m_deleteWhenDestroyedOpen = 0;
-    m_path = path;
+    Adopt(h, path, 0);
 }
 
 void ContainerFile_cl::OpenWrite(const Base_ns::String_cl& path)
@@ -72,12 +66,17 @@ void ContainerFile_cl::OpenWrite(const Base_ns::String_cl& path)
         m_writeMode = 0;
         Raise(__LINE__, 102, path);
     }
-    m_file = h;
+    Adopt(h, path, 1);
+}
+
+void ContainerFile_cl::Adopt(HANDLE file, const Base_ns::String_cl& path, int32_t deleteWhenDestroyedOpen)
+{
+    m_file = file;
     m_failed = 0;
     m_filePos = 0;
     m_pending = 0;
     DropReadWindow();
-    m_deleteWhenDestroyedOpen = 1;
+    m_deleteWhenDestroyedOpen = deleteWhenDestroyedOpen;
     m_path = path;
 }
 

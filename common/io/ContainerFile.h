@@ -91,6 +91,8 @@ private:
     void CheckOpenMode(int line) const;
     bool Refill();
     void DropReadWindow();
+    // Takes over a freshly opened file: position 0, nothing buffered.
+    void Adopt(HANDLE file, const Base_ns::String_cl& path, int32_t deleteWhenDestroyedOpen);
     bool SetFilePosition(int64_t target, DWORD method, int64_t* result);
     [[noreturn]] void Raise(int line, int code, const Base_ns::String_cl& note = Base_ns::String_cl()) const;
 
