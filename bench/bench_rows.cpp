@@ -28,7 +28,7 @@
 #include <vector>
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "common/base/Error.h"
 
 using namespace Quorvane_ns;

@@ -8,8 +8,8 @@
 #include "app/engine/RowState.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
-#include "app/ui/Paths.h"
-#include "app/ui/SettingsInterface.h"
+#include "app/ProgramPlaces.h"
+#include "app/workflow/SettingsInterface.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/VcDirectory.h"
 

@@ -9,7 +9,7 @@
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectErrors.h"
 #include "app/engine/RenameJournal.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "common/io/FileStream.h"
 #include "common/io/WTextOStream.h"
 #include "common/io/XMLFile.h"

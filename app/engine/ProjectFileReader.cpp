@@ -1,7 +1,7 @@
 #include "app/engine/ProjectFileReader.h"
 
 #include <windows.h>
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "common/io/XMLFile.h"
 
 namespace Quorvane_ns {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <mutex>
 #include <string>
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
 

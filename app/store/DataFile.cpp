@@ -5,7 +5,7 @@
 #include "common/base/Presenter.h"
 #include "common/io/XMLFile.h"
 #include "app/engine/RenameJournal.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
 namespace {

@@ -1,6 +1,6 @@
 #include "app/store/SolutionFileReader.h"
 #include "common/io/FileStream.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
 namespace {

@@ -6,7 +6,7 @@
 #include "common/io/FileStream.h"
 #include "app/engine/BuildRunner.h"
 #include "app/store/SolutionFileReader.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
 namespace {

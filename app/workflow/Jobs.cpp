@@ -6,7 +6,7 @@
 #include "app/engine/MProjectPack.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
 

@@ -1,7 +1,9 @@
 #include "common/base/Error.h"
+#include "common/base/Path.h"
 #include "common/base/Presenter.h"
-#include <mutex>
 #include <cwchar>
+#include <exception>
+#include <mutex>
 
 namespace Base_ns {
 namespace {
@@ -13,15 +15,6 @@ String_cl CutAfterLastBackslash(std::wstring_view path)
 {
     size_t p = path.find_last_of(L'\\');
     return String_cl(p == std::wstring_view::npos ? path : path.substr(p + 1));
-}
-
-String_cl ExecutableDirectory()
-{
-    wchar_t buf[1024];
-    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
-    String_cl path(buf, n < 1024 ? n : 1023);
-    size_t p = path.find_last_of(L'\\');
-    return p == String_cl::npos ? String_cl() : String_cl(path.substr(0, p + 1));
 }
 
 } // namespace
@@ -80,7 +73,7 @@ String_cl SysError_cl::Text() const
 String_cl SysError_cl::LogPath()
 {
     std::lock_guard<std::mutex> lock(g_logMutex);
-    return g_logPath.empty() ? ExecutableDirectory() + L"Error.log" : g_logPath;
+    return g_logPath.empty() ? ProgramFolder() + L"Error.log" : g_logPath;
 }
 
 void SysError_cl::SetLogPath(const String_cl& path)
@@ -122,6 +115,30 @@ String_cl UserError_cl::Text() const
 void UserError_cl::Show(HWND owner) const
 {
     ShowMessage(owner, Text(), L"用户错误", MB_OK);
+}
+
+SysError_cl UnexpectedError(std::wstring_view source, int32_t line)
+{
+    static const ErrorEntry_st kTable[] = {{0, L"程序出现意外的异常。"}};
+    String_cl note = L"未知的异常";
+    try {
+        if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+    } catch (const std::exception& e) {
+        note = String_cl::FromMultiByte(e.what(), CP_ACP);
+    } catch (...) {
+    }
+    return SysError_cl(line, source, L"Unexpected", 0, kTable, 1, note);
+}
+
+void ShowCurrentException(HWND owner, std::wstring_view source, int32_t line)
+{
+    try {
+        if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+    } catch (const Error_cl& e) {
+        e.Show(owner);
+    } catch (...) {
+        UnexpectedError(source, line).Show(owner);
+    }
 }
 
 } // namespace Base_ns

@@ -69,6 +69,16 @@ public:
     int IsSystemError() const override { return 0; }
 };
 
+// Inside a catch (...) that follows a catch of Error_cl: the exception being
+// handled, which is not one of ours (std::bad_alloc, a library's own), as a
+// system error of class "Unexpected" (code 0, what() as the note), so that it
+// is logged and announced like any other instead of ending the process.
+SysError_cl UnexpectedError(std::wstring_view source, int32_t line);
+// Inside any catch block: shows what is being handled, an Error_cl as itself
+// and anything else as UnexpectedError. Every window procedure and thread
+// entry ends its catch chain with it.
+void ShowCurrentException(HWND owner, std::wstring_view source, int32_t line);
+
 // "Y-M-D h:m:s:ms" without leading zeros: 2026-3-7 9:5:3:40.
 String_cl ErrorTimeText(const SYSTEMTIME& t);
 // "%Y-%m-%d-%H-%M-%S", zero padded; used for temporary file names.

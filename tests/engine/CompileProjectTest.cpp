@@ -15,7 +15,7 @@
 #include <vector>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RenameJournal.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;

@@ -6,7 +6,7 @@
 #include <objbase.h>
 #include <vector>
 #include "app/engine/MProjectPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "common/io/FileStream.h"
 #include "common/io/WTextOStream.h"
 #include "tests/support/TestSupport.h"

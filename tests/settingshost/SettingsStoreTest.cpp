@@ -2,7 +2,7 @@
 #include <atomic>
 #include <set>
 #include <thread>
-#include "app/ui/SettingsInterface.h"
+#include "app/workflow/SettingsInterface.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;

@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 #include <vector>
-#include "app/ui/SettingsInterface.h"
+#include "app/workflow/SettingsInterface.h"
 
 using namespace Quorvane_ns;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "app/engine/RenameJournal.h"
 #include "app/store/DataFile.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "common/io/XMLFile.h"
 #include "tests/store/StoreTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "tests/store/StoreTestSupport.h"
 
 using namespace Quorvane_ns;

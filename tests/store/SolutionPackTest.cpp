@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "app/store/SolutionPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "tests/store/StoreTestSupport.h"
 
 using namespace Quorvane_ns;

@@ -10,7 +10,7 @@
 #include "app/engine/ProjectPack.h"
 #include "app/store/SerialPack.h"
 #include "app/store/SolutionPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "tests/support/TestSupport.h"
 
 namespace StoreTest_ns {

@@ -6,7 +6,7 @@
 #include "app/engine/RowState.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/VcDirectory.h"
 #include "tests/support/TestSupport.h"

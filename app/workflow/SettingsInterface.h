@@ -78,8 +78,6 @@ public:
     RecentRecords* Recent() const { return m_recent; }
     UICommunication* Communication() const { return m_ui; }
 
-    // The folder of the running program, with its trailing "\".
-    static String_cl ProgramFolder();
 
 private:
     void Load(const String_cl& folder);

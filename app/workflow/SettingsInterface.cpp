@@ -1,4 +1,5 @@
-#include "app/ui/SettingsInterface.h"
+#include "app/workflow/SettingsInterface.h"
+#include "common/base/Path.h"
 #include <iterator>
 
 namespace Quorvane_ns {
@@ -59,23 +60,9 @@ String_cl FetchText(Fetch&& fetch)
 
 } // namespace
 
-String_cl SettingsHost_cl::ProgramFolder()
-{
-    std::vector<wchar_t> buf(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n < buf.size()) {
-            String_cl path(buf.data(), n);
-            size_t p = path.find_last_of(L'\\');
-            return p == String_cl::npos ? String_cl() : path.substr(0, p + 1);
-        }
-        buf.resize(buf.size() * 2);
-    }
-}
-
 // The program's own folder, not ModuleDirectory: that one can be pointed at
 // another data folder, while the library always lies beside the program.
-SettingsHost_cl::SettingsHost_cl() { Load(ProgramFolder()); }
+SettingsHost_cl::SettingsHost_cl() { Load(Base_ns::ProgramFolder()); }
 
 SettingsHost_cl::SettingsHost_cl(const String_cl& folder) { Load(folder); }
 

@@ -1,47 +1,38 @@
-#include "app/ui/Paths.h"
+#include "common/base/Path.h"
 #include <windows.h>
 #include <mutex>
+#include <vector>
 
-namespace Quorvane_ns {
+namespace Base_ns {
 namespace {
-
-std::mutex g_moduleMutex;
-String_cl g_moduleDirectory;   // guarded by g_moduleMutex; empty until first asked
-
-String_cl ProgramDirectory()
-{
-    wchar_t buf[1024];
-    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
-    if (n >= 1024) n = 1023;   // truncated: the buffer holds 1023 characters and the terminator
-    String_cl path(buf, n);
-    size_t p = path.find_last_of(L'\\');
-    return p == String_cl::npos ? String_cl() : String_cl(path.substr(0, p + 1));
-}
 
 // Index of the later of the last "\" and the last "/", or npos.
 size_t LastSeparator(const String_cl& path) { return path.find_last_of(L"\\/"); }
 
+String_cl ReadProgramFolder()
+{
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return String_cl();
+        if (n < buf.size()) {
+            String_cl path(buf.data(), n);
+            size_t p = path.find_last_of(L'\\');
+            return p == String_cl::npos ? String_cl() : String_cl(path.substr(0, p + 1));
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
 } // namespace
 
-String_cl ModuleDirectory()
+String_cl ProgramFolder()
 {
-    std::lock_guard<std::mutex> lock(g_moduleMutex);
-    if (g_moduleDirectory.empty()) g_moduleDirectory = ProgramDirectory();
-    return g_moduleDirectory;
+    static std::once_flag once;
+    static String_cl folder;
+    std::call_once(once, [] { folder = ReadProgramFolder(); });
+    return folder;
 }
-
-void OverrideModuleDirectory(const String_cl& folder)
-{
-    String_cl f = folder;
-    if (!f.empty() && f.back() != L'\\' && f.back() != L'/') f += L'\\';
-    std::lock_guard<std::mutex> lock(g_moduleMutex);
-    g_moduleDirectory = f;
-}
-
-String_cl DataFilePath() { return ModuleDirectory() + kProductName + L".xml"; }
-String_cl LogRoot() { return ModuleDirectory() + L"编译日志\\"; }
-String_cl FailedLogDirectory() { return LogRoot() + L"错误\\"; }
-String_cl GoodLogDirectory() { return LogRoot() + L"正常\\"; }
 
 String_cl GetFileDirectory(const String_cl& path, bool keepSeparator)
 {
@@ -117,4 +108,4 @@ String_cl MakeAbsolutePath(const String_cl& base, const String_cl& relative)
     return b.substr(0, d + 1) + relative.substr(offset);
 }
 
-} // namespace Quorvane_ns
+} // namespace Base_ns

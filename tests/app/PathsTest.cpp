@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "app/ui/Paths.h"
+#include "app/ProgramPlaces.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;

@@ -1,28 +1,15 @@
 #pragma once
-// Path helpers on plain strings, and the places beside the program where it
-// keeps its data file and its build logs. Both "\" and "/" count as
-// separators unless a helper says otherwise; nothing here touches the disk
-// except ModuleDirectory and CreateDirectories.
+// Path helpers on plain strings. Both "\\" and "/" count as separators unless
+// a helper says otherwise; nothing here touches the disk except ProgramFolder
+// and CreateDirectories.
 #include "common/base/String.h"
 
-namespace Quorvane_ns {
+namespace Base_ns {
 
-using Base_ns::String_cl;
-
-inline constexpr const wchar_t kProductName[] = L"Quorvane";
-inline constexpr const wchar_t kProductVersion[] = L"0.3.2";
-
-// The folder of the running program with its trailing "\", taken once.
-String_cl ModuleDirectory();
-// Points every program place (data file, logs) at another folder; tests and
-// the console front end use it. A missing trailing "\" is added; an empty
-// text goes back to the program's own folder.
-void OverrideModuleDirectory(const String_cl& folder);
-
-String_cl DataFilePath();        // ModuleDirectory + "Quorvane.xml"
-String_cl LogRoot();             // ModuleDirectory + "编译日志\"
-String_cl FailedLogDirectory();  // LogRoot + "错误\"
-String_cl GoodLogDirectory();    // LogRoot + "正常\"
+// The folder of the running program file with its trailing "\\", read once.
+// Whatever a front end or a test points the program's data at, libraries and
+// the error log lie beside the program itself.
+String_cl ProgramFolder();
 
 // The text before the last separator, with it when keepSeparator is set.
 // A drive root ("C:\x") keeps its backslash either way; no separator: empty.
@@ -45,4 +32,4 @@ void CreateDirectories(const String_cl& path);
 // already absolute. Empty when relative climbs above base's root.
 String_cl MakeAbsolutePath(const String_cl& base, const String_cl& relative);
 
-} // namespace Quorvane_ns
+} // namespace Base_ns
