@@ -4,12 +4,14 @@
 #include <objbase.h>
 #include <atomic>
 #include <map>
+#include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RowState.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
 #include "app/workflow/SettingsInterface.h"
+#include "app/workflow/InstanceLock.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/VcDirectory.h"
 
@@ -221,6 +223,7 @@ private:
     ConsoleOutput_cl& m_out;
     ConsoleOutput_cl& m_err;
     const Options_st& m_options;
+    InstanceLock_cl m_lock;  // declared before the stores: held until they are saved
     Stores_cl m_stores;
     SettingsHost_cl m_settings;
 };
@@ -236,7 +239,7 @@ void Session_cl::Start()
     StartReport_st report = m_stores.StartProgram(DataFilePath());
     // A data file that did not load: why, and where it was kept (printed
     // through the presenter, and logged when it is a system error).
-    if (report.unreadable) ShowStartReport(report, nullptr);
+    if (report.unreadable || !report.journalAside.empty()) ShowStartReport(report, nullptr);
 }
 
 void Session_cl::Save() { m_stores.SaveDataFile(DataFilePath()); }
@@ -251,6 +254,7 @@ PlanId_cl Session_cl::FindPlan(const String_cl& name)
 void Session_cl::ApplyConfiguration(const PlanId_cl& plan)
 {
     if (!m_options.hasConfiguration || plan->configuration == m_options.configuration) return;
+    CheckBuildConfiguration(m_options.configuration);
     m_stores.plans.SetPlanConfiguration(plan, m_options.configuration, m_stores.projects,
                                         m_stores.sequences);
 }
@@ -359,6 +363,8 @@ int Session_cl::Add()
     NeedOperands(2, SIZE_MAX);
     const String_cl& name = m_options.operands[0];
     if (name.empty()) throw UsageError_st{L"方案名称不能为空。"};
+    // A configuration the build would refuse is refused now, not hours later.
+    if (m_options.hasConfiguration) CheckBuildConfiguration(m_options.configuration);
     PlanId_cl plan = m_stores.plans.FindPlan(name);
     bool created = plan.IsEmpty();
     if (created) {
@@ -368,39 +374,26 @@ int Session_cl::Add()
     } else {
         ApplyConfiguration(plan);
     }
+    std::vector<String_cl> paths;
+    for (size_t i = 1; i < m_options.operands.size(); ++i) paths.push_back(FullPath(m_options.operands[i]));
     bool refused = false;
-    for (size_t i = 1; i < m_options.operands.size(); ++i) {
-        String_cl path = FullPath(m_options.operands[i]);
-        String_cl ext = GetFileExtension(path);
-        if (!Base_ns::EqualsNoCase(ext, L"sln") && !Base_ns::EqualsNoCase(ext, L"vcproj") &&
-            !Base_ns::EqualsNoCase(ext, L"icproj")) {
-            m_err.Line(L"不是解决方案或工程文件：" + path);
-            refused = true;
-            continue;
-        }
-        DWORD a = GetFileAttributesW(path.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
-            m_err.Line(L"文件不存在：" + path);
-            refused = true;
-            continue;
-        }
-        // One bad solution must not cost the others: it is undone by the
-        // store, reported, and the rest are still added and saved.
-        try {
-            int before = plan->solutions.Count();
-            m_stores.plans.MarkModified(plan);
-            plan->solutions.AddSolution(path, plan->configuration, plan->rows, m_stores.projects,
-                                        m_stores.sequences);
-            if (plan->solutions.Count() > before) {
-                m_out.Line(L"已添加 " + path);
-            } else {
-                m_out.Line(L"已在方案中 " + path);
+    // One bad solution must not cost the others: it is undone by the store,
+    // reported, and the rest are still added and saved.
+    for (const AddOutcome_st& o : AddFilesToPlan(m_stores, plan, paths)) {
+        switch (o.kind) {
+        case AddOutcome_st::Added: m_out.Line(L"已添加 " + o.path); break;
+        case AddOutcome_st::AlreadyInPlan: m_out.Line(L"已在方案中 " + o.path); break;
+        case AddOutcome_st::NotSolutionFile: m_err.Line(L"不是解决方案或工程文件：" + o.path); break;
+        case AddOutcome_st::Missing: m_err.Line(L"文件不存在：" + o.path); break;
+        case AddOutcome_st::Refused:
+            try {
+                std::rethrow_exception(o.error);
+            } catch (const Base_ns::Error_cl& e) {
+                e.Show(nullptr);
             }
-        } catch (const Base_ns::Error_cl& e) {
-            e.Show(nullptr);
-            if (e.IsSystemError()) throw;
-            refused = true;
+            break;
         }
+        if (o.kind != AddOutcome_st::Added && o.kind != AddOutcome_st::AlreadyInPlan) refused = true;
     }
     // A plan made for files that were all refused would be an empty leftover.
     if (created && plan->solutions.Count() == 0) {
@@ -445,6 +438,12 @@ int Session_cl::Run()
                  c == L"export-sequence" || c == L"import-sequence";
     if (!known) throw UsageError_st{c.empty() ? String_cl(L"缺少命令。") : L"未知的命令：" + c};
     m_settings.Open(kProductName);
+    // Before the data file is read: whoever else has it would save over what
+    // this run learns, or this run over what it learns.
+    if (!m_lock.Acquire(DataFilePath(), InstanceLock_cl::Console)) {
+        m_err.Line(InstanceLock_cl::RefusalText(DataFilePath(), m_lock.Holder()));
+        return ConsoleApp_cl::ExitUserError;
+    }
     Start();
     int code = ConsoleApp_cl::ExitOk;
     if (c == L"plans") code = Plans();
@@ -480,6 +479,12 @@ int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
     } catch (const Base_ns::Error_cl& e) {
         e.Show(nullptr);
         code = e.IsSystemError() ? ExitSystemError : ExitUserError;
+    } catch (...) {
+        // Anything else (std::bad_alloc, ...) is a fault of the program: logged
+        // and announced like any system error, and the data file saved where
+        // the session still could.
+        Base_ns::ShowCurrentException(nullptr, L"ConsoleApp", __LINE__);
+        code = ExitSystemError;
     }
     Base_ns::SetPresenter(previous);
     return code;

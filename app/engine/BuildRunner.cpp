@@ -2,8 +2,11 @@
 #include "app/engine/MProjectErrors.h"
 #include "common/io/FileStream.h"
 #include "common/io/TextIStream.h"
+#include "common/base/Handle.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <cwchar>
+#include <string>
 
 namespace Quorvane_ns {
 namespace {
@@ -80,6 +83,79 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
     return p;
 }
 
+namespace {
+
+// Every build this process starts belongs to one job object that kills its
+// processes when the last handle to it closes, and only this process holds
+// that handle: when the program dies (a build server's timeout, Task
+// Manager), cmd and devenv die with it instead of building on under the
+// files the next start restores. Null where jobs are not available; builds
+// then run without one.
+HANDLE BuildJob()
+{
+    static HANDLE job = [] {
+        HANDLE h = CreateJobObjectW(nullptr, nullptr);
+        if (!h) return HANDLE(nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(h, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            CloseHandle(h);
+            return HANDLE(nullptr);
+        }
+        return h;
+    }();
+    return job;
+}
+
+constexpr wchar_t kPercentVariable[] = L"QV_PERCENT";
+
+// cmd expands %NAME% on its command line wherever NAME is set, so a folder
+// named p%PATH%q or a configuration holding %COMSPEC% would reach devenv
+// changed. Each "%" of the parameters (the fixed text has none: all come
+// from paths and the configuration) becomes a reference to a variable whose
+// value is "%"; cmd expands a line once, so the "%" it puts back stays.
+String_cl ProtectPercents(const String_cl& params)
+{
+    String_cl out;
+    out.reserve(params.size() + 16);
+    for (wchar_t c : params) {
+        if (c == L'%') {
+            out += L'%';
+            out += kPercentVariable;
+            out += L'%';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// This process's environment plus QV_PERCENT=%, as CreateProcessW wants it.
+std::wstring EnvironmentWithPercent()
+{
+    std::wstring block;
+    if (wchar_t* env = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
+            std::wstring_view entry(p);
+            // Our own definition wins over an inherited one of that name.
+            if (entry.size() > wcslen(kPercentVariable) &&
+                Base_ns::EqualsNoCase(entry.substr(0, wcslen(kPercentVariable) + 1),
+                                      String_cl(kPercentVariable) + L"="))
+                continue;
+            block.append(entry);
+            block.push_back(L'\0');
+        }
+        FreeEnvironmentStringsW(env);
+    }
+    block += kPercentVariable;
+    block += L"=%";
+    block.push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
+} // namespace
+
 void RunBuild(const String_cl& params)
 {
     // cmd from the system folder, named by its full quoted path, so that no
@@ -88,7 +164,10 @@ void RunBuild(const String_cl& params)
     UINT n = GetSystemDirectoryW(system, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;
     const String_cl program = String_cl(system, n) + L"\\cmd.exe";
-    String_cl commandLine = L"\"" + program + L"\" " + params;
+    const bool percents = params.find(L'%') != String_cl::npos;
+    String_cl commandLine = L"\"" + program + L"\" " + (percents ? ProtectPercents(params) : params);
+    std::wstring environment;
+    if (percents) environment = EnvironmentWithPercent();
 
     // The build's own output goes to its log through the redirection in the
     // parameters; everything else cmd would show (its "cls", the
@@ -97,25 +176,33 @@ void RunBuild(const String_cl& params)
     // and no console is made for every project; a program without a console
     // (the window) gets one for cmd from the system, hidden.
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inheritable, OPEN_EXISTING, 0, nullptr);
-    if (nul == INVALID_HANDLE_VALUE) return;
+    Base_ns::Handle_cl nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inheritable, OPEN_EXISTING, 0, nullptr));
+    if (!nul.Valid()) return;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = nul;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
+    startup.hStdInput = nul.Get();
+    startup.hStdOutput = nul.Get();
+    startup.hStdError = nul.Get();
+    // A process group of its own: Ctrl+C in the console stops the walk after
+    // this project (the front end's handler), never the build itself.
+    // Suspended until it belongs to the job, so no child escapes it.
+    DWORD flags = CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
+    if (percents) flags |= CREATE_UNICODE_ENVIRONMENT;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                  0, nullptr, nullptr, &startup, &process);
-    CloseHandle(nul);
+    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags,
+                                  percents ? environment.data() : nullptr, nullptr, &startup, &process);
+    nul.Reset();
     // A process that did not start leaves no log: the row build reports that.
     if (!started) return;
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
+    Base_ns::Handle_cl processHandle(process.hProcess);
+    Base_ns::Handle_cl thread(process.hThread);
+    if (HANDLE job = BuildJob()) AssignProcessToJobObject(job, processHandle.Get());
+    ResumeThread(thread.Get());
+    thread.Reset();
+    WaitForSingleObject(processHandle.Get(), INFINITE);
 }
 
 LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className)

@@ -156,6 +156,18 @@ void WriteCommandFile(const String_cl& params)
 
 } // namespace
 
+String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& project)
+{
+    // The log folders are shared by every plan: a second project of the same
+    // name (a "core" in two solutions) gets "core (2).log", numbered by its
+    // place among the project records, which only ever grow at the end.
+    int same = 0;
+    for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next())
+        if (Base_ns::EqualsNoCase(p->name, project->name)) ++same;
+    if (same == 0) return project->name + L".log";
+    return project->name + L" (" + String_cl::FromInt(same + 1) + L").log";
+}
+
 void SetRenameCompile(bool on) { g_renameCompile = on; }
 
 bool RenameCompile() { return g_renameCompile; }
@@ -173,8 +185,12 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     CheckBuildConfiguration(cur.configuration);
 
     if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
-    const String_cl& name = cur.project->name;
-    const String_cl logPath = normalFolder + name + L".log";
+    const String_cl logName = LogFileName(projects, cur.project);
+    const String_cl logPath = normalFolder + logName;
+    // Whatever lies at the new log's place (another project's log of the same
+    // name, a failed log whose move was refused) must not be read as this
+    // build's result when cmd fails before its redirection creates the log.
+    DeleteFileW(logPath.c_str());
     const String_cl verb = rebuild ? L"rebuild" : L"build";
     const bool rename = RenameCompile();
 
@@ -223,7 +239,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     if (state != CompileFailed) {
         cur.log = logPath;
     } else {
-        const String_cl target = failedFolder + name + L".log";
+        const String_cl target = failedFolder + logName;
         CreateDirectories(target);
         // An older log of that name stays; the row names it all the same.
         MoveFileW(logPath.c_str(), target.c_str());

@@ -94,6 +94,10 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
                    MProjectId_cl& row, ProjectPack_cl& projects, const String_cl& normalFolder,
                    const String_cl& vcDir, bool rebuild);
 
+// The file name of a project's build log: its name + ".log", or, for the
+// second and later project records of the same name, "name (n).log".
+String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& project);
+
 // Whether CompileProject builds the project file under a temporary name (the
 // window's "更名编译" check box). Process-wide, read once per call; on until
 // someone sets it.

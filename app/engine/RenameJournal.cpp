@@ -2,14 +2,18 @@
 #include <windows.h>
 #include <mutex>
 #include <string>
+#include <utility>
 #include "app/ProgramPlaces.h"
+#include "common/base/Error.h"
+#include "common/base/Handle.h"
 
 namespace Quorvane_ns {
 
 namespace {
 
 std::mutex g_pathMutex;
-String_cl g_path;  // empty: the default beside the data file
+String_cl g_path;       // empty: the default beside the data file
+String_cl g_setAside;   // guarded by g_pathMutex: where a damaged record was moved
 
 using Entry_st = RenameJournal_cl::Entry_st;
 
@@ -27,21 +31,19 @@ public:
             h *= 1099511628211ull;
         }
         String_cl name = L"Local\\Quorvane.renames." + String_cl::FromUnsigned(h);
-        m_mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+        m_mutex.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
         // WAIT_ABANDONED: a holder died; the record itself is always whole.
-        if (m_mutex) WaitForSingleObject(m_mutex, INFINITE);
+        if (m_mutex.Valid()) WaitForSingleObject(m_mutex.Get(), INFINITE);
     }
     ~JournalLock_cl()
     {
-        if (!m_mutex) return;
-        ReleaseMutex(m_mutex);
-        CloseHandle(m_mutex);
+        if (m_mutex.Valid()) ReleaseMutex(m_mutex.Get());
     }
     JournalLock_cl(const JournalLock_cl&) = delete;
     JournalLock_cl& operator=(const JournalLock_cl&) = delete;
 
 private:
-    HANDLE m_mutex;
+    Base_ns::Handle_cl m_mutex;
 };
 
 uint64_t ProcessStart(HANDLE process)
@@ -58,12 +60,11 @@ bool StillRunning(const Entry_st& e)
 {
     if (e.process == 0) return false;
     if (e.process == GetCurrentProcessId()) return true;
-    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.process);
-    if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
+    Base_ns::Handle_cl h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.process));
+    if (!h.Valid()) return GetLastError() == ERROR_ACCESS_DENIED;
     DWORD code = 0;
-    bool running = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
-    if (running && e.processStart != 0 && ProcessStart(h) != e.processStart) running = false;
-    CloseHandle(h);
+    bool running = GetExitCodeProcess(h.Get(), &code) && code == STILL_ACTIVE;
+    if (running && e.processStart != 0 && ProcessStart(h.Get()) != e.processStart) running = false;
     return running;
 }
 
@@ -85,30 +86,47 @@ std::vector<String_cl> Split(const String_cl& text, wchar_t separator)
     return parts;
 }
 
-uint64_t ToNumber(const String_cl& text)
+bool ToNumber(const String_cl& text, uint64_t& n)
 {
-    uint64_t n = 0;
+    n = 0;
+    if (text.empty()) return false;
     for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return 0;
+        if (c < L'0' || c > L'9') return false;
         n = n * 10 + uint64_t(c - L'0');
     }
-    return n;
+    return true;
 }
 
-std::vector<Entry_st> ReadRecord(const String_cl& path)
-{
+// What the record holds. damaged: it is there but is not a record this
+// program wrote (no mark, a cut-off or foreign line); its entries may name
+// temporary files that only the user can now sort out, so nothing of it is
+// acted on or written over. busy: it could not be opened at all just now.
+struct Record_st {
     std::vector<Entry_st> entries;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return entries;
+    bool damaged = false;
+    bool busy = false;
+};
+
+Record_st ReadRecord(const String_cl& path)
+{
+    Record_st record;
+    Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) {
+        const DWORD e = GetLastError();
+        record.busy = e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND;
+        return record;
+    }
     std::string bytes;
     char buffer[8192];
     DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(h);
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE)
-        return entries;
+    while (ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    h.Reset();
+    if (bytes.size() < 2 || bytes.size() % 2 != 0 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
+        static_cast<unsigned char>(bytes[1]) != 0xFE) {
+        record.damaged = true;
+        return record;
+    }
     String_cl text;
     text.resize((bytes.size() - 2) / 2);
     for (size_t i = 0; i < text.size(); ++i)
@@ -118,17 +136,51 @@ std::vector<Entry_st> ReadRecord(const String_cl& path)
         if (!line.empty() && line.back() == L'\r') line.pop_back();
         if (line.empty()) continue;
         std::vector<String_cl> f = Split(line, L'\t');
-        if (f.size() < 6 || f[0].empty() || f[1].empty()) continue;
         Entry_st e;
+        uint64_t attributes = 0, process = 0;
+        if (f.size() != 6 || f[0].empty() || f[1].empty() || !ToNumber(f[2], attributes) ||
+            !ToNumber(f[4], process) || !ToNumber(f[5], e.processStart)) {
+            record.damaged = true;
+            record.entries.clear();
+            return record;
+        }
         e.original = f[0];
         e.temporary = f[1];
-        e.attributes = static_cast<uint32_t>(ToNumber(f[2]));
+        e.attributes = static_cast<uint32_t>(attributes);
         e.wrapper = f[3];
-        e.process = static_cast<uint32_t>(ToNumber(f[4]));
-        e.processStart = ToNumber(f[5]);
-        entries.push_back(e);
+        e.process = static_cast<uint32_t>(process);
+        record.entries.push_back(e);
     }
-    return entries;
+    return record;
+}
+
+// Moves a damaged record out of the way under a name that says so, keeping
+// every byte of it for the user; false when it could not be moved.
+bool SetAside(const String_cl& path)
+{
+    const String_cl stamp = Base_ns::TimeStampText();
+    for (int n = 1; n < 100; ++n) {
+        String_cl aside = path + L".无法读取-" + stamp + (n == 1 ? String_cl() : L"-" + String_cl::FromInt(n));
+        if (MoveFileExW(path.c_str(), aside.c_str(), 0)) {
+            std::lock_guard<std::mutex> lock(g_pathMutex);
+            g_setAside = aside;
+            return true;
+        }
+        const DWORD e = GetLastError();
+        if (e != ERROR_ALREADY_EXISTS && e != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+// The record's entries for a change; false when it must not be written:
+// it could not be read, or it is damaged and could not be moved aside.
+bool ReadForChange(const String_cl& path, std::vector<Entry_st>& entries)
+{
+    Record_st record = ReadRecord(path);
+    if (record.busy) return false;
+    if (record.damaged && !SetAside(path)) return false;
+    entries = std::move(record.entries);
+    return true;
 }
 
 bool WriteRecord(const String_cl& path, const std::vector<Entry_st>& entries)
@@ -149,14 +201,14 @@ bool WriteRecord(const String_cl& path, const std::vector<Entry_st>& entries)
     }
 
     String_cl temp = path + L"." + String_cl::FromUnsigned(GetCurrentProcessId()) + L".tmp";
-    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    Base_ns::Handle_cl h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return false;
     DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+    bool ok = WriteFile(h.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
               written == bytes.size();
-    ok = FlushFileBuffers(h) && ok;
-    CloseHandle(h);
+    ok = FlushFileBuffers(h.Get()) && ok;
+    ok = h.Reset() && ok;
     if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) DeleteFileW(temp.c_str());
@@ -197,7 +249,8 @@ bool RenameJournal_cl::AddEntry(const Entry_st& entry)
 {
     String_cl path = Path();
     JournalLock_cl lock(path);
-    std::vector<Entry_st> entries = ReadRecord(path);
+    std::vector<Entry_st> entries;
+    if (!ReadForChange(path, entries)) return false;
     entries.push_back(entry);
     return WriteRecord(path, entries);
 }
@@ -206,7 +259,8 @@ bool RenameJournal_cl::Remove(const String_cl& original, const String_cl& tempor
 {
     String_cl path = Path();
     JournalLock_cl lock(path);
-    std::vector<Entry_st> entries = ReadRecord(path);
+    std::vector<Entry_st> entries;
+    if (!ReadForChange(path, entries)) return false;
     std::vector<Entry_st> kept;
     for (const Entry_st& e : entries)
         if (!Base_ns::EqualsNoCase(e.original, original) ||
@@ -220,15 +274,23 @@ std::vector<RenameJournal_cl::Entry_st> RenameJournal_cl::Entries()
 {
     String_cl path = Path();
     JournalLock_cl lock(path);
-    return ReadRecord(path);
+    return ReadRecord(path).entries;
+}
+
+String_cl RenameJournal_cl::TakeSetAsidePath()
+{
+    std::lock_guard<std::mutex> lock(g_pathMutex);
+    return std::exchange(g_setAside, String_cl());
 }
 
 int RenameJournal_cl::RestorePending()
 {
     String_cl path = Path();
     JournalLock_cl lock(path);
-    std::vector<Entry_st> entries = ReadRecord(path);
-    if (entries.empty()) return 0;
+    std::vector<Entry_st> entries;
+    // A damaged record is moved aside untouched: acting on half of it could
+    // move a file onto a name the user has meanwhile used.
+    if (!ReadForChange(path, entries) || entries.empty()) return 0;
 
     std::vector<Entry_st> kept;
     int restored = 0;

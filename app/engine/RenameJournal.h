@@ -44,6 +44,12 @@ public:
     // given), compared ignoring case, once the file is back.
     static bool Remove(const String_cl& original, const String_cl& temporary = String_cl());
     static std::vector<Entry_st> Entries();
+    // A record that is there but cannot be read (not written by this program,
+    // cut off) is never acted on, written over or deleted: the first change or
+    // restore moves it aside whole as "<record>.无法读取-<stamp>", leaves every
+    // file it may name alone, and starts a new record. This returns where the
+    // last one went (once; empty when none), for the start routine to tell the user.
+    static String_cl TakeSetAsidePath();
 
     // For every entry whose process is no longer running: moves the temporary
     // file back when it exists and the original name is free, puts the

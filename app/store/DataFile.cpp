@@ -12,6 +12,13 @@ namespace {
 
 const wchar_t kAsideMark[] = L".无法读取-";
 
+IO_ns::IOError_cl ForeignDataFileError(const String_cl& rootName, const String_cl& path)
+{
+    static const Base_ns::ErrorEntry_st kTable[] = {{104, L"读取XML文件失败，因为数据格式不正确。"}};
+    return IO_ns::IOError_cl(__LINE__, L"DataFile", L"Stores_cl", 104, kTable, 1,
+                             L"根节点：" + rootName + L"\r\n文件：" + path);
+}
+
 bool IsExistingFile(const String_cl& path)
 {
     DWORD a = GetFileAttributesW(path.c_str());
@@ -58,6 +65,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
     report.dataPath = path;
     m_keepPath.clear();
     report.restoredFiles = RenameJournal_cl::RestorePending();
+    report.journalAside = RenameJournal_cl::TakeSetAsidePath();
 
     if (IsExistingFile(path)) {
         Base_ns::ComScope_cl com;
@@ -65,6 +73,9 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
         try {
             file.Open(path);
             IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
+            // Another program's XML file under our name would read as empty
+            // and be written over by the next save: refuse it as unreadable.
+            if (root.Name() != kProductName) throw ForeignDataFileError(root.Name(), path);
             sequences.LoadSequence(file, root);
             plans.LoadPlans(file, root);
             file.Close();
@@ -135,8 +146,17 @@ String_cl UnreadableDataFileText(const StartReport_st& report)
            L"\r\n\r\n本次以默认方案启动。为了不覆盖该文件，退出时不保存方案和编译顺序。";
 }
 
+String_cl DamagedJournalText(const StartReport_st& report)
+{
+    if (report.journalAside.empty()) return String_cl();
+    return L"改名记录无法读取，已另存为：\r\n" + report.journalAside +
+           L"\r\n\r\n其中记录的工程文件可能仍是临时名称（Temp加时间），请检查后手动改回。";
+}
+
 void ShowStartReport(const StartReport_st& report, HWND owner)
 {
+    if (!report.journalAside.empty())
+        Base_ns::ShowMessage(owner, DamagedJournalText(report), kProductName, MB_OK | MB_ICONWARNING);
     if (!report.unreadable) return;
     if (report.error) {
         try {

@@ -27,6 +27,8 @@ inline constexpr const wchar_t kDefaultPlanConfiguration[] = L"Debug|Win32";
 struct StartReport_st {
     String_cl dataPath;       // the data file the start routine was given
     int restoredFiles = 0;    // project files moved back from a build that was cut off
+    // Where a rename record that could not be read was moved; empty when none.
+    String_cl journalAside;
     bool loaded = false;      // the data file was there and loaded
     bool unreadable = false;  // the data file was there but did not load
     // Where the unreadable file was moved (or, when it could not be moved,
@@ -80,8 +82,10 @@ String_cl UnreadableDataFilePath(const String_cl& path, const String_cl& stamp);
 // The message that tells the user where an unreadable data file went; empty
 // when the report holds no such file.
 String_cl UnreadableDataFileText(const StartReport_st& report);
+// The message that tells the user where a damaged rename record went.
+String_cl DamagedJournalText(const StartReport_st& report);
 // Shows what the start routine has to say, through Base_ns::ShowMessage:
-// the load error (as Error_cl::Show shows it, so a system error is also
+// where a damaged rename record went, the load error (as Error_cl::Show shows it, so a system error is also
 // logged) and then the message naming the place of the file. Nothing when
 // the file loaded or was not there.
 void ShowStartReport(const StartReport_st& report, HWND owner);

@@ -1,9 +1,7 @@
 #pragma once
 // How a job tells the world what it is doing. The main window turns these
 // calls into its status line, page refreshes and message boxes; the console
-// front end prints them. Jobs call them on their own thread; an implementation
-// that touches a window must deliver synchronously, so that no store changes
-// while the window reads it.
+// front end prints them. Jobs call them on their own thread.
 #include <cstdint>
 #include "common/base/Error.h"
 #include "common/base/String.h"
@@ -12,6 +10,19 @@ namespace Quorvane_ns {
 
 struct Plan_st;
 struct MProject_st;
+
+// The job kinds of the main window, in its numbering.
+enum JobKind { JobIdle = 0, JobRead = 1, JobRebuild = 2, JobBuild = 3, JobClean = 4 };
+
+// How a job ended, handed to JobReporter_cl::Ended.
+struct JobEnd_st {
+    JobKind kind = JobIdle;
+    // A build walk went past the last row (the condition for an automatic
+    // shutdown); false after a stop, an error, or with nothing to build.
+    bool reachedEnd = false;
+    bool error = false;  // an error ended the job (it has been reported)
+    int missing = 0;     // a read: project files that do not exist
+};
 
 class JobReporter_cl {
 public:
@@ -30,10 +41,16 @@ public:
     virtual void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) {}
     // A solution has been cleaned without an error.
     virtual void SolutionCleaned(const Plan_st& plan, const Base_ns::String_cl& path) {}
-    // An error ended the job's loop; shown over the window, or printed.
-    virtual void ShowError(const Base_ns::Error_cl& error) { error.Show(nullptr); }
+    // A rebuild's clean phase is over and its build phase begins.
+    virtual void BuildPhaseStarted() {}
+    // An error ended the job's loop. Called on the job's thread: a window
+    // shows it on its own thread with itself as owner; a console prints it.
+    virtual void ShowError(const Base_ns::Error_cl& error) = 0;
     // Read after every row, so that a change during a build counts from the next one.
     virtual bool StopOnError() = 0;
+    // The very last call of every job, after its last status text: the one
+    // place where a front end unlocks, comes forward and shuts down.
+    virtual void Ended(const JobEnd_st& end) {}
 };
 
 } // namespace Quorvane_ns

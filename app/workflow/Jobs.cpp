@@ -53,35 +53,38 @@ String_cl MissingFilesStatusText(int missing)
     return String_cl::FromInt(missing) + L"个工程文件不存在。";
 }
 
-int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& reporter)
+namespace {
+
+// Reports what a job's catch caught: an Error_cl as itself, anything else
+// (std::bad_alloc, a library's own exception) as a system error, so that no
+// exception ends the program with a project file still renamed.
+void ReportCurrentException(JobReporter_cl& reporter, int line)
 {
-    reporter.Status(ReadingStatusText());
-    reporter.ClearProjects();
-    int missing = 0;
-    {
-        Base_ns::ComScope_cl com;
-        try {
-            Plan_st& plan = planId.Data();
-            MarkPlanChanged(stores, planId);
-            plan.solutions.ReadSolutions(plan.configuration, plan.rows, stores.projects,
-                                         stores.sequences);
-            reporter.RefreshProjects(planId.Serial());
-            reporter.RefreshHistory();
-            missing = CountNotExist(plan.rows);
-        } catch (const Base_ns::Error_cl& e) {
-            reporter.ShowError(e);
-            missing = 0;
-        }
+    try {
+        if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+    } catch (const Base_ns::Error_cl& e) {
+        reporter.ShowError(e);
+    } catch (...) {
+        reporter.ShowError(Base_ns::UnexpectedError(L"Jobs", line));
     }
-    reporter.Status(MissingFilesStatusText(missing));
-    return missing;
 }
 
-bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
-                 std::atomic<int>& running, JobReporter_cl& reporter)
+// The last calls of a job; a front end that fails here must not take the
+// job's thread down with it.
+void EndJob(JobReporter_cl& reporter, const String_cl& status, const JobEnd_st& end)
+{
+    try {
+        reporter.Status(status);
+        reporter.Ended(end);
+    } catch (...) {
+    }
+}
+
+// The build walk without its ending; the rebuild runs it after its clean.
+bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
+               std::atomic<int>& running, JobReporter_cl& reporter, bool& error)
 {
     Base_ns::ComScope_cl com;
-    bool reachedEnd = false;
     try {
         Plan_st& plan = planId.Data();
         MProjectId_cl row = request.singleRow != 0
@@ -89,11 +92,7 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_
                                 : FirstPending(plan.rows);
         // With nothing to build the walk never started, so it did not reach
         // an end either: no shutdown follows an empty build.
-        if (row.IsEmpty()) {
-            running = 0;
-            reporter.Status(String_cl());
-            return false;
-        }
+        if (row.IsEmpty()) return false;
         // The first row is always built: that is what makes a single-row
         // request (started with running cleared) build exactly one row.
         while (!row.IsEmpty()) {
@@ -106,18 +105,16 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_
             if (ok == 0 && reporter.StopOnError()) running = 0;
             if (running == 0) break;
         }
-        reachedEnd = row.IsEmpty();
-    } catch (const Base_ns::Error_cl& e) {
-        reporter.ShowError(e);
-        reachedEnd = false;
+        return row.IsEmpty();
+    } catch (...) {
+        ReportCurrentException(reporter, __LINE__);
+        error = true;
+        return false;
     }
-    running = 0;
-    reporter.Status(String_cl());
-    return reachedEnd;
 }
 
-bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
-                 std::atomic<int>& running, JobReporter_cl& reporter)
+bool CleanWalk(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
+               std::atomic<int>& running, JobReporter_cl& reporter)
 {
     try {
         Plan_st& plan = planId.Data();
@@ -131,24 +128,123 @@ bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vc
             s = s.Next();
             if (running == 0) break;
         }
-    } catch (const Base_ns::Error_cl& e) {
-        reporter.ShowError(e);
+    } catch (...) {
+        ReportCurrentException(reporter, __LINE__);
         return false;
     }
     return true;
 }
 
+} // namespace
+
+int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& reporter)
+{
+    JobEnd_st end;
+    end.kind = JobRead;
+    try {
+        reporter.Status(ReadingStatusText());
+        reporter.ClearProjects();
+        Base_ns::ComScope_cl com;
+        Plan_st& plan = planId.Data();
+        MarkPlanChanged(stores, planId);
+        plan.solutions.ReadSolutions(plan.configuration, plan.rows, stores.projects,
+                                     stores.sequences);
+        reporter.RefreshProjects(planId.Serial());
+        reporter.RefreshHistory();
+        end.missing = CountNotExist(plan.rows);
+    } catch (...) {
+        ReportCurrentException(reporter, __LINE__);
+        end.error = true;
+        end.missing = 0;
+    }
+    EndJob(reporter, MissingFilesStatusText(end.missing), end);
+    return end.missing;
+}
+
+bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
+                 std::atomic<int>& running, JobReporter_cl& reporter)
+{
+    JobEnd_st end;
+    end.kind = JobBuild;
+    end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
+    running = 0;
+    EndJob(reporter, String_cl(), end);
+    return end.reachedEnd;
+}
+
+bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
+                 std::atomic<int>& running, JobReporter_cl& reporter)
+{
+    JobEnd_st end;
+    end.kind = JobClean;
+    end.error = !CleanWalk(stores, planId, vcDirectory, running, reporter);
+    running = 0;
+    EndJob(reporter, String_cl(), end);
+    return !end.error;
+}
+
 bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vcDirectory,
                    std::atomic<int>& running, JobReporter_cl& reporter)
 {
-    RunCleanJob(stores, plan, vcDirectory, running, reporter);
-    if (running == 0) {
-        reporter.Status(String_cl());
-        return false;
+    JobEnd_st end;
+    end.kind = JobRebuild;
+    // A clean that failed still hands over to the build while running is set.
+    end.error = !CleanWalk(stores, plan, vcDirectory, running, reporter);
+    if (running != 0) {
+        try {
+            reporter.BuildPhaseStarted();
+        } catch (...) {
+        }
+        end.kind = JobBuild;
+        BuildRequest_st request;
+        request.vcDirectory = vcDirectory;
+        bool buildError = false;
+        end.reachedEnd = BuildWalk(stores, plan, request, running, reporter, buildError);
+        end.error = buildError;
     }
-    BuildRequest_st request;
-    request.vcDirectory = vcDirectory;
-    return RunBuildJob(stores, plan, request, running, reporter);
+    running = 0;
+    EndJob(reporter, String_cl(), end);
+    return end.reachedEnd;
+}
+
+bool IsSolutionOrProjectFile(const String_cl& path)
+{
+    const String_cl ext = GetFileExtension(path);
+    return Base_ns::EqualsNoCase(ext, L"sln") || Base_ns::EqualsNoCase(ext, L"vcproj") ||
+           Base_ns::EqualsNoCase(ext, L"icproj");
+}
+
+std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& planId,
+                                          const std::vector<String_cl>& paths)
+{
+    std::vector<AddOutcome_st> outcomes;
+    Plan_st& plan = planId.Data();
+    for (const String_cl& path : paths) {
+        AddOutcome_st o;
+        o.path = path;
+        const DWORD a = GetFileAttributesW(path.c_str());
+        if (!IsSolutionOrProjectFile(path)) {
+            o.kind = AddOutcome_st::NotSolutionFile;
+        } else if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
+            o.kind = AddOutcome_st::Missing;
+        } else {
+            try {
+                const int before = plan.solutions.Count();
+                MarkPlanChanged(stores, planId);
+                plan.solutions.AddSolution(path, plan.configuration, plan.rows, stores.projects,
+                                           stores.sequences);
+                o.kind = plan.solutions.Count() > before ? AddOutcome_st::Added
+                                                         : AddOutcome_st::AlreadyInPlan;
+            } catch (Base_ns::Error_cl& e) {
+                e.AppendNote(L"文件：" + path);
+                if (e.IsSystemError()) throw;
+                o.kind = AddOutcome_st::Refused;
+                o.error = std::current_exception();
+            }
+        }
+        outcomes.push_back(o);
+    }
+    return outcomes;
 }
 
 void SetShutdownRunner(std::function<void()> runner)

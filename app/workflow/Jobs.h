@@ -1,12 +1,26 @@
 #pragma once
 // The background jobs, independent of any window: read a plan, clean its
 // solutions, build its rows (all pending rows or one), and rebuild (clean,
-// then build). The main window runs each on a worker thread of its own; the
-// console front end runs them in turn. Every job catches the system's errors
-// around its whole body, reports them, and ends normally.
+// then build), plus the user operations the window and the console share.
+// Every job catches every exception around its whole body (an Error_cl, or
+// anything else as a system error), reports it, and ends normally through
+// JobReporter_cl::Ended.
+//
+// Threads. A job runs on one thread at a time (the console's main thread, or
+// a worker of the window) and is then the only writer of the stores. While a
+// job runs, any other thread reads the stores only inside the job's own
+// reporter calls, which a front end delivers synchronously (the job waits
+// until the window has handled them): that is where the window copies what
+// its pages show. Between those calls the window works on its copies and
+// refuses every command that would read or change a store. The containers'
+// identifier counts are therefore never touched by two threads at once.
+// Only running (a job's stop flag) and the reporter's StopOnError cross
+// threads freely.
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <vector>
 #include "app/workflow/JobReporter.h"
 #include "common/base/String.h"
 
@@ -34,8 +48,7 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& plan, const BuildRequest_st
                  std::atomic<int>& running, JobReporter_cl& reporter);
 
 // Cleans every solution of the plan in order, testing running after each.
-// Returns false when an error ended the walk. The caller ends the job (a
-// clean on its own clears the status line; a rebuild goes on to build).
+// Returns false when an error ended the walk.
 bool RunCleanJob(Stores_cl& stores, const PlanId_cl& plan, const Base_ns::String_cl& vcDirectory,
                  std::atomic<int>& running, JobReporter_cl& reporter);
 
@@ -50,6 +63,23 @@ Base_ns::String_cl BuildingStatusText(const Base_ns::String_cl& projectName);
 Base_ns::String_cl CleaningStatusText(const Base_ns::String_cl& solutionPath);
 Base_ns::String_cl ReadingStatusText();
 Base_ns::String_cl MissingFilesStatusText(int missing);
+
+// What became of one file handed to AddFilesToPlan.
+struct AddOutcome_st {
+    enum Kind_en { Added, AlreadyInPlan, NotSolutionFile, Missing, Refused };
+    Base_ns::String_cl path;
+    Kind_en kind = Added;
+    std::exception_ptr error;  // Refused: the user error the store raised
+};
+
+// Adds solution and project files (extensions sln, vcproj, icproj, any case)
+// to the plan, in order, as dropping them on the plan's list does. Files of
+// other kinds, folders and missing files are passed over; a user error of
+// one file is kept in its outcome and the rest are still added. A system
+// error names the file in its note and ends the call.
+std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& plan,
+                                          const std::vector<Base_ns::String_cl>& paths);
+bool IsSolutionOrProjectFile(const Base_ns::String_cl& path);
 
 // The forced shutdown after 300 seconds that follows a finished unattended
 // run. Tests replace the runner so that nothing is ever shut down.

@@ -10,6 +10,7 @@ namespace {
 
 std::mutex g_logMutex;
 String_cl g_logPath;   // guarded by g_logMutex
+std::mutex g_appendMutex;
 
 String_cl CutAfterLastBackslash(std::wstring_view path)
 {
@@ -33,6 +34,12 @@ Error_cl::Error_cl(int32_t line, std::wstring_view sourcePath, std::wstring_view
             break;
         }
     }
+}
+
+void Error_cl::AppendNote(std::wstring_view text)
+{
+    if (!m_note.empty()) m_note += L"\r\n";
+    m_note += text;
 }
 
 String_cl ErrorTimeText(const SYSTEMTIME& t)
@@ -82,28 +89,82 @@ void SysError_cl::SetLogPath(const String_cl& path)
     g_logPath = path;
 }
 
+namespace {
+
+// Records of every process that shares the log (the window, the console
+// front end, a second program folder's instance pointed at the same file)
+// go in one at a time, whole: a process-wide lock would not keep two
+// programs' records from interleaving.
+class LogLock_cl {
+public:
+    explicit LogLock_cl(const String_cl& path)
+    {
+        uint64_t h = 1469598103934665603ull;
+        for (wchar_t c : ToUpper(path)) {
+            h ^= static_cast<uint16_t>(c);
+            h *= 1099511628211ull;
+        }
+        m_mutex = CreateMutexW(nullptr, FALSE, (L"Local\\Quorvane.errorlog." + String_cl::FromUnsigned(h)).c_str());
+        // A holder that died leaves WAIT_ABANDONED: the lock is ours all the same.
+        if (m_mutex && WaitForSingleObject(m_mutex, 5000) == WAIT_TIMEOUT) {
+            CloseHandle(m_mutex);
+            m_mutex = nullptr;
+        }
+    }
+    ~LogLock_cl()
+    {
+        if (!m_mutex) return;
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+    LogLock_cl(const LogLock_cl&) = delete;
+    LogLock_cl& operator=(const LogLock_cl&) = delete;
+
+private:
+    HANDLE m_mutex = nullptr;
+};
+
+} // namespace
+
 bool SysError_cl::AppendToLog() const
 {
-    String_cl path = LogPath();
-    // One record at a time, so records of two threads never interleave.
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const String_cl path = LogPath();
+    std::lock_guard<std::mutex> lock(g_appendMutex);
+    LogLock_cl processes(path);
+    // Shared for writing too: another program appending its own record, or a
+    // viewer that has the log open, must not make this record vanish.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 20 && h == INVALID_HANDLE_VALUE; ++attempt) {
+        h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A sharing violation passes (a program without our lock holds it
+        // for a moment); anything else (a read-only folder) does not.
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) break;
+        if (h == INVALID_HANDLE_VALUE) Sleep(50);
+    }
     if (h == INVALID_HANDLE_VALUE) return false;
     // Each record is UTF-16LE and starts with its own byte-order mark.
     String_cl record(1, wchar_t(0xFEFF));
     record += Text();
     record += L"\r\n\r\n";
     DWORD written = 0;
-    WriteFile(h, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written, nullptr);
+    const bool ok = WriteFile(h, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written,
+                              nullptr) &&
+                    written == record.size() * sizeof(wchar_t);
     CloseHandle(h);
-    return true;
+    return ok;
 }
 
 void SysError_cl::Show(HWND owner) const
 {
-    if (!AppendToLog()) return;
-    ShowMessage(owner, L"出现严重错误，详细信息请看日志。", L"系统错误", MB_OK);
+    if (AppendToLog()) {
+        ShowMessage(owner, L"出现严重错误，详细信息请看日志。", L"系统错误", MB_OK);
+        return;
+    }
+    // The log cannot take the record: the user sees the record itself, and
+    // where the log should have been.
+    ShowMessage(owner, L"出现严重错误，且无法写入错误日志：\r\n" + LogPath() + L"\r\n\r\n" + Text(), L"系统错误",
+                MB_OK);
 }
 
 String_cl UserError_cl::Text() const

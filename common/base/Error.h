@@ -35,6 +35,9 @@ public:
     const String_cl& Note() const { return m_note; }
     const String_cl& Time() const { return m_time; }
     int32_t Code() const { return m_code; }
+    // Adds a line to the note (the file a caller was working on when a lower
+    // layer raised); a handler catching by reference can do so and rethrow.
+    void AppendNote(std::wstring_view text);
 
 private:
     int32_t m_line;

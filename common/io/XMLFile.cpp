@@ -1,4 +1,6 @@
 #include "common/io/XMLFile.h"
+#include "common/base/ComPtr.h"
+#include "common/base/Handle.h"
 #include <windows.h>
 #include <ole2.h>
 #include <msxml2.h>
@@ -8,6 +10,8 @@
 
 namespace IO_ns {
 namespace {
+
+using Base_ns::ComPtr_tl;
 
 const wchar_t kSource[] = L"Common\\Tools\\v1.2.0\\IO\\XMLFile";
 
@@ -100,37 +104,6 @@ Base_ns::String_cl TakeBstr(BSTR b)
     return s;
 }
 
-template <class T>
-class ComPtr_cl {
-public:
-    ComPtr_cl() = default;
-    ~ComPtr_cl() { Reset(); }
-    ComPtr_cl(const ComPtr_cl&) = delete;
-    ComPtr_cl& operator=(const ComPtr_cl&) = delete;
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    T* Detach()
-    {
-        T* p = m_p;
-        m_p = nullptr;
-        return p;
-    }
-    void Reset()
-    {
-        if (m_p) m_p->Release();
-        m_p = nullptr;
-    }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
-};
-
 Base_ns::String_cl BaseName(IXMLDOMNode* node)
 {
     BSTR b = nullptr;
@@ -163,7 +136,7 @@ IXMLDOMNode* FindChildElement(IXMLDOMNode* parent, const Base_ns::String_cl& nam
 // (nodes other than elements have no attributes).
 IXMLDOMNode* FindAttribute(IXMLDOMNode* node, const Base_ns::String_cl& name)
 {
-    ComPtr_cl<IXMLDOMNamedNodeMap> attributes;
+    ComPtr_tl<IXMLDOMNamedNodeMap> attributes;
     if (node->get_attributes(attributes.Out()) != S_OK || !attributes) return nullptr;
     Bstr_cl bname(name);
     IXMLDOMNode* attribute = nullptr;
@@ -175,18 +148,17 @@ IXMLDOMNode* FindAttribute(IXMLDOMNode* node, const Base_ns::String_cl& name)
 
 bool ReadWholeFile(const Base_ns::String_cl& path, std::string& bytes)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return false;
     LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 0x7FFFFFFF;
+    bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart < 0x7FFFFFFF;
     if (ok) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
-        ok = bytes.empty() || (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+        ok = bytes.empty() || (ReadFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
                                got == bytes.size());
     }
-    CloseHandle(h);
     return ok;
 }
 
@@ -370,7 +342,7 @@ bool DocumentClass(CLSID& clsid)
 XMLFile_cl::XMLFile_cl() : m_document(nullptr), m_created(0)
 {
     CLSID clsid;
-    ComPtr_cl<IUnknown> unknown;
+    ComPtr_tl<IUnknown> unknown;
     if (!DocumentClass(clsid) ||
         FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(unknown.Out()))) ||
         FAILED(OleRun(unknown.Get())) ||
@@ -426,10 +398,10 @@ void XMLFile_cl::Create(const Base_ns::String_cl& path, const Base_ns::String_cl
     type.lVal = NODE_ELEMENT;
     Bstr_cl name(rootName);
     Bstr_cl noNamespace(L"");
-    ComPtr_cl<IXMLDOMNode> root;
+    ComPtr_tl<IXMLDOMNode> root;
     if (FAILED(m_document->createNode(type, name, noNamespace, root.Out())) || !root)
         Raise(__LINE__, 43, L"根节点名称：" + rootName);
-    ComPtr_cl<IXMLDOMNode> appended;
+    ComPtr_tl<IXMLDOMNode> appended;
     HRESULT hr = m_document->appendChild(root.Get(), appended.Out());
     if (FAILED(hr)) RaiseCom(__LINE__, ClassName(), hr);
 }
@@ -505,7 +477,7 @@ XMLFile_cl::ElementId_cl XMLFile_cl::AddElement(const ElementId_cl& parent, cons
     type.lVal = NODE_ELEMENT;
     Bstr_cl bname(name);
     Bstr_cl noNamespace(L"");
-    ComPtr_cl<IXMLDOMNode> node;
+    ComPtr_tl<IXMLDOMNode> node;
     if (FAILED(m_document->createNode(type, bname, noNamespace, node.Out())) || !node)
         Raise(__LINE__, 43, L"元素名称：" + name);
     IXMLDOMNode* appended = nullptr;
@@ -524,7 +496,7 @@ void XMLFile_cl::SetAttribute(const ElementId_cl& element, const Base_ns::String
         return onRoot ? L"根属性名称：" + name : L"元素名称：" + target.Name() + L"\r\n属性名称：" + name;
     };
     if (!IsXmlName(name)) Raise(__LINE__, 42, refused());
-    ComPtr_cl<IXMLDOMElement> asElement;
+    ComPtr_tl<IXMLDOMElement> asElement;
     HRESULT hr = target.m_node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(asElement.Out()));
     if (FAILED(hr)) RaiseCom(__LINE__, ClassName(), hr);
     Bstr_cl bname(name);

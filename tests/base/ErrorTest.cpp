@@ -1,3 +1,4 @@
+#include <new>
 #include <gtest/gtest.h>
 #include "common/base/Error.h"
 #include "tests/support/TestSupport.h"
@@ -111,14 +112,56 @@ TEST(ErrorTest, ShowAppendsRecordsAndAnnouncesThem)
     EXPECT_EQ(s[0].type, UINT(MB_OK));
 }
 
-TEST(ErrorTest, UnwritableLogSuppressesRecordAndBox)
+TEST(ErrorTest, UnwritableLogStillShowsTheRecordAndWhereTheLogWas)
 {
     TempDir_cl dir;
-    SysError_cl::SetLogPath(dir / L"missing-folder\\Error.log");
+    const String_cl log = dir / L"missing-folder\\Error.log";
+    SysError_cl::SetLogPath(log);
     RecordingPresenter_cl shown;
-    Sys(1).Show(nullptr);
+    Sys(1, L"first").Show(nullptr);
     SysError_cl::SetLogPath(L"");
-    EXPECT_TRUE(shown.Shown().empty());
+    ASSERT_EQ(shown.Shown().size(), 1u);
+    EXPECT_EQ(shown.Shown()[0].caption, L"系统错误");
+    EXPECT_NE(shown.Shown()[0].text.find(log), String_cl::npos);
+    EXPECT_NE(shown.Shown()[0].text.find(L"备注:    first"), String_cl::npos);
+}
+
+TEST(ErrorTest, RecordGoesInWhileAnotherWriterHasTheLogOpen)
+{
+    TempDir_cl dir;
+    const String_cl log = dir / L"Error.log";
+    // Another program appending at the same moment holds the log open for writing.
+    HANDLE other = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    SysError_cl::SetLogPath(log);
+    RecordingPresenter_cl shown;
+    Sys(1, L"while shared").Show(nullptr);
+    SysError_cl::SetLogPath(L"");
+    CloseHandle(other);
+    auto recs = Records(log);
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_NE(recs[0].find(L"while shared"), String_cl::npos);
+    ASSERT_EQ(shown.Shown().size(), 1u);
+    EXPECT_EQ(shown.Shown()[0].text, L"出现严重错误，详细信息请看日志。");
+}
+
+TEST(ErrorTest, ForeignExceptionsAreShownAsLoggedSystemErrors)
+{
+    TempDir_cl dir;
+    SysError_cl::SetLogPath(dir / L"Error.log");
+    RecordingPresenter_cl shown;
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        Base_ns::ShowCurrentException(nullptr, L"Here", 12);
+    }
+    SysError_cl::SetLogPath(L"");
+    auto recs = Records(dir / L"Error.log");
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_NE(recs[0].find(L"bad_alloc"), String_cl::npos);
+    EXPECT_NE(recs[0].find(L"文件:    Here"), String_cl::npos);
+    EXPECT_EQ(shown.Shown().size(), 1u);
 }
 
 TEST(ErrorTest, UserErrorIsShownInFullAndNotLogged)
