@@ -5,8 +5,6 @@
 #include "common/base/Handle.h"
 #include <windows.h>
 #include <shellapi.h>
-#include <cwchar>
-#include <string>
 
 namespace Quorvane_ns {
 namespace {
@@ -107,51 +105,25 @@ HANDLE BuildJob()
     return job;
 }
 
-constexpr wchar_t kPercentVariable[] = L"QV_PERCENT";
-
-// cmd expands %NAME% on its command line wherever NAME is set, so a folder
-// named p%PATH%q or a configuration holding %COMSPEC% would reach devenv
-// changed. Each "%" of the parameters (the fixed text has none: all come
-// from paths and the configuration) becomes a reference to a variable whose
-// value is "%"; cmd expands a line once, so the "%" it puts back stays.
+// cmd expands %NAME% on its command line wherever NAME is set (and Wine's
+// cmd scans the expanded text again), so a folder named p%PATH%q or a
+// configuration holding %COMSPEC% would reach devenv changed. Every "%" of
+// the parameters stands inside one of its quoted pieces (the fixed text has
+// none), so each becomes "%": the quote before it and after it end and
+// reopen the piece, which the builder's argument parsing joins again, and
+// any text between two such signs starts and ends with a quote, which names
+// no variable.
 String_cl ProtectPercents(const String_cl& params)
 {
     String_cl out;
     out.reserve(params.size() + 16);
     for (wchar_t c : params) {
-        if (c == L'%') {
-            out += L'%';
-            out += kPercentVariable;
-            out += L'%';
-        } else {
+        if (c == L'%')
+            out += L"\"%\"";
+        else
             out += c;
-        }
     }
     return out;
-}
-
-// This process's environment plus QV_PERCENT=%, as CreateProcessW wants it.
-std::wstring EnvironmentWithPercent()
-{
-    std::wstring block;
-    if (wchar_t* env = GetEnvironmentStringsW()) {
-        for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
-            std::wstring_view entry(p);
-            // Our own definition wins over an inherited one of that name.
-            if (entry.size() > wcslen(kPercentVariable) &&
-                Base_ns::EqualsNoCase(entry.substr(0, wcslen(kPercentVariable) + 1),
-                                      String_cl(kPercentVariable) + L"="))
-                continue;
-            block.append(entry);
-            block.push_back(L'\0');
-        }
-        FreeEnvironmentStringsW(env);
-    }
-    block += kPercentVariable;
-    block += L"=%";
-    block.push_back(L'\0');
-    block.push_back(L'\0');
-    return block;
 }
 
 } // namespace
@@ -166,8 +138,6 @@ void RunBuild(const String_cl& params)
     const String_cl program = String_cl(system, n) + L"\\cmd.exe";
     const bool percents = params.find(L'%') != String_cl::npos;
     String_cl commandLine = L"\"" + program + L"\" " + (percents ? ProtectPercents(params) : params);
-    std::wstring environment;
-    if (percents) environment = EnvironmentWithPercent();
 
     // The build's own output goes to its log through the redirection in the
     // parameters; everything else cmd would show (its "cls", the
@@ -189,11 +159,10 @@ void RunBuild(const String_cl& params)
     // A process group of its own: Ctrl+C in the console stops the walk after
     // this project (the front end's handler), never the build itself.
     // Suspended until it belongs to the job, so no child escapes it.
-    DWORD flags = CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
-    if (percents) flags |= CREATE_UNICODE_ENVIRONMENT;
+    const DWORD flags = CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
     PROCESS_INFORMATION process{};
     BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags,
-                                  percents ? environment.data() : nullptr, nullptr, &startup, &process);
+                                  nullptr, nullptr, &startup, &process);
     nul.Reset();
     // A process that did not start leaves no log: the row build reports that.
     if (!started) return;

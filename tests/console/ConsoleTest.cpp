@@ -653,6 +653,36 @@ TEST_F(ConsoleTest, UserErrorsLeaveTheDataIntact)
     EXPECT_EQ(2, program.Run({L"remove-plan", L"发布"}).exit);
 }
 
+// What add refuses outright, and a solution the reader cannot take (a word
+// longer than it reads): each said once, naming the file, and logged once.
+TEST_F(ConsoleTest, AddRefusesWhatABuildWouldRefuseAndNamesTheFileOfAFault)
+{
+    String_cl good = ws.Solution(L"Good\\Good.sln", {{kVcType, L"Good", L"Good\\Good.vcproj", Workspace_cl::Guid(41)}});
+    ws.Project(L"Good", {L"Good", L"lib", L""});
+    for (const wchar_t* config : {L"Debug|\"Win32", L"Debug\r\n|Win32"}) {
+        Run_st bad = program.Run({L"add", L"q", good, L"--config", config});
+        EXPECT_EQ(2, bad.exit) << U8(bad.text);
+        EXPECT_TRUE(bad.Has(L"编译模式中不能包含双引号或换行符。")) << U8(bad.text);
+    }
+    EXPECT_FALSE(FileExists(program.DataFile())) << "nothing was stored";
+
+    String_cl longWord = ws / L"Long\\Long.sln";
+    CreateDirectoryW((ws / L"Long").c_str(), nullptr);
+    Test_ns::WriteBytes(longWord, "\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n" +
+                                      std::string(1500, 'x') + "\r\n");
+    Run_st fault = program.Run({L"add", L"q", good, longWord});
+    EXPECT_EQ(3, fault.exit) << U8(fault.text);
+    const String_cl announced = L"出现严重错误，详细信息请看日志。";
+    size_t first = fault.text.find(announced);
+    ASSERT_NE(String_cl::npos, first) << U8(fault.text);
+    EXPECT_EQ(String_cl::npos, fault.text.find(announced, first + 1)) << "shown once: " << U8(fault.text);
+    String_cl log = Test_ns::ReadText(program.Dir() + L"Error.log");
+    size_t record = log.find(L"太长的单词。");
+    ASSERT_NE(String_cl::npos, record) << U8(log);
+    EXPECT_EQ(String_cl::npos, log.find(L"太长的单词。", record + 1)) << "logged once: " << U8(log);
+    EXPECT_NE(String_cl::npos, log.find(longWord)) << U8(log);
+}
+
 // A data file this version cannot read (a "版本" of 2 on the sequence, then
 // on the plans) is moved aside under a name that says so, never overwritten,
 // and the program goes on with the default plan; a second such file does not

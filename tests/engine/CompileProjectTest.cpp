@@ -547,6 +547,12 @@ TEST_F(CompileTest, BuildWithoutLogWritesCmdTxtRaises102AndRestoresTheProject)
     CreateDirectoryW((brokenVs + L"VC").c_str(), nullptr);
     ASSERT_TRUE(Test_ns::WriteBytes(brokenVs + L"VC\\vcvarsall.bat", "@exit 1\r\n"));
     const Listing_t before = List(ws.Path());
+    // A log of a good build left at the new log's place (another project
+    // named net, or a failed log whose move was refused) is not this build's.
+    CreateDirectories(normal);
+    ASSERT_TRUE(Test_ns::WriteUtf16(normal + L"net.log", (chinese ? L"========== 生成: 成功 1 个，失败 0 个"
+                                                                  : L"========== Build: 1 succeeded, 0 failed") +
+                                                             String_cl(L"\r\n")));
 
     MProjectId_cl r = row;
     try {
@@ -589,6 +595,58 @@ TEST_F(CompileTest, BuildWithoutLogWritesCmdTxtRaises102AndRestoresTheProject)
     EXPECT_EQ(cmd.find(L"broken vs"), String_cl::npos);
     EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_FALSE(HasTemporaryFile(ws / L"net"));
+}
+
+TEST_F(CompileTest, PercentSignsInPathsAndConfigurationsReachTheBuilderUnchanged)
+{
+    // cmd would expand %PATH% and %COMSPEC%, both set in every environment.
+    const String_cl folder = ws / L"p%PATH%q";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::string xml = ProjectXml({"pct", {}});
+    const std::string plain = "Name=\"Debug|Win32\"";
+    xml.replace(xml.find(plain), plain.size(), "Name=\"Debug|Win32%COMSPEC%\"");
+    ASSERT_TRUE(Test_ns::WriteBytes(folder + L"\\pct.vcproj", xml));
+    ASSERT_TRUE(Test_ns::WriteBytes(folder + L"\\pct.cpp", "int f() { return 0; }\r\n"));
+    // A program folder with such a name holds the logs too.
+    normal = ws / L"日志%TEMP%\\正常\\";
+    for (bool rename : {false, true}) {
+        SetRenameCompile(rename);
+        MProjectId_cl row = RowFor(L"Debug|Win32%COMSPEC%", rows, folder + L"\\pct.vcproj", projects, sequences);
+        MProjectId_cl r = row;
+        EXPECT_EQ(Build(r, true), 1) << Test_ns::Ansi(Test_ns::ReadText(row->log));
+        EXPECT_EQ(row->state, Compiled) << "rename " << rename;
+        EXPECT_EQ(row->log, normal + L"pct.log");
+        EXPECT_TRUE(Test_ns::FileExists(folder + L"\\pct.vcproj"));
+    }
+}
+
+TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
+{
+    // Two different projects called core, in two folders.
+    auto write = [&](const wchar_t* folder, bool broken) {
+        const String_cl dir = ws / folder;
+        CreateDirectoryW(dir.c_str(), nullptr);
+        std::string xml = ProjectXml({"core", {}, false, broken});
+        // Each its own output folder: the two are different libraries.
+        for (size_t at; (at = xml.find("..\\out")) != std::string::npos;) xml.replace(at, 6, "out");
+        EXPECT_TRUE(Test_ns::WriteBytes(dir + L"\\core.vcproj", xml));
+        EXPECT_TRUE(Test_ns::WriteBytes(dir + L"\\core.cpp", broken ? "#error no\r\n" : "int f();\r\n"));
+        return RowFor(L"Debug|Win32", rows, dir + L"\\core.vcproj", projects, sequences);
+    };
+    MProjectId_cl first = write(L"one", false), second = write(L"two", true);
+    MProjectId_cl r = first;
+    EXPECT_EQ(Build(r), 1);
+    r = second;
+    EXPECT_EQ(Build(r), 0);
+    EXPECT_EQ(first->log, normal + L"core.log");
+    EXPECT_EQ(second->log, failed + L"core (2).log");
+    EXPECT_NE(Test_ns::ReadText(first->log).find(chinese ? L"成功 1 个" : L"1 succeeded"), String_cl::npos);
+    EXPECT_NE(Test_ns::ReadText(second->log).find(L"C1189"), String_cl::npos);
+    // Built again, each reads its own log, and the first's stays where it was.
+    r = first;
+    EXPECT_EQ(Build(r), 1);
+    EXPECT_EQ(first->state, CompiledUnchanged);
+    EXPECT_TRUE(Test_ns::FileExists(failed + L"core (2).log"));
 }
 
 TEST_F(CompileTest, RowWithoutConfigurationIsRefusedBeforeAnythingChanges)
@@ -744,6 +802,38 @@ TEST_F(JournalTest, NextStartPutsBackWhatACrashLeftUnderTemporaryNames)
     EXPECT_EQ(RenameJournal_cl::RestorePending(), 0);
 
     for (const String_cl& f : {plain, wrapped, unmoved}) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(JournalTest, DamagedRecordIsKeptAsideAndNothingItNamesIsTouched)
+{
+    const String_cl record = RenameJournal_cl::Path();
+    const String_cl temporary = dir / L"Temp2020-01-02-03-04-05.vcproj";
+    Moved(temporary, "the user's project under its temporary name");
+    // Cut off in the middle of an entry: the mark, then half a line.
+    const std::string damaged = std::string("\xFF\xFE", 2) + std::string("C\0:\0\\\0p\0\t\0", 10);
+    ASSERT_TRUE(Test_ns::WriteBytes(record, damaged));
+
+    // A build's new entry neither drops nor overwrites what the record held.
+    ASSERT_TRUE(RenameJournal_cl::Add(dir / L"n.vcproj", dir / L"Temp9.vcproj", 0));
+    const String_cl aside = RenameJournal_cl::TakeSetAsidePath();
+    ASSERT_FALSE(aside.IsEmpty());
+    EXPECT_EQ(Test_ns::ReadBytes(aside), damaged);
+    EXPECT_TRUE(Base_ns::EqualsNoCase(GetFileDirectory(aside, true), dir.Path()));
+    EXPECT_EQ(RenameJournal_cl::Entries().size(), 1u);
+    EXPECT_TRUE(RenameJournal_cl::Remove(dir / L"n.vcproj"));
+
+    // The next start finds it damaged again: kept aside, reported, and the
+    // temporary file it might name is left where it is.
+    ASSERT_TRUE(Test_ns::WriteBytes(record, "not a record at all"));
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 0);
+    const String_cl second = RenameJournal_cl::TakeSetAsidePath();
+    ASSERT_FALSE(second.IsEmpty());
+    EXPECT_NE(second, aside);
+    EXPECT_EQ(Test_ns::ReadBytes(second), "not a record at all");
+    EXPECT_EQ(Test_ns::ReadBytes(aside), damaged);
+    EXPECT_TRUE(Test_ns::FileExists(temporary));
+    EXPECT_FALSE(Test_ns::FileExists(record));
+    EXPECT_TRUE(RenameJournal_cl::TakeSetAsidePath().IsEmpty());
 }
 
 TEST_F(JournalTest, RenamesOfAnotherRunningProcessAreLeftAloneUntilItEnds)

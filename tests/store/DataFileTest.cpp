@@ -105,6 +105,9 @@ TEST_F(DataFileTest, UnreadableDataFileIsMovedAsideNotOverwritten)
                  L"</Quorvane>").ToUtf8(),
          L"Fail To Get Attribute Because Inexistent Attribute Name."},
         {"not XML", String_cl(L"<Quorvane><方案>").ToUtf8(), L"Fail To Open File."},
+        // Well-formed, but another program's file: it would read as empty.
+        {"foreign root", String_cl(L"<?xml version=\"1.0\"?>\r\n<Settings><方案/></Settings>\r\n").ToUtf8(),
+         L"读取XML文件失败，因为数据格式不正确。"},
     };
     for (const Case_st& c : cases) {
         SCOPED_TRACE(c.name);

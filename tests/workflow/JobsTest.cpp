@@ -9,6 +9,10 @@
 #include "app/ProgramPlaces.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/VcDirectory.h"
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -43,6 +47,14 @@ public:
     }
     void ShowError(const Base_ns::Error_cl& e) override { errors.push_back(e.Text()); }
     bool StopOnError() override { return stopOnError; }
+    void Ended(const JobEnd_st& end) override
+    {
+        ends.push_back(end);
+        statusesAtEnd = statuses.size();
+    }
+
+    std::vector<JobEnd_st> ends;
+    size_t statusesAtEnd = 0;
 };
 
 String_cl Built(const wchar_t* name, int state) { return String_cl(name) + L":" + String_cl::FromInt(state); }
@@ -268,6 +280,140 @@ TEST_F(JobsTest, AFailingEnvironmentScriptFailsTheRow)
         EXPECT_EQ(r.built, (std::vector<String_cl>{Built(L"a", CompileFailed)}));
     else
         EXPECT_EQ(r.errors[0], L"命令行编译VC工程失败。");
+}
+
+TEST_F(JobsTest, EveryJobEndsOnceThroughTheEndHookAfterItsLastStatus)
+{
+    Add(Project(L"app", 1, L"core.lib"));
+    Add(Project(L"core", 4));
+    Recorder_cl read, build, clean, rebuild;
+    RunReadJob(m_stores, m_plan, read);
+    Build(build);
+    m_running = 1;
+    RunCleanJob(m_stores, m_plan, m_vc, m_running, clean);
+    m_running = 1;
+    RunRebuildJob(m_stores, m_plan, m_vc, m_running, rebuild);
+    for (Recorder_cl* r : {&read, &build, &clean, &rebuild}) {
+        ASSERT_EQ(r->ends.size(), 1u);
+        EXPECT_EQ(r->statusesAtEnd, r->statuses.size()) << "nothing after the end hook";
+        EXPECT_FALSE(r->ends[0].error);
+    }
+    EXPECT_EQ(read.ends[0].kind, JobRead);
+    EXPECT_EQ(build.ends[0].kind, JobBuild);
+    EXPECT_TRUE(build.ends[0].reachedEnd);
+    EXPECT_EQ(clean.ends[0].kind, JobClean);
+    EXPECT_FALSE(clean.ends[0].reachedEnd);
+    // A rebuild ends as the build it handed over to.
+    EXPECT_EQ(rebuild.ends[0].kind, JobBuild);
+    EXPECT_TRUE(rebuild.ends[0].reachedEnd);
+}
+
+// A front end's failure that is not one of our errors (out of memory in a
+// string) ends the job like any error: reported as a logged system error,
+// the project file back under its name, the job ended, the process alive.
+TEST_F(JobsTest, AnyExceptionEndsTheJobCleanlyAsASystemError)
+{
+    class Throwing_cl : public Recorder_cl {
+    public:
+        void RefreshProjects(uint32_t) override { throw std::bad_alloc(); }
+    };
+    const String_cl path = Project(L"a", 4);
+    Add(path);
+    Base_ns::SysError_cl::SetLogPath(m_dir / L"Error.log");
+    Throwing_cl r;
+    EXPECT_FALSE(Build(r));
+    Base_ns::SysError_cl::SetLogPath(L"");
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_NE(r.errors[0].find(L"bad_alloc"), String_cl::npos) << r.errors[0].ToUtf8();
+    ASSERT_EQ(r.ends.size(), 1u);
+    EXPECT_TRUE(r.ends[0].error);
+    EXPECT_FALSE(r.ends[0].reachedEnd);
+    EXPECT_EQ(r.statuses.back(), L"");
+    EXPECT_TRUE(Test_ns::FileExists(path));
+    EXPECT_EQ(m_running, 0);
+}
+
+// The window's threading rule: while a build runs on its own thread, another
+// thread reads the rows only inside the job's reports, which it answers
+// synchronously (as a window answers a sent message), and otherwise works on
+// the texts it copied then. Many rows, many refreshes: the copies always
+// match the rows as they were, and the last copy the rows at the end.
+TEST_F(JobsTest, RowsCopiedInsideSynchronousReportsWhileABuildRuns)
+{
+    class Handover_cl : public Recorder_cl {
+    public:
+        explicit Handover_cl(const Plan_st& plan) : m_plan(plan) {}
+        // Runs on the job's thread and waits until the reader has copied.
+        void RefreshProjects(uint32_t) override
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_request = true;
+            m_changed.notify_all();
+            m_changed.wait(lock, [&] { return !m_request; });
+        }
+        void Ended(const JobEnd_st& end) override
+        {
+            Recorder_cl::Ended(end);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_ended = true;
+            m_changed.notify_all();
+        }
+        // The reader's loop: answers requests; between them reads its copy.
+        void Serve()
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            while (!m_ended) {
+                if (m_request) {
+                    copy.clear();
+                    for (MProjectId_cl row = m_plan.rows.First(); !row.IsEmpty(); row = row.Next())
+                        copy.push_back(row->project->name + L":" + String_cl::FromInt(row->state));
+                    ++copies;
+                    m_request = false;
+                    m_changed.notify_all();
+                } else {
+                    lock.unlock();
+                    size_t built = 0;
+                    for (int i = 0; i < 200; ++i)
+                        for (const String_cl& text : copy) built += text.back() == L'2';
+                    reads += built > 0 ? 1 : 0;
+                    lock.lock();
+                    m_changed.wait_for(lock, std::chrono::milliseconds(1));
+                }
+            }
+        }
+        std::vector<String_cl> copy;
+        int copies = 0;
+        int reads = 0;
+
+    private:
+        const Plan_st& m_plan;
+        std::mutex m_mutex;
+        std::condition_variable m_changed;
+        bool m_request = false;
+        bool m_ended = false;
+    };
+
+    // Listed consumers first, so the walk moves rows while the reader reads.
+    for (int i = 0; i < 6; ++i)
+        Add(Project(L"app" + String_cl::FromInt(i), 1, L"lib" + String_cl::FromInt(i) + L".lib"));
+    for (int i = 0; i < 6; ++i) Add(Project(L"lib" + String_cl::FromInt(i), 4));
+    Handover_cl h(*m_plan);
+    BuildRequest_st req;
+    req.vcDirectory = m_vc;
+    m_running = 1;
+    bool reached = false;
+    std::thread job([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        reached = RunBuildJob(m_stores, m_plan, req, m_running, h);
+        CoUninitialize();
+    });
+    h.Serve();
+    job.join();
+    EXPECT_TRUE(reached);
+    EXPECT_EQ(h.copies, 18);  // 12 rows and 6 rebuilt after their library
+    ASSERT_EQ(h.copy.size(), 12u);
+    for (const String_cl& text : h.copy) EXPECT_TRUE(text.EndsWith(L":2")) << text.ToUtf8();
+    EXPECT_GT(h.reads, 0);
 }
 
 TEST(VcDirectoryTest, NormalisesSeparatorsAndChecksTheScript)
