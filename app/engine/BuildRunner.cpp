@@ -12,8 +12,7 @@ namespace {
 // The lines of a devenv log that matter, in the Chinese (0) and the English
 // (1) edition. Chinese puts the count after its marker, English before.
 struct Language_st {
-    std::wstring_view buildPrefix;
-    std::wstring_view rebuildPrefix;
+    std::wstring_view prefixes[3];  // by SummaryKind_en: build, rebuild, clean
     std::wstring_view succeeded;
     std::wstring_view failed;
     std::wstring_view zero;
@@ -24,20 +23,17 @@ struct Language_st {
 };
 
 const Language_st kLanguages[2] = {
-    {L"========== 生成: ", L"========== 全部重新生成: ", L"成功 ", L"失败 ", L"0 个", true,
-     L"LINK : fatal error LNK1104: 无法打开文件“", L"LINK : fatal error LNK1181: 无法打开输入文件“",
-     L"”"},
-    {L"========== Build: ", L"========== Rebuild All: ", L" succeeded", L" failed", L" 0", false,
-     L"LINK : fatal error LNK1104: cannot open file '", L"LINK : fatal error LNK1181: cannot open input file '",
-     L"'"},
+    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L"成功 ", L"失败 ", L"0 个",
+     true, L"LINK : fatal error LNK1104: 无法打开文件“", L"LINK : fatal error LNK1181: 无法打开输入文件“", L"”"},
+    {{L"========== Build: ", L"========== Rebuild All: ", L"========== Clean: "}, L" succeeded", L" failed",
+     L" 0", false, L"LINK : fatal error LNK1104: cannot open file '",
+     L"LINK : fatal error LNK1181: cannot open input file '", L"'"},
 };
 
 constexpr std::wstring_view kLinkerFailure = L"LINK : fatal error LNK";
 
-bool IsZeroCount(const String_cl& summary, size_t marker, const Language_st& lang,
-                 std::wstring_view markerText)
+bool IsZeroCount(std::wstring_view s, size_t marker, const Language_st& lang, std::wstring_view markerText)
 {
-    std::wstring_view s(summary);
     const size_t n = lang.zero.size();
     if (lang.countAfterMarker) {
         size_t at = marker + markerText.size();
@@ -53,6 +49,45 @@ String_cl AfterLastSeparator(std::wstring_view path)
 }
 
 } // namespace
+
+LogReader_cl::LogReader_cl(const String_cl& path)
+{
+    m_stream.Open(path);
+    m_stream.SetSeparators(L"\r\n");
+}
+
+bool LogReader_cl::Next(String_cl& line)
+{
+    for (;;) {
+        try {
+            return m_stream.ReadWord(line) > 0;
+        } catch (const Base_ns::SysError_cl& e) {
+            // A line longer than the reader's word limit (a compiler message
+            // with long template names) is not one of the lines we look for;
+            // the reader stands after its first part, so read on.
+            if (e.Code() == 2 && e.ClassName() == L"TextIStream_cl") continue;
+            throw;
+        }
+    }
+}
+
+int SummaryLanguage(const String_cl& line, SummaryKind_en kind)
+{
+    for (int i = 0; i < 2; ++i)
+        if (line.StartsWith(kLanguages[i].prefixes[static_cast<int>(kind)])) return i;
+    return -1;
+}
+
+bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& counts)
+{
+    const Language_st& lang = kLanguages[language];
+    const size_t succeeded = line.find(lang.succeeded);
+    const size_t failed = line.find(lang.failed);
+    if (succeeded == String_cl::npos || failed == String_cl::npos) return false;
+    counts.succeededZero = IsZeroCount(line, succeeded, lang, lang.succeeded);
+    counts.failedZero = IsZeroCount(line, failed, lang, lang.failed);
+    return true;
+}
 
 void CheckBuildConfiguration(const String_cl& configuration)
 {
@@ -176,33 +211,19 @@ void RunBuild(const String_cl& params)
 
 LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className)
 {
-    IO_ns::FileStream_tl<IO_ns::TextIStream_cl> log;
-    log.Open(logPath);
-    log.SetSeparators(L"\r\n");
-
+    LogReader_cl log(logPath);
     String_cl summary;
     int summaryLanguage = -1;
     String_cl line;
-    for (;;) {
-        int length;
-        try {
-            length = log.ReadWord(line);
-        } catch (const Base_ns::SysError_cl& e) {
-            // A line longer than the reader's word limit (a compiler message
-            // with long template names) is not one of the lines we look for;
-            // the reader stands after its first part, so read on.
-            if (e.Code() == 2 && e.ClassName() == L"TextIStream_cl") continue;
-            throw;
-        }
-        if (length == 0) break;
+    while (log.Next(line)) {
         const bool linkerLine = line.find(kLinkerFailure) != String_cl::npos;
-        for (int i = 0; i < 2; ++i) {
-            const Language_st& lang = kLanguages[i];
-            if (line.StartsWith(rebuild ? lang.rebuildPrefix : lang.buildPrefix)) {
-                summary = line;
-                summaryLanguage = i;
-            }
-            if (!linkerLine) continue;
+        const int language = SummaryLanguage(line, rebuild ? SummaryKind_en::Rebuild : SummaryKind_en::Build);
+        if (language >= 0) {
+            summary = line;
+            summaryLanguage = language;
+        }
+        if (!linkerLine) continue;
+        for (const Language_st& lang : kLanguages) {
             size_t prefix = line.find(lang.cannotOpen);
             size_t start = prefix + lang.cannotOpen.size();
             if (prefix == String_cl::npos) {
@@ -215,16 +236,12 @@ LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* c
             return {CompileFailed, AfterLastSeparator(std::wstring_view(line).substr(start, close - start))};
         }
     }
-    log.Close();
 
     if (summaryLanguage < 0) return {CompileFailed, String_cl()};
-    const Language_st& lang = kLanguages[summaryLanguage];
-    const size_t succeeded = summary.find(lang.succeeded);
-    const size_t failed = summary.find(lang.failed);
-    if (succeeded == String_cl::npos || failed == String_cl::npos)
-        throw MProjectSysError(2, 643, logPath, className);
-    if (!IsZeroCount(summary, failed, lang, lang.failed)) return {CompileFailed, String_cl()};
-    if (IsZeroCount(summary, succeeded, lang, lang.succeeded)) return {CompiledUnchanged, String_cl()};
+    SummaryCounts_st counts;
+    if (!ReadSummaryCounts(summary, summaryLanguage, counts)) throw MProjectSysError(2, 643, logPath, className);
+    if (!counts.failedZero) return {CompileFailed, String_cl()};
+    if (counts.succeededZero) return {CompiledUnchanged, String_cl()};
     return {Compiled, String_cl()};
 }
 

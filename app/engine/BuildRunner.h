@@ -3,6 +3,8 @@
 // reads its log back: the command text, the hidden run, and the log's verdict.
 #include <cstdint>
 #include "common/base/String.h"
+#include "common/io/FileStream.h"
+#include "common/io/TextIStream.h"
 #include "app/engine/RowState.h"
 
 namespace Quorvane_ns {
@@ -24,6 +26,38 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
 // Starts "cmd" hidden with the parameters and waits, without limit, until it
 // ends. A start that fails is not reported: the caller finds no log.
 void RunBuild(const String_cl& params);
+
+// The non-empty lines of a builder's log, decoded as the log was written
+// (UTF-16 with its mark, else the ANSI code page). Lines too long for the
+// reader (a compiler message with long template names) are passed over:
+// none of the lines the program looks for is that long. Opening a missing
+// log raises the reader's file error.
+class LogReader_cl {
+public:
+    explicit LogReader_cl(const String_cl& path);
+    LogReader_cl(const LogReader_cl&) = delete;
+    LogReader_cl& operator=(const LogReader_cl&) = delete;
+    // False at the end of the log.
+    bool Next(String_cl& line);
+
+private:
+    IO_ns::FileStream_tl<IO_ns::TextIStream_cl> m_stream;
+};
+
+// The builder's summary line ("========== 生成: 成功 1 个，失败 0 个…" or
+// "========== Build: 1 succeeded, 0 failed…") of a build, a rebuild or a
+// clean, in either edition.
+enum class SummaryKind_en { Build = 0, Rebuild = 1, Clean = 2 };
+struct SummaryCounts_st {
+    bool succeededZero = true;
+    bool failedZero = true;
+};
+// The edition (0 Chinese, 1 English) whose summary prefix of that kind the
+// line starts with; -1 when it is no such line.
+int SummaryLanguage(const String_cl& line, SummaryKind_en kind);
+// Whether the succeeded and the failed counts of a summary line are zero.
+// False when a marker is missing.
+bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& counts);
 
 struct LogResult_st {
     int32_t state;          // Compiled, CompiledUnchanged or CompileFailed

@@ -10,7 +10,7 @@
 #include "common/io/WTextOStream.h"
 #include "app/engine/ProjectPack.h"
 #include "app/engine/RowState.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 
 namespace Quorvane_ns {
 

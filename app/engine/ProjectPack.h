@@ -7,7 +7,7 @@
 #include "common/base/String.h"
 #include "common/container/DList.h"
 #include "common/container/Dictionary.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 
 namespace Quorvane_ns {
 

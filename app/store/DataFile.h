@@ -14,7 +14,7 @@
 #include "common/base/String.h"
 #include "app/engine/ProjectPack.h"
 #include "app/store/PlanPack.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 
 namespace Quorvane_ns {
 

@@ -10,7 +10,7 @@
 #include "common/io/XMLFile.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectPack.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 #include "app/store/SolutionPack.h"
 
 namespace Quorvane_ns {

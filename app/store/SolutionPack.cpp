@@ -22,20 +22,6 @@ const Base_ns::ErrorEntry_st kUserErrors[] = {
     {102, L"清理失败。"},
 };
 
-// The summary line of a clean, per edition of the builder.
-struct CleanSummary_st {
-    const wchar_t* prefix;
-    const wchar_t* successMarker;
-    const wchar_t* failureMarker;
-    const wchar_t* zeroText;
-    bool countBeforeMarker;
-};
-
-const CleanSummary_st kCleanSummaries[] = {
-    {L"========== 清理: ", L"成功 ", L"失败 ", L"0 个", false},
-    {L"========== Clean: ", L" succeeded", L" failed", L" 0", true},
-};
-
 using OriList_cl = Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st>;
 
 } // namespace
@@ -251,6 +237,8 @@ void SolutionPack_cl::CleanSolution(const SolutionId_cl& solution, MProjectPack_
                                     const String_cl& vcDir)
 {
     const String_cl logPath = ModuleDirectory() + L"Temp.log";
+    // An older clean's log must not stand in for this one's.
+    DeleteFileW(logPath.c_str());
     RunBuild(BuildParameters(vcDir, solution->path, L"clean", config, logPath));
 
     for (auto& info : solution->projects) {
@@ -265,34 +253,21 @@ void SolutionPack_cl::CleanSolution(const SolutionId_cl& solution, MProjectPack_
     String_cl summary;
     int language = -1;
     {
-        IO_ns::FileStream_tl<IO_ns::TextIStream_cl> log;
-        log.Open(logPath);
-        log.SetSeparators(String_cl(L"\r\n"));
+        LogReader_cl log(logPath);
         String_cl line;
-        while (log.ReadWord(line) > 0) {
-            for (int i = 0; i < 2; ++i) {
-                if (line.StartsWith(kCleanSummaries[i].prefix)) {
-                    summary = line;
-                    language = i;
-                }
+        while (log.Next(line)) {
+            const int l = SummaryLanguage(line, SummaryKind_en::Clean);
+            if (l >= 0) {
+                summary = line;
+                language = l;
             }
         }
-        log.Close();
     }
 
     if (language >= 0) {
-        const CleanSummary_st& s = kCleanSummaries[language];
-        size_t success = summary.find(s.successMarker);
-        size_t failure = summary.find(s.failureMarker);
-        if (success == String_cl::npos || failure == String_cl::npos) throw SysError(2, 549, logPath);
-        const String_cl zero = s.zeroText;
-        String_cl count;
-        if (s.countBeforeMarker) {
-            if (failure >= zero.size()) count = summary.substr(failure - zero.size(), zero.size());
-        } else {
-            count = summary.substr(failure + wcslen(s.failureMarker), zero.size());
-        }
-        if (count != zero) throw UserError(102, 565, GetFileTitle(solution->path));
+        SummaryCounts_st counts;
+        if (!ReadSummaryCounts(summary, language, counts)) throw SysError(2, 549, logPath);
+        if (!counts.failedZero) throw UserError(102, 565, GetFileTitle(solution->path));
     }
     DeleteFileW(logPath.c_str());
 }

@@ -15,7 +15,7 @@
 #include "common/io/XMLFile.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectPack.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 
 namespace Quorvane_ns {
 

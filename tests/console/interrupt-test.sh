@@ -33,13 +33,15 @@ check "a plan of two projects" run "$prog/Quorvane.com" add p "$(win "$ws/a/a.vc
 cp "$prog/Quorvane.xml" "$tmp/learned.xml"
 
 # Starts a job in a session of its own, so that its process group is what a
-# terminal would signal; returns when the first project is being built.
+# terminal would signal; returns when the first project is being built: the
+# builder's log has been opened.
 start_slow() {  # start_slow <output file> <args...>
     local out=$1; shift
     QV_STANDIN_DELAY_MS=5000 setsid "$here/../../cmake/wine-run.sh" "$prog/Quorvane.com" "$@" >"$out" 2>&1 &
     job=$!
+    rm -f "$prog/编译日志/正常/a.log"
     for _ in $(seq 600); do
-        has "$out" "正在编译工程a" && return 0
+        has "$out" "正在编译工程a" && test -f "$prog/编译日志/正常/a.log" && return 0
         sleep 0.05
     done
     return 1

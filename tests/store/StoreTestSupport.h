@@ -8,7 +8,7 @@
 #include <vector>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectPack.h"
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 #include "app/store/SolutionPack.h"
 #include "app/ProgramPlaces.h"
 #include "tests/support/TestSupport.h"

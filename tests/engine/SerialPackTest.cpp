@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <vector>
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 #include "common/io/XMLFile.h"
 #include "tests/support/TestSupport.h"
 

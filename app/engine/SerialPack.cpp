@@ -1,4 +1,4 @@
-#include "app/store/SerialPack.h"
+#include "app/engine/SerialPack.h"
 
 #include <iterator>
 #include <set>
