@@ -10,6 +10,7 @@
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
+#include "common/base/Path.h"
 #include "app/workflow/SettingsInterface.h"
 #include "app/workflow/InstanceLock.h"
 #include "app/workflow/Jobs.h"
@@ -430,13 +431,40 @@ int Session_cl::ImportSequence()
     return ConsoleApp_cl::ExitOk;
 }
 
+bool IsCommand(const String_cl& c)
+{
+    return c == L"plans" || c == L"show" || c == L"build" || c == L"rebuild" || c == L"clean" || c == L"add" ||
+           c == L"remove-plan" || c == L"export-sequence" || c == L"import-sequence";
+}
+
+// The window's unattended mode, started the way the IDE's console launcher
+// starts its window: Quorvane.exe gets the command line unchanged, and this
+// program waits for it and ends with its exit status. -1 when there is no
+// Quorvane.exe beside this program.
+int HandOverToWindow(const String_cl& argumentsText)
+{
+    const String_cl exe = Base_ns::ProgramFolder() + L"Quorvane.exe";
+    const DWORD a = GetFileAttributesW(exe.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return -1;
+    String_cl commandLine = L"\"" + exe + L"\" " + argumentsText;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
 int Session_cl::Run()
 {
     const String_cl& c = m_options.command;
-    bool known = c == L"plans" || c == L"show" || c == L"build" || c == L"rebuild" ||
-                 c == L"clean" || c == L"add" || c == L"remove-plan" ||
-                 c == L"export-sequence" || c == L"import-sequence";
-    if (!known) throw UsageError_st{c.empty() ? String_cl(L"缺少命令。") : L"未知的命令：" + c};
+    if (!IsCommand(c)) throw UsageError_st{c.empty() ? String_cl(L"缺少命令。") : L"未知的命令：" + c};
     m_settings.Open(kProductName);
     // Before the data file is read: whoever else has it would save over what
     // this run learns, or this run over what it learns.
@@ -470,6 +498,14 @@ int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
     int code = ExitOk;
     try {
         Options_st options = Parse(args);
+        // Before anything takes the data file: the window must be able to.
+        if (!options.command.empty() && !IsCommand(options.command) && !m_argumentsText.empty()) {
+            const int code = HandOverToWindow(m_argumentsText);
+            if (code >= 0) {
+                Base_ns::SetPresenter(previous);
+                return code;
+            }
+        }
         Session_cl session(m_out, m_err, options);
         code = session.Run();
     } catch (const UsageError_st& e) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <vector>
+#include "common/base/CommandLine.h"
 #include "console/ConsoleApp.h"
 
 int main()
@@ -14,5 +15,6 @@ int main()
     Quorvane_ns::ConsoleOutput_cl out(STD_OUTPUT_HANDLE);
     Quorvane_ns::ConsoleOutput_cl err(STD_ERROR_HANDLE);
     Quorvane_ns::ConsoleApp_cl app(out, err);
+    app.SetArgumentsText(Base_ns::ArgumentsText(GetCommandLineW()));
     return app.Run(args);
 }

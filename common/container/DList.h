@@ -19,6 +19,7 @@
 //
 // (The converting constructor must be written out: C++ never inherits a base
 // class's copy constructor as a conversion.)
+#include <atomic>
 #include <cstdint>
 #include <iterator>
 #include <new>
@@ -85,7 +86,10 @@ class DList_tl {
         Node_st* prev;
         Node_st* next;
         uint32_t serial;
-        int32_t references;
+        // Identifiers are copied and dropped on more than one thread (a job's
+        // worker holds its plan while the window reads the plans), so the
+        // count changes atomically; the list itself has one writer at a time.
+        std::atomic<int32_t> references;
         int32_t reserved;
         int32_t modified;
         // Set when the container died while identifiers still named the node:
@@ -167,7 +171,7 @@ public:
         // The container of a bound or unregistered identifier; null when empty.
         DList_tl* List() const { return m_list; }
         // Identifiers bound to the node, this one included; 0 unless bound.
-        int References() const { return m_node ? m_node->references : 0; }
+        int References() const { return m_node ? m_node->references.load() : 0; }
 
         // Lets go of the node but remembers its container and serial number,
         // so that holding it no longer stops an Erase; DList_tl::RegisterId
