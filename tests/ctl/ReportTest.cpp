@@ -166,8 +166,11 @@ TEST_F(ReportTest, SelectTellsTheParentWhatAClickOnTheRowTellsIt)
     row.left = LVIR_BOUNDS;
     SendMessageW(m_list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
     const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
+    // Queued first: Windows' list view waits in DragDetect for the button to
+    // come up, Wine's takes it from the queue afterwards.
+    PostMessageW(m_list, WM_LBUTTONUP, 0, at);
     SendMessageW(m_list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(m_list, WM_LBUTTONUP, 0, at);
+    PumpMessages();
     const auto clicked = parent.Received();
     auto isClick = [](const Received_st& r) { return r.header.code == static_cast<UINT>(NM_CLICK); };
     const auto byMouse = std::find_if(clicked.begin(), clicked.end(), isClick);

@@ -91,9 +91,6 @@ TEST_F(TabCtrlTest, OnlyTheFirstPageIsVisibleAfterTheFirstDisplay)
     EXPECT_EQ(shown[0].wParam, static_cast<WPARAM>(IDC_TAB));
     EXPECT_EQ(shown[0].lParam, 100);
     EXPECT_TRUE(m_recorder->Only(kHidden).empty());
-    // Tab moves into the pages.
-    EXPECT_TRUE(m_tab.GetExStyle() & WS_EX_CONTROLPARENT);
-    EXPECT_TRUE(m_tab.GetStyle() & WS_CLIPCHILDREN);
 }
 
 TEST_F(TabCtrlTest, AClickOnAnotherTabSwapsThePagesWithoutTheDialogSeeingIt)
@@ -147,4 +144,16 @@ TEST_F(TabCtrlTest, RemoveAllTellsThatTheCurrentPageIsHiddenAndLeavesNoTabs)
     EXPECT_EQ(m_tab.Current(), -1);
     EXPECT_EQ(m_tab.GetItemCount(), 0);
     EXPECT_EQ(RaisedError([&] { m_tab.GetItem(0); }).Code(), 3);
+}
+
+TEST_F(TabCtrlTest, TheTabKeyGoesThroughTheShownPageOnly)
+{
+    // The status line is the window's last control: Tab goes round to the
+    // tab control, and through it into the page on show.
+    const HWND last = GetDlgItem(m_host, IDC_STATUS);
+    EXPECT_EQ(GetNextDlgTabItem(m_host, last, FALSE), GetDlgItem(m_pages[0], IDC_PLAN));
+    EXPECT_EQ(GetNextDlgTabItem(m_host, GetDlgItem(m_pages[0], IDC_SOLUTION_LIST), FALSE),
+              GetDlgItem(m_host, IDC_REBUILD));
+    ClickTab(2);
+    EXPECT_EQ(GetNextDlgTabItem(m_host, last, FALSE), GetDlgItem(m_pages[2], IDC_IMPORT_SEQUENCE));
 }
