@@ -1,6 +1,9 @@
 #!/bin/sh
 # Makes a Wine prefix for one locale and links the WenQuanYi font to the
-# dialog fonts, so Chinese text renders in windows and screenshots.
+# dialog fonts, so Chinese text renders in windows and screenshots. Xvfb has
+# no window manager: Wine draws the captions and frames itself (they would
+# be black strips otherwise), and its windows are unmanaged, so hiding one
+# does not wait two seconds for a window manager that never answers.
 # Safe to run concurrently: the first caller builds, the others wait.
 set -e
 pfx=$1; loc=$2
@@ -14,5 +17,7 @@ for f in 'MS Shell Dlg' 'MS Shell Dlg 2' 'Tahoma' 'Microsoft Sans Serif'; do
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
     /v "$f" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
 done
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 wineserver -w
 touch "$pfx/.qv-ready"

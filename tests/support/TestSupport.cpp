@@ -11,10 +11,10 @@ RecordingPresenter_cl::RecordingPresenter_cl(int answer)
 
 RecordingPresenter_cl::~RecordingPresenter_cl() { Base_ns::SetPresenter(m_previous); }
 
-int RecordingPresenter_cl::Message(HWND, const String_cl& text, const String_cl& caption, UINT type)
+int RecordingPresenter_cl::Message(HWND owner, const String_cl& text, const String_cl& caption, UINT type)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_shown.push_back({text, caption, type});
+    m_shown.push_back({owner, text, caption, type});
     return m_answer;
 }
 

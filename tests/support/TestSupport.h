@@ -14,6 +14,7 @@ namespace Test_ns {
 using Base_ns::String_cl;
 
 struct Shown_st {
+    HWND owner;
     String_cl text;
     String_cl caption;
     UINT type;

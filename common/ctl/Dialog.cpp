@@ -1,0 +1,152 @@
+#include "common/ctl/Dialog.h"
+#include <iterator>
+#include "common/ctl/Control.h"
+
+namespace CTL_ns {
+namespace {
+
+const wchar_t kSource[] = L"Common\\Tools\\v1.2.0\\CTL\\Dialog";
+
+const Base_ns::ErrorEntry_st kErrors[] = {
+    {1, L"创建对话框失败。"},
+};
+
+String_cl TemplateNote(int templateId) { return L"模板：" + String_cl::FromInt(templateId); }
+
+} // namespace
+
+Dialog_cl* Dialog_cl::FromWindow(HWND hwnd)
+{
+    if (!hwnd) return nullptr;
+    // DWLP_USER of a dialog that is not ours may hold anything: check that the
+    // procedure is ours before trusting it.
+    if (reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC)) != &DialogProc) return nullptr;
+    return reinterpret_cast<Dialog_cl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+}
+
+void Dialog_cl::Raise(int32_t code, int32_t line, const String_cl& note) const
+{
+    throw Base_ns::SysError_cl(line, kSource, ClassName(), code, kErrors, int(std::size(kErrors)), note);
+}
+
+INT_PTR CALLBACK Dialog_cl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Dialog_cl* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog_cl*>(lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->m_hwnd = hwnd;
+    } else {
+        self = reinterpret_cast<Dialog_cl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    // Messages before WM_INITDIALOG (WM_SETFONT, ...) get the default handling.
+    if (!self) return FALSE;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->m_hwnd = nullptr;
+        return FALSE;
+    }
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        Base_ns::ShowCurrentException(hwnd, kSource, __LINE__);
+    }
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+INT_PTR Dialog_cl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInit() ? TRUE : FALSE;
+    case WM_COMMAND:
+        return DispatchCommand(wParam, lParam) ? TRUE : FALSE;
+    case WM_NOTIFY:
+        return DispatchNotify(reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return FALSE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+    }
+    }
+}
+
+bool Dialog_cl::DispatchCommand(WPARAM wParam, LPARAM lParam)
+{
+    const int code = HIWORD(wParam);
+    const int id = LOWORD(wParam);
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    if (Control_cl* wrapper = Control_cl::FromWindow(control)) {
+        LRESULT result = 0;
+        if (wrapper->OnReflectedCommand(code, result)) {
+            SetResult(result);
+            return true;
+        }
+    }
+    if (OnCommand(code, id, control)) return true;
+    if (code == BN_CLICKED && id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool Dialog_cl::DispatchNotify(NMHDR* header)
+{
+    if (!header) return false;
+    LRESULT result = 0;
+    if (Control_cl* wrapper = Control_cl::FromWindow(header->hwndFrom)) {
+        if (wrapper->OnReflectedNotify(header, result)) {
+            SetResult(result);
+            return true;
+        }
+    }
+    result = 0;
+    if (!OnNotify(static_cast<int>(header->idFrom), header, result)) return false;
+    SetResult(result);
+    return true;
+}
+
+INT_PTR ModalDialog_cl::DoModal(int templateId, HWND parent, HINSTANCE instance)
+{
+    const INT_PTR result = ::DialogBoxParamW(DefaultInstance(instance), MAKEINTRESOURCEW(templateId), parent,
+                                             &DialogProc, reinterpret_cast<LPARAM>(static_cast<Dialog_cl*>(this)));
+    if (result == -1) Raise(1, __LINE__, TemplateNote(templateId));
+    return result;
+}
+
+ModelessDialog_cl::~ModelessDialog_cl()
+{
+    if (m_hwnd) {
+        ::SetWindowLongPtrW(m_hwnd, DWLP_USER, 0);
+        ::DestroyWindow(m_hwnd);
+        m_hwnd = nullptr;
+    }
+}
+
+HWND ModelessDialog_cl::Create(int templateId, HWND parent, HINSTANCE instance)
+{
+    const HWND hwnd = ::CreateDialogParamW(DefaultInstance(instance), MAKEINTRESOURCEW(templateId), parent,
+                                           &DialogProc, reinterpret_cast<LPARAM>(static_cast<Dialog_cl*>(this)));
+    if (!hwnd) Raise(1, __LINE__, TemplateNote(templateId));
+    return hwnd;
+}
+
+void ModelessDialog_cl::Destroy()
+{
+    if (m_hwnd) ::DestroyWindow(m_hwnd);
+}
+
+} // namespace CTL_ns

@@ -1,0 +1,27 @@
+#pragma once
+// What the pages do with a path besides showing it: put it on the
+// clipboard, select it in Explorer, open it with its program. Paths go to
+// the system as wide text throughout, so a name outside the ANSI code page
+// survives.
+#include <windows.h>
+#include "common/base/String.h"
+
+namespace SystemInfo_ns {
+
+class SimulateInput_cl {
+public:
+    static const wchar_t* ClassName() { return L"SimulateInput_cl"; }
+
+    // As CF_UNICODETEXT; the system derives the ANSI and OEM forms for
+    // programs that ask for them.
+    static void CopyText(const Base_ns::String_cl& text);
+    // "explorer /select," with the path in double quotes.
+    static void ShowInExplorer(const Base_ns::String_cl& path);
+    // The path's associated program, shown normally.
+    static void OpenWithShell(const Base_ns::String_cl& path);
+    // Starts a command line (program and arguments, quoted where needed)
+    // without waiting; false when it could not be started.
+    static bool StartProgram(const Base_ns::String_cl& commandLine, int show);
+};
+
+} // namespace SystemInfo_ns

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+#include "common/ctl/Choosers.h"
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Test_ns;
+
+namespace {
+
+// The texts of a window's children.
+std::vector<String_cl> ChildTexts(HWND window)
+{
+    std::vector<String_cl> texts;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM out) -> BOOL {
+            wchar_t text[600] = {};
+            GetWindowTextW(child, text, 600);
+            reinterpret_cast<std::vector<String_cl>*>(out)->push_back(text);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+String_cl CurrentDirectory()
+{
+    wchar_t buffer[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, buffer);
+    return buffer;
+}
+
+} // namespace
+
+TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
+{
+    TempDir_cl dir;
+    const String_cl before = CurrentDirectory();
+    const String_cl here = dir.Path().substr(0, dir.Path().size() - 1);
+    SetCurrentDirectoryW(here.c_str());
+    auto showsHere = [&](const std::vector<String_cl>& texts) {
+        return std::any_of(texts.begin(), texts.end(), [&](const String_cl& t) { return t.EqualsNoCase(here); });
+    };
+    std::vector<String_cl> texts;
+    ModalDriver_cl driver([&](HWND browser) {
+        // The browser fills its tree and selects after it is shown.
+        for (int i = 0; i < 60 && !showsHere(texts); ++i) {
+            PumpMessages(50);
+            texts = ChildTexts(browser);
+        }
+        ClickButton(browser, IDCANCEL);
+    });
+    const String_cl chosen = CTL_ns::ChooseFolder(L"选择VC的安装目录", String_cl());
+    SetCurrentDirectoryW(before.c_str());
+
+    EXPECT_TRUE(driver.Ran());
+    EXPECT_TRUE(chosen.empty());
+    // The prompt is the title, and the status line follows the selection.
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"选择VC的安装目录"), texts.end());
+    EXPECT_TRUE(showsHere(texts));
+}
+
+TEST(Choosers, ACancelledSaveDialogYieldsNothing)
+{
+    ModalDriver_cl driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    EXPECT_TRUE(CTL_ns::ChooseSaveFile(L"log", L"日志文件 (*.log)|*.log|", String_cl()).empty());
+    EXPECT_TRUE(driver.Ran());
+}

@@ -1,0 +1,105 @@
+#pragma once
+// Helpers of the tests that show windows: running the message queue,
+// recording what a window receives, a plain parent window, answering modal
+// dialogs without a person, and screenshots.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <functional>
+#include <vector>
+#include "common/base/Error.h"
+#include "common/base/String.h"
+
+namespace Test_ns {
+
+using Base_ns::String_cl;
+
+// The error the call raised; a failure (and an empty record) when it raised none.
+template<class E = Base_ns::SysError_cl>
+E RaisedError(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const E& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return E(0, L"", L"", 0, nullptr, 0, L"");
+}
+
+// Dispatches what is queued; with a time, keeps doing so until it is over.
+void PumpMessages(DWORD milliseconds = 0);
+
+struct Received_st {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    // WM_NOTIFY: the header, and the item of an NMITEMACTIVATE (NM_CLICK).
+    NMHDR header;
+    int item;
+};
+
+// Hooks a window and records every message in the given set, sent or
+// posted, before the window handles it.
+class MessageRecorder_cl {
+public:
+    MessageRecorder_cl(HWND window, std::vector<UINT> messages);
+    ~MessageRecorder_cl();
+    MessageRecorder_cl(const MessageRecorder_cl&) = delete;
+    MessageRecorder_cl& operator=(const MessageRecorder_cl&) = delete;
+
+    const std::vector<Received_st>& Received() const { return m_received; }
+    std::vector<Received_st> Only(UINT message) const;
+    void Clear() { m_received.clear(); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    HWND m_window;
+    std::vector<UINT> m_messages;
+    std::vector<Received_st> m_received;
+};
+
+// A visible top-level window with default handling only, to hold controls.
+class TestWindow_cl {
+public:
+    TestWindow_cl(int clientWidth, int clientHeight, DWORD style = WS_OVERLAPPEDWINDOW);
+    ~TestWindow_cl();
+    TestWindow_cl(const TestWindow_cl&) = delete;
+    TestWindow_cl& operator=(const TestWindow_cl&) = delete;
+    operator HWND() const { return m_hwnd; }
+
+private:
+    HWND m_hwnd;
+};
+
+// Answers the next modal dialog of this thread: once it is up, script runs
+// with its window from inside the dialog's own message loop. A dialog the
+// script leaves open is ended with IDABORT after a few seconds, so no test
+// can hang on it.
+class ModalDriver_cl {
+public:
+    explicit ModalDriver_cl(std::function<void(HWND)> script);
+    ~ModalDriver_cl();
+    ModalDriver_cl(const ModalDriver_cl&) = delete;
+    ModalDriver_cl& operator=(const ModalDriver_cl&) = delete;
+    // Whether the script ran.
+    bool Ran() const { return m_ran; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::function<void(HWND)> m_script;
+    HHOOK m_hook;
+    HWND m_dialog;
+    UINT_PTR m_timer;
+    DWORD m_started;
+    bool m_ran;
+};
+
+// Presses a button of a dialog as a user's click does.
+void ClickButton(HWND dialog, int id);
+
+// The window as it is on the screen (BitBlt from the screen), written as
+// <build>\screenshots\<name>.png; returns the path, empty on failure.
+String_cl SaveScreenshot(HWND window, const String_cl& name);
+
+} // namespace Test_ns
