@@ -1,0 +1,32 @@
+#pragma once
+// Every private window message of the program, in one place. The first five
+// have fixed values that the pages, the main window and the jobs share;
+// the rest carry a job's reports to the window thread.
+#include <windows.h>
+
+namespace Quorvane_ns {
+
+// To the project page (lParam: plan key) or the history page (0), through
+// the settings library's window registry.
+inline constexpr UINT UM_REFRESH = 0x3779;
+// Posted by the project page to the main window: wParam row key, lParam 1
+// build, 0 rebuild.
+inline constexpr UINT UM_BUILD_ONE = 0x377A;
+// To the project page through the registry: drop the rows before a read.
+// Same value as UM_BUILD_ONE: the receiver decides what it means.
+inline constexpr UINT UM_CLEAR_PROJECTS = 0x377A;
+// Posted by the solution page to the main window: read the selected plan.
+inline constexpr UINT UM_READ_PLAN = 0x377B;
+// Sent to the main window: wParam points at the status text.
+inline constexpr UINT UM_STATUS_TEXT = 0x377C;
+
+// Sent by a worker to the main window: wParam points at the Error_cl that
+// ended its job, to be shown with the window as owner.
+inline constexpr UINT UM_JOB_ERROR = 0x377D;
+// Sent by a worker to the main window: wParam points at the JobEnd_st of
+// the job that has just ended.
+inline constexpr UINT UM_JOB_ENDED = 0x377E;
+// Sent by a worker: a rebuild's clean phase is over and its build begins.
+inline constexpr UINT UM_BUILD_PHASE = 0x377F;
+
+} // namespace Quorvane_ns
