@@ -29,4 +29,15 @@ inline constexpr UINT UM_JOB_ENDED = 0x377E;
 // Sent by a worker: a rebuild's clean phase is over and its build begins.
 inline constexpr UINT UM_BUILD_PHASE = 0x377F;
 
+// Puts text into the main window's status line from any window of the
+// program (a page finds the main window as its root).
+inline void SendStatusText(HWND window, const wchar_t* text)
+{
+    ::SendMessageW(::GetAncestor(window, GA_ROOT), UM_STATUS_TEXT, reinterpret_cast<WPARAM>(text), 0);
+}
+
+// What the status line says when a command is refused because a job works
+// on the plan.
+inline constexpr const wchar_t kBusyText[] = L"正在执行任务，任务结束后才能修改方案。";
+
 } // namespace Quorvane_ns

@@ -13,10 +13,12 @@ namespace Quorvane_ns {
 class WindowReporter_cl : public JobReporter_cl {
 public:
     // stopOnError mirrors the window's check box; the window keeps it current.
-    WindowReporter_cl(HWND window, const SettingsHost_cl& settings, const std::atomic<bool>& stopOnError)
-        : m_window(window), m_settings(settings), m_stopOnError(stopOnError)
+    WindowReporter_cl(const SettingsHost_cl& settings, const std::atomic<bool>& stopOnError)
+        : m_settings(settings), m_stopOnError(stopOnError)
     {
     }
+    // The main window, once it exists.
+    void SetWindow(HWND window) { m_window = window; }
 
     void Status(const Base_ns::String_cl& text) override;
     void RefreshProjects(uint32_t planKey) override;
@@ -28,7 +30,7 @@ public:
     void Ended(const JobEnd_st& end) override;
 
 private:
-    HWND m_window;
+    HWND m_window = nullptr;
     const SettingsHost_cl& m_settings;
     const std::atomic<bool>& m_stopOnError;
 };

@@ -1,0 +1,364 @@
+#include "app/ui/QuorvaneDlg.h"
+#include <thread>
+#include "app/ProgramPlaces.h"
+#include "app/engine/MProjectPack.h"
+#include "app/res/resource.h"
+#include "app/ui/WindowMessages.h"
+#include "app/workflow/Jobs.h"
+#include "app/workflow/VcDirectory.h"
+#include "common/base/Presenter.h"
+#include "common/ctl/Choosers.h"
+
+namespace Quorvane_ns {
+
+namespace {
+
+// Anchors of the main window's controls (left, top, right, bottom).
+struct Anchor_st {
+    int id;
+    double left, top, right, bottom;
+};
+const Anchor_st kAnchors[] = {
+    {IDC_TAB, 0, 0, 1, 1},
+    {IDC_REBUILD, 1, 0, 1, 0},
+    {IDC_BUILD, 1, 0, 1, 0},
+    {IDC_CLEAN, 1, 0, 1, 0},
+    {IDC_STOP, 1, 0, 1, 0},
+    {IDC_RENAME_COMPILE, 1, 0, 1, 0},
+    {IDC_STOP_ON_ERROR, 1, 0, 1, 0},
+    {IDC_SHUTDOWN, 1, 0, 1, 0},
+    {IDC_VERSION, 1, 1, 1, 1},
+    {IDC_EXIT, 1, 1, 1, 1},
+    {IDC_VC_DIRECTORY, 0, 0, 1, 0},
+    {IDC_CHOOSE_VC_DIRECTORY, 1, 0, 1, 0},
+    {IDC_STATUS, 0, 1, 1, 1},
+};
+
+const wchar_t kContactLine[] = L"问题反馈：请附上 Error.log 和编译日志";
+const wchar_t kCloseRefusedText[] = L"任务正在进行，请先停止或等它结束再关闭窗口。";
+
+} // namespace
+
+CQuorvaneDlg::CQuorvaneDlg(Stores_cl& stores, const String_cl& commandLine, InstanceLock_cl* lock)
+    : m_stores(stores), m_lock(lock), m_solutionPage(stores, m_settings), m_projectPage(stores, m_settings),
+      m_historyPage(stores, m_settings), m_commandLine(commandLine), m_reporter(m_settings, m_stopOnError)
+{
+    m_icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_settings.Open(kProductName);
+}
+
+CQuorvaneDlg::~CQuorvaneDlg()
+{
+    try {
+        m_settings.Close();
+    } catch (...) {
+    }
+}
+
+INT_PTR CQuorvaneDlg::Run(HWND parent) { return DoModal(IDD_QUORVANE_DIALOG, parent); }
+
+bool CQuorvaneDlg::Checked(int id) const { return ::IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }
+
+void CQuorvaneDlg::SetChecked(int id, bool checked)
+{
+    ::CheckDlgButton(m_hwnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool CQuorvaneDlg::OnInit()
+{
+    m_reporter.SetWindow(m_hwnd);
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+
+    m_tab.AttachDlgItem(m_hwnd, IDC_TAB);
+    m_tab.AddPage(L"方案", m_solutionPage.Create(m_tab));
+    m_tab.AddPage(L"编译工程", m_projectPage.Create(m_tab));
+    m_tab.AddPage(L"历史顺序", m_historyPage.Create(m_tab));
+    m_layout.Init(m_hwnd, 0, 0);
+    for (const Anchor_st& a : kAnchors) m_layout.AddByRatios(GetDlgItem(a.id), a.left, a.top, a.right, a.bottom);
+
+    SetChecked(IDC_RENAME_COMPILE, m_settings.GetBool(kKeyRenameCompile, true));
+    SetRenameCompile(Checked(IDC_RENAME_COMPILE));
+    m_userStopOnError = m_settings.GetBool(kKeyStopOnError, true);
+    m_userShutdown = m_settings.GetBool(kKeyAutoShutdown, false);
+    SetChecked(IDC_STOP_ON_ERROR, m_userStopOnError);
+    SetChecked(IDC_SHUTDOWN, m_userShutdown);
+    ::SetDlgItemTextW(m_hwnd, IDC_VC_DIRECTORY, m_settings.GetString(kKeyVcDirectory, L"").c_str());
+
+    if (!m_commandLine.empty()) {
+        SetTimer(kCommandLineTimer, 2000);
+        SetChecked(IDC_STOP_ON_ERROR, false);
+        SetChecked(IDC_SHUTDOWN, true);
+        m_forcedStopOnError = m_forcedShutdown = true;
+    }
+    m_stopOnError = Checked(IDC_STOP_ON_ERROR);
+    if (m_lock) m_lock->PublishWindow(m_hwnd);
+    UpdateCaption();
+    UnlockUi();
+    return true;
+}
+
+void CQuorvaneDlg::OnSize(UINT, int, int) { m_layout.Resize(); }
+
+void CQuorvaneDlg::OnDestroy()
+{
+    try {
+        KillTimer(kCommandLineTimer);
+        SaveOptions();
+    } catch (...) {
+        Base_ns::ShowCurrentException(m_hwnd, L"QuorvaneDlg", __LINE__);
+    }
+}
+
+void CQuorvaneDlg::SaveOptions()
+{
+    m_settings.SetBool(kKeyRenameCompile, Checked(IDC_RENAME_COMPILE));
+    m_settings.SetBool(kKeyStopOnError, m_forcedStopOnError ? m_userStopOnError : Checked(IDC_STOP_ON_ERROR));
+    m_settings.SetBool(kKeyAutoShutdown, m_forcedShutdown ? m_userShutdown : Checked(IDC_SHUTDOWN));
+    m_settings.SetString(kKeyVcDirectory, CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText());
+}
+
+String_cl CQuorvaneDlg::GetVcDirectory() const
+{
+    return NormalizeVcDirectory(CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText());
+}
+
+void CQuorvaneDlg::UpdateCaption()
+{
+    const String_cl product = String_cl(kProductName) + L" " + kProductVersion;
+    const String_cl plan = m_solutionPage.PlanText();
+    SetText(plan.empty() ? product : String_cl(plan + L" - " + product));
+}
+
+void CQuorvaneDlg::ShowVersion()
+{
+    Base_ns::ShowMessage(m_hwnd,
+                         String_cl(kProductName) + L"\r\n\r\n" + kProductVersion + L"\r\n\r\nOstrel工作室制作\r\n\r\n" +
+                             kContactLine,
+                         kProductName, MB_OK);
+}
+
+void CQuorvaneDlg::LockUi()
+{
+    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD, IDC_VERSION, IDC_EXIT})
+        ::EnableWindow(GetDlgItem(id), FALSE);
+    ::EnableWindow(GetDlgItem(IDC_STOP), CurrentJob() != JobIdle);
+    ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    m_solutionPage.LockPage();
+    m_projectPage.SetBusy(true);
+    m_historyPage.SetBusy(true);
+}
+
+void CQuorvaneDlg::UnlockUi()
+{
+    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_VERSION, IDC_EXIT})
+        ::EnableWindow(GetDlgItem(id), TRUE);
+    ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
+    ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
+    ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
+    m_solutionPage.UpdatePageControls();
+    m_projectPage.SetBusy(false);
+    m_historyPage.SetBusy(false);
+}
+
+bool CQuorvaneDlg::RefusedWhileBusy()
+{
+    if (CurrentJob() == JobIdle) return false;
+    ::SetDlgItemTextW(m_hwnd, IDC_STATUS, kBusyText);
+    return true;
+}
+
+void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
+{
+    if (RefusedWhileBusy()) return;
+    const String_cl vc = GetVcDirectory();
+    CheckVcDirectory(vc);
+    PlanId_cl plan = m_solutionPage.SelectedPlan();
+
+    m_running = kind == JobBuild && singleRow != 0 ? 0 : 1;
+    m_jobKind = kind;
+    if (kind != JobClean) {
+        m_singleRow = singleRow;
+        m_rebuildEach = rebuildEach;
+    }
+    LockUi();
+
+    BuildRequest_st request;
+    request.vcDirectory = vc;
+    request.singleRow = m_singleRow;
+    request.rebuildEach = m_rebuildEach;
+    try {
+        std::thread([this, kind, plan, request]() {
+            switch (kind) {
+            case JobRebuild: RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
+            case JobClean: RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
+            default: RunBuildJob(m_stores, plan, request, m_running, m_reporter); break;
+            }
+        }).detach();
+    } catch (...) {
+        m_running = 0;
+        m_jobKind = JobIdle;
+        UnlockUi();
+        throw;
+    }
+}
+
+void CQuorvaneDlg::StartRead()
+{
+    if (CurrentJob() != JobIdle) return;
+    UpdateCaption();
+    if (!m_solutionPage.HasPlan()) return;
+    PlanId_cl plan = m_solutionPage.SelectedPlan();
+    LockUi();
+    // Set after LockUi, so that Stop stays disabled while a plan is read.
+    m_jobKind = JobRead;
+    try {
+        std::thread([this, plan]() { RunReadJob(m_stores, plan, m_reporter); }).detach();
+    } catch (...) {
+        m_jobKind = JobIdle;
+        UnlockUi();
+        throw;
+    }
+}
+
+void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)
+{
+    m_running = 0;
+    m_jobKind = JobIdle;
+    UnlockUi();
+    ::SetForegroundWindow(m_hwnd);
+    if (end.kind == JobBuild && end.reachedEnd && m_commandLine.empty() && Checked(IDC_SHUTDOWN)) {
+        RunShutdownCommand();
+        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+    }
+}
+
+void CQuorvaneDlg::OnStop()
+{
+    if (!m_commandLine.empty()) {
+        KillTimer(kCommandLineTimer);
+        m_commandLine.clear();
+    }
+    m_running = 0;
+    ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
+}
+
+void CQuorvaneDlg::OnChooseVcDirectory()
+{
+    const String_cl chosen =
+        CTL_ns::ChooseFolder(L"选择VC的安装目录", CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText());
+    if (!chosen.empty()) ::SetDlgItemTextW(m_hwnd, IDC_VC_DIRECTORY, chosen.c_str());
+}
+
+void CQuorvaneDlg::OnCommandLineTick()
+{
+    if (CurrentJob() != JobIdle) return;
+    if (m_commandLine.empty()) {
+        KillTimer(kCommandLineTimer);
+        return;
+    }
+    const size_t comma = m_commandLine.find(L',');
+    const String_cl name = m_commandLine.substr(0, comma);
+    const String_cl rest = comma == String_cl::npos ? String_cl() : m_commandLine.substr(comma + 1);
+    if (name == m_solutionPage.PlanText()) {
+        // The name is taken even when the job cannot start.
+        m_commandLine = rest;
+        StartJob(JobRebuild);
+        return;
+    }
+    if (!m_solutionPage.SelectPlan(name)) {
+        m_commandLine.clear();
+        KillTimer(kCommandLineTimer);
+        throw MainWindowUserError(104, __LINE__, name);
+    }
+}
+
+void CQuorvaneDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kCommandLineTimer) OnCommandLineTick();
+}
+
+void CQuorvaneDlg::OnOK()
+{
+    // The stores and the worker must outlive each other: no closing while a
+    // job runs (Enter, Exit, Esc, the taskbar's Close).
+    if (RefusedWhileBusy()) {
+        ::SetDlgItemTextW(m_hwnd, IDC_STATUS, kCloseRefusedText);
+        return;
+    }
+    End(IDOK);
+}
+
+void CQuorvaneDlg::OnCancel()
+{
+    if (RefusedWhileBusy()) {
+        ::SetDlgItemTextW(m_hwnd, IDC_STATUS, kCloseRefusedText);
+        return;
+    }
+    End(IDCANCEL);
+}
+
+bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
+{
+    switch (id) {
+    case IDC_REBUILD: StartJob(JobRebuild); return true;
+    case IDC_BUILD: StartJob(JobBuild); return true;
+    case IDC_CLEAN: StartJob(JobClean); return true;
+    case IDC_STOP: OnStop(); return true;
+    case IDC_VERSION: ShowVersion(); return true;
+    case IDC_EXIT: OnOK(); return true;
+    case IDC_CHOOSE_VC_DIRECTORY: OnChooseVcDirectory(); return true;
+    case IDC_RENAME_COMPILE:
+        SetRenameCompile(Checked(IDC_RENAME_COMPILE));
+        return true;
+    case IDC_STOP_ON_ERROR:
+        if (code == BN_CLICKED) m_forcedStopOnError = false;
+        m_stopOnError = Checked(IDC_STOP_ON_ERROR);
+        return true;
+    case IDC_SHUTDOWN:
+        if (code == BN_CLICKED) m_forcedShutdown = false;
+        return true;
+    default: return false;
+    }
+}
+
+bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_PAINT:
+        if (!::IsIconic(m_hwnd)) return false;
+        {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(m_hwnd, &ps);
+            RECT r = GetClientRect();
+            const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+            ::DrawIcon(dc, (r.right - cx + 1) / 2, (r.bottom - cy + 1) / 2, m_icon);
+            ::EndPaint(m_hwnd, &ps);
+        }
+        result = 0;
+        return true;
+    case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(m_icon); return true;
+    case WM_HELP: ShowVersion(); result = TRUE; return true;
+    case UM_BUILD_ONE:
+        StartJob(JobBuild, static_cast<uint32_t>(wParam), lParam == 0);
+        result = 0;
+        return true;
+    case UM_READ_PLAN: StartRead(); result = 0; return true;
+    case UM_STATUS_TEXT:
+        ::SetDlgItemTextW(m_hwnd, IDC_STATUS, reinterpret_cast<const wchar_t*>(wParam));
+        ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, 0);
+        result = TRUE;
+        return true;
+    case UM_JOB_ERROR: reinterpret_cast<const Base_ns::Error_cl*>(wParam)->Show(m_hwnd); result = TRUE; return true;
+    case UM_BUILD_PHASE:
+        m_jobKind = JobBuild;
+        m_singleRow = 0;
+        m_rebuildEach = false;
+        result = TRUE;
+        return true;
+    case UM_JOB_ENDED: OnJobEnded(*reinterpret_cast<const JobEnd_st*>(wParam)); result = TRUE; return true;
+    default: return false;
+    }
+}
+
+} // namespace Quorvane_ns

@@ -1,0 +1,361 @@
+// The main window and the solution page driven by the messages a user's
+// actions produce, with jobs on their worker threads building through the
+// builder stand-in: plans chosen and read, files dropped, configurations
+// typed, plans saved under new names, the controls while a job runs, Stop,
+// and the unattended run of a list of plans from the command line.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <functional>
+#include <string>
+#include <vector>
+#include "app/ProgramPlaces.h"
+#include "app/res/resource.h"
+#include "app/store/DataFile.h"
+#include "app/ui/QuorvaneDlg.h"
+#include "app/workflow/Jobs.h"
+#include "app/workflow/SettingsInterface.h"
+#include "common/base/ComScope.h"
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+using Test_ns::ClickButton;
+using Test_ns::TempDir_cl;
+
+namespace {
+
+String_cl ItemText(HWND control, int id) { return CTL_ns::CWindow(GetDlgItem(control, id)).GetText(); }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+// The page of the tab control that holds a control of that id.
+HWND PageWith(HWND dialog, int id)
+{
+    HWND tab = GetDlgItem(dialog, IDC_TAB);
+    for (HWND child = GetWindow(tab, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, id)) return child;
+    return nullptr;
+}
+
+// Pumps until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        Test_ns::PumpMessages(20);
+    }
+    return true;
+}
+
+// The first visible top-level dialog of this thread.
+HWND ShownDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(w, cls, 16);
+            if (IsWindowVisible(w) && lstrcmpW(cls, L"#32770") == 0) {
+                *reinterpret_cast<HWND*>(p) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Runs the main window modally; script runs once it is up, from inside its
+// message loop, and may take as long as the jobs it waits for.
+std::function<void(HWND)> g_script;
+void CALLBACK StartScript(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = ShownDialog();
+    if (!dialog || !g_script) return;
+    KillTimer(nullptr, timer);
+    std::function<void(HWND)> script = std::move(g_script);
+    g_script = nullptr;
+    script(dialog);
+}
+
+INT_PTR RunWindow(CQuorvaneDlg& window, std::function<void(HWND)> script)
+{
+    g_script = std::move(script);
+    SetTimer(nullptr, 0, 50, &StartScript);
+    return window.Run();
+}
+
+// A library project of its own folder, or a program linking libraries.
+String_cl WriteProject(const String_cl& folder, const String_cl& name, const String_cl& libs = L"")
+{
+    const String_cl dir = folder + name + L"\\";
+    CreateDirectories(dir);
+    const bool program = !libs.empty();
+    const String_cl tool = program ? L"<Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"" + libs +
+                                         L"\" AdditionalLibraryDirectories=\"..\\lib\" "
+                                         L"OutputFile=\"..\\bin\\$(ProjectName).exe\"/>"
+                                   : String_cl(L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\lib\\$(ProjectName).lib\"/>");
+    const String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual C++\" "
+                           L"Version=\"9.00\" Name=\"" + name + L"\"><Configurations><Configuration Name=\"Debug|Win32\" "
+                           L"ConfigurationType=\"" + String_cl(program ? L"1" : L"4") + L"\">" + tool +
+                           L"</Configuration><Configuration Name=\"Release|Win32\" ConfigurationType=\"4\">"
+                           L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\lib\\r\\$(ProjectName).lib\"/>"
+                           L"</Configuration></Configurations><Files><File RelativePath=\"main.cpp\"/></Files>"
+                           L"</VisualStudioProject>\r\n";
+    Test_ns::WriteBytes(dir + name + L".vcproj", text.ToUtf8());
+    Test_ns::WriteBytes(dir + L"main.cpp", "int x;\r\n");
+    return dir + name + L".vcproj";
+}
+
+// WM_DROPFILES as the shell sends it: a DROPFILES block of wide names.
+void DropFiles(HWND window, const std::vector<String_cl>& names)
+{
+    std::wstring list;
+    for (const String_cl& n : names) list += n + L'\0';
+    list += L'\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+}
+
+// Chooses a combo item as a user does: the selection, then the notification.
+void ChooseItem(HWND page, int id, int index)
+{
+    SendDlgItemMessageW(page, id, CB_SETCURSEL, index, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+class Shutdowns_cl {
+public:
+    Shutdowns_cl()
+    {
+        SetShutdownRunner([this] { ++count; });
+    }
+    ~Shutdowns_cl() { SetShutdownRunner(nullptr); }
+    int count = 0;
+};
+
+class QuorvaneDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Every test starts from the settings of a fresh installation.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quorvane");
+        OverrideModuleDirectory(program.Path());
+        vc = Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en");
+        SettingsHost_cl settings;
+        settings.Open(kProductName);
+        settings.SetString(kKeyVcDirectory, vc);
+        settings.Close();
+    }
+    void TearDown() override
+    {
+        OverrideModuleDirectory(L"");
+        SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", nullptr);
+    }
+
+    PlanId_cl Plan(const String_cl& name, const std::vector<String_cl>& files)
+    {
+        PlanId_cl plan = stores.plans.AddPlan(name, L"Debug|Win32");
+        for (const String_cl& f : files)
+            plan->solutions.AddSolution(f, plan->configuration, plan->rows, stores.projects, stores.sequences);
+        return plan;
+    }
+    static bool Idle(const CQuorvaneDlg& window) { return window.CurrentJob() == JobIdle; }
+
+    Base_ns::ComScope_cl com;
+    TempDir_cl program{L"qv-window"};
+    TempDir_cl ws{L"qv window ws"};
+    String_cl vc;
+    Stores_cl stores;
+    Test_ns::RecordingPresenter_cl presenter;
+};
+
+} // namespace
+
+// A plan chosen in the combo is read on a worker, the caption follows, and
+// the status line counts its missing project files.
+TEST_F(QuorvaneDlgTest, ChoosingAPlanReadsItAndTheCaptionFollows)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"core")});
+    Plan(L"第二", {WriteProject(ws.Path(), L"net"), ws / L"gone\\gone.vcproj", ws / L"lost\\lost.vcproj"});
+    for (PlanId_cl p = stores.plans.First(); !p.IsEmpty(); p = p.Next()) p->solutions.SetRead(0);
+    CQuorvaneDlg window(stores, L"");
+    String_cl firstCaption, secondCaption, status;
+    RunWindow(window, [&](HWND dialog) {
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window) && Enabled(dialog, IDC_BUILD); });
+        firstCaption = CTL_ns::CWindow(dialog).GetText();
+        ChooseItem(PageWith(dialog, IDC_PLAN), IDC_PLAN, 1);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        secondCaption = CTL_ns::CWindow(dialog).GetText();
+        status = ItemText(dialog, IDC_STATUS);
+        Test_ns::SaveScreenshot(dialog, L"main-window-plan");
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(firstCaption, L"默认 - Quorvane 0.3.2");
+    EXPECT_EQ(secondCaption, L"第二 - Quorvane 0.3.2");
+    EXPECT_EQ(status, L"2个工程文件不存在。");
+    EXPECT_EQ(stores.plans.FindPlan(L"第二")->rows.Count(), 3);
+    // The plan shown last is the one selected at the next start.
+    SettingsHost_cl settings;
+    settings.Open(kProductName);
+    EXPECT_EQ(settings.GetString(kKeyPlan, L""), L"第二");
+}
+
+// Only solution and project files are taken from a drop; a configuration
+// typed and left applies to the plan and becomes the newest recent one; a
+// plan saved under a name the dialog refuses first, then accepts, is a copy.
+TEST_F(QuorvaneDlgTest, DropConfigurationAndSaveAs)
+{
+    Plan(L"默认", {});
+    const String_cl sln = ws / L"App\\App.SLN";
+    CreateDirectories(sln);
+    WriteProject(ws / L"App\\", L"app");
+    Test_ns::WriteBytes(sln, "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n"
+                             "Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"app\", \"app\\app.vcproj\", "
+                             "\"{11111111-1111-1111-1111-111111111111}\"\r\nEndProject\r\nGlobal\r\n"
+                             "\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n"
+                             "\t\tDebug|Win32 = Debug|Win32\r\n\t\tRelease|Win32 = Release|Win32\r\n"
+                             "\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n"
+                             "\t\t{11111111-1111-1111-1111-111111111111}.Debug|Win32.ActiveCfg = Debug|Win32\r\n"
+                             "\t\t{11111111-1111-1111-1111-111111111111}.Release|Win32.ActiveCfg = Release|Win32\r\n"
+                             "\tEndGlobalSection\r\nEndGlobal\r\n");
+    Test_ns::WriteBytes(ws / L"notes.txt", "x");
+    CQuorvaneDlg window(stores, L"");
+    int rowsAfterDrop = -1;
+    String_cl firstRecent;
+    std::vector<size_t> shownDuringSaveAs;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        HWND page = PageWith(dialog, IDC_PLAN);
+        DropFiles(page, {ws / L"App", ws / L"notes.txt", sln});
+        rowsAfterDrop = int(SendDlgItemMessageW(page, IDC_SOLUTION_LIST, LVM_GETITEMCOUNT, 0, 0));
+
+        HWND combo = GetDlgItem(page, IDC_CONFIGURATION);
+        SetWindowTextW(combo, L"Release|Win32");
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_CONFIGURATION, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(combo));
+        wchar_t first[64] = {};
+        SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+        firstRecent = first;
+
+        Test_ns::ModalDriver_cl nameDialog([&](HWND d) {
+            for (const wchar_t* name : {L"", L"9号", L"发布_2"}) {
+                SetDlgItemTextW(d, IDC_PLAN_NAME, name);
+                ClickButton(d, IDOK);
+                shownDuringSaveAs.push_back(presenter.Shown().size());
+            }
+        });
+        ClickButton(page, IDC_SAVE_PLAN_AS);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(rowsAfterDrop, 1);
+    EXPECT_EQ(firstRecent, L"Release|Win32");
+    ASSERT_EQ(shownDuringSaveAs, (std::vector<size_t>{1, 2, 2}));
+    EXPECT_EQ(presenter.Shown()[0].text, L"方案名不能为空。");
+    EXPECT_EQ(presenter.Shown()[1].text, L"方案名的第一个字符只能为字母或中文字符。");
+    const PlanId_cl original = stores.plans.FindPlan(L"默认");
+    const PlanId_cl copy = stores.plans.FindPlan(L"发布_2");
+    ASSERT_FALSE(copy.IsEmpty());
+    EXPECT_EQ(original->configuration, L"Release|Win32");
+    EXPECT_EQ(copy->configuration, L"Release|Win32");
+    ASSERT_EQ(copy->solutions.Count(), 1);
+    EXPECT_EQ(copy->solutions.First()->path, sln);
+}
+
+// While a slowed build runs: the controls as locked, closing and dropping
+// refused; Stop ends the walk after the current row, and the controls come back.
+TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a"), WriteProject(ws.Path(), L"b"), WriteProject(ws.Path(), L"c")});
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1500");
+    CQuorvaneDlg window(stores, L"");
+    std::vector<bool> locked, unlocked;
+    bool stayedOpen = false;
+    String_cl refusal;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_BUILD);
+        WaitFor([&] { return ItemText(dialog, IDC_STATUS).StartsWith(L"正在编译工程a"); });
+        for (int id : {IDC_REBUILD, IDC_BUILD, IDC_CLEAN, IDC_STOP, IDC_VERSION, IDC_EXIT, IDC_VC_DIRECTORY})
+            locked.push_back(Enabled(dialog, id));
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        stayedOpen = IsWindowVisible(dialog) != FALSE;
+        DropFiles(PageWith(dialog, IDC_PLAN), {ws / L"a\\a.vcproj"});
+        refusal = ItemText(dialog, IDC_STATUS);
+        ClickButton(dialog, IDC_STOP);
+        WaitFor([&] { return Idle(window); });
+        for (int id : {IDC_REBUILD, IDC_BUILD, IDC_CLEAN, IDC_STOP, IDC_VERSION, IDC_EXIT, IDC_VC_DIRECTORY})
+            unlocked.push_back(Enabled(dialog, id));
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(locked, (std::vector<bool>{false, false, false, true, false, false, false}));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(refusal, L"正在执行任务，任务结束后才能修改方案。");
+    EXPECT_EQ(unlocked, (std::vector<bool>{true, true, true, false, true, true, true}));
+    const PlanId_cl plan = stores.plans.FindPlan(L"默认");
+    ASSERT_EQ(plan->rows.Count(), 3);
+    EXPECT_EQ(plan->solutions.Count(), 3) << "nothing was added under the worker";
+    std::vector<int32_t> states;
+    for (MProjectId_cl r = plan->rows.First(); !r.IsEmpty(); r = r.Next()) states.push_back(r->state);
+    // The row being built when Stop was pressed ended with its real state.
+    EXPECT_EQ(states, (std::vector<int32_t>{Compiled, Normal, Normal}));
+}
+
+// A list of plans on the command line: each is selected, read and rebuilt
+// in turn, and only after the last one does the shutdown run and the window
+// close. The options the command line forced are not saved as the user's.
+TEST_F(QuorvaneDlgTest, CommandLineRebuildsEachPlanThenShutsDown)
+{
+    Plan(L"一", {WriteProject(ws / L"one\\", L"app", L"core.lib"), WriteProject(ws / L"one\\", L"core")});
+    Plan(L"二", {WriteProject(ws / L"two\\", L"net")});
+    Shutdowns_cl shutdowns;
+    CQuorvaneDlg window(stores, L"一,二");
+    bool forcedStopOnError = true, forcedShutdown = false;
+    RunWindow(window, [&](HWND dialog) {
+        forcedStopOnError = IsDlgButtonChecked(dialog, IDC_STOP_ON_ERROR) == BST_CHECKED;
+        forcedShutdown = IsDlgButtonChecked(dialog, IDC_SHUTDOWN) == BST_CHECKED;
+        // The window closes itself after the shutdown command.
+        WaitFor([&] { return !IsWindowVisible(dialog); }, 90000);
+    });
+    EXPECT_FALSE(forcedStopOnError);
+    EXPECT_TRUE(forcedShutdown);
+    EXPECT_EQ(shutdowns.count, 1);
+    for (const wchar_t* name : {L"一", L"二"}) {
+        const PlanId_cl plan = stores.plans.FindPlan(name);
+        for (MProjectId_cl r = plan->rows.First(); !r.IsEmpty(); r = r.Next())
+            EXPECT_EQ(r->state, Compiled) << r->project->name.ToUtf8();
+    }
+    // The order was learned: core before app.
+    const PlanId_cl one = stores.plans.FindPlan(L"一");
+    EXPECT_EQ(one->rows.First()->project->name, L"core");
+    SettingsHost_cl settings;
+    settings.Open(kProductName);
+    EXPECT_TRUE(settings.GetBool(kKeyStopOnError, false));
+    EXPECT_FALSE(settings.GetBool(kKeyAutoShutdown, true));
+}
+
+TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
+{
+    Plan(L"默认", {});
+    Shutdowns_cl shutdowns;
+    CQuorvaneDlg window(stores, L"默认,没有这个");
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return presenter.Shown().size() > 0; }, 60000);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_EXIT);
+    });
+    ASSERT_FALSE(presenter.Shown().empty());
+    EXPECT_EQ(presenter.Shown().back().text, L"方案不存在。\r\n没有这个");
+    EXPECT_EQ(shutdowns.count, 0);
+    EXPECT_TRUE(window.CommandLine().empty());
+}
