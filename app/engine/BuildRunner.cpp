@@ -177,9 +177,7 @@ void RunBuild(const String_cl& params)
     // The build's own output goes to its log through the redirection in the
     // parameters; everything else cmd would show (its "cls", the
     // environment script's echo) goes to NUL. A console front end shares its
-    // console with the build that way without the "cls" clearing its window,
-    // and no console is made for every project; a program without a console
-    // (the window) gets one for cmd from the system, hidden.
+    // console with the build that way without the "cls" clearing its window.
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     Base_ns::Handle_cl nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        &inheritable, OPEN_EXISTING, 0, nullptr));
