@@ -1,0 +1,158 @@
+// How quickly the main window answers while a long build runs: a plan of
+// 500 library projects is built from the window (the builder stand-in
+// taking QV_STANDIN_DELAY_MS, 5 ms by default, for each), while another
+// thread sends the window a message every 5 ms and times each answer. The
+// window's own status texts time each row's build. Prints the worst and the
+// median answer, the median row, and the ratio worst answer / median row
+// (goal: under 0.1).
+//
+//     QV_BUILD_DIR=<build> cmake/xvfb-run.sh cmake/wine-run.sh <build>/bin/bench_window.exe [rows]
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+#include "app/ProgramPlaces.h"
+#include "app/res/resource.h"
+#include "app/store/DataFile.h"
+#include "app/ui/QuorvaneDlg.h"
+#include "app/ui/WindowMessages.h"
+#include "app/workflow/SettingsInterface.h"
+#include "common/base/ComScope.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+String_cl TempFolder()
+{
+    wchar_t tmp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, tmp);
+    String_cl f = String_cl(tmp, n) + L"qv-bench-window-" + String_cl::FromUnsigned(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(f.c_str(), nullptr);
+    return f;
+}
+
+void WriteFile(const String_cl& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD w = 0;
+    ::WriteFile(h, bytes.data(), DWORD(bytes.size()), &w, nullptr);
+    CloseHandle(h);
+}
+
+String_cl Project(const String_cl& root, int i)
+{
+    const String_cl name = L"p" + String_cl::FromInt(i);
+    const String_cl dir = root + name + L"\\";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    WriteFile(dir + name + L".vcproj",
+              "<?xml version=\"1.0\"?>\r\n<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" +
+                  name.ToUtf8() +
+                  "\"><Configurations><Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\">"
+                  "<Tool Name=\"VCLibrarianTool\" OutputFile=\"$(ProjectName).lib\"/></Configuration>"
+                  "</Configurations><Files><File RelativePath=\"a.cpp\"/></Files></VisualStudioProject>\r\n");
+    WriteFile(dir + L"a.cpp", "int a;\r\n");
+    return dir + name + L".vcproj";
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Row starts as the window shows them: every "正在编译工程" status text.
+std::vector<Clock::time_point> g_rowStarts;
+LRESULT CALLBACK Watch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == UM_STATUS_TEXT && wParam &&
+        String_cl(reinterpret_cast<const wchar_t*>(wParam)).StartsWith(L"正在编译工程"))
+        g_rowStarts.push_back(Clock::now());
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const int rows = argc > 1 ? _wtoi(argv[1]) : 500;
+    if (!GetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", nullptr, 0)) SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"5");
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+    InitCommonControlsEx(&controls);
+    Base_ns::ComScope_cl com;
+    const String_cl root = TempFolder();
+    OverrideModuleDirectory(root);
+    {
+        SettingsHost_cl settings;
+        settings.Open(kProductName);
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        String_cl vc(exe);
+        vc = vc.substr(0, vc.find_last_of(L'\\') + 1) + (GetACP() == 936 ? L"..\\vs\\zh\\" : L"..\\vs\\en\\");
+        settings.SetString(kKeyVcDirectory, vc);
+        settings.SetString(kKeyPlan, L"bench");
+        settings.SetBool(kKeyRenameCompile, false);
+        settings.Close();
+    }
+    Stores_cl stores;
+    PlanId_cl plan = stores.plans.AddPlan(L"bench", L"Debug|Win32");
+    for (int i = 0; i < rows; ++i)
+        plan->solutions.AddSolution(Project(root, i), plan->configuration, plan->rows, stores.projects,
+                                    stores.sequences);
+
+    std::vector<double> answers;
+    CQuorvaneDlg window(stores, L"");
+    static CQuorvaneDlg* s_window = &window;
+    static std::vector<double>* s_answers = &answers;
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowW(L"#32770", nullptr);
+        if (!dialog || !IsWindowVisible(dialog) || s_window->CurrentJob() != JobIdle) return;
+        KillTimer(nullptr, timer);
+        SetWindowSubclass(dialog, &Watch, 1, 0);
+        std::atomic<bool> done{false}, finished{false};
+        std::thread prober([&] {
+            while (!done) {
+                const auto t0 = Clock::now();
+                DWORD_PTR r;
+                SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &r);
+                s_answers->push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+                Sleep(5);
+            }
+            finished = true;
+        });
+        SendMessageW(dialog, WM_COMMAND, IDC_BUILD, 0);
+        auto pump = [] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        };
+        do pump();
+        while (s_window->CurrentJob() != JobIdle || g_rowStarts.empty());
+        done = true;
+        // The prober may be waiting for an answer: keep answering until it stops.
+        while (!finished) pump();
+        prober.join();
+        SendMessageW(dialog, WM_COMMAND, IDC_EXIT, 0);
+    });
+    window.Run();
+
+    std::vector<double> rowTimes;
+    for (size_t i = 1; i < g_rowStarts.size(); ++i)
+        rowTimes.push_back(std::chrono::duration<double, std::milli>(g_rowStarts[i] - g_rowStarts[i - 1]).count());
+    const double worst = answers.empty() ? 0 : *std::max_element(answers.begin(), answers.end());
+    const double row = Median(rowTimes);
+    std::printf("rows built %zu, answers %zu\n", g_rowStarts.size(), answers.size());
+    std::printf("answer: worst %.1f ms, median %.2f ms; row build: median %.1f ms\n", worst, Median(answers), row);
+    std::printf("ratio worst answer / median row: %.3f (goal < 0.1)\n", row > 0 ? worst / row : 0);
+    return 0;
+}
