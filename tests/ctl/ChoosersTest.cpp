@@ -66,3 +66,17 @@ TEST(Choosers, ACancelledSaveDialogYieldsNothing)
     EXPECT_TRUE(CTL_ns::ChooseSaveFile(L"log", L"日志文件 (*.log)|*.log|", String_cl()).empty());
     EXPECT_TRUE(driver.Ran());
 }
+
+TEST(Choosers, AnInstalledChooserAnswersInsteadOfTheSystemsDialogs)
+{
+    AnsweringChooser_cl chooser(L"C:\\日志\\a.log");
+    // Were the system's dialog shown, the driver would run and cancel it.
+    ModalDriver_cl driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    EXPECT_EQ(CTL_ns::ChooseSaveFile(L"log", L"日志文件 (*.log)|*.log|", L"C:\\日志"), L"C:\\日志\\a.log");
+    EXPECT_EQ(CTL_ns::ChooseOpenFile(L"工程序列文件 (*.txt)|*.txt|", String_cl()), L"C:\\日志\\a.log");
+    EXPECT_FALSE(driver.Ran());
+    ASSERT_EQ(chooser.Asked().size(), 2u);
+    EXPECT_EQ(chooser.Asked()[0].kind, L"save");
+    EXPECT_EQ(chooser.Asked()[0].initial, L"C:\\日志");
+    EXPECT_EQ(chooser.Asked()[1].kind, L"open");
+}
