@@ -34,9 +34,10 @@ String_cl CurrentDirectory()
 
 TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
 {
-    TempDir_cl dir;
+    // A short path: each level is a tree level the browser has to fill.
+    const String_cl here = L"C:\\qv浏览-" + String_cl::FromUnsigned(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(here.c_str(), nullptr));
     const String_cl before = CurrentDirectory();
-    const String_cl here = dir.Path().substr(0, dir.Path().size() - 1);
     SetCurrentDirectoryW(here.c_str());
     auto showsHere = [&](const std::vector<String_cl>& texts) {
         return std::any_of(texts.begin(), texts.end(), [&](const String_cl& t) { return t.EqualsNoCase(here); });
@@ -52,12 +53,17 @@ TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
     });
     const String_cl chosen = CTL_ns::ChooseFolder(L"选择VC的安装目录", String_cl());
     SetCurrentDirectoryW(before.c_str());
+    RemoveDirectoryW(here.c_str());
 
     EXPECT_TRUE(driver.Ran());
     EXPECT_TRUE(chosen.empty());
     // The prompt is the title, and the status line follows the selection.
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"选择VC的安装目录"), texts.end());
-    EXPECT_TRUE(showsHere(texts));
+    EXPECT_TRUE(showsHere(texts)) << [&] {
+        std::string all;
+        for (const String_cl& t : texts) all += "[" + t.ToUtf8() + "]";
+        return all;
+    }();
 }
 
 TEST(Choosers, ACancelledSaveDialogYieldsNothing)
