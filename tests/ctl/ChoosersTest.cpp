@@ -34,9 +34,10 @@ String_cl CurrentDirectory()
 
 TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
 {
-    TempDir_cl dir;
+    // A short path: each level is a tree level the browser has to fill.
+    const String_cl here = L"C:\\qv浏览-" + String_cl::FromUnsigned(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(here.c_str(), nullptr));
     const String_cl before = CurrentDirectory();
-    const String_cl here = dir.Path().substr(0, dir.Path().size() - 1);
     SetCurrentDirectoryW(here.c_str());
     auto showsHere = [&](const std::vector<String_cl>& texts) {
         return std::any_of(texts.begin(), texts.end(), [&](const String_cl& t) { return t.EqualsNoCase(here); });
@@ -52,12 +53,17 @@ TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
     });
     const String_cl chosen = CTL_ns::ChooseFolder(L"选择VC的安装目录", String_cl());
     SetCurrentDirectoryW(before.c_str());
+    RemoveDirectoryW(here.c_str());
 
     EXPECT_TRUE(driver.Ran());
     EXPECT_TRUE(chosen.empty());
     // The prompt is the title, and the status line follows the selection.
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"选择VC的安装目录"), texts.end());
-    EXPECT_TRUE(showsHere(texts));
+    EXPECT_TRUE(showsHere(texts)) << [&] {
+        std::string all;
+        for (const String_cl& t : texts) all += "[" + t.ToUtf8() + "]";
+        return all;
+    }();
 }
 
 TEST(Choosers, ACancelledSaveDialogYieldsNothing)
@@ -65,4 +71,18 @@ TEST(Choosers, ACancelledSaveDialogYieldsNothing)
     ModalDriver_cl driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
     EXPECT_TRUE(CTL_ns::ChooseSaveFile(L"log", L"日志文件 (*.log)|*.log|", String_cl()).empty());
     EXPECT_TRUE(driver.Ran());
+}
+
+TEST(Choosers, AnInstalledChooserAnswersInsteadOfTheSystemsDialogs)
+{
+    AnsweringChooser_cl chooser(L"C:\\日志\\a.log");
+    // Were the system's dialog shown, the driver would run and cancel it.
+    ModalDriver_cl driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    EXPECT_EQ(CTL_ns::ChooseSaveFile(L"log", L"日志文件 (*.log)|*.log|", L"C:\\日志"), L"C:\\日志\\a.log");
+    EXPECT_EQ(CTL_ns::ChooseOpenFile(L"工程序列文件 (*.txt)|*.txt|", String_cl()), L"C:\\日志\\a.log");
+    EXPECT_FALSE(driver.Ran());
+    ASSERT_EQ(chooser.Asked().size(), 2u);
+    EXPECT_EQ(chooser.Asked()[0].kind, L"save");
+    EXPECT_EQ(chooser.Asked()[0].initial, L"C:\\日志");
+    EXPECT_EQ(chooser.Asked()[1].kind, L"open");
 }

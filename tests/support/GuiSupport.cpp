@@ -127,6 +127,33 @@ void CALLBACK ModalDriver_cl::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
+AnsweringChooser_cl::AnsweringChooser_cl(const String_cl& answer)
+    : m_answer(answer), m_previous(CTL_ns::CurrentChooser())
+{
+    CTL_ns::SetChooser(this);
+}
+
+AnsweringChooser_cl::~AnsweringChooser_cl() { CTL_ns::SetChooser(m_previous); }
+
+String_cl AnsweringChooser_cl::ChooseFolder(const String_cl& prompt, const String_cl& initialFolder)
+{
+    m_asked.push_back({L"folder", prompt, String_cl(), String_cl(), initialFolder});
+    return m_answer;
+}
+
+String_cl AnsweringChooser_cl::ChooseOpenFile(const String_cl& filter, const String_cl& initialDirectory)
+{
+    m_asked.push_back({L"open", String_cl(), filter, String_cl(), initialDirectory});
+    return m_answer;
+}
+
+String_cl AnsweringChooser_cl::ChooseSaveFile(const String_cl& defaultExtension, const String_cl& filter,
+                                              const String_cl& initialDirectory)
+{
+    m_asked.push_back({L"save", String_cl(), filter, defaultExtension, initialDirectory});
+    return m_answer;
+}
+
 void ClickButton(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 // ---------------------------------------------------------------- screenshot

@@ -8,6 +8,7 @@
 #include <vector>
 #include "common/base/Error.h"
 #include "common/base/String.h"
+#include "common/ctl/Choosers.h"
 
 namespace Test_ns {
 
@@ -93,6 +94,28 @@ private:
     UINT_PTR m_timer;
     DWORD m_started;
     bool m_ran;
+};
+
+// Installs itself as the chooser, answers every question with the path it
+// was given (empty: the user cancelled) and remembers what it was asked.
+class AnsweringChooser_cl : public CTL_ns::Chooser_cl {
+public:
+    struct Asked_st {
+        String_cl kind;  // "folder", "open" or "save"
+        String_cl prompt, filter, defaultExtension, initial;
+    };
+    explicit AnsweringChooser_cl(const String_cl& answer);
+    ~AnsweringChooser_cl() override;
+    String_cl ChooseFolder(const String_cl& prompt, const String_cl& initialFolder) override;
+    String_cl ChooseOpenFile(const String_cl& filter, const String_cl& initialDirectory) override;
+    String_cl ChooseSaveFile(const String_cl& defaultExtension, const String_cl& filter,
+                             const String_cl& initialDirectory) override;
+    const std::vector<Asked_st>& Asked() const { return m_asked; }
+
+private:
+    String_cl m_answer;
+    std::vector<Asked_st> m_asked;
+    CTL_ns::Chooser_cl* m_previous;
 };
 
 // Presses a button of a dialog as a user's click does.
