@@ -1,4 +1,5 @@
 #include "tests/support/GuiSupport.h"
+#include "tests/support/WindowPicture.h"
 #include <commctrl.h>
 #include <wincodec.h>
 #include <algorithm>
@@ -156,88 +157,15 @@ String_cl AnsweringChooser_cl::ChooseSaveFile(const String_cl& defaultExtension,
 
 void ClickButton(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-// ---------------------------------------------------------------- screenshot
-
-namespace {
-
-template<class T>
-struct ComPtr_st {
-    T* p = nullptr;
-    ~ComPtr_st()
-    {
-        if (p) p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-};
-
-bool WritePng(const String_cl& path, int width, int height, const BYTE* pixels)
-{
-    ComPtr_st<IWICImagingFactory> factory;
-    ComPtr_st<IWICStream> stream;
-    ComPtr_st<IWICBitmapEncoder> encoder;
-    ComPtr_st<IWICBitmapFrameEncode> frame;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory))))
-        return false;
-    if (FAILED(factory->CreateStream(&stream)) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
-        return false;
-    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) ||
-        FAILED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(&frame, nullptr)) || FAILED(frame->Initialize(nullptr)) ||
-        FAILED(frame->SetSize(width, height)))
-        return false;
-    // GDI leaves alpha at 0: BGR with a padding byte, not BGRA.
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-    if (FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGR) return false;
-    const UINT stride = static_cast<UINT>(width) * 4;
-    if (FAILED(frame->WritePixels(height, stride, stride * height, const_cast<BYTE*>(pixels)))) return false;
-    return SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-}
-
-} // namespace
-
 String_cl SaveScreenshot(HWND window, const String_cl& name)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The X server shows what Wine drew only after the queue has run.
     PumpMessages(300);
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return String_cl();
-
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down, as WIC expects
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
-        SelectObject(memory, old);
-    }
-    String_cl path;
-    if (ok) {
-        const String_cl folder = ExeDirectory() + L"..\\screenshots\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        path = folder + name + L".png";
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (!WritePng(path, width, height, static_cast<const BYTE*>(bits))) path.clear();
-        if (SUCCEEDED(com)) CoUninitialize();
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return path;
+    const String_cl folder = ExeDirectory() + L"..\\screenshots\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const String_cl path = folder + name + L".png";
+    return SaveWindowPicture(window, path) ? path : String_cl();
 }
 
 } // namespace Test_ns
