@@ -5,6 +5,7 @@
 #include "app/res/resource.h"
 #include "app/ui/WindowMessages.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PageCommands.h"
 #include "app/workflow/VcDirectory.h"
 #include "common/base/Presenter.h"
 #include "common/ctl/Choosers.h"
@@ -164,7 +165,7 @@ void CQuorvaneDlg::UnlockUi()
 bool CQuorvaneDlg::RefusedWhileBusy()
 {
     if (CurrentJob() == JobIdle) return false;
-    ::SetDlgItemTextW(m_hwnd, IDC_STATUS, kBusyText);
+    ::SetDlgItemTextW(m_hwnd, IDC_STATUS, BusyStatusText().c_str());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "app/ui/WInputPlanDlg.h"
 #include "app/ui/WindowMessages.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PageCommands.h"
 #include "app/workflow/PlanOperations.h"
 #include "common/sysinfo/DragInfo.h"
 #include "common/sysinfo/SimulateInput.h"
@@ -93,11 +94,13 @@ void WSolutionPage_cl::RefreshList()
 void WSolutionPage_cl::RefreshProjectPage() const
 {
     m_settings.SendToWindow(PAGE_PROJECTS, UM_REFRESH, HasPlan() ? LPARAM(SelectedPlan().Serial()) : 0);
+    // Rows made or dropped here register or release sequence entries too.
+    m_settings.SendToWindow(PAGE_HISTORY, UM_REFRESH, 0);
 }
 
 bool WSolutionPage_cl::RefusedWhileBusy()
 {
-    if (m_busy) SendStatusText(m_hwnd, kBusyText);
+    if (m_busy) SendStatusText(m_hwnd, BusyStatusText().c_str());
     return m_busy;
 }
 
@@ -165,6 +168,7 @@ void WSolutionPage_cl::OnDeletePlan()
     DeletePlan(m_stores, plan);
     FillPlans();
     if (m_plans.SendMsg(CB_GETCOUNT) > 0) m_plans.SetCurSel(0);
+    m_settings.SendToWindow(PAGE_HISTORY, UM_REFRESH, 0);
     UpdatePageControls();
 }
 
@@ -211,7 +215,6 @@ void WSolutionPage_cl::OnDropFiles(HDROP drop)
         const std::vector<AddOutcome_st> outcomes = AddFilesToPlan(m_stores, SelectedPlan(), names);
         RefreshList();
         RefreshProjectPage();
-        m_settings.SendToWindow(PAGE_HISTORY, UM_REFRESH, 0);
         // Files of other kinds are passed over without a word; a solution the
         // store refused says why.
         for (const AddOutcome_st& o : outcomes)

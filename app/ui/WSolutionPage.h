@@ -63,6 +63,7 @@ private:
     // A command that would change the plan while a job works on it is
     // refused: the status line says why. True when refused.
     bool RefusedWhileBusy();
+    // The project page shows the plan afresh, the history page the sequence.
     void RefreshProjectPage() const;
 
     Stores_cl& m_stores;

@@ -36,8 +36,4 @@ inline void SendStatusText(HWND window, const wchar_t* text)
     ::SendMessageW(::GetAncestor(window, GA_ROOT), UM_STATUS_TEXT, reinterpret_cast<WPARAM>(text), 0);
 }
 
-// What the status line says when a command is refused because a job works
-// on the plan.
-inline constexpr const wchar_t kBusyText[] = L"正在执行任务，任务结束后才能修改方案。";
-
 } // namespace Quorvane_ns

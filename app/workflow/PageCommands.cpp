@@ -7,7 +7,7 @@
 
 namespace Quorvane_ns {
 
-String_cl BusyStatusText() { return L"正在编译，请在编译结束后再操作。"; }
+String_cl BusyStatusText() { return L"正在执行任务，请在任务结束后再操作。"; }
 
 const String_cl& ProjectRowView_st::Text(int column) const
 {

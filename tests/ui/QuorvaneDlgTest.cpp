@@ -14,6 +14,7 @@
 #include "app/store/DataFile.h"
 #include "app/ui/QuorvaneDlg.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PageCommands.h"
 #include "app/workflow/SettingsInterface.h"
 #include "common/base/ComScope.h"
 #include "tests/support/GuiSupport.h"
@@ -300,7 +301,7 @@ TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
     });
     EXPECT_EQ(locked, (std::vector<bool>{false, false, false, true, false, false, false}));
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(refusal, L"正在执行任务，任务结束后才能修改方案。");
+    EXPECT_EQ(refusal, BusyStatusText());
     EXPECT_EQ(unlocked, (std::vector<bool>{true, true, true, false, true, true, true}));
     const PlanId_cl plan = stores.plans.FindPlan(L"默认");
     ASSERT_EQ(plan->rows.Count(), 3);
