@@ -14,4 +14,12 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 if [ ! -f "$pfx/.qv-ready" ]; then
   "$here/wine-prefix.sh" "$pfx" "$loc" >/dev/null 2>&1
 fi
-exec wine "$@"
+# Without address-space randomisation. Debian's Wine 8 has no preloader to
+# reserve the fixed addresses Windows programs expect: wine64 is loaded at
+# 0x7d000000 and the kernel puts its heap at a random place up to 1 GB above
+# it, so now and then the heap covers 0x7ffe0000, where every process maps
+# the shared user data page. That process dies while starting ("failed to
+# map the shared user data: c0000018"), and its creator's CreateProcess fails
+# with ERROR_INTERNAL_ERROR (1359), a few starts in ten thousand. Processes
+# started from this one inherit the setting.
+exec setarch "$(uname -m)" -R wine "$@"

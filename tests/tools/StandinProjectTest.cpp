@@ -156,8 +156,9 @@ TEST_P(StandinProjectTest, ErrorDirectiveFailsTheCompileWithItsLine)
     EXPECT_FALSE(FileExists(dir / L"Debug\\lib_Win32.lib"));
 
     // Fixed, it builds.
-    Test_ns::WriteBytes(dir / L"src\\bad.cpp", "int Bad();\r\n");
-    EXPECT_TRUE(Run(project, L"build").HasLine(Edition().BuildSummary(1, 0, 0, 0)));
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"src\\bad.cpp", "int Bad();\r\n"));
+    BuildRun_st fixed = Run(project, L"build");
+    EXPECT_TRUE(fixed.HasLine(Edition().BuildSummary(1, 0, 0, 0))) << fixed.exitCode << "\n" << fixed.bytes;
     EXPECT_TRUE(FileExists(dir / L"Debug\\lib_Win32.lib"));
 }
 
