@@ -67,7 +67,8 @@ String_cl ExeDirectory();
 // The installation folder of the builder stand-in ("zh" or "en" edition),
 // ending in a backslash, laid out by the build next to the test programs.
 String_cl StandinDir(const wchar_t* edition);
-// Runs a command line, waits, returns the exit code (or -1).
+// Runs a command line, waits, returns the exit code (or -1). output receives
+// what the process wrote to its standard output and error until it ended.
 int RunProcess(const String_cl& commandLine, const String_cl& workDir = String_cl(),
                std::string* output = nullptr);
 
