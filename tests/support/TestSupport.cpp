@@ -129,6 +129,28 @@ String_cl StandinDir(const wchar_t* edition)
     return ExeDirectory() + L"..\\vs\\" + edition + L"\\";
 }
 
+HANDLE StartProcess(const String_cl& commandLine)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    String_cl cmd = commandLine;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+int EndProcess(HANDLE process)
+{
+    if (!process) return -1;
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return static_cast<int>(code);
+}
+
 int RunProcess(const String_cl& commandLine, const String_cl& workDir, std::string* output)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};

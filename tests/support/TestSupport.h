@@ -71,5 +71,10 @@ String_cl StandinDir(const wchar_t* edition);
 // what the process wrote to its standard output and error until it ended.
 int RunProcess(const String_cl& commandLine, const String_cl& workDir = String_cl(),
                std::string* output = nullptr);
+// Starts a command line without waiting for it; the process handle, or null.
+HANDLE StartProcess(const String_cl& commandLine);
+// Waits for a process from StartProcess, closes its handle and returns its
+// exit code (-1 for a null handle).
+int EndProcess(HANDLE process);
 
 } // namespace Test_ns

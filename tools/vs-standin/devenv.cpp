@@ -3,7 +3,9 @@
 // for a solution, a Visual C++ project or an Intel wrapper project the way
 // the Visual Studio 2008 command-line builder does, as far as build logs show.
 // The edition comes from QV_STANDIN_EDITION (set by the installation's
-// vcvarsall.bat); QV_STANDIN_DELAY_MS makes every project take that long.
+// vcvarsall.bat). For tests:
+//   QV_STANDIN_DELAY_MS=<ms>   every project takes that long;
+//   QV_STANDIN_TRACE=<file>    every project build appends its times (Trace.h).
 #include <windows.h>
 #include <string>
 #include "tools/vs-standin/Builder.h"
