@@ -253,6 +253,26 @@ TEST_P(StandinProjectTest, DelayMakesEveryProjectTakeThatLong)
     EXPECT_GE(took, 700u);
 }
 
+// What cmd leaves when the system cannot start devenv, on request: an empty
+// log and cmd's 9009, once; the next run builds.
+TEST(StandinFailedStart, LeavesAnEmptyLogOnceThenBuilds)
+{
+    TempDir_cl dir(L"standin");
+    Config_st c;
+    c.tools = kLibrarian;
+    String_cl project = dir / L"once.vcproj";
+    WriteXml(project, VcprojText(L"once", {c}, String_cl()), 65001);
+    SetEnvironmentVariableW(L"QV_STANDIN_FAIL_FIRST_START", (dir / L"failed once").c_str());
+    BuildRun_st failed = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"1.log");
+    BuildRun_st built = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"2.log");
+    SetEnvironmentVariableW(L"QV_STANDIN_FAIL_FIRST_START", nullptr);
+    EXPECT_EQ(9009, failed.exitCode);
+    EXPECT_TRUE(FileExists(dir / L"1.log"));
+    EXPECT_EQ("", failed.bytes);
+    EXPECT_TRUE(built.HasLine(English().BuildSummary(1, 0, 0, 0))) << built.bytes;
+    EXPECT_TRUE(FileExists(dir / L"Debug\\once_Win32.lib"));
+}
+
 // Runs devenv.exe itself, without vcvarsall.bat: no edition variable, no LIB.
 TEST(StandinWithoutEnvironment, DefaultsToEnglishAndFindsTheSystemLibraries)
 {
