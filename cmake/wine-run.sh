@@ -22,4 +22,19 @@ fi
 # map the shared user data: c0000018"), and its creator's CreateProcess fails
 # with ERROR_INTERNAL_ERROR (1359), a few starts in ten thousand. Processes
 # started from this one inherit the setting.
-exec setarch "$(uname -m)" -R wine "$@"
+norandom="setarch $(uname -m) -R"
+# QV_WINE_OUTPUT_TO_FILE: the output goes through a file, copied out once the
+# program has ended. The first program of a Wine session starts Wine's own
+# processes (services.exe and the rest), which keep its standard handles
+# until the session ends, that is until the last program of this prefix
+# ends: a caller reading a pipe to its end, as CTest does, would take the
+# program for running until then.
+if [ -n "${QV_WINE_OUTPUT_TO_FILE:-}" ]; then
+  out=$(mktemp "${TMPDIR:-/tmp}/qv-wine-output.XXXXXX")
+  $norandom wine "$@" >"$out" 2>&1
+  rc=$?
+  cat "$out"
+  rm -f "$out"
+  exit $rc
+fi
+exec $norandom wine "$@"
