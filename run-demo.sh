@@ -1,9 +1,10 @@
 #!/bin/bash
 # The main job on a demo workspace, on a fresh Debian 12 machine (as root):
 # installs what the build needs, builds, installs the program folder
-# (Quorvane.com, SettingsHost.dll and the builder stand-in installations),
-# lays out three solutions whose libraries are used across solutions, listed
-# in the wrong order, and rebuilds that plan twice under Wine. The first run
+# (Quorvane.com and SettingsHost.dll, nothing else), lays out the builder
+# stand-in (a pretend Visual Studio, a test tool) in a folder of its own and
+# three solutions whose libraries are used across solutions, listed in the
+# wrong order, and rebuilds that plan twice under Wine. The first run
 # learns the build order from the linker's complaints; the second builds
 # straight through. Everything lands in out/demo (DEMO_DIR to change it).
 set -euo pipefail
@@ -25,23 +26,39 @@ demo=${DEMO_DIR:-$repo/out/demo}
 mkdir -p "$demo"
 demo=$(cd "$demo" && pwd)
 prog=$demo/Quorvane
+vs=$demo/vs
 ws=$demo/workspace
 # A demo starts from nothing learned: a fresh program folder (data file,
 # logs) and a fresh workspace. The Wine prefix is kept; it only holds Windows.
-rm -rf "$prog"
+rm -rf "$prog" "$vs"
+
+# Stops the demo when an install did not lay out exactly the files named.
+expect_files() {
+  local folder=$1; shift
+  local want have
+  want=$(printf '%s\n' "$@" | sort)
+  have=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort)
+  if [ "$want" != "$have" ]; then
+    echo "The install into $folder did not lay out what it should:" >&2
+    diff <(echo "$want") <(echo "$have") >&2 || true
+    exit 3
+  fi
+}
 
 step "Installing the program folder: $prog"
 cmake --install "$BUILD" --prefix "$prog" >/dev/null
-missing=()
-for f in Quorvane.com SettingsHost.dll vs/zh/VC/vcvarsall.bat vs/zh/Common7/IDE/devenv.exe \
-         vs/en/VC/vcvarsall.bat vs/en/Common7/IDE/devenv.exe; do
-  [ -f "$prog/$f" ] || missing+=("$f")
+expect_files "$prog" Quorvane.com SettingsHost.dll
+(cd "$prog" && ls)
+
+step "Laying out the builder stand-in (Visual Studio 2008, Chinese and English editions): $vs"
+cmake --install "$BUILD" --component standin --prefix "$vs" >/dev/null
+for edition in zh en; do
+  [ -f "$vs/$edition/VC/vcvarsall.bat" ] && [ -f "$vs/$edition/Common7/IDE/devenv.exe" ] || {
+    echo "The stand-in's $edition edition was not laid out in $vs" >&2
+    exit 3
+  }
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "The install did not lay out: ${missing[*]}" >&2
-  exit 3
-fi
-(cd "$prog" && ls -d Quorvane.* SettingsHost.dll vs/*)
+(cd "$vs" && ls -d */VC/vcvarsall.bat */Common7/IDE/devenv.exe)
 
 step "Laying out the demo workspace: $ws"
 mapfile -t solutions < <(scripts/make-demo-workspace.sh "$ws")
@@ -50,6 +67,8 @@ mapfile -t solutions < <(scripts/make-demo-workspace.sh "$ws")
 
 export WINEPREFIX=$demo/wineprefix LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Without address-space randomisation, as cmake/wine-run.sh explains.
+wine() { setarch "$(uname -m)" -R wine "$@"; }
 step "Wine prefix (Chinese Windows, code page 936): $WINEPREFIX"
 cmake/wine-prefix.sh "$WINEPREFIX" zh_CN.UTF-8 >/dev/null 2>&1
 
@@ -75,7 +94,7 @@ quorvane() {
 
 wsolutions=()
 for s in "${solutions[@]}"; do wsolutions+=("$(win "$s")"); done
-vcdir=$(win "$prog/vs/zh")
+vcdir=$(win "$vs/zh")
 
 step "Creating the plan \"demo\" with the solutions in the wrong order (program first, base library last)"
 quorvane add add demo "${wsolutions[@]}" --config "Debug|Win32"
@@ -114,6 +133,7 @@ printf '  %-22s %s\n                         %s\n' \
   "Logs of failed builds:" "$prog/编译日志/错误$([ -d "$prog/编译日志/错误" ] || echo ' (none failed)')" \
   "$(win "$prog/编译日志/错误")" \
   "Workspace:" "$ws" "$(win "$ws")" \
+  "Builder stand-in:" "$vs/zh" "$vcdir" \
   "Console transcripts:" "$demo/*.txt" "$(win "$demo")"
 echo "  The logs are in the ANSI code page, as the builder writes them: iconv -f GBK -t UTF-8 <log>"
 echo "  Run it yourself:  WINEPREFIX=$WINEPREFIX LC_ALL=zh_CN.UTF-8 wine $prog/Quorvane.com show demo"

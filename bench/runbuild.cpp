@@ -11,14 +11,18 @@
 // the builder stand-in of the build, ..\vs\zh\ beside bin\ under code page
 // 936 and ..\vs\en\ otherwise. Prints both times and the ratio RunBuild /
 // batch (goal: at most 1.05). Each log is checked to report "up to date".
+// Then it times as many lines that only start cmd and end it, both ways, and
+// prints what the batch costs by itself a line and the ratio without it.
 //
-// Like the batch's lines, RunBuild's cmd shares the console of the program
-// that runs it (its output goes to NUL), so neither side starts a console
-// process per build (see bench/README.md).
+// Both sides start cmd alike: named by its full path, standard handles on
+// NUL, the console of the program that runs it, so neither side starts a
+// console process per build and neither writes its "cls" to a screen (see
+// bench/README.md).
 //
 // The batch lines read their parameters from the environment with delayed
-// expansion ("cmd !P7!"), so the batch's own parser never sees the && and |
-// inside them and each child cmd gets exactly the text RunBuild passes.
+// expansion ("<cmd> !QV_BENCH_P7!"), so the batch's own parser never sees
+// the && and | inside them and each child cmd gets exactly the text RunBuild
+// passes.
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
@@ -74,6 +78,13 @@ bool WriteFileBytes(const String_cl& path, const std::string& bytes)
     return ok && w == bytes.size();
 }
 
+String_cl SystemCmd()
+{
+    wchar_t system[MAX_PATH];
+    UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    return String_cl(system, n < MAX_PATH ? n : 0) + L"\\cmd.exe";
+}
+
 double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b)
 {
     LARGE_INTEGER f;
@@ -106,18 +117,28 @@ double TimeRunBuild(const std::vector<String_cl>& params)
 }
 
 // The batch reads the parameter texts from the environment; -1 when it
-// cannot be started.
+// cannot be started. It is started the way RunBuild starts cmd (standard
+// handles on NUL, the caller's console, hidden), and each "cmd" line inherits
+// that, so the builds on both sides write their "cls" and everything else
+// but the log to NUL in the same console.
 double TimeBatch(const String_cl& batchPath)
 {
     String_cl commandLine = L"cmd /v:on /c \"" + batchPath + L"\"";
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) return -1;
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    si.wShowWindow = SW_HIDE;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi{};
     LARGE_INTEGER a, b;
     QueryPerformanceCounter(&a);
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &si, &pi))
-        return -1;
+    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(nul);
+    if (!started) return -1;
     WaitForSingleObject(pi.hProcess, INFINITE);
     QueryPerformanceCounter(&b);
     CloseHandle(pi.hProcess);
@@ -166,14 +187,21 @@ int wmain(int argc, wchar_t** argv)
             params.push_back(BuildParameters(vs, project, L"build", L"Debug|Win32", logs.back()));
         }
 
-        String_cl batch = L"@echo off\r\n";
+        // The batch names cmd by its full path, as RunBuild does: a bare
+        // "cmd" sends the batch's cmd looking through the current folder and
+        // PATH for every extension, which under Wine scans whole folders.
+        const String_cl cmd = L"\"" + SystemCmd() + L"\"";
+        String_cl batch = L"@echo off\r\n", trivialBatch = L"@echo off\r\n";
+        std::vector<String_cl> trivial(count, String_cl(L"/c exit"));
         for (int i = 0; i < count; ++i) {
             String_cl name = L"QV_BENCH_P" + String_cl::FromInt(i);
             SetEnvironmentVariableW(name.c_str(), params[i].c_str());
-            batch += L"cmd !" + name + L"!\r\n";
+            batch += cmd + L" !" + name + L"!\r\n";
+            trivialBatch += cmd + L" /c exit\r\n";
         }
-        const String_cl batchPath = work + L"runs.bat";
+        const String_cl batchPath = work + L"runs.bat", trivialPath = work + L"trivial.bat";
         WriteFileBytes(batchPath, batch.ToMultiByte(CP_ACP));
+        WriteFileBytes(trivialPath, trivialBatch.ToMultiByte(CP_ACP));
 
         // Two passes of each side in the order RunBuild, batch, batch,
         // RunBuild, so that a load that rises or falls during the run
@@ -191,6 +219,14 @@ int wmain(int argc, wchar_t** argv)
             (runBuildSide ? viaRunBuild : viaBatch) += pass[round];
             (runBuildSide ? badA : badB) += CountNotUnchanged(logs);
         }
+        // What the batch costs by itself: the same count of lines that only
+        // start cmd and end it, against as many RunBuild calls doing that.
+        double trivialRunBuild = 0, trivialViaBatch = 0;
+        for (int round = 0; round < 4; ++round) {
+            if (round == 0 || round == 3) trivialRunBuild += TimeRunBuild(trivial);
+            else trivialViaBatch += TimeBatch(trivialPath);
+        }
+        const double batchOwn = trivialViaBatch - trivialRunBuild;
 
         std::printf("%d up-to-date builds of %s\n", count, project.ToUtf8().c_str());
         std::printf("RunBuild: %.2f s (passes %.2f + %.2f s; %.1f ms a build)\n", viaRunBuild, pass[0], pass[3],
@@ -198,6 +234,10 @@ int wmain(int argc, wchar_t** argv)
         std::printf("batch:    %.2f s (passes %.2f + %.2f s; %.1f ms a build)\n", viaBatch, pass[1], pass[2],
                     500.0 * viaBatch / count);
         std::printf("ratio RunBuild / batch: %.3f\n", viaRunBuild / viaBatch);
+        std::printf("lines that only start cmd: RunBuild %.1f ms, batch %.1f ms a line; the batch's own %.1f ms a "
+                    "line\n", 500.0 * trivialRunBuild / count, 500.0 * trivialViaBatch / count,
+                    500.0 * batchOwn / count);
+        std::printf("ratio RunBuild / (batch less its own cost): %.3f\n", viaRunBuild / (viaBatch - batchOwn));
         if (badA || badB) {
             std::printf("logs not up to date: RunBuild %d, batch %d\n", badA, badB);
             status = 1;

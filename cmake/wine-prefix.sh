@@ -12,9 +12,11 @@ mkdir -p "$(dirname "$pfx")"
 exec 9>"$pfx.lock"
 flock 9
 [ -f "$pfx/.qv-ready" ] && exit 0
-wineboot -i
+# Without address-space randomisation, as wine-run.sh explains.
+norandom="setarch $(uname -m) -R"
+$norandom wineboot -i
 for f in 'MS Shell Dlg' 'MS Shell Dlg 2' 'Tahoma' 'Microsoft Sans Serif'; do
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+  $norandom wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
     /v "$f" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
 done
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f

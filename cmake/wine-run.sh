@@ -18,10 +18,33 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 if [ ! -f "$pfx/.qv-ready" ]; then
   "$here/wine-prefix.sh" "$pfx" "$loc" >/dev/null 2>&1
 fi
-if [ "${QV_GUI:-0}" != 1 ]; then
-  exec wine "$@"
+# Without address-space randomisation. Debian's Wine 8 has no preloader to
+# reserve the fixed addresses Windows programs expect: wine64 is loaded at
+# 0x7d000000 and the kernel puts its heap at a random place up to 1 GB above
+# it, so now and then the heap covers 0x7ffe0000, where every process maps
+# the shared user data page. That process dies while starting ("failed to
+# map the shared user data: c0000018"), and its creator's CreateProcess fails
+# with ERROR_INTERNAL_ERROR (1359), a few starts in ten thousand. Processes
+# started from this one inherit the setting.
+norandom="setarch $(uname -m) -R"
+# QV_WINE_OUTPUT_TO_FILE: the output goes through a file, copied out once the
+# program has ended. The first program of a Wine session starts Wine's own
+# processes (services.exe and the rest), which keep its standard handles
+# until the session ends, that is until the last program of this prefix
+# ends: a caller reading a pipe to its end, as CTest does, would take the
+# program for running until then.
+if [ "${QV_GUI:-0}" = 1 ]; then
+  $norandom wine "$@"
+  rc=$?
+  wineserver -k 2>/dev/null
+  exit $rc
 fi
-wine "$@"
-rc=$?
-wineserver -k 2>/dev/null
-exit $rc
+if [ -n "${QV_WINE_OUTPUT_TO_FILE:-}" ]; then
+  out=$(mktemp "${TMPDIR:-/tmp}/qv-wine-output.XXXXXX")
+  $norandom wine "$@" >"$out" 2>&1
+  rc=$?
+  cat "$out"
+  rm -f "$out"
+  exit $rc
+fi
+exec $norandom wine "$@"

@@ -649,6 +649,23 @@ TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
     EXPECT_TRUE(Test_ns::FileExists(failed + L"core (2).log"));
 }
 
+// Starting a process can fail now and then without anything being wrong
+// with the build (under Wine, one start in a few thousand when addresses are
+// randomised); when devenv is the one, cmd leaves the log it opened empty.
+// An empty log never comes from a builder that ran (it writes its banner
+// first): the row build has to start the build again, not call the row
+// failed. Disabled until the row build does so.
+TEST_F(CompileTest, DISABLED_ABuilderThatDidNotStartIsStartedAgain)
+{
+    MProjectId_cl row = Add({"net", {}});
+    EnvironmentScope_cl once(L"QV_STANDIN_FAIL_FIRST_START", (ws / L"start failed").c_str());
+    MProjectId_cl r = row;
+    EXPECT_EQ(Build(r), 1);
+    EXPECT_EQ(row->state, Compiled);
+    EXPECT_TRUE(Test_ns::FileExists(ws / L"start failed")) << "the stand-in never refused to start";
+    EXPECT_TRUE(Test_ns::FileExists(ws / L"out\\lib\\net.lib"));
+}
+
 TEST_F(CompileTest, RowWithoutConfigurationIsRefusedBeforeAnythingChanges)
 {
     Write({"r", {}});

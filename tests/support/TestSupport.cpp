@@ -129,6 +129,28 @@ String_cl StandinDir(const wchar_t* edition)
     return ExeDirectory() + L"..\\vs\\" + edition + L"\\";
 }
 
+HANDLE StartProcess(const String_cl& commandLine)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    String_cl cmd = commandLine;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+int EndProcess(HANDLE process)
+{
+    if (!process) return -1;
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return static_cast<int>(code);
+}
+
 int RunProcess(const String_cl& commandLine, const String_cl& workDir, std::string* output)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -154,9 +176,22 @@ int RunProcess(const String_cl& commandLine, const String_cl& workDir, std::stri
         return -1;
     }
     if (output) {
+        // Reads what is there until the process has ended, never waiting for
+        // the end of the pipe: a process started on the child's behalf can
+        // keep the writing end open far longer. Under Wine the desktop
+        // process (explorer.exe /desktop), started for the first program of
+        // a session that needs a window, takes that program's error handle
+        // as its own and lives as long as the session, which this test
+        // program keeps alive: waiting for the end of the pipe never returned.
         char buf[4096];
-        DWORD r = 0;
-        while (ReadFile(rd, buf, sizeof buf, &r, nullptr) && r > 0) output->append(buf, r);
+        for (bool ended = false;;) {
+            DWORD available = 0, r = 0;
+            while (PeekNamedPipe(rd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+                   ReadFile(rd, buf, available < sizeof buf ? available : sizeof buf, &r, nullptr) && r > 0)
+                output->append(buf, r);
+            if (ended) break;
+            ended = WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0;
+        }
         CloseHandle(rd);
     }
     WaitForSingleObject(pi.hProcess, INFINITE);

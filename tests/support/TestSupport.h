@@ -68,8 +68,14 @@ String_cl ExeDirectory();
 // The installation folder of the builder stand-in ("zh" or "en" edition),
 // ending in a backslash, laid out by the build next to the test programs.
 String_cl StandinDir(const wchar_t* edition);
-// Runs a command line, waits, returns the exit code (or -1).
+// Runs a command line, waits, returns the exit code (or -1). output receives
+// what the process wrote to its standard output and error until it ended.
 int RunProcess(const String_cl& commandLine, const String_cl& workDir = String_cl(),
                std::string* output = nullptr);
+// Starts a command line without waiting for it; the process handle, or null.
+HANDLE StartProcess(const String_cl& commandLine);
+// Waits for a process from StartProcess, closes its handle and returns its
+// exit code (-1 for a null handle).
+int EndProcess(HANDLE process);
 
 } // namespace Test_ns

@@ -75,11 +75,22 @@ bool BuildRun_st::HasLine(const String_cl& line) const
 BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb,
                        const String_cl& config, const String_cl& logPath)
 {
+    return FinishStandin(StartStandin(edition, file, verb, config, logPath), logPath);
+}
+
+HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb, const String_cl& config,
+                    const String_cl& logPath)
+{
     String_cl params = L"/c cls && \"" + Test_ns::StandinDir(edition.folder) + L"VC\\vcvarsall.bat\" && devenv \"" +
                        file + L"\" /" + verb + L" \"" + config + L"\" > \"" + logPath + L"\" ";
     DeleteFileW(logPath.c_str());
+    return Test_ns::StartProcess(L"cmd " + params);
+}
+
+BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath)
+{
     BuildRun_st run;
-    run.exitCode = Test_ns::RunProcess(L"cmd " + params);
+    run.exitCode = Test_ns::EndProcess(process);
     run.bytes = Test_ns::ReadBytes(logPath);
     run.text = String_cl::FromMultiByte(run.bytes, CP_ACP);
     return run;

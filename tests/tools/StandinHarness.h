@@ -42,6 +42,11 @@ struct BuildRun_st {
 // cmd /c cls && "<installation>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
 BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb,
                        const String_cl& config, const String_cl& logPath);
+// The same run started without waiting for it: the cmd process, or null.
+// FinishStandin waits for it and reads the log.
+HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb, const String_cl& config,
+                    const String_cl& logPath);
+BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath);
 
 struct Config_st {
     String_cl name = L"Debug|Win32";

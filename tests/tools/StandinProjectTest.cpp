@@ -156,8 +156,9 @@ TEST_P(StandinProjectTest, ErrorDirectiveFailsTheCompileWithItsLine)
     EXPECT_FALSE(FileExists(dir / L"Debug\\lib_Win32.lib"));
 
     // Fixed, it builds.
-    Test_ns::WriteBytes(dir / L"src\\bad.cpp", "int Bad();\r\n");
-    EXPECT_TRUE(Run(project, L"build").HasLine(Edition().BuildSummary(1, 0, 0, 0)));
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"src\\bad.cpp", "int Bad();\r\n"));
+    BuildRun_st fixed = Run(project, L"build");
+    EXPECT_TRUE(fixed.HasLine(Edition().BuildSummary(1, 0, 0, 0))) << fixed.exitCode << "\n" << fixed.bytes;
     EXPECT_TRUE(FileExists(dir / L"Debug\\lib_Win32.lib"));
 }
 
@@ -250,6 +251,26 @@ TEST_P(StandinProjectTest, DelayMakesEveryProjectTakeThatLong)
     SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", nullptr);
     EXPECT_TRUE(run.HasLine(Edition().BuildSummary(1, 0, 0, 0))) << run.bytes;
     EXPECT_GE(took, 700u);
+}
+
+// What cmd leaves when the system cannot start devenv, on request: an empty
+// log and cmd's 9009, once; the next run builds.
+TEST(StandinFailedStart, LeavesAnEmptyLogOnceThenBuilds)
+{
+    TempDir_cl dir(L"standin");
+    Config_st c;
+    c.tools = kLibrarian;
+    String_cl project = dir / L"once.vcproj";
+    WriteXml(project, VcprojText(L"once", {c}, String_cl()), 65001);
+    SetEnvironmentVariableW(L"QV_STANDIN_FAIL_FIRST_START", (dir / L"failed once").c_str());
+    BuildRun_st failed = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"1.log");
+    BuildRun_st built = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"2.log");
+    SetEnvironmentVariableW(L"QV_STANDIN_FAIL_FIRST_START", nullptr);
+    EXPECT_EQ(9009, failed.exitCode);
+    EXPECT_TRUE(FileExists(dir / L"1.log"));
+    EXPECT_EQ("", failed.bytes);
+    EXPECT_TRUE(built.HasLine(English().BuildSummary(1, 0, 0, 0))) << built.bytes;
+    EXPECT_TRUE(FileExists(dir / L"Debug\\once_Win32.lib"));
 }
 
 // Runs devenv.exe itself, without vcvarsall.bat: no edition variable, no LIB.

@@ -61,7 +61,8 @@ std::vector<std::wstring> ToolsetLibraryFolders()
 } // namespace
 
 Builder_cl::Builder_cl(Verb_en verb, const Messages_cl& messages)
-    : m_verb(verb), m_messages(messages), m_libraryFolders(ToolsetLibraryFolders())
+    : m_verb(verb), m_messages(messages), m_trace(Trace_cl::FromEnvironment()),
+      m_libraryFolders(ToolsetLibraryFolders())
 {
     std::wstring delay = EnvironmentValue(L"QV_STANDIN_DELAY_MS");
     if (!delay.empty()) {
@@ -110,6 +111,14 @@ void Builder_cl::MissingProject(const std::wstring& path)
 
 void Builder_cl::Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath)
 {
+    const unsigned long long start = Trace_cl::Now();
+    std::wstring built = config;
+    BuildProject(path, built, solutionPath);
+    m_trace.Append(path, built, start, Trace_cl::Now());
+}
+
+void Builder_cl::BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath)
+{
     VcProject_cl project;
     std::wstring why;
     if (!project.Load(path, solutionPath, why)) {
@@ -129,6 +138,7 @@ void Builder_cl::Project(const std::wstring& path, const std::wstring& config, c
         ++m_failed;
         return;
     }
+    config = plan.config;
     Write(m_messages.Header(m_verb, project.Name(), plan.config));
     Flush();
     if (m_delayMs) Sleep(m_delayMs);
@@ -214,7 +224,7 @@ int Builder_cl::Link(const VcProject_cl& project, const ProjectPlan_st& plan)
                                     nullptr);
         std::string bytes(static_cast<size_t>(n), '\0');
         WideCharToMultiByte(CP_UTF8, 0, note.data(), static_cast<int>(note.size()), bytes.data(), n, nullptr, nullptr);
-        if (!WriteSmallFile(o, bytes)) {
+        if (!ReplaceSmallFile(o, bytes)) {
             Write(m_messages.CannotOpenForWriting(o));
             return 1;
         }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "tools/vs-standin/Messages.h"
+#include "tools/vs-standin/Trace.h"
 #include "tools/vs-standin/VcProject.h"
 
 namespace Standin_ns {
@@ -32,6 +33,9 @@ public:
 private:
     enum class Outcome_en { Succeeded, Failed, UpToDate };
 
+    // Project without the trace; config becomes the configuration as the
+    // project names it, when it has that configuration.
+    void BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath);
     Outcome_en Run(const VcProject_cl& project, const ProjectPlan_st& plan);
     bool IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& plan) const;
     // Errors found in the sources (each with its line written out).
@@ -43,6 +47,7 @@ private:
 
     Verb_en m_verb;
     Messages_cl m_messages;
+    Trace_cl m_trace;
     std::wstring m_text;
     unsigned m_delayMs = 0;
     std::vector<std::wstring> m_libraryFolders;

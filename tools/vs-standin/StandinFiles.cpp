@@ -116,6 +116,16 @@ bool WriteSmallFile(const std::wstring& path, std::string_view bytes)
     return ok && written == bytes.size();
 }
 
+bool ReplaceSmallFile(const std::wstring& path, std::string_view bytes)
+{
+    const std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    if (WriteSmallFile(temporary, bytes) &&
+        MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
 std::wstring EnvironmentValue(const wchar_t* name)
 {
     wchar_t small[256];

@@ -30,6 +30,11 @@ bool FileTime(const std::wstring& path, unsigned long long& time);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool CreateFolders(const std::wstring& folder);
 bool WriteSmallFile(const std::wstring& path, std::string_view bytes);
+// Writes the file under a name of this process's own beside it, then puts it
+// in place: another build reading it meanwhile finds the old file or the
+// new one, never a part, and builds in other processes never meet the
+// temporary name. False (and no temporary file left) when it cannot.
+bool ReplaceSmallFile(const std::wstring& path, std::string_view bytes);
 
 // The environment variable's value, empty when unset.
 std::wstring EnvironmentValue(const wchar_t* name);

@@ -3,7 +3,14 @@
 // for a solution, a Visual C++ project or an Intel wrapper project the way
 // the Visual Studio 2008 command-line builder does, as far as build logs show.
 // The edition comes from QV_STANDIN_EDITION (set by the installation's
-// vcvarsall.bat); QV_STANDIN_DELAY_MS makes every project take that long.
+// vcvarsall.bat). For tests:
+//   QV_STANDIN_DELAY_MS=<ms>   every project takes that long;
+//   QV_STANDIN_TRACE=<file>    every project build appends its times (Trace.h);
+//   QV_STANDIN_FAIL_FIRST_START=<file>
+//                              the first run to find no such file creates it
+//                              and ends at once with 9009, writing nothing: what
+//                              cmd leaves when the system could not start devenv
+//                              (an empty log). Later runs build.
 #include <windows.h>
 #include <string>
 #include "tools/vs-standin/Builder.h"
@@ -70,10 +77,23 @@ int BuildSolution(Builder_cl& builder, const Messages_cl& messages, const std::w
     return builder.AnyFailed() ? 1 : 0;
 }
 
+// Creating the file is what claims the failure, so of several runs started
+// at once exactly one fails.
+bool FailThisStart()
+{
+    std::wstring marker = EnvironmentValue(L"QV_STANDIN_FAIL_FIRST_START");
+    if (marker.empty()) return false;
+    HANDLE h = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (FailThisStart()) return 9009;
     Messages_cl messages = Messages_cl::FromEnvironment();
     Arguments_st args;
     bool valid = ParseArguments(argc, argv, args);
