@@ -142,6 +142,23 @@ bool WaitsFor(MProjectPack_cl& rows, const MProjectId_cl& provider, const MProje
     return false;  // a circle among other rows; theirs to find when they are built
 }
 
+// A log that is missing or empty after the run comes from a builder that
+// never ran: the builder writes its banner before anything else, so only a
+// start that failed (cmd or devenv, a transient refusal of the system to
+// start a process) leaves an empty log. That is no verdict on the project:
+// the build is started again, a few times, before the row build reports it.
+void RunUntilTheBuilderRan(const String_cl& params, const String_cl& logPath)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RunBuild(params);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(logPath.c_str(), GetFileExInfoStandard, &data) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow | data.nFileSizeHigh) != 0)
+            return;
+        DeleteFileW(logPath.c_str());
+    }
+}
+
 void WriteCommandFile(const String_cl& params)
 {
     try {
@@ -199,7 +216,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
         BuildFile_cl file(cur.project->path, rename);
         params = BuildParameters(vcDir, file.Path(), verb, cur.configuration, logPath);
         CreateDirectories(logPath);
-        RunBuild(params);
+        RunUntilTheBuilderRan(params, logPath);
         file.Restore();
     }
 

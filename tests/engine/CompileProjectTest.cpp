@@ -653,9 +653,9 @@ TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
 // with the build (under Wine, one start in a few thousand when addresses are
 // randomised); when devenv is the one, cmd leaves the log it opened empty.
 // An empty log never comes from a builder that ran (it writes its banner
-// first): the row build has to start the build again, not call the row
-// failed. Disabled until the row build does so.
-TEST_F(CompileTest, DISABLED_ABuilderThatDidNotStartIsStartedAgain)
+// first): the row build starts the build again, and does not call the row
+// failed.
+TEST_F(CompileTest, ABuilderThatDidNotStartIsStartedAgain)
 {
     MProjectId_cl row = Add({"net", {}});
     EnvironmentScope_cl once(L"QV_STANDIN_FAIL_FIRST_START", (ws / L"start failed").c_str());
