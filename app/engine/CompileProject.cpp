@@ -231,12 +231,14 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
 
     int32_t state = result.state;
     cur.awaitedLibrary.clear();
+    cur.failedBecauseOf = 0;
     if (!result.missingFile.IsEmpty()) {
         MProjectId_cl provider = FindProvider(rows, result.missingFile);
         if (provider.IsEmpty()) {
             state = CompileFailed;
         } else if (provider->state == CompileFailed && provider.Index() < current.Index()) {
             state = CompileFailed;
+            cur.failedBecauseOf = provider.Serial();
         } else if (WaitsFor(rows, provider, current)) {
             state = CompileFailed;
         } else {

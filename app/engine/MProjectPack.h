@@ -27,6 +27,10 @@ struct MProject_st {
     // for its provider (state LibraryDependency); lets the row build see a
     // circle of projects that wait for each other. Not kept in the data file.
     String_cl awaitedLibrary;
+    // Set when the last build failed only because the library of another
+    // row, which failed before it in this run, is missing: that row's key.
+    // 0 otherwise. Not kept in the data file.
+    uint32_t failedBecauseOf = 0;
 };
 
 class MProjectId_cl : public Container_ns::DList_tl<MProject_st>::Identifier_cl {

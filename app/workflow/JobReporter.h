@@ -37,6 +37,9 @@ public:
     virtual void RefreshHistory() {}
     // The project page should drop its rows before a read replaces them.
     virtual void ClearProjects() {}
+    // A row's build begins. lane: which of the builds that run side by side
+    // it is (0 when they run one at a time).
+    virtual void RowStarted(const Plan_st& plan, const MProject_st& row, int lane) {}
     // A row has been built; ok is what the row build returned.
     virtual void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) {}
     // A solution has been cleaned without an error.

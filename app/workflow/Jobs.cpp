@@ -97,6 +97,7 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
         // request (started with running cleared) build exactly one row.
         while (!row.IsEmpty()) {
             reporter.Status(BuildingStatusText(row->project->name));
+            reporter.RowStarted(plan, *row, 0);
             MProjectId_cl built = row;
             int ok = BuildStep(stores, plan, planId, row, request.vcDirectory, request.rebuildEach);
             reporter.RowBuilt(plan, *built, ok);

@@ -378,6 +378,9 @@ TEST_F(CompileTest, ProviderThatFailedEarlierMakesItsConsumerFailWithoutAMove)
     EXPECT_EQ(SequenceNames(), (Names{L"base", L"net"}));
     String_cl log = Test_ns::ReadText(failed + L"net.log");
     EXPECT_NE(log.find(L"LNK1104"), String_cl::npos) << "net failed on its link, not on its own source";
+    // net is a knock-on failure of base; base failed on its own.
+    EXPECT_EQ(Row(L"net")->failedBecauseOf, Row(L"base").Serial());
+    EXPECT_EQ(Row(L"base")->failedBecauseOf, 0u);
 }
 
 TEST_F(CompileTest, ProviderBelowIsMovedUpEvenWhenItThenFails)
