@@ -1,12 +1,15 @@
 #!/bin/bash
 # The main job on a demo workspace, on a fresh Debian 12 machine (as root):
 # installs what the build needs, builds, installs the program folder
-# (Quorvane.com and SettingsHost.dll, nothing else), lays out the builder
-# stand-in (a pretend Visual Studio, a test tool) in a folder of its own and
-# three solutions whose libraries are used across solutions, listed in the
-# wrong order, and rebuilds that plan twice under Wine. The first run
-# learns the build order from the linker's complaints; the second builds
-# straight through. Everything lands in out/demo (DEMO_DIR to change it).
+# (Quorvane.exe, Quorvane.com and SettingsHost.dll, nothing else), lays out
+# the builder stand-in (a pretend Visual Studio, a test tool) in a folder of
+# its own and three solutions whose libraries are used across solutions,
+# listed in the wrong order, and rebuilds that plan twice under Wine with
+# Quorvane.com. The first run learns the build order from the linker's
+# complaints; the second builds straight through. Then the window: the plan
+# rebuilt unattended through Quorvane.exe's command line, the window opened
+# on it, and pictures of its three pages (on a private Xvfb display when
+# there is no desktop). Everything lands in out/demo (DEMO_DIR to change it).
 set -euo pipefail
 cd "$(dirname "$0")"
 repo=$PWD
@@ -47,7 +50,7 @@ expect_files() {
 
 step "Installing the program folder: $prog"
 cmake --install "$BUILD" --prefix "$prog" >/dev/null
-expect_files "$prog" Quorvane.com SettingsHost.dll
+expect_files "$prog" Quorvane.exe Quorvane.com SettingsHost.dll
 (cd "$prog" && ls)
 
 step "Laying out the builder stand-in (Visual Studio 2008, Chinese and English editions): $vs"
@@ -119,6 +122,45 @@ summary() {
   printf '  exit %s, %s row builds, %s of them deferred for a missing library; %s\n' \
     "$code" "$rows" "$waits" "$(grep '^工程总数' "$file" | tail -1)"
 }
+step "The window: the same plan rebuilt unattended through Quorvane.exe's command line"
+# The shutdown that follows an unattended run must not end the session the
+# demo runs in: a stand-in shutdown.exe beside the program (found first by
+# the program's command line) records what would have been run.
+cp "$BUILD/tools/shutdown.exe" "$prog/"
+xvfb=
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$demo/.display" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$demo/.display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n1 "$demo/.display")
+  trap 'kill $xvfb 2>/dev/null || true' EXIT
+fi
+# The window takes the Visual C++ folder from its settings.
+wine reg add 'HKCU\Software\Quorvane\Settings' /v 'VC安装目录' /t REG_SZ /d "$vcdir" /f >/dev/null 2>&1
+printf '\n$ Quorvane.exe demo\n'
+set +e
+wine "$prog/Quorvane.exe" demo
+rc3=$?
+set -e
+for _ in $(seq 50); do [ -s "$prog/shutdown.txt" ] && break; sleep 0.1; done
+printf '(exit status %s; the window closed itself; shutdown it asked for: %s)\n' "$rc3" \
+  "$(tr -d '\r' < "$prog/shutdown.txt" 2>/dev/null || echo none)"
+rm -f "$prog/shutdown.txt"
+
+pictures=$prog/编译日志/窗口截图
+step "The window opened on the plan, built once more, and pictures of its three pages: $pictures"
+mkdir -p "$pictures"
+wine "$prog/Quorvane.exe" &
+window=$!
+set +e
+# It presses Build first: everything is up to date, as the states show.
+wine "$BUILD/tools/window-shot.exe" "$(win "$pictures")" 120 --build
+shots=$?
+set -e
+wait $window 2>/dev/null || true
+[ -n "$xvfb" ] && kill $xvfb 2>/dev/null
+(cd "$pictures" && ls)
+
 step "Summary"
 echo "First rebuild:"; summary "$demo/rebuild-1.txt" "$rc1"
 echo "Second rebuild:"; summary "$demo/rebuild-2.txt" "$rc2"
@@ -134,11 +176,16 @@ printf '  %-22s %s\n                         %s\n' \
   "$(win "$prog/编译日志/错误")" \
   "Workspace:" "$ws" "$(win "$ws")" \
   "Builder stand-in:" "$vs/zh" "$vcdir" \
-  "Console transcripts:" "$demo/*.txt" "$(win "$demo")"
+  "Console transcripts:" "$demo/*.txt" "$(win "$demo")" \
+  "Pictures of the window:" "$pictures" "$(win "$pictures")"
 echo "  The logs are in the ANSI code page, as the builder writes them: iconv -f GBK -t UTF-8 <log>"
 echo "  Run it yourself:  WINEPREFIX=$WINEPREFIX LC_ALL=zh_CN.UTF-8 wine $prog/Quorvane.com show demo"
 
 if [ "$rc1" -ne 0 ] || [ "$rc2" -ne 0 ]; then
   echo "A rebuild did not end with every project built (exit statuses $rc1 and $rc2)." >&2
+  exit 1
+fi
+if [ "$shots" -ne 0 ]; then
+  echo "The pictures of the window were not all taken." >&2
   exit 1
 fi

@@ -1,9 +1,10 @@
 // Pictures of Quorvane's main window for the demo, taken from outside the
 // program: waits until the window is up and idle (Build enabled, nothing
-// being read), shows each of its three pages in turn as a click on its tab
-// would, and writes each as a PNG file; then closes the window.
+// being read), with --build presses Build and waits for the build to end,
+// shows each of its three pages in turn as a click on its tab would, and
+// writes each as a PNG file; then closes the window.
 //
-//     window-shot.exe <folder> [seconds to wait]
+//     window-shot.exe <folder> [seconds to wait] [--build]
 //
 // Writes <folder>\方案.png, 编译工程.png and 历史顺序.png. Exit status 0 when
 // all three were written.
@@ -48,6 +49,7 @@ int wmain(int argc, wchar_t** argv)
     std::wstring folder = argv[1];
     if (folder.back() != L'\\') folder += L'\\';
     const DWORD limit = (argc > 2 ? _wtoi(argv[2]) : 60) * 1000;
+    const bool build = argc > 3 && wcscmp(argv[3], L"--build") == 0;
     const DWORD start = GetTickCount();
     HWND window = nullptr;
     while (!(window && Idle(window))) {
@@ -55,6 +57,14 @@ int wmain(int argc, wchar_t** argv)
         window = nullptr;
         EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&window));
         Sleep(200);
+    }
+    if (build) {
+        SendMessageW(GetDlgItem(window, IDC_BUILD), BM_CLICK, 0, 0);
+        Sleep(500);
+        while (!Idle(window) || IsWindowEnabled(GetDlgItem(window, IDC_STOP))) {
+            if (GetTickCount() - start > limit) return 1;
+            Sleep(200);
+        }
     }
     HWND tab = GetDlgItem(window, IDC_TAB);
     const wchar_t* names[] = {L"方案", L"编译工程", L"历史顺序"};
