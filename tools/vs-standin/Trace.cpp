@@ -37,9 +37,9 @@ Trace_cl Trace_cl::FromEnvironment()
 
 unsigned long long Trace_cl::Now()
 {
-    static const PreciseTime_t clock = PreciseClock();
+    static const PreciseTime_t now = PreciseClock();
     FILETIME t;
-    clock(&t);
+    now(&t);
     return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
