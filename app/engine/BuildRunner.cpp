@@ -194,8 +194,14 @@ void RunBuild(const String_cl& params)
     // Suspended until it belongs to the job, so no child escapes it.
     const DWORD flags = CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags,
-                                  nullptr, nullptr, &startup, &process);
+    // A start the system refuses now and then (under Wine one in a few
+    // thousand) is no reason to give up the build: try again shortly.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(500);
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                 &startup, &process);
+    }
     nul.Reset();
     // A process that did not start leaves no log: the row build reports that.
     if (!started) return;
