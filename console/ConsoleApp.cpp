@@ -14,6 +14,7 @@
 #include "app/workflow/SettingsInterface.h"
 #include "app/workflow/InstanceLock.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PageCommands.h"
 #include "app/workflow/VcDirectory.h"
 
 namespace Quorvane_ns {
@@ -132,17 +133,6 @@ String_cl FullPath(const String_cl& path)
     DWORD n = GetFullPathNameW(path.c_str(), 4096, buf, nullptr);
     if (n == 0 || n >= 4096) return path;
     return String_cl(buf, n);
-}
-
-String_cl CountersLine(const RowStatistics_st& s)
-{
-    String_cl line = L"工程总数 " + String_cl::FromInt(s.total) + L"，";
-    if (s.notExist > 0) line += L"不存在 " + String_cl::FromInt(s.notExist) + L"，";
-    if (s.ignored > 0) line += L"忽略 " + String_cl::FromInt(s.ignored) + L"，";
-    if (s.failed > 0) line += L"编译失败 " + String_cl::FromInt(s.failed) + L"，";
-    line += L"编译工程 " + String_cl::FromInt(s.compiled) + L"/" +
-            String_cl::FromInt(s.total - s.notExist - s.ignored);
-    return line;
 }
 
 // Prints what a job reports and remembers the worst outcome for the exit status.
@@ -300,7 +290,7 @@ int Session_cl::Show()
     ConsoleReporter_cl reporter(m_out, false);
     RunReadJob(m_stores, plan, reporter);
     PrintRows(*plan);
-    m_out.Line(CountersLine(Statistics(plan->rows)));
+    m_out.Line(CountersText(Statistics(plan->rows)));
     if (m_options.hasConfiguration) Save();
     return reporter.Exit(RowsFailed(*plan));
 }
@@ -341,7 +331,7 @@ int Session_cl::Job()
             reachedEnd = false;
         }
         g_running = nullptr;
-        m_out.Line(CountersLine(Statistics(plan->rows)));
+        m_out.Line(CountersText(Statistics(plan->rows)));
         anyFailed = anyFailed || RowsFailed(*plan);
         // Saved after every plan, so an interrupted unattended run keeps
         // what the finished plans learned.

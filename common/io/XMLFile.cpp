@@ -1,6 +1,7 @@
 #include "common/io/XMLFile.h"
 #include "common/base/ComPtr.h"
 #include "common/base/Handle.h"
+#include "common/base/Number.h"
 #include <windows.h>
 #include <ole2.h>
 #include <msxml2.h>
@@ -621,38 +622,8 @@ Base_ns::String_cl XMLFile_cl::AttributeId_cl::Text() const
 int32_t XMLFile_cl::AttributeId_cl::Number() const
 {
     const Base_ns::String_cl text = Text();
-    bool ok = !text.empty();
-    bool negative = false;
-    int64_t value = 0;
-    if (ok) {
-        size_t i = 0;
-        if (text[0] == L'+') {
-            i = 1;
-        } else if (text[0] == L'-') {
-            i = 1;
-            negative = true;
-        }
-        // Decimal until the first letter, hexadecimal from there on: 1A is 26.
-        int64_t multiplier = 10;
-        for (; ok && i < text.size(); ++i) {
-            const wchar_t c = text[i];
-            int digit;
-            if (c >= L'0' && c <= L'9') {
-                digit = c - L'0';
-            } else {
-                multiplier = 16;
-                if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-                else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-                else {
-                    ok = false;
-                    break;
-                }
-            }
-            value = value * multiplier + digit;
-            // Past 32 bits: refused, never wrapped round into another number.
-            if (value > 0x7FFFFFFF) ok = false;
-        }
-    }
+    const std::optional<int32_t> number = Base_ns::ParseNumber(text);
+    const bool ok = number.has_value();
     if (!ok) {
         Base_ns::String_cl note;
         if (m_owner && m_owner->Created() == 1) note += L"文件：" + m_owner->Path() + L"\r\n";
@@ -660,7 +631,7 @@ int32_t XMLFile_cl::AttributeId_cl::Number() const
         note += L"值\x3000：" + text;
         Raise(__LINE__, 101, note);
     }
-    return static_cast<int32_t>(negative ? -value : value);
+    return *number;
 }
 
 } // namespace IO_ns
