@@ -239,15 +239,27 @@ int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
     int n = 0;
     for (;;) {
         if (!wide && m_pendingLow == 0) {
-            // A run of plain ASCII word characters straight from the buffer.
+            // A run of word characters straight from the buffer: plain ASCII,
+            // and double-byte characters met before when no character beyond
+            // ASCII separates words (a Chinese log is mostly made of them).
             const uint8_t* const from = container->BufferedBytes();
-            const size_t room = static_cast<size_t>(kMaxWordLength - n);
-            const size_t avail = container->Buffered();
-            const uint8_t* const end = from + (avail < room ? avail : room);
+            const uint8_t* const availEnd = from + container->Buffered();
+            const bool pairs = m_encoding == EncodingAnsi && m_pairs && !m_wideSeparators && !m_wideStops;
             const uint8_t* p = from;
             wchar_t* dst = m_word + n;
-            while (p < end && !m_byteClass[*p]) *dst++ = *p++;
-            n += static_cast<int>(p - from);
+            wchar_t* const dstEnd = m_word + kMaxWordLength;
+            while (p < availEnd && dst < dstEnd) {
+                if (!m_byteClass[*p]) {
+                    *dst++ = *p++;
+                    continue;
+                }
+                if (!pairs || *p < 0x80 || p + 1 >= availEnd) break;
+                const uint32_t entry = m_pairs[(p[0] - 0x80) * 256 + p[1]];
+                if (!(entry & kPairKnown)) break;
+                *dst++ = static_cast<wchar_t>(entry & 0xFFFF);
+                p += 2;
+            }
+            n = static_cast<int>(dst - m_word);
             container->Consume(static_cast<size_t>(p - from));
         }
         wchar_t c;
