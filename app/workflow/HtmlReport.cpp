@@ -19,7 +19,7 @@ const wchar_t kStyle[] =
     L"table.rows{width:100%}table.rows th{background:#eee;border-bottom:1px solid #bbb}"
     L"table.rows td{border-bottom:1px solid #e4e4e4}table.rows td.num{text-align:right;white-space:nowrap}"
     L"p.counters{font-size:15px;font-weight:bold;margin:12px 0}"
-    L"code{font-family:Consolas,\"Courier New\",monospace;font-size:12.5px;word-break:break-all}"
+    L"code{font-family:Consolas,\"Courier New\",monospace;font-size:12.5px;word-break:break-all;white-space:pre-wrap}"
     L".s-ok{color:#1b7f2a}.s-same{color:#666}.s-failed{color:#c62828;font-weight:bold}"
     L".s-knock{color:#d66a00;font-weight:bold}.s-wait{color:#9a7b00}.s-none{color:#888}"
     L"ul.failures{padding-left:20px}ul.failures li{margin:4px 0}ul.failures ul{padding-left:22px;"
