@@ -11,6 +11,9 @@
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
 #include "common/base/Path.h"
+#include "app/workflow/HtmlReport.h"
+#include "app/workflow/JUnitReport.h"
+#include "app/workflow/RunRecorder.h"
 #include "app/workflow/SettingsInterface.h"
 #include "app/workflow/InstanceLock.h"
 #include "app/workflow/Jobs.h"
@@ -53,7 +56,12 @@ const wchar_t kUsage[] =
     L"  --config <编译方式>     例如 \"Debug|Win32\"\r\n"
     L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
     L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
-    L"  --shutdown              最后一个方案编译完成后关机";
+    L"  --shutdown              最后一个方案编译完成后关机\r\n"
+    L"  --report <文件>         build 和 rebuild：把结果写成 JUnit XML 文件\r\n"
+    L"  --help | -h | /?        显示本说明\r\n"
+    L"  --version               显示版本\r\n"
+    L"每次编译后，编译日志\\报告.html 给出结果、失败原因和时间线。\r\n"
+    L"退出码: 0 成功；1 有工程编译失败或工程文件不存在；2 用法或用户错误；3 系统错误";
 
 // A bad command line; the message is printed above the usage text.
 struct UsageError_st {
@@ -70,6 +78,9 @@ struct Options_st {
     int stopOnError = -1;  // -1: the saved setting
     int rename = -1;       // -1: the saved setting
     bool shutdown = false;
+    String_cl report;  // JUnit file of a build or rebuild; empty for none
+    bool help = false;
+    bool version = false;
 };
 
 Options_st Parse(const std::vector<String_cl>& args)
@@ -98,6 +109,13 @@ Options_st Parse(const std::vector<String_cl>& args)
             o.rename = 0;
         } else if (a == L"--shutdown") {
             o.shutdown = true;
+        } else if (a == L"--report") {
+            o.report = value(L"--report");
+            if (o.report.empty()) throw UsageError_st{L"报告文件不能为空。"};
+        } else if (a == L"--help" || a == L"-h" || a == L"/?") {
+            o.help = true;
+        } else if (a == L"--version") {
+            o.version = true;
         } else if (a.StartsWith(L"--")) {
             throw UsageError_st{L"未知的选项：" + a};
         } else if (o.command.empty()) {
@@ -135,6 +153,32 @@ String_cl FullPath(const String_cl& path)
     return String_cl(buf, n);
 }
 
+// Why a row failed, in one line: the row it waited for, else its first error.
+String_cl FailureText(const RowFailure_st& f)
+{
+    if (f.causeKey != 0) return L"因工程 " + f.causeName + L" 编译失败而缺少它的库";
+    if (f.firstError.empty()) return L"日志中没有带错误代码的行";
+    return f.firstError;
+}
+
+// Root failures, each followed by the rows that failed because of it,
+// indented by how far down the chain they stand.
+void PrintFailures(ConsoleOutput_cl& out, const RunRecord_st& record)
+{
+    const std::vector<FailureGroup_st> groups = FailureGroups(record);
+    if (groups.empty()) return;
+    out.Line(L"失败的工程（根源在前，连带失败在其下）：");
+    for (const FailureGroup_st& g : groups) {
+        const RowOutcome_st& root = *record.Row(g.rootKey);
+        out.Line(L"  " + root.name + L"：" + FailureText(root.failure));
+        for (const auto& [key, depth] : g.knockOns) {
+            const RowOutcome_st& k = *record.Row(key);
+            out.Line(String_cl(static_cast<size_t>(2 + 2 * depth), L' ') + k.name + L"：因 " + k.failure.causeName +
+                     L" 编译失败");
+        }
+    }
+}
+
 // Prints what a job reports and remembers the worst outcome for the exit status.
 class ConsoleReporter_cl : public JobReporter_cl {
 public:
@@ -145,12 +189,13 @@ public:
     {
         if (!text.empty()) m_out.Line(text);
     }
-    void RowBuilt(const Plan_st&, const MProject_st& row, int ok) override
+    void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) override
     {
         String_cl line = L"  " + row.project->name + L"  " + row.configuration + L"  " +
                          RowStateText(row.state);
         if (ok == 0 && !row.log.empty()) line += L"  " + row.log;
         m_out.Line(line);
+        if (row.state == CompileFailed) m_out.Line(L"    " + FailureText(DescribeFailure(plan, row)));
     }
     void SolutionCleaned(const Plan_st&, const String_cl& path) override
     {
@@ -205,6 +250,9 @@ private:
     int Plans();
     int Show();
     int Job();
+    // A build or rebuild of one plan, recorded for the reports.
+    bool BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, std::atomic<int>& running,
+                   JobReporter_cl& reporter, std::vector<RunRecord_st>& runs);
     int Add();
     int RemovePlan();
     int ExportSequence();
@@ -314,25 +362,32 @@ int Session_cl::Job()
     ConsoleReporter_cl reporter(m_out, stopOnError);
     bool anyFailed = false;
     bool reachedEnd = false;
+    std::vector<RunRecord_st> runs;
     for (const PlanId_cl& plan : plans) {
         ApplyConfiguration(plan);
         m_out.Line(L"方案 " + plan->name + L" (" + plan->configuration + L")");
         RunReadJob(m_stores, plan, reporter);
         std::atomic<int> running{g_interrupted ? 0 : 1};
         g_running = &running;
-        if (m_options.command == L"build") {
-            BuildRequest_st request;
-            request.vcDirectory = vcDir;
-            reachedEnd = RunBuildJob(m_stores, plan, request, running, reporter);
-        } else if (m_options.command == L"rebuild") {
-            reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, reporter);
+        if (m_options.command == L"build" || m_options.command == L"rebuild") {
+            reachedEnd = BuildPlan(plan, vcDir, running, reporter, runs);
         } else {
             RunCleanJob(m_stores, plan, vcDir, running, reporter);
             reachedEnd = false;
         }
         g_running = nullptr;
         m_out.Line(CountersText(Statistics(plan->rows)));
+        if (!runs.empty() && m_options.command != L"clean") PrintFailures(m_out, runs.back());
         anyFailed = anyFailed || RowsFailed(*plan);
+        // After every plan too, so that an interrupted run leaves the
+        // results of the plans it finished.
+        if (!m_options.report.empty()) {
+            try {
+                WriteJUnitReport(FullPath(m_options.report), runs);
+            } catch (const Base_ns::Error_cl& e) {
+                reporter.ShowError(e);
+            }
+        }
         // Saved after every plan, so an interrupted unattended run keeps
         // what the finished plans learned.
         try {
@@ -347,6 +402,24 @@ int Session_cl::Job()
     }
     if (m_options.shutdown && reachedEnd) RunShutdownCommand();
     return reporter.Exit(anyFailed);
+}
+
+bool Session_cl::BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, std::atomic<int>& running,
+                           JobReporter_cl& reporter, std::vector<RunRecord_st>& runs)
+{
+    const bool rebuild = m_options.command == L"rebuild";
+    RunRecorder_cl recorder(reporter, plan, rebuild ? JobRebuild : JobBuild);
+    recorder.OnFinished([](const RunRecord_st& record) { WriteHtmlReport(record); });
+    bool reachedEnd = false;
+    if (rebuild) {
+        reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, recorder);
+    } else {
+        BuildRequest_st request;
+        request.vcDirectory = vcDir;
+        reachedEnd = RunBuildJob(m_stores, plan, request, running, recorder);
+    }
+    runs.push_back(recorder.Record());
+    return reachedEnd;
 }
 
 int Session_cl::Add()
@@ -488,6 +561,18 @@ int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
     int code = ExitOk;
     try {
         Options_st options = Parse(args);
+        if (options.help) {
+            m_out.Line(kUsage);
+            Base_ns::SetPresenter(previous);
+            return ExitOk;
+        }
+        if (options.version) {
+            m_out.Line(String_cl(kProductName) + L" " + kProductVersion);
+            Base_ns::SetPresenter(previous);
+            return ExitOk;
+        }
+        if (!options.report.empty() && options.command != L"build" && options.command != L"rebuild")
+            throw UsageError_st{L"--report 只用于 build 和 rebuild。"};
         // Before anything takes the data file: the window must be able to.
         if (!options.command.empty() && !IsCommand(options.command) && !m_argumentsText.empty()) {
             const int code = HandOverToWindow(m_argumentsText);

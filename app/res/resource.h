@@ -69,6 +69,7 @@
 #define ID_IGNORE                       32778
 #define ID_RAISE_PRIORITY               32779
 #define ID_COPY_PATH                    32781
+#define ID_SHOW_REPORT                  32782
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                      (-1)

@@ -4,8 +4,10 @@
 #include "app/engine/MProjectPack.h"
 #include "app/res/resource.h"
 #include "app/ui/WindowMessages.h"
+#include "app/workflow/HtmlReport.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/PageCommands.h"
+#include "app/workflow/RunRecorder.h"
 #include "app/workflow/VcDirectory.h"
 #include "common/base/Presenter.h"
 #include "common/ctl/Choosers.h"
@@ -190,11 +192,15 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
     request.rebuildEach = m_rebuildEach;
     try {
         std::thread([this, kind, plan, request]() {
-            switch (kind) {
-            case JobRebuild: RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
-            case JobClean: RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
-            default: RunBuildJob(m_stores, plan, request, m_running, m_reporter); break;
+            if (kind == JobClean) {
+                RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter);
+                return;
             }
+            // Every build job leaves its report beside the logs.
+            RunRecorder_cl recorder(m_reporter, plan, kind, request.singleRow);
+            recorder.OnFinished(WriteHtmlReport);
+            if (kind == JobRebuild) RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, recorder);
+            else RunBuildJob(m_stores, plan, request, m_running, recorder);
         }).detach();
     } catch (...) {
         m_running = 0;

@@ -5,6 +5,7 @@
 #include "app/res/resource.h"
 #include "app/store/DataFile.h"
 #include "app/ui/WindowMessages.h"
+#include "app/workflow/HtmlReport.h"
 #include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
@@ -171,6 +172,10 @@ bool WProjectPage_cl::OnNotify(int id, NMHDR* header, LRESULT& result)
 
 bool WProjectPage_cl::OnMenuCommand(int id)
 {
+    if (id == ID_SHOW_REPORT) {
+        SimulateInput_cl::OpenWithShell(HtmlReportPath());
+        return true;
+    }
     if (!m_rows.HasSelection()) return false;
     switch (id) {
     case ID_LOCATE: SimulateInput_cl::ShowInExplorer(m_rows.Selected().path); return true;
@@ -246,6 +251,8 @@ HMENU WProjectPage_cl::ContextMenu() const
     if (!menu) return nullptr;
     HMENU popup = ::GetSubMenu(menu, 0);
     Grey(popup, ID_SHOW_LOG, row.log.IsEmpty());
+    const DWORD report = ::GetFileAttributesW(HtmlReportPath().c_str());
+    Grey(popup, ID_SHOW_REPORT, report == INVALID_FILE_ATTRIBUTES || (report & FILE_ATTRIBUTE_DIRECTORY));
     if (row.state == NotExist) {
         for (UINT id : {ID_LOCATE, ID_OPEN, ID_REBUILD_ONE, ID_BUILD_ONE, ID_IGNORE, ID_RAISE_PRIORITY})
             Grey(popup, id, true);

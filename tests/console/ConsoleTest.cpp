@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <objbase.h>
 #include <algorithm>
+#include <map>
+#include <msxml2.h>
 #include <string>
 #include <vector>
 #include "common/base/Error.h"
@@ -735,3 +737,286 @@ TEST_F(ConsoleTest, DataFileOfAnotherVersionIsKeptAside)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// The reports of a build: what the console says about each failed row and at
+// the end, and the JUnit file a build server publishes, read back with the
+// system's XML parser and held against the JUnit form's elements,
+// attributes and nesting.
+
+namespace {
+
+struct XmlNode_st {
+    String_cl name;
+    std::map<String_cl, String_cl> attributes;
+    std::vector<XmlNode_st> children;  // elements only
+    String_cl text;
+};
+
+bool ReadNode(IXMLDOMNode* node, XmlNode_st& out)
+{
+    BSTR s = nullptr;
+    if (FAILED(node->get_nodeName(&s)) || !s) return false;
+    out.name = s;
+    SysFreeString(s);
+    if (SUCCEEDED(node->get_text(&s)) && s) {
+        out.text = s;
+        SysFreeString(s);
+    }
+    IXMLDOMNamedNodeMap* attributes = nullptr;
+    if (SUCCEEDED(node->get_attributes(&attributes)) && attributes) {
+        long n = 0;
+        attributes->get_length(&n);
+        for (long i = 0; i < n; ++i) {
+            IXMLDOMNode* a = nullptr;
+            if (FAILED(attributes->get_item(i, &a)) || !a) continue;
+            BSTR name = nullptr, value = nullptr;
+            a->get_nodeName(&name);
+            a->get_text(&value);
+            if (name) out.attributes[name] = value ? String_cl(value) : String_cl();
+            SysFreeString(name);
+            SysFreeString(value);
+            a->Release();
+        }
+        attributes->Release();
+    }
+    IXMLDOMNode* child = nullptr;
+    node->get_firstChild(&child);
+    while (child) {
+        DOMNodeType type;
+        child->get_nodeType(&type);
+        if (type == NODE_ELEMENT) {
+            out.children.emplace_back();
+            if (!ReadNode(child, out.children.back())) return false;
+        }
+        IXMLDOMNode* next = nullptr;
+        child->get_nextSibling(&next);
+        child->Release();
+        child = next;
+    }
+    return true;
+}
+
+// The document element of an XML file, parsed by MSXML; false when it is
+// not well-formed.
+bool LoadXml(const String_cl& path, XmlNode_st& root)
+{
+    struct Com_st {
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ~Com_st() { if (SUCCEEDED(hr)) CoUninitialize(); }
+    } com;
+    CLSID clsid;
+    IXMLDOMDocument* doc = nullptr;
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.4.0", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, reinterpret_cast<void**>(&doc))))
+        return false;
+    doc->put_async(VARIANT_FALSE);
+    VARIANT file;
+    VariantInit(&file);
+    file.vt = VT_BSTR;
+    file.bstrVal = SysAllocString(path.c_str());
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    bool read = false;
+    IXMLDOMElement* element = nullptr;
+    if (SUCCEEDED(doc->load(file, &ok)) && ok == VARIANT_TRUE && SUCCEEDED(doc->get_documentElement(&element)) && element) {
+        read = ReadNode(element, root);
+        element->Release();
+    }
+    VariantClear(&file);
+    doc->Release();
+    return read;
+}
+
+// The JUnit form as build servers read it: for each element its attributes
+// (required ones first, then optional) and the elements it may hold.
+struct JUnitElement_st {
+    std::vector<String_cl> required;
+    std::vector<String_cl> optional;
+    std::vector<String_cl> children;
+};
+const std::map<String_cl, JUnitElement_st> kJUnitForm = {
+    {L"testsuites", {{}, {L"name", L"tests", L"failures", L"errors", L"skipped", L"disabled", L"time"}, {L"testsuite"}}},
+    {L"testsuite",
+     {{L"name", L"tests", L"failures", L"errors", L"time"},
+      {L"skipped", L"disabled", L"timestamp", L"hostname", L"id", L"package"},
+      {L"properties", L"testcase", L"system-out", L"system-err"}}},
+    {L"properties", {{}, {}, {L"property"}}},
+    {L"property", {{L"name", L"value"}, {}, {}}},
+    {L"testcase", {{L"name", L"classname"}, {L"time", L"assertions", L"status"},
+                   {L"skipped", L"error", L"failure", L"system-out", L"system-err"}}},
+    {L"failure", {{}, {L"message", L"type"}, {}}},
+    {L"error", {{}, {L"message", L"type"}, {}}},
+    {L"skipped", {{}, {L"message"}, {}}},
+};
+
+bool Contains(const std::vector<String_cl>& list, const String_cl& s)
+{
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+// Every way the element and those inside it leave the form, as text.
+void CheckJUnitForm(const XmlNode_st& node, const String_cl& where, std::vector<String_cl>& problems)
+{
+    auto form = kJUnitForm.find(node.name);
+    if (form == kJUnitForm.end()) {
+        problems.push_back(where + L": unknown element " + node.name);
+        return;
+    }
+    for (const String_cl& r : form->second.required)
+        if (!node.attributes.count(r)) problems.push_back(where + L": no attribute " + r);
+    for (const auto& [name, value] : node.attributes)
+        if (!Contains(form->second.required, name) && !Contains(form->second.optional, name))
+            problems.push_back(where + L": attribute " + name + L" not in the form");
+    for (const XmlNode_st& child : node.children) {
+        if (!Contains(form->second.children, child.name))
+            problems.push_back(where + L": " + child.name + L" may not stand in " + node.name);
+        CheckJUnitForm(child, where + L"/" + child.name, problems);
+    }
+    // Counts and times are numbers, and the counts match what is inside.
+    for (const wchar_t* number : {L"tests", L"failures", L"errors", L"skipped", L"time"}) {
+        auto a = node.attributes.find(number);
+        if (a != node.attributes.end() && (a->second.empty() || a->second.find_first_not_of(L"0123456789.") != String_cl::npos))
+            problems.push_back(where + L": " + number + L"=\"" + a->second + L"\" is no number");
+    }
+    if (node.name == L"testsuite") {
+        int cases = 0, failures = 0, skipped = 0;
+        for (const XmlNode_st& c : node.children) {
+            if (c.name != L"testcase") continue;
+            ++cases;
+            for (const XmlNode_st& r : c.children) {
+                failures += r.name == L"failure";
+                skipped += r.name == L"skipped";
+            }
+        }
+        auto count = [&](const wchar_t* name) { return _wtoi(node.attributes.count(name) ? node.attributes.at(name).c_str() : L"-1"); };
+        if (count(L"tests") != cases || count(L"failures") != failures || count(L"skipped") != skipped)
+            problems.push_back(where + L": counts differ from the test cases inside");
+    }
+}
+
+const XmlNode_st* Child(const XmlNode_st& node, const String_cl& name, const String_cl& attribute = L"",
+                        const String_cl& value = L"")
+{
+    for (const XmlNode_st& c : node.children)
+        if (c.name == name && (attribute.empty() || (c.attributes.count(attribute) && c.attributes.at(attribute) == value)))
+            return &c;
+    return nullptr;
+}
+
+String_cl Attribute(const XmlNode_st* node, const String_cl& name)
+{
+    if (!node || !node->attributes.count(name)) return L"<none>";
+    return node->attributes.at(name);
+}
+
+} // namespace
+
+// A library broken on purpose (A), a library that links it (B), a program
+// that links B (C): one root failure and a knock-on chain three rows deep;
+// beside them a good library, a program in a second solution, a project
+// without the configuration and one whose file is gone.
+TEST_F(ConsoleTest, FailuresAreExplainedOnTheConsoleAndInTheJUnitFile)
+{
+    ws.Project(L"Chain", {L"A", L"lib", L"", true});
+    ws.Project(L"Chain", {L"B", L"lib", L"A.lib"});
+    ws.Project(L"Chain", {L"C", L"exe", L"B.lib"});
+    ws.Project(L"Chain", {L"D", L"lib", L""});
+    String_cl rel = ws.Project(L"Chain", {L"Rel", L"lib", L""});
+    std::string relText = Test_ns::ReadBytes(rel);
+    for (size_t at = relText.find("Debug|Win32"); at != std::string::npos; at = relText.find("Debug|Win32", at))
+        relText.replace(at, 11, "Release|Win32");
+    Test_ns::WriteBytes(rel, relText);
+    String_cl chain = ws.Solution(L"Chain\\Chain.sln", {{kVcType, L"A", L"A\\A.vcproj", Workspace_cl::Guid(51)},
+                                                        {kVcType, L"B", L"B\\B.vcproj", Workspace_cl::Guid(52)},
+                                                        {kVcType, L"C", L"C\\C.vcproj", Workspace_cl::Guid(53)},
+                                                        {kVcType, L"D", L"D\\D.vcproj", Workspace_cl::Guid(54)},
+                                                        {kVcType, L"Rel", L"Rel\\Rel.vcproj", Workspace_cl::Guid(55)},
+                                                        {kVcType, L"Gone", L"Gone\\Gone.vcproj", Workspace_cl::Guid(56)}});
+    ws.Project(L"Tools", {L"T", L"exe", L"D.lib"});
+    String_cl tools = ws.Solution(L"Tools\\Tools.sln", {{kVcType, L"T", L"T\\T.vcproj", Workspace_cl::Guid(57)}});
+    ASSERT_EQ(0, program.Run({L"add", L"夜间", chain, tools}).exit);
+
+    const String_cl junit = program.Dir() + L"结果\\junit.xml";
+    // A build, not a rebuild: the clean of a solution with a missing project
+    // reports an error of its own.
+    Run_st run = program.Run({L"build", L"夜间", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--keep-going",
+                              L"--no-rename", L"--report", junit});
+    EXPECT_EQ(1, run.exit) << U8(run.text);
+    EXPECT_EQ("A:编译失败 B:编译失败 C:编译失败 D:已编译 T:已编译", U8(run.Walk())) << U8(run.text);
+    EXPECT_EQ("工程总数 7，不存在 1，忽略 1，编译失败 3，编译工程 2/5", U8(run.Counters())) << U8(run.text);
+    // After each failed row: its first error line, or the row it waited for.
+    const std::vector<String_cl> lines = run.Lines();
+    auto after = [&](const String_cl& rowStart) {
+        for (size_t i = 0; i + 1 < lines.size(); ++i)
+            if (lines[i].StartsWith(rowStart)) return lines[i + 1];
+        return String_cl(L"<no row>");
+    };
+    const String_cl firstError = after(L"  A  ");
+    EXPECT_TRUE(firstError.StartsWith(L"    ") && firstError.EndsWith(L"A.cpp(2) : fatal error C1189: #error :  这里还没写完"))
+        << U8(firstError);
+    EXPECT_EQ(after(L"  B  "), L"    因工程 A 编译失败而缺少它的库");
+    EXPECT_EQ(after(L"  C  "), L"    因工程 B 编译失败而缺少它的库");
+    // At the end: the root failure, and under it the chain.
+    auto summary = std::find(lines.begin(), lines.end(), String_cl(L"失败的工程（根源在前，连带失败在其下）："));
+    ASSERT_NE(summary, lines.end()) << U8(run.text);
+    ASSERT_GE(lines.end() - summary, 4);
+    EXPECT_EQ(summary[1], L"  A：" + firstError.substr(4));
+    EXPECT_EQ(summary[2], L"    B：因 A 编译失败");
+    EXPECT_EQ(summary[3], L"      C：因 B 编译失败");
+    EXPECT_TRUE(FileExists(program.Dir() + L"编译日志\\报告.html"));
+
+    XmlNode_st root;
+    ASSERT_TRUE(LoadXml(junit, root)) << "the JUnit file is well-formed XML";
+    EXPECT_EQ(root.name, L"testsuites");
+    std::vector<String_cl> problems;
+    CheckJUnitForm(root, root.name, problems);
+    EXPECT_TRUE(problems.empty()) << U8(Join(problems, L"\n"));
+    ASSERT_EQ(root.children.size(), 2u) << "one test suite per solution";
+    const XmlNode_st& chainSuite = root.children[0];
+    EXPECT_EQ(Attribute(&chainSuite, L"name"), L"Chain.sln");
+    EXPECT_EQ(Attribute(&chainSuite, L"package"), L"夜间");
+    EXPECT_EQ(Attribute(&chainSuite, L"tests"), L"4") << "ignored and missing rows are no test cases";
+    EXPECT_EQ(Attribute(&chainSuite, L"failures"), L"3");
+    EXPECT_EQ(Attribute(Child(*Child(chainSuite, L"properties"), L"property", L"name", L"configuration"), L"value"),
+              L"Debug|Win32");
+    const XmlNode_st* a = Child(chainSuite, L"testcase", L"name", L"A (Debug|Win32)");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(Attribute(a, L"classname"), L"夜间.Chain");
+    EXPECT_GT(_wtof(Attribute(a, L"time").c_str()), 0.0);
+    const XmlNode_st* aFailure = Child(*a, L"failure");
+    ASSERT_NE(aFailure, nullptr);
+    EXPECT_EQ(Attribute(aFailure, L"message"), firstError.substr(4));
+    EXPECT_EQ(Attribute(aFailure, L"type"), L"编译失败");
+    EXPECT_NE(aFailure->text.find(program.FailedLogs() + L"A.log"), String_cl::npos) << U8(aFailure->text);
+    const XmlNode_st* c = Child(chainSuite, L"testcase", L"name", L"C (Debug|Win32)");
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(Child(*c, L"failure"), nullptr);
+    EXPECT_EQ(Attribute(Child(*c, L"failure"), L"type"), L"连带失败");
+    EXPECT_EQ(Attribute(Child(*c, L"failure"), L"message"), L"因工程 B 编译失败而缺少它的库");
+    EXPECT_NE(Child(*c, L"failure")->text.find(L"（根源：工程 A）"), String_cl::npos) << U8(Child(*c, L"failure")->text);
+    const XmlNode_st* d = Child(chainSuite, L"testcase", L"name", L"D (Debug|Win32)");
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->children.empty()) << "a compiled row passes";
+    EXPECT_EQ(Child(chainSuite, L"testcase", L"name", L"Rel (Debug|Win32)"), nullptr);
+    EXPECT_EQ(Child(chainSuite, L"testcase", L"name", L"Gone (Debug|Win32)"), nullptr);
+    EXPECT_EQ(Attribute(&root.children[1], L"name"), L"Tools.sln");
+    EXPECT_EQ(Attribute(&root.children[1], L"tests"), L"1");
+    EXPECT_EQ(Attribute(&root, L"tests"), L"5");
+    EXPECT_EQ(Attribute(&root, L"failures"), L"3");
+}
+
+TEST_F(ConsoleTest, HelpAndVersionFollowTheConsoleConventions)
+{
+    for (const wchar_t* ask : {L"--help", L"-h", L"/?"}) {
+        Run_st help = program.Run({ask});
+        EXPECT_EQ(0, help.exit) << U8(String_cl(ask)) << U8(help.text);
+        EXPECT_TRUE(help.text.StartsWith(L"用法:")) << U8(help.text);
+        EXPECT_TRUE(help.Has(L"--report <文件>")) << U8(help.text);
+    }
+    Run_st version = program.Run({L"--version"});
+    EXPECT_EQ(0, version.exit);
+    EXPECT_EQ(Join(version.Lines()), L"Quorvane 0.3.2");
+    Run_st misplaced = program.Run({L"show", L"默认", L"--report", program.Dir() + L"x.xml"});
+    EXPECT_EQ(2, misplaced.exit) << U8(misplaced.text);
+    EXPECT_TRUE(misplaced.Has(L"--report 只用于 build 和 rebuild。")) << U8(misplaced.text);
+}

@@ -5,6 +5,8 @@
 #include "app/res/resource.h"
 #include "app/ui/WHistoryPage.h"
 #include "app/ui/WProjectPage.h"
+#include "app/workflow/HtmlReport.h"
+#include "app/ProgramPlaces.h"
 #include "tests/ui/PageTestSupport.h"
 
 using namespace PageTest_ns;
@@ -174,6 +176,29 @@ TEST_F(ProjectPageTest, TheMenuGreysWhatTheRowAndARunningJobDoNotAllow)
     SelectRow(list, 1);
     EXPECT_EQ(States(p.page.ContextMenu()),
               (MenuStates{{ID_REBUILD_ONE, g}, {ID_BUILD_ONE, g}, {ID_IGNORE, g}, {ID_RAISE_PRIORITY, g}}));
+}
+
+// The last build's report is one right click away, once a build wrote it.
+TEST_F(ProjectPageTest, TheMenuOpensTheBuildReportOnceThereIsOne)
+{
+    OverrideModuleDirectory(m_dir.Path());
+    ProjectPage p(m_main, m_stores, m_settings);
+    AddRow(L"plain");
+    Refresh();
+    SelectRow(p.Item(IDC_PROJECT_LIST), 0);
+    auto state = [&] {
+        HMENU menu = p.page.ContextMenu();
+        wchar_t text[64] = {};
+        GetMenuStringW(GetSubMenu(menu, 0), ID_SHOW_REPORT, text, 64, MF_BYCOMMAND);
+        const UINT s = GetMenuState(GetSubMenu(menu, 0), ID_SHOW_REPORT, MF_BYCOMMAND);
+        DestroyMenu(menu);
+        return String_cl(text) + (s & MF_GRAYED ? L" grey" : L"");
+    };
+    EXPECT_EQ(state(), L"查看编译报告(&H) grey");
+    CreateDirectoryW(LogRoot().c_str(), nullptr);
+    ASSERT_TRUE(Test_ns::WriteBytes(HtmlReportPath(), "<!DOCTYPE html>"));
+    EXPECT_EQ(state(), L"查看编译报告(&H)");
+    OverrideModuleDirectory(L"");
 }
 
 TEST_F(ProjectPageTest, WhileAJobRunsOnlyCommandsThatLeaveTheStoresAloneWork)

@@ -1,0 +1,205 @@
+// The record a build job leaves for its reports, and the HTML page made
+// from it, with builds that overlap on two lanes as parallel builds will
+// report them: times from a clock the test moves, rows the engine made from
+// project files, failures set as the row build sets them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <map>
+#include "app/engine/RowState.h"
+#include "app/ProgramPlaces.h"
+#include "app/store/DataFile.h"
+#include "app/store/PlanPack.h"
+#include "app/workflow/HtmlReport.h"
+#include "app/workflow/RunRecorder.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+
+namespace {
+
+class Silent_cl : public JobReporter_cl {
+public:
+    void Status(const String_cl&) override {}
+    void ShowError(const Base_ns::Error_cl& e) override { errors.push_back(e.Text()); }
+    bool StopOnError() override { return false; }
+    void Ended(const JobEnd_st&) override { ++ends; }
+    std::vector<String_cl> errors;
+    int ends = 0;
+};
+
+const Moment_t kSecond = 10000000;
+
+class RunReportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        OverrideModuleDirectory(m_dir.Path());
+        m_plan = m_stores.plans.AddPlan(L"夜间", L"Debug|Win32");
+    }
+    void TearDown() override
+    {
+        m_plan = PlanId_cl();
+        m_stores.plans.Clear();
+        OverrideModuleDirectory(L"");
+        CoUninitialize();
+    }
+    MProjectId_cl AddProject(const String_cl& name)
+    {
+        const String_cl path = m_dir / (L"ws\\" + name + L"\\" + name + L".vcproj");
+        CreateDirectories(path);
+        Test_ns::WriteBytes(path, ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject Name=\"" +
+                                   name.ToUtf8() +
+                                   "\"><Configurations><Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\"/>"
+                                   "</Configurations></VisualStudioProject>\r\n"));
+        m_plan->solutions.AddSolution(path, m_plan->configuration, m_plan->rows, m_stores.projects, m_stores.sequences);
+        for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next())
+            if (r->project->name == name) return r;
+        return MProjectId_cl();
+    }
+    // A failed row's log in the failed folder, as the row build leaves it.
+    void Fail(MProjectId_cl& row, const String_cl& errorLine, uint32_t because = 0)
+    {
+        row->state = CompileFailed;
+        row->failedBecauseOf = because;
+        row->log = FailedLogDirectory() + row->project->name + L".log";
+        CreateDirectories(row->log);
+        Test_ns::WriteBytes(row->log, Test_ns::Ansi(L"Compiling...\r\n" + errorLine + L"\r\n"));
+    }
+
+    Test_ns::TempDir_cl m_dir{L"run-report"};
+    Stores_cl m_stores;
+    PlanId_cl m_plan;
+    Moment_t m_now = 133000000000000000ull;
+};
+
+// The x, width and lane of each bar of the timeline, by project name.
+struct Bar_st {
+    double x = 0, width = 0;
+    int lane = -1;
+};
+std::map<String_cl, Bar_st> Bars(const String_cl& html)
+{
+    std::map<String_cl, Bar_st> bars;
+    auto number = [&](size_t from, const wchar_t* attr) {
+        size_t at = html.find(attr, from);
+        return at == String_cl::npos ? -1.0 : _wtof(html.c_str() + at + wcslen(attr));
+    };
+    for (size_t at = html.find(L"<g class=\"bar\""); at != String_cl::npos; at = html.find(L"<g class=\"bar\"", at + 1)) {
+        const size_t title = html.find(L"<title>", at) + 7;
+        const String_cl name = html.substr(title, html.find(L"：", title) - title);
+        Bar_st b;
+        b.lane = static_cast<int>(number(at, L"data-lane=\""));
+        const size_t rect = html.find(L"<rect", at);
+        b.x = number(rect, L" x=\"");
+        b.width = number(rect, L" width=\"");
+        bars[name] = b;
+    }
+    return bars;
+}
+
+} // namespace
+
+TEST_F(RunReportTest, BuildsOnTwoLanesOverlapAndAKnockOnChainHangsUnderItsRoot)
+{
+    MProjectId_cl a = AddProject(L"A"), b = AddProject(L"B"), c = AddProject(L"C"), d = AddProject(L"D"),
+                  e = AddProject(L"E");
+    Silent_cl inner;
+    RunRecorder_cl recorder(inner, m_plan, JobBuild, 0, [this] { return m_now; });
+    bool finished = false;
+    recorder.OnFinished([&](const RunRecord_st&) { finished = true; });
+    Plan_st& plan = *m_plan;
+    // Lane 0: A 0-10 s, then B 10-14 s, then C 14-15 s. Lane 1: D 2-12 s, E 12-13 s.
+    recorder.RowStarted(plan, *a, 0);
+    m_now += 2 * kSecond;
+    recorder.RowStarted(plan, *d, 1);
+    m_now += 8 * kSecond;
+    Fail(a, L"c:\\ws\\A\\A.cpp(2) : fatal error C1189: #error :  A 没写完");
+    recorder.RowBuilt(plan, *a, 0);
+    recorder.RowStarted(plan, *b, 0);
+    m_now += 2 * kSecond;
+    d->state = Compiled;
+    recorder.RowBuilt(plan, *d, 1);
+    recorder.RowStarted(plan, *e, 1);
+    m_now += 1 * kSecond;
+    e->state = CompiledUnchanged;
+    recorder.RowBuilt(plan, *e, 1);
+    m_now += 1 * kSecond;
+    Fail(b, L"LINK : fatal error LNK1104: 无法打开文件“A.lib”", a.Serial());
+    recorder.RowBuilt(plan, *b, 0);
+    recorder.RowStarted(plan, *c, 0);
+    m_now += 1 * kSecond;
+    Fail(c, L"LINK : fatal error LNK1104: 无法打开文件“B.lib”", b.Serial());
+    recorder.RowBuilt(plan, *c, 0);
+    JobEnd_st end;
+    end.kind = JobBuild;
+    end.reachedEnd = true;
+    recorder.Ended(end);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(inner.ends, 1) << "the wrapped reporter hears of the end";
+    EXPECT_TRUE(inner.errors.empty());
+
+    const RunRecord_st record = recorder.Record();
+    EXPECT_EQ(record.Lanes(), 2);
+    ASSERT_EQ(record.builds.size(), 5u);
+    EXPECT_DOUBLE_EQ(SecondsBetween(record.start, record.end), 15.0);
+    const RowOutcome_st& rowA = *record.Row(a.Serial());
+    EXPECT_EQ(rowA.failure.firstError, L"c:\\ws\\A\\A.cpp(2) : fatal error C1189: #error :  A 没写完");
+    EXPECT_DOUBLE_EQ(rowA.seconds, 10.0);
+    EXPECT_EQ(record.Row(c.Serial())->failure.causeName, L"B");
+    EXPECT_EQ(record.Row(c.Serial())->rootKey, a.Serial());
+    // A is the only root; B and C hang under it, C one step further down.
+    const std::vector<FailureGroup_st> groups = FailureGroups(record);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].rootKey, a.Serial());
+    const std::vector<std::pair<uint32_t, int>> chain{{b.Serial(), 1}, {c.Serial(), 2}};
+    EXPECT_EQ(groups[0].knockOns, chain);
+
+    WriteHtmlReport(record);
+    const String_cl html = String_cl::FromUtf8(Test_ns::ReadBytes(m_dir / L"编译日志\\报告.html"));
+    ASSERT_FALSE(html.empty());
+    for (const wchar_t* outside : {L"<script", L"http:", L"https:", L"@import", L"@font-face", L"url("})
+        EXPECT_EQ(html.find(outside), String_cl::npos) << Test_ns::Ansi(outside);
+    EXPECT_NE(html.find(L"工程总数 5，编译失败 3，编译工程 2/5"), String_cl::npos);
+    EXPECT_NE(html.find(L"因工程 B 编译失败而缺少它的库"), String_cl::npos);
+    EXPECT_NE(html.find(L"（根源：A）"), String_cl::npos);
+    EXPECT_NE(html.find(L"最多 2 个同时进行"), String_cl::npos);
+    // The logs are linked relative to the page: the folder goes with them.
+    EXPECT_NE(html.find(L"href=\"%E9%94%99%E8%AF%AF/A.log\""), String_cl::npos) << "错误/A.log, encoded";
+
+    // Each build a bar on its own lane, where and as long as it ran: D
+    // (lane 1, 2-12 s) overlaps A (lane 0, 0-10 s).
+    const std::map<String_cl, Bar_st> bars = Bars(html);
+    ASSERT_EQ(bars.size(), 5u);
+    const Bar_st& barA = bars.at(L"A");
+    const Bar_st& barD = bars.at(L"D");
+    EXPECT_EQ(barA.lane, 0);
+    EXPECT_EQ(barD.lane, 1);
+    EXPECT_EQ(bars.at(L"E").lane, 1);
+    EXPECT_EQ(bars.at(L"C").lane, 0);
+    const double perSecond = barA.width / 10.0;
+    EXPECT_NEAR(barD.x - barA.x, 2 * perSecond, 0.2);
+    EXPECT_NEAR(barD.width, 10 * perSecond, 0.2);
+    EXPECT_LT(barD.x, barA.x + barA.width) << "the two lanes overlap in time";
+    EXPECT_NEAR(bars.at(L"C").x + bars.at(L"C").width, barA.x + 15 * perSecond, 0.2);
+}
+
+TEST_F(RunReportTest, AReportThatCannotBeWrittenIsShownAndTheJobStillEnds)
+{
+    AddProject(L"A");
+    // A folder where the page should be: it cannot replace it.
+    CreateDirectoryW((m_dir / L"编译日志").c_str(), nullptr);
+    CreateDirectoryW((m_dir / L"编译日志\\报告.html").c_str(), nullptr);
+    Silent_cl inner;
+    RunRecorder_cl recorder(inner, m_plan, JobBuild);
+    recorder.OnFinished(WriteHtmlReport);
+    JobEnd_st end;
+    end.kind = JobBuild;
+    recorder.Ended(end);
+    EXPECT_EQ(inner.ends, 1);
+    ASSERT_EQ(inner.errors.size(), 1u);
+    EXPECT_NE(inner.errors[0].find(L"无法写入报告文件。"), String_cl::npos) << Test_ns::Ansi(inner.errors[0]);
+    EXPECT_FALSE(Test_ns::FileExists(m_dir / L"编译日志\\报告.html.partial"));
+}
