@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <atomic>
 #include <map>
+#include "app/engine/BuildGraph.h"
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RowState.h"
@@ -42,6 +43,7 @@ const wchar_t kUsage[] =
     L"用法:\r\n"
     L"  Quorvane plans\r\n"
     L"  Quorvane show <方案>\r\n"
+    L"  Quorvane graph <方案>\r\n"
     L"  Quorvane build|rebuild|clean <方案>[,<方案>...]\r\n"
     L"  Quorvane add <方案> <文件>...\r\n"
     L"  Quorvane remove-plan <方案>\r\n"
@@ -52,7 +54,8 @@ const wchar_t kUsage[] =
     L"  --config <编译方式>     例如 \"Debug|Win32\"\r\n"
     L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
     L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
-    L"  --shutdown              最后一个方案编译完成后关机";
+    L"  --shutdown              最后一个方案编译完成后关机\r\n"
+    L"  --jobs <N>              同时编译的工程数，1到64（默认：保存的设置）";
 
 // A bad command line; the message is printed above the usage text.
 struct UsageError_st {
@@ -69,6 +72,7 @@ struct Options_st {
     int stopOnError = -1;  // -1: the saved setting
     int rename = -1;       // -1: the saved setting
     bool shutdown = false;
+    int jobs = 0;  // 0: the saved setting
 };
 
 Options_st Parse(const std::vector<String_cl>& args)
@@ -97,6 +101,9 @@ Options_st Parse(const std::vector<String_cl>& args)
             o.rename = 0;
         } else if (a == L"--shutdown") {
             o.shutdown = true;
+        } else if (a == L"--jobs") {
+            o.jobs = ParseJobs(value(L"--jobs"));
+            if (o.jobs == 0) throw UsageError_st{L"同时编译的工程数应为1到64：" + args[i]};
         } else if (a.StartsWith(L"--")) {
             throw UsageError_st{L"未知的选项：" + a};
         } else if (o.command.empty()) {
@@ -214,6 +221,7 @@ private:
 
     int Plans();
     int Show();
+    int Graph();
     int Job();
     int Add();
     int RemovePlan();
@@ -305,6 +313,21 @@ int Session_cl::Show()
     return reporter.Exit(RowsFailed(*plan));
 }
 
+// The plan's rows and what they need, in Graphviz DOT on standard output;
+// what reading the plan reports goes to standard error.
+int Session_cl::Graph()
+{
+    NeedOperands(1, 1);
+    PlanId_cl plan = FindPlan(m_options.operands[0]);
+    ApplyConfiguration(plan);
+    ConsoleReporter_cl reporter(m_err, false);
+    RunReadJob(m_stores, plan, reporter);
+    const BuildGraph_cl graph(plan->rows, m_stores.projects, m_stores.links);
+    m_out.Line(GraphDotText(plan->name, plan->rows, graph));
+    if (m_options.hasConfiguration) Save();
+    return reporter.Exit(false);
+}
+
 int Session_cl::Job()
 {
     NeedOperands(1, 1);
@@ -320,6 +343,8 @@ int Session_cl::Job()
     bool rename = m_options.rename >= 0 ? m_options.rename != 0
                                         : m_settings.GetBool(kKeyRenameCompile, true);
     SetRenameCompile(rename);
+    const int savedJobs = ParseJobs(m_settings.GetString(kKeyJobs, L"1"));
+    const int jobs = m_options.jobs > 0 ? m_options.jobs : savedJobs > 0 ? savedJobs : 1;
 
     ConsoleReporter_cl reporter(m_out, stopOnError);
     bool anyFailed = false;
@@ -333,9 +358,10 @@ int Session_cl::Job()
         if (m_options.command == L"build") {
             BuildRequest_st request;
             request.vcDirectory = vcDir;
+            request.jobs = jobs;
             reachedEnd = RunBuildJob(m_stores, plan, request, running, reporter);
         } else if (m_options.command == L"rebuild") {
-            reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, reporter);
+            reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, reporter, jobs);
         } else {
             RunCleanJob(m_stores, plan, vcDir, running, reporter);
             reachedEnd = false;
@@ -433,7 +459,7 @@ int Session_cl::ImportSequence()
 
 bool IsCommand(const String_cl& c)
 {
-    return c == L"plans" || c == L"show" || c == L"build" || c == L"rebuild" || c == L"clean" || c == L"add" ||
+    return c == L"plans" || c == L"show" || c == L"graph" || c == L"build" || c == L"rebuild" || c == L"clean" || c == L"add" ||
            c == L"remove-plan" || c == L"export-sequence" || c == L"import-sequence";
 }
 
@@ -476,13 +502,14 @@ int Session_cl::Run()
     int code = ConsoleApp_cl::ExitOk;
     if (c == L"plans") code = Plans();
     else if (c == L"show") code = Show();
+    else if (c == L"graph") code = Graph();
     else if (c == L"add") code = Add();
     else if (c == L"remove-plan") code = RemovePlan();
     else if (c == L"export-sequence") code = ExportSequence();
     else if (c == L"import-sequence") code = ImportSequence();
     else code = Job();
     // Commands that change nothing leave the data file as it is.
-    if (c != L"plans" && c != L"show" && c != L"export-sequence") m_stores.EndProgram(DataFilePath());
+    if (c != L"plans" && c != L"show" && c != L"graph" && c != L"export-sequence") m_stores.EndProgram(DataFilePath());
     return code;
 }
 
