@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <atomic>
 #include <map>
+#include "app/engine/BuildGraph.h"
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RowState.h"
@@ -46,6 +47,7 @@ const wchar_t kUsage[] =
     L"用法:\r\n"
     L"  Quorvane plans\r\n"
     L"  Quorvane show <方案>\r\n"
+    L"  Quorvane graph <方案>\r\n"
     L"  Quorvane build|rebuild|clean <方案>[,<方案>...]\r\n"
     L"  Quorvane add <方案> <文件>...\r\n"
     L"  Quorvane remove-plan <方案>\r\n"
@@ -57,6 +59,7 @@ const wchar_t kUsage[] =
     L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
     L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
     L"  --shutdown              最后一个方案编译完成后关机\r\n"
+    L"  --jobs <N>              同时编译的工程数，1到64（默认：保存的设置）\r\n"
     L"  --report <文件>         build 和 rebuild：把结果写成 JUnit XML 文件\r\n"
     L"  --help | -h | /?        显示本说明\r\n"
     L"  --version               显示版本\r\n"
@@ -81,6 +84,7 @@ struct Options_st {
     String_cl report;  // JUnit file of a build or rebuild; empty for none
     bool help = false;
     bool version = false;
+    int jobs = 0;  // 0: the saved setting
 };
 
 Options_st Parse(const std::vector<String_cl>& args)
@@ -116,6 +120,9 @@ Options_st Parse(const std::vector<String_cl>& args)
             o.help = true;
         } else if (a == L"--version") {
             o.version = true;
+        } else if (a == L"--jobs") {
+            o.jobs = ParseJobs(value(L"--jobs"));
+            if (o.jobs == 0) throw UsageError_st{L"同时编译的工程数应为1到64：" + args[i]};
         } else if (a.StartsWith(L"--")) {
             throw UsageError_st{L"未知的选项：" + a};
         } else if (o.command.empty()) {
@@ -249,9 +256,10 @@ private:
 
     int Plans();
     int Show();
+    int Graph();
     int Job();
     // A build or rebuild of one plan, recorded for the reports.
-    bool BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, std::atomic<int>& running,
+    bool BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, int jobs, std::atomic<int>& running,
                    JobReporter_cl& reporter, std::vector<RunRecord_st>& runs);
     int Add();
     int RemovePlan();
@@ -343,6 +351,21 @@ int Session_cl::Show()
     return reporter.Exit(RowsFailed(*plan));
 }
 
+// The plan's rows and what they need, in Graphviz DOT on standard output;
+// what reading the plan reports goes to standard error.
+int Session_cl::Graph()
+{
+    NeedOperands(1, 1);
+    PlanId_cl plan = FindPlan(m_options.operands[0]);
+    ApplyConfiguration(plan);
+    ConsoleReporter_cl reporter(m_err, false);
+    RunReadJob(m_stores, plan, reporter);
+    const BuildGraph_cl graph(plan->rows, m_stores.projects, m_stores.links);
+    m_out.Line(GraphDotText(plan->name, plan->rows, graph));
+    if (m_options.hasConfiguration) Save();
+    return reporter.Exit(false);
+}
+
 int Session_cl::Job()
 {
     NeedOperands(1, 1);
@@ -358,6 +381,8 @@ int Session_cl::Job()
     bool rename = m_options.rename >= 0 ? m_options.rename != 0
                                         : m_settings.GetBool(kKeyRenameCompile, true);
     SetRenameCompile(rename);
+    const int savedJobs = ParseJobs(m_settings.GetString(kKeyJobs, L"1"));
+    const int jobs = m_options.jobs > 0 ? m_options.jobs : savedJobs > 0 ? savedJobs : 1;
 
     ConsoleReporter_cl reporter(m_out, stopOnError);
     bool anyFailed = false;
@@ -370,7 +395,7 @@ int Session_cl::Job()
         std::atomic<int> running{g_interrupted ? 0 : 1};
         g_running = &running;
         if (m_options.command == L"build" || m_options.command == L"rebuild") {
-            reachedEnd = BuildPlan(plan, vcDir, running, reporter, runs);
+            reachedEnd = BuildPlan(plan, vcDir, jobs, running, reporter, runs);
         } else {
             RunCleanJob(m_stores, plan, vcDir, running, reporter);
             reachedEnd = false;
@@ -404,7 +429,7 @@ int Session_cl::Job()
     return reporter.Exit(anyFailed);
 }
 
-bool Session_cl::BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, std::atomic<int>& running,
+bool Session_cl::BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, int jobs, std::atomic<int>& running,
                            JobReporter_cl& reporter, std::vector<RunRecord_st>& runs)
 {
     const bool rebuild = m_options.command == L"rebuild";
@@ -412,10 +437,11 @@ bool Session_cl::BuildPlan(const PlanId_cl& plan, const String_cl& vcDir, std::a
     recorder.OnFinished([](const RunRecord_st& record) { WriteHtmlReport(record); });
     bool reachedEnd = false;
     if (rebuild) {
-        reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, recorder);
+        reachedEnd = RunRebuildJob(m_stores, plan, vcDir, running, recorder, jobs);
     } else {
         BuildRequest_st request;
         request.vcDirectory = vcDir;
+        request.jobs = jobs;
         reachedEnd = RunBuildJob(m_stores, plan, request, running, recorder);
     }
     runs.push_back(recorder.Record());
@@ -496,7 +522,7 @@ int Session_cl::ImportSequence()
 
 bool IsCommand(const String_cl& c)
 {
-    return c == L"plans" || c == L"show" || c == L"build" || c == L"rebuild" || c == L"clean" || c == L"add" ||
+    return c == L"plans" || c == L"show" || c == L"graph" || c == L"build" || c == L"rebuild" || c == L"clean" || c == L"add" ||
            c == L"remove-plan" || c == L"export-sequence" || c == L"import-sequence";
 }
 
@@ -539,13 +565,14 @@ int Session_cl::Run()
     int code = ConsoleApp_cl::ExitOk;
     if (c == L"plans") code = Plans();
     else if (c == L"show") code = Show();
+    else if (c == L"graph") code = Graph();
     else if (c == L"add") code = Add();
     else if (c == L"remove-plan") code = RemovePlan();
     else if (c == L"export-sequence") code = ExportSequence();
     else if (c == L"import-sequence") code = ImportSequence();
     else code = Job();
     // Commands that change nothing leave the data file as it is.
-    if (c != L"plans" && c != L"show" && c != L"export-sequence") m_stores.EndProgram(DataFilePath());
+    if (c != L"plans" && c != L"show" && c != L"graph" && c != L"export-sequence") m_stores.EndProgram(DataFilePath());
     return code;
 }
 

@@ -2,17 +2,8 @@
 // choice of the row to build next, including the rescheduling of a library
 // provider that the link showed to be missing.
 #include "app/engine/MProjectPack.h"
-#include "common/base/ComScope.h"
-#include <windows.h>
-#include <objbase.h>
 #include <atomic>
-#include "app/engine/BuildRunner.h"
-#include "app/engine/MProjectErrors.h"
-#include "app/engine/RenameJournal.h"
-#include "app/ProgramPlaces.h"
-#include "common/io/FileStream.h"
-#include "common/io/WTextOStream.h"
-#include "common/io/XMLFile.h"
+#include "app/engine/RowBuild.h"
 
 namespace Quorvane_ns {
 
@@ -24,98 +15,6 @@ bool IsPending(int32_t state)
 {
     return state == Normal || state == LibraryDependency || state == CompileFailed;
 }
-
-void PutAttributes(const String_cl& path, DWORD attributes)
-{
-    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), attributes);
-}
-
-// The file that devenv is given, and, with rename-compile on, the project
-// file moved to a temporary name in its own folder for the length of the
-// build. Every move is written to the rename journal first, so that a crash
-// during the build cannot leave the user's file under the temporary name;
-// an error before the build ends puts everything back too.
-class BuildFile_cl {
-public:
-    BuildFile_cl(const String_cl& projectPath, bool rename)
-        : m_path(projectPath), m_built(projectPath), m_rename(rename)
-    {
-        const String_cl folder = GetFileDirectory(m_path, true);
-        const String_cl extension = GetFileExtension(m_path);
-        const String_cl stamp = Base_ns::TimeStampText();
-
-        if (Base_ns::EqualsNoCase(extension, L"icproj")) {
-            // An Intel C++ project wraps the .vcproj of the same name: that is
-            // the file to move, and a temporary wrapper points at its new name.
-            m_wrapperCase = true;
-            m_moved = ReplaceExtension(m_path, L"vcproj");
-            m_wrapper = folder + L"Temp" + stamp + L"." + extension;
-            m_temporary = ReplaceExtension(m_wrapper, L"vcproj");
-        } else {
-            m_moved = m_path;
-            m_temporary = folder + L"Temp" + stamp + L"." + extension;
-        }
-        m_attributes = GetFileAttributesW(m_moved.c_str());
-        if (!m_rename) return;
-
-        // Without a record of the rename there is no rename.
-        m_journaled = RenameJournal_cl::Add(m_moved, m_temporary, m_attributes, m_wrapper);
-        if (!m_journaled) return;
-        SetFileAttributesW(m_moved.c_str(), FILE_ATTRIBUTE_NORMAL);
-        m_renamed = MoveFileW(m_moved.c_str(), m_temporary.c_str()) != 0;
-        if (!m_renamed || !m_wrapperCase) {
-            if (m_renamed) m_built = m_temporary;
-            return;
-        }
-        try {
-            // The compile thread may not have started COM; the wrapper needs it.
-            Base_ns::ComScope_cl com;
-            IO_ns::XMLFile_cl document;
-            document.Open(m_path);
-            document.SetAttribute(document.Root(), L"VCNestedProjectFileName", GetFileName(m_temporary));
-            document.SaveAs(m_wrapper);
-            document.Close();
-            m_built = m_wrapper;
-        } catch (...) {
-            Restore();
-            throw;
-        }
-    }
-
-    ~BuildFile_cl() { Restore(); }
-    BuildFile_cl(const BuildFile_cl&) = delete;
-    BuildFile_cl& operator=(const BuildFile_cl&) = delete;
-
-    const String_cl& Path() const { return m_built; }
-
-    // Puts the project file back under its name with its attributes; runs once.
-    void Restore()
-    {
-        if (!m_rename || m_restored) return;
-        m_restored = true;
-        const bool back = m_renamed && MoveFileW(m_temporary.c_str(), m_moved.c_str()) != 0;
-        if (m_journaled) PutAttributes(m_moved, m_attributes);
-        // The wrapper exists only once the wrapped project has moved (and is
-        // then what devenv built); an error while writing it may leave it too.
-        if (m_wrapperCase && m_renamed) DeleteFileW(m_wrapper.c_str());
-        // A file that could not be moved back stays in the record, so the next
-        // start tries again.
-        if (m_journaled && (back || !m_renamed)) RenameJournal_cl::Remove(m_moved, m_temporary);
-    }
-
-private:
-    String_cl m_path;       // the project file as the row names it
-    String_cl m_moved;      // the file that is renamed: the project, or the .vcproj it wraps
-    String_cl m_temporary;  // m_moved's name during the build
-    String_cl m_wrapper;    // the temporary .icproj (wrapper case only)
-    String_cl m_built;      // what devenv builds
-    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
-    bool m_rename;
-    bool m_wrapperCase = false;
-    bool m_journaled = false;
-    bool m_renamed = false;
-    bool m_restored = false;
-};
 
 // The first row still to build (Normal, LibraryDependency, CompileFailed)
 // that produces file.
@@ -140,35 +39,6 @@ bool WaitsFor(MProjectPack_cl& rows, const MProjectId_cl& provider, const MProje
         if (p.IsEmpty()) return false;
     }
     return false;  // a circle among other rows; theirs to find when they are built
-}
-
-// A log that is missing or empty after the run comes from a builder that
-// never ran: the builder writes its banner before anything else, so only a
-// start that failed (cmd or devenv, a transient refusal of the system to
-// start a process) leaves an empty log. That is no verdict on the project:
-// the build is started again, a few times, before the row build reports it.
-void RunUntilTheBuilderRan(const String_cl& params, const String_cl& logPath)
-{
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        RunBuild(params);
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(logPath.c_str(), GetFileExInfoStandard, &data) &&
-            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow | data.nFileSizeHigh) != 0)
-            return;
-        DeleteFileW(logPath.c_str());
-    }
-}
-
-void WriteCommandFile(const String_cl& params)
-{
-    try {
-        IO_ns::FileStream_tl<IO_ns::WTextOStream_cl> file;
-        file.Open(ModuleDirectory() + L"Cmd.txt");
-        file.WriteString(params);
-        file.Close();
-    } catch (const Base_ns::Error_cl&) {
-        // The build's own failure is the one to report.
-    }
 }
 
 } // namespace
@@ -196,38 +66,9 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     const MProjectId_cl current = row;
     MProject_st& cur = *current;
 
-    if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
-    // A configuration that cannot go on the command line is refused before any
-    // file is touched.
-    CheckBuildConfiguration(cur.configuration);
-
-    if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
-    const String_cl logName = LogFileName(projects, cur.project);
-    const String_cl logPath = normalFolder + logName;
-    // Whatever lies at the new log's place (another project's log of the same
-    // name, a failed log whose move was refused) must not be read as this
-    // build's result when cmd fails before its redirection creates the log.
-    DeleteFileW(logPath.c_str());
-    const String_cl verb = rebuild ? L"rebuild" : L"build";
-    const bool rename = RenameCompile();
-
-    String_cl params;
-    {
-        BuildFile_cl file(cur.project->path, rename);
-        params = BuildParameters(vcDir, file.Path(), verb, cur.configuration, logPath);
-        CreateDirectories(logPath);
-        RunUntilTheBuilderRan(params, logPath);
-        file.Restore();
-    }
-
-    const DWORD logAttributes = GetFileAttributesW(logPath.c_str());
-    if (logAttributes == INVALID_FILE_ATTRIBUTES || (logAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        WriteCommandFile(params);
-        throw MProjectUserError(102, 506, String_cl());
-    }
-
-    rows.MarkModified(current);
-    const LogResult_st result = AnalyseLog(logPath, rebuild, rows.ClassName());
+    RowBuild_cl build(current, projects, normalFolder, vcDir, rebuild, false);
+    RunRowCommand(build.Command());
+    const LogResult_st result = build.Finish(rows);
 
     int32_t state = result.state;
     cur.awaitedLibrary.clear();
@@ -253,25 +94,16 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
             row = provider;
         }
     }
-    cur.state = state;
 
-    if (state != CompileFailed) {
-        cur.log = logPath;
-    } else {
-        const String_cl target = failedFolder + logName;
-        CreateDirectories(target);
-        // An older log of that name stays; the row names it all the same.
-        MoveFileW(logPath.c_str(), target.c_str());
-        cur.log = target;
-    }
+    // The log's place and the project store's record; the advance below only
+    // moves the caller's identifier.
+    build.Conclude(state, failedFolder, projects);
 
     if (state != LibraryDependency) {
         MProjectId_cl next = current.Next();
         while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
         row = next;
     }
-
-    projects.SetResult(cur.project, cur.configuration, state, cur.log);
     return state != CompileFailed ? 1 : 0;
 }
 

@@ -1,6 +1,8 @@
 #include "app/engine/ProjectFileReader.h"
 
 #include <windows.h>
+#include <utility>
+#include <vector>
 #include "app/ProgramPlaces.h"
 #include "common/io/XMLFile.h"
 
@@ -88,6 +90,117 @@ String_cl ToolOutput(const IO_ns::XMLFile_cl::ElementId_cl& tool, const String_c
     return String_cl();
 }
 
+// The macros a configuration's folders and library names are written with,
+// as the builder defines them for a project built on its own: the project's
+// folder then stands for the solution's.
+using Macros_t = std::vector<std::pair<String_cl, String_cl>>;
+
+Macros_t ConfigurationMacros(const String_cl& vcPath, const String_cl& projectName, const String_cl& configuration)
+{
+    const String_cl folder = GetFileDirectory(vcPath, true);
+    const size_t bar = configuration.find(L'|');
+    Macros_t macros;
+    macros.emplace_back(L"ProjectName", projectName);
+    macros.emplace_back(L"ConfigurationName", configuration.substr(0, bar));
+    macros.emplace_back(L"PlatformName", bar == String_cl::npos ? String_cl(L"Win32") : configuration.substr(bar + 1));
+    macros.emplace_back(L"SolutionDir", folder);
+    macros.emplace_back(L"ProjectDir", folder);
+    macros.emplace_back(L"InputDir", folder);
+    macros.emplace_back(L"SolutionName", FileTitle(vcPath));
+    return macros;
+}
+
+// Every $(Name) replaced, names compared ignoring case as the builder
+// compares them; a name it does not define comes from the environment, and
+// is empty there too when unset ($(NOINHERIT) in a list of libraries).
+String_cl ExpandMacros(const String_cl& text, const Macros_t& macros)
+{
+    String_cl out;
+    size_t pos = 0;
+    for (;;) {
+        const size_t open = text.find(L"$(", pos);
+        const size_t close = open == String_cl::npos ? open : text.find(L')', open + 2);
+        if (close == String_cl::npos) {
+            out.append(text, pos, String_cl::npos);
+            return out;
+        }
+        out.append(text, pos, open - pos);
+        const String_cl name = text.substr(open + 2, close - open - 2);
+        bool known = false;
+        for (const auto& m : macros) {
+            if (Base_ns::EqualsNoCase(m.first, name)) {
+                out += m.second;
+                known = true;
+                break;
+            }
+        }
+        if (!known && !name.empty()) {
+            wchar_t value[2048];
+            const DWORD n = GetEnvironmentVariableW(name.c_str(), value, 2048);
+            if (n > 0 && n < 2048) out.append(value, n);
+        }
+        pos = close + 1;
+    }
+}
+
+// A folder of the configuration as a full path ending in "\", so that two
+// projects' folders compare as texts (ignoring case).
+String_cl ConfigurationFolder(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const wchar_t* attribute,
+                              const wchar_t* fallback, const String_cl& vcPath, const Macros_t& macros)
+{
+    IO_ns::XMLFile_cl::AttributeId_cl given = configuration.Attribute(attribute, false);
+    String_cl folder = ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros);
+    folder.ReplaceAll(L"/", L"\\");
+    const bool absolute = folder.find(L':') != String_cl::npos || folder.StartsWith(L"\\");
+    const String_cl joined = absolute ? folder : GetFileDirectory(vcPath, true) + folder;
+    wchar_t full[4096];
+    const DWORD n = GetFullPathNameW(joined.c_str(), 4096, full, nullptr);
+    String_cl result = n > 0 && n < 4096 ? String_cl(full, n) : joined;
+    if (result.empty() || result.back() != L'\\') result += L'\\';
+    return result;
+}
+
+// Words of an "AdditionalDependencies" value: separated by blanks (or ";"),
+// a word in double quotes may hold blanks.
+std::vector<String_cl> DependencyWords(const String_cl& text)
+{
+    std::vector<String_cl> words;
+    String_cl word;
+    bool quoted = false;
+    for (wchar_t c : text) {
+        if (c == L'"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == L' ' || c == L'\t' || c == L';' || c == L'\r' || c == L'\n')) {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+}
+
+// The libraries that the linker and the librarian of the configuration name,
+// by file name, as the link-failure analysis names what it could not open.
+std::vector<String_cl> LinkedLibraries(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const Macros_t& macros)
+{
+    std::vector<String_cl> libraries;
+    for (IO_ns::XMLFile_cl::ElementId_cl tool = configuration.FirstChild(); !tool.IsEmpty(); tool.NextSibling()) {
+        if (!IsElement(tool)) continue;
+        const String_cl toolName = OptionalText(tool, L"Name");
+        if (toolName != L"VCLinkerTool" && toolName != L"VCLibrarianTool") continue;
+        for (const String_cl& word : DependencyWords(OptionalText(tool, L"AdditionalDependencies"))) {
+            const String_cl name = GetFileName(ExpandMacros(word, macros));
+            if (name.empty()) continue;
+            bool known = false;
+            for (const String_cl& l : libraries) known = known || Base_ns::EqualsNoCase(l, name);
+            if (!known) libraries.push_back(name);
+        }
+    }
+    return libraries;
+}
+
 } // namespace
 
 void ReadProjectFile(Project_st& project)
@@ -111,7 +224,19 @@ void ReadProjectFile(Project_st& project)
          !configuration.IsEmpty(); configuration.NextSibling()) {
         if (!IsElement(configuration))
             continue;
-        String_cl key = configuration.Attribute(L"Name", true).Text().Upper();
+        const String_cl configurationName = configuration.Attribute(L"Name", true).Text();
+        String_cl key = configurationName.Upper();
+        // What every entry of this configuration shares, whichever tool names its output.
+        ConfigEntry_st common;
+        {
+            Macros_t macros = ConfigurationMacros(vcPath, project.name, configurationName);
+            common.libraries = LinkedLibraries(configuration, macros);
+            common.outputFolder = ConfigurationFolder(configuration, L"OutputDirectory",
+                                                      L"$(SolutionDir)$(ConfigurationName)", vcPath, macros);
+            macros.emplace_back(L"OutDir", common.outputFolder);
+            common.intermediateFolder = ConfigurationFolder(configuration, L"IntermediateDirectory",
+                                                            L"$(ConfigurationName)", vcPath, macros);
+        }
 
         bool resolved = false;
         for (IO_ns::XMLFile_cl::ElementId_cl tool = configuration.FirstChild(); !tool.IsEmpty();
@@ -123,7 +248,7 @@ void ReadProjectFile(Project_st& project)
                 continue;
             // The first tool that names an output wins; a key met again
             // (names differing only in case) keeps its first entry.
-            ConfigEntry_st entry;
+            ConfigEntry_st entry = common;
             entry.output = output;
             project.configurations.Insert(key, entry);
             resolved = true;
@@ -135,7 +260,7 @@ void ReadProjectFile(Project_st& project)
         if (type.IsEmpty())
             throw ProjectPackUserError(103, 310, project.path);
         if (const wchar_t* extension = DefaultExtension(type.Number())) {
-            ConfigEntry_st entry;
+            ConfigEntry_st entry = common;
             entry.output = project.name + extension;
             project.configurations.Insert(key, entry);
         }

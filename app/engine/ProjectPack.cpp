@@ -100,6 +100,11 @@ String_cl ProjectPack_cl::LogPath(const ProjectId_cl& project, const String_cl& 
     return project.Data().configurations.Get(Key(configuration)).log;
 }
 
+const ConfigEntry_st* ProjectPack_cl::Entry(const ProjectId_cl& project, const String_cl& configuration) const
+{
+    return project.Data().configurations.Find(Key(configuration));
+}
+
 void ProjectPack_cl::SetResult(const ProjectId_cl& project, const String_cl& configuration, int32_t state,
                                const String_cl& logPath)
 {

@@ -3,6 +3,7 @@
 // project file path, with what it produces and how its last build ended per
 // configuration. Rows of every plan share these records.
 #include <cstdint>
+#include <vector>
 #include "common/base/Error.h"
 #include "common/base/String.h"
 #include "common/container/DList.h"
@@ -17,6 +18,14 @@ struct ConfigEntry_st {
     int32_t state = 0;  // row state of the last build, 0 (Normal) to 4 (CompileFailed)
     String_cl output;   // file name (no folder) of the library or program produced
     String_cl log;      // path of the last build log; empty until built
+    // File names (no folder) of the libraries the linker and the librarian
+    // are told to link: what other rows must have built first.
+    std::vector<String_cl> libraries;
+    // Full paths, ending in "\", of the folders the build writes its outputs
+    // and its intermediate files (objects, program database) to; two builds
+    // that share one of them must not run at the same time.
+    String_cl outputFolder;
+    String_cl intermediateFolder;
 };
 
 struct Project_st {
@@ -55,6 +64,8 @@ public:
     // Both need the entry to exist (the dictionary's error otherwise).
     String_cl OutputName(const ProjectId_cl& project, const String_cl& configuration) const;
     String_cl LogPath(const ProjectId_cl& project, const String_cl& configuration) const;
+    // The entry of the configuration; null when the project lacks it.
+    const ConfigEntry_st* Entry(const ProjectId_cl& project, const String_cl& configuration) const;
     // States 5 and 6 are derived and refused (system error 4); nothing is
     // stored for a missing project; a configuration it lacks is system error 3.
     void SetResult(const ProjectId_cl& project, const String_cl& configuration, int32_t state,

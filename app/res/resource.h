@@ -30,6 +30,9 @@
 #define IDC_VC_DIRECTORY                1020
 #define IDC_RENAME_COMPILE              1021
 #define IDC_CHOOSE_VC_DIRECTORY         1022
+#define IDC_JOBS                        1023
+#define IDC_JOBS_SPIN                   1029
+#define IDC_JOBS_LABEL                  1030
 
 // Solution page (129)
 #define IDC_PLAN                        1000

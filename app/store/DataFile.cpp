@@ -53,6 +53,7 @@ Stores_cl::~Stores_cl()
         plans.Clear();
         projects.Clear();
         sequences.Clear();
+        links.Clear();
     } catch (const Base_ns::Error_cl&) {
         // An identifier outlived the stores; the containers hand such nodes
         // over to it when they are destroyed.
@@ -78,6 +79,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
             if (root.Name() != kProductName) throw ForeignDataFileError(root.Name(), path);
             sequences.LoadSequence(file, root);
             plans.LoadPlans(file, root);
+            links.LoadLinks(file, root);
             file.Close();
             report.loaded = true;
         } catch (const Base_ns::Error_cl& e) {
@@ -111,6 +113,9 @@ bool Stores_cl::SaveDataFile(const String_cl& path)
     IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
     sequences.SaveSequence(file, root);
     plans.SavePlans(file, root);
+    // Without anything learned the file keeps the layout every earlier
+    // version wrote.
+    if (links.Count() > 0) links.SaveLinks(file, root);
     file.Close();
     return true;
 }
@@ -119,6 +124,7 @@ bool Stores_cl::EndProgram(const String_cl& path)
 {
     bool saved = SaveDataFile(path);
     plans.Clear();
+    links.Clear();
     // Project records hold nothing of the sequence today, but emptying them
     // first keeps the sequence free to go whatever they come to hold.
     projects.Clear();

@@ -1,4 +1,5 @@
 #include "app/ui/QuorvaneDlg.h"
+#include <commctrl.h>
 #include <thread>
 #include "app/ProgramPlaces.h"
 #include "app/engine/MProjectPack.h"
@@ -30,6 +31,9 @@ const Anchor_st kAnchors[] = {
     {IDC_RENAME_COMPILE, 1, 0, 1, 0},
     {IDC_STOP_ON_ERROR, 1, 0, 1, 0},
     {IDC_SHUTDOWN, 1, 0, 1, 0},
+    {IDC_JOBS_LABEL, 1, 0, 1, 0},
+    {IDC_JOBS, 1, 0, 1, 0},
+    {IDC_JOBS_SPIN, 1, 0, 1, 0},
     {IDC_VERSION, 1, 1, 1, 1},
     {IDC_EXIT, 1, 1, 1, 1},
     {IDC_VC_DIRECTORY, 0, 0, 1, 0},
@@ -87,6 +91,9 @@ bool CQuorvaneDlg::OnInit()
     SetChecked(IDC_STOP_ON_ERROR, m_userStopOnError);
     SetChecked(IDC_SHUTDOWN, m_userShutdown);
     ::SetDlgItemTextW(m_hwnd, IDC_VC_DIRECTORY, m_settings.GetString(kKeyVcDirectory, L"").c_str());
+    ::SendDlgItemMessageW(m_hwnd, IDC_JOBS_SPIN, UDM_SETRANGE32, 1, kMaxJobs);
+    const int savedJobs = ParseJobs(m_settings.GetString(kKeyJobs, L"1"));
+    ::SendDlgItemMessageW(m_hwnd, IDC_JOBS_SPIN, UDM_SETPOS32, 0, savedJobs > 0 ? savedJobs : 1);
 
     if (!m_commandLine.empty()) {
         SetTimer(kCommandLineTimer, 2000);
@@ -119,6 +126,17 @@ void CQuorvaneDlg::SaveOptions()
     m_settings.SetBool(kKeyStopOnError, m_forcedStopOnError ? m_userStopOnError : Checked(IDC_STOP_ON_ERROR));
     m_settings.SetBool(kKeyAutoShutdown, m_forcedShutdown ? m_userShutdown : Checked(IDC_SHUTDOWN));
     m_settings.SetString(kKeyVcDirectory, CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText());
+    m_settings.SetString(kKeyJobs, String_cl::FromInt(Jobs()));
+}
+
+int CQuorvaneDlg::Jobs()
+{
+    // Typed text outside the spin box's range is taken as its nearest end.
+    BOOL read = FALSE;
+    const int typed = static_cast<int>(::GetDlgItemInt(m_hwnd, IDC_JOBS, &read, FALSE));
+    const int jobs = !read || typed < 1 ? 1 : typed > kMaxJobs ? kMaxJobs : typed;
+    if (!read || jobs != typed) ::SendDlgItemMessageW(m_hwnd, IDC_JOBS_SPIN, UDM_SETPOS32, 0, jobs);
+    return jobs;
 }
 
 String_cl CQuorvaneDlg::GetVcDirectory() const
@@ -143,7 +161,8 @@ void CQuorvaneDlg::ShowVersion()
 
 void CQuorvaneDlg::LockUi()
 {
-    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD, IDC_VERSION, IDC_EXIT})
+    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD, IDC_VERSION, IDC_EXIT,
+                   IDC_JOBS, IDC_JOBS_SPIN})
         ::EnableWindow(GetDlgItem(id), FALSE);
     ::EnableWindow(GetDlgItem(IDC_STOP), CurrentJob() != JobIdle);
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
@@ -154,7 +173,8 @@ void CQuorvaneDlg::LockUi()
 
 void CQuorvaneDlg::UnlockUi()
 {
-    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_VERSION, IDC_EXIT})
+    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_VERSION, IDC_EXIT, IDC_JOBS,
+                   IDC_JOBS_SPIN})
         ::EnableWindow(GetDlgItem(id), TRUE);
     ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
@@ -177,6 +197,7 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
     const String_cl vc = GetVcDirectory();
     CheckVcDirectory(vc);
     PlanId_cl plan = m_solutionPage.SelectedPlan();
+    const int jobs = Jobs();
 
     m_running = kind == JobBuild && singleRow != 0 ? 0 : 1;
     m_jobKind = kind;
@@ -190,11 +211,21 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
     request.vcDirectory = vc;
     request.singleRow = m_singleRow;
     request.rebuildEach = m_rebuildEach;
+    request.jobs = jobs;
     try {
         std::thread([this, kind, plan, request]() {
+<<<<<<< HEAD
             if (kind == JobClean) {
                 RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter);
                 return;
+=======
+            switch (kind) {
+            case JobRebuild:
+                RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, m_reporter, request.jobs);
+                break;
+            case JobClean: RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
+            default: RunBuildJob(m_stores, plan, request, m_running, m_reporter); break;
+>>>>>>> parallel
             }
             // Every build job leaves its report beside the logs.
             RunRecorder_cl recorder(m_reporter, plan, kind, request.singleRow);

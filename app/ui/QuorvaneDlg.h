@@ -67,6 +67,8 @@ private:
     void OnChooseVcDirectory();
     void OnCommandLineTick();
     void SaveOptions();
+    // The spin box "同时编译": how many rows may build at once.
+    int Jobs();
     bool Checked(int id) const;
     void SetChecked(int id, bool checked);
     // True when a job runs; the status line then says why the command waits.

@@ -4,9 +4,11 @@
 #include <objbase.h>
 #include <mutex>
 #include "app/engine/MProjectPack.h"
+#include "app/engine/RowScheduler.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/ParallelWalk.h"
 
 namespace Quorvane_ns {
 
@@ -38,6 +40,24 @@ int BuildStep(Stores_cl& stores, Plan_st& plan, const PlanId_cl& planId, MProjec
 String_cl BuildingStatusText(const String_cl& projectName)
 {
     return L"正在编译工程" + projectName + L"......";
+}
+
+String_cl BuildingStatusText(const std::vector<String_cl>& projectNames)
+{
+    String_cl names;
+    for (const String_cl& name : projectNames) names += (names.empty() ? L"" : L", ") + name;
+    return BuildingStatusText(names);
+}
+
+int ParseJobs(const String_cl& text)
+{
+    if (text.empty() || text.size() > 2) return 0;
+    int n = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        n = n * 10 + (c - L'0');
+    }
+    return n >= 1 && n <= kMaxJobs ? n : 0;
 }
 
 String_cl CleaningStatusText(const String_cl& solutionPath)
@@ -86,6 +106,8 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
 {
     Base_ns::ComScope_cl com;
     try {
+        if (request.jobs > 1 && request.singleRow == 0)
+            return ParallelBuildWalk(stores, planId, request, running, reporter);
         Plan_st& plan = planId.Data();
         MProjectId_cl row = request.singleRow != 0
                                 ? MProjectId_cl(plan.rows.FromSerial(request.singleRow))
@@ -100,6 +122,7 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
             reporter.RowStarted(plan, *row, 0);
             MProjectId_cl built = row;
             int ok = BuildStep(stores, plan, planId, row, request.vcDirectory, request.rebuildEach);
+            LearnFromRowBuild(built, plan.rows, stores.projects, stores.links);
             reporter.RowBuilt(plan, *built, ok);
             reporter.RefreshProjects(planId.Serial());
             reporter.RefreshHistory();
@@ -185,7 +208,7 @@ bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vc
 }
 
 bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vcDirectory,
-                   std::atomic<int>& running, JobReporter_cl& reporter)
+                   std::atomic<int>& running, JobReporter_cl& reporter, int jobs)
 {
     JobEnd_st end;
     end.kind = JobRebuild;
@@ -199,6 +222,7 @@ bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vc
         end.kind = JobBuild;
         BuildRequest_st request;
         request.vcDirectory = vcDirectory;
+        request.jobs = jobs;
         bool buildError = false;
         end.reachedEnd = BuildWalk(stores, plan, request, running, reporter, buildError);
         end.error = buildError;

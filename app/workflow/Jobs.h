@@ -33,6 +33,9 @@ struct BuildRequest_st {
     Base_ns::String_cl vcDirectory;  // checked by the caller, ends with "\"
     uint32_t singleRow = 0;          // serial of the one row to build; 0 for all pending rows
     bool rebuildEach = false;        // the builder's /rebuild switch for every row built
+    // How many rows may build at once. 1 is the walk of one row after the
+    // other; a single row is always built that way.
+    int jobs = 1;
 };
 
 // Reads the plan's solutions the first time, later refreshes the rows'
@@ -53,13 +56,15 @@ bool RunCleanJob(Stores_cl& stores, const PlanId_cl& plan, const Base_ns::String
                  std::atomic<int>& running, JobReporter_cl& reporter);
 
 // Clean, then (while running is still set, also after a clean error) a
-// build of all pending rows with the plain build switch. Returns the build's
-// reached-end; false when stopped during the clean.
+// build of all pending rows with the plain build switch, jobs rows at once.
+// Returns the build's reached-end; false when stopped during the clean.
 bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const Base_ns::String_cl& vcDirectory,
-                   std::atomic<int>& running, JobReporter_cl& reporter);
+                   std::atomic<int>& running, JobReporter_cl& reporter, int jobs = 1);
 
 // The status texts of the jobs.
 Base_ns::String_cl BuildingStatusText(const Base_ns::String_cl& projectName);
+// The rows being built side by side: "正在编译工程a, b, c......".
+Base_ns::String_cl BuildingStatusText(const std::vector<Base_ns::String_cl>& projectNames);
 Base_ns::String_cl CleaningStatusText(const Base_ns::String_cl& solutionPath);
 Base_ns::String_cl ReadingStatusText();
 Base_ns::String_cl MissingFilesStatusText(int missing);
@@ -80,6 +85,11 @@ struct AddOutcome_st {
 std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& plan,
                                           const std::vector<Base_ns::String_cl>& paths);
 bool IsSolutionOrProjectFile(const Base_ns::String_cl& path);
+
+// How many rows may build at once as a setting or an option gives it: a
+// whole number from 1 to kMaxJobs; 0 for any other text.
+inline constexpr int kMaxJobs = 64;
+int ParseJobs(const Base_ns::String_cl& text);
 
 // The forced shutdown after 300 seconds that follows a finished unattended
 // run. Tests replace the runner so that nothing is ever shut down.

@@ -17,6 +17,7 @@ inline constexpr const wchar_t kKeyRenameCompile[] = L"更名编译";       // b
 inline constexpr const wchar_t kKeyStopOnError[] = L"遇错误停止";       // bool, true
 inline constexpr const wchar_t kKeyAutoShutdown[] = L"自动关机";        // bool, false
 inline constexpr const wchar_t kKeyVcDirectory[] = L"VC安装目录";       // text, empty
+inline constexpr const wchar_t kKeyJobs[] = L"同时编译";                // text "1" to "64", "1"
 inline constexpr const wchar_t kKeyPlan[] = L"方案";                    // text, "默认"
 inline constexpr const wchar_t kKeySequenceFolder[] = L"序列文件目录";  // registered text, empty
 // Column widths of the three lists.

@@ -1,0 +1,63 @@
+#pragma once
+// One row's build in the steps that let the external build run on another
+// thread while the job's own thread stays the only writer of the stores:
+//
+//   the constructor (the job's thread): the checks, the old logs deleted,
+//     the project file moved to its temporary name when rename-compile is
+//     on, the command composed;
+//   RunRowCommand (any thread): the external build, on copies of two texts;
+//   Finish (the job's thread): the project file back, the log checked and read;
+//   then the caller decides the new state (the one-at-a-time walk in
+//   CompileProject, the side-by-side walk in RowScheduler_cl) and calls Conclude.
+#include <memory>
+#include "app/engine/BuildRunner.h"
+#include "app/engine/MProjectPack.h"
+
+namespace Quorvane_ns {
+
+// What the external build needs, copied out of the stores.
+struct RowCommand_st {
+    String_cl parameters;  // for cmd, as BuildParameters makes them
+    String_cl logPath;
+};
+
+// Runs the command and waits. A builder that did not start at all (an empty
+// log) is started again a few times before the row build judges the row.
+void RunRowCommand(const RowCommand_st& command);
+
+class RowBuild_cl {
+public:
+    // uniqueTemporary: the temporary project name gets a number of its own
+    // besides the time stamp, for builds that start within one second.
+    // Raises user error 101 for a row without configuration and 103 for one
+    // the command line cannot carry, before any file is touched.
+    RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& projects, const String_cl& normalFolder,
+                const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
+    // Puts the project file back if Finish did not.
+    ~RowBuild_cl();
+    RowBuild_cl(const RowBuild_cl&) = delete;
+    RowBuild_cl& operator=(const RowBuild_cl&) = delete;
+
+    const MProjectId_cl& Row() const { return m_row; }
+    RowCommand_st Command() const { return {m_parameters, m_logPath}; }
+
+    // The project file back under its name; user error 102 (with the command
+    // in "Cmd.txt" beside the program) when the build left no log; else the
+    // row marked modified and its log's verdict.
+    LogResult_st Finish(MProjectPack_cl& rows);
+    // The row takes state; its log stays in the normal folder, or, for a
+    // failure, goes to failedFolder; the project store records the result.
+    void Conclude(int32_t state, const String_cl& failedFolder, ProjectPack_cl& projects);
+
+private:
+    class BuildFile_cl;
+
+    MProjectId_cl m_row;
+    String_cl m_logName;
+    String_cl m_logPath;
+    String_cl m_parameters;
+    bool m_rebuild;
+    std::unique_ptr<BuildFile_cl> m_file;
+};
+
+} // namespace Quorvane_ns

@@ -1,0 +1,131 @@
+#include "app/workflow/ParallelWalk.h"
+#include <exception>
+#include <memory>
+#include <vector>
+#include "app/engine/RowScheduler.h"
+#include "app/store/DataFile.h"
+#include "app/store/PlanPack.h"
+#include "app/workflow/BuildLanes.h"
+#include "app/ProgramPlaces.h"
+
+namespace Quorvane_ns {
+
+namespace {
+
+class Walk_cl {
+public:
+    Walk_cl(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request, std::atomic<int>& running,
+            JobReporter_cl& reporter)
+        : m_stores(stores), m_planId(planId), m_plan(planId.Data()), m_request(request), m_running(running),
+          m_reporter(reporter), m_scheduler(m_plan.rows, stores.projects, stores.links),
+          m_builds(request.jobs > 0 ? request.jobs : 1), m_lanes(request.jobs)
+    {
+    }
+
+    bool Run()
+    {
+        // With nothing to build the walk never started, so it did not reach
+        // an end either: no shutdown follows an empty build.
+        if (m_scheduler.Done()) return false;
+        for (;;) {
+            if (!m_error && m_running != 0) StartWhatMayStart();
+            try {
+                ShowRunning();
+            } catch (...) {
+                Remember(std::current_exception());
+            }
+            if (!m_lanes.AnyBusy()) break;
+            EndNextBuild();
+        }
+        if (m_error) std::rethrow_exception(m_error);
+        return m_scheduler.Done();
+    }
+
+private:
+    void StartWhatMayStart()
+    {
+        for (int lane = m_lanes.FreeLane(); lane >= 0 && m_running != 0; lane = m_lanes.FreeLane()) {
+            const MProjectId_cl row = m_scheduler.NextToStart();
+            if (row.IsEmpty()) return;
+            m_scheduler.Started(row);
+            try {
+                ShowRunning();
+                m_reporter.RowStarted(m_plan, *row, lane);
+                m_stores.plans.MarkModified(m_planId);
+                m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_stores.projects, GoodLogDirectory(),
+                                                               m_request.vcDirectory, m_request.rebuildEach, true);
+                m_lanes.Start(lane, m_builds[lane]->Command());
+            } catch (...) {
+                // The project file goes back at once; the builds that run end first.
+                m_builds[lane].reset();
+                m_scheduler.Abandoned(row);
+                Remember(std::current_exception());
+                return;
+            }
+        }
+    }
+
+    void EndNextBuild()
+    {
+        const int lane = m_lanes.WaitForEnd();
+        std::unique_ptr<RowBuild_cl> build = std::move(m_builds[lane]);
+        const MProjectId_cl row = build->Row();
+        try {
+            const LogResult_st result = build->Finish(m_plan.rows);
+            m_stores.plans.MarkModified(m_planId);
+            const int32_t state = m_scheduler.Ended(row, result, m_stores.sequences);
+            build->Conclude(state, FailedLogDirectory(), m_stores.projects);
+            build.reset();
+            const int ok = state != CompileFailed ? 1 : 0;
+            m_reporter.RowBuilt(m_plan, *row, ok);
+            m_reporter.RefreshProjects(m_planId.Serial());
+            m_reporter.RefreshHistory();
+            if (ok == 0 && m_reporter.StopOnError()) m_running = 0;
+        } catch (...) {
+            build.reset();
+            m_scheduler.Abandoned(row);
+            Remember(std::current_exception());
+        }
+    }
+
+    // The status line names every row being built, once per change.
+    void ShowRunning()
+    {
+        std::vector<String_cl> names;
+        for (const MProjectId_cl& row : m_scheduler.Running()) names.push_back(row->project->name);
+        if (names.empty()) return;
+        const String_cl text = BuildingStatusText(names);
+        if (text == m_shown) return;
+        m_shown = text;
+        m_reporter.Status(text);
+    }
+
+    // The first error is the one reported; nothing new starts after it.
+    void Remember(std::exception_ptr error)
+    {
+        if (!m_error) m_error = error;
+    }
+
+    Stores_cl& m_stores;
+    const PlanId_cl& m_planId;
+    Plan_st& m_plan;
+    const BuildRequest_st& m_request;
+    std::atomic<int>& m_running;
+    JobReporter_cl& m_reporter;
+    RowScheduler_cl m_scheduler;
+    std::vector<std::unique_ptr<RowBuild_cl>> m_builds;  // by lane
+    BuildLanes_cl m_lanes;  // after m_builds: its end waits for the builds before their files go back
+    std::exception_ptr m_error;
+    String_cl m_shown;
+};
+
+} // namespace
+
+bool ParallelBuildWalk(Stores_cl& stores, const PlanId_cl& plan, const BuildRequest_st& request,
+                       std::atomic<int>& running, JobReporter_cl& reporter)
+{
+    Walk_cl walk(stores, plan, request, running, reporter);
+    return walk.Run();
+}
+
+} // namespace Quorvane_ns

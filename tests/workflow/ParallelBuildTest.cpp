@@ -1,0 +1,485 @@
+// Several rows built at once through the builder stand-in: solutions whose
+// projects link each other's libraries without declaring it, a shared
+// folder, a library the project files do not name, Stop and stop-on-error.
+// The stand-in's trace (start and end of every project build, written by
+// each devenv process) is what tells which builds overlapped.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+#include "app/engine/RowState.h"
+#include "app/store/DataFile.h"
+#include "app/store/PlanPack.h"
+#include "app/ProgramPlaces.h"
+#include "app/workflow/Jobs.h"
+#include "tests/support/StandinTrace.h"
+#include "tests/support/TestSupport.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+using Test_ns::StandinBuild_st;
+
+namespace {
+
+const wchar_t kVcType[] = L"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}";
+
+struct Project_st {
+    String_cl folder;  // relative to the workspace, e.g. L"Base\\core"
+    String_cl name;
+    bool program = false;
+    String_cl needs;   // AdditionalDependencies
+    bool broken = false;
+    String_cl intermediate;  // IntermediateDirectory; empty for the default
+};
+
+// What happened, in the order the job reported it.
+struct Event_st {
+    bool start;
+    String_cl name;
+    int32_t state;  // at its end
+};
+
+class Recorder_cl : public JobReporter_cl {
+public:
+    std::vector<Event_st> events;
+    std::vector<String_cl> statuses;
+    std::vector<String_cl> errors;
+    bool stopOnError = false;
+    int maxLane = -1;
+    std::function<void(const MProject_st&)> onStart;
+    std::function<void(const MProject_st&)> onEnd;
+    // The stand-in's trace, emptied when a rebuild's build phase begins so
+    // that it holds the builds only.
+    String_cl trace;
+
+    void Status(const String_cl& text) override { statuses.push_back(text); }
+    void RowStarted(const Plan_st&, const MProject_st& row, int lane) override
+    {
+        maxLane = std::max(maxLane, lane);
+        events.push_back({true, row.project->name, row.state});
+        if (onStart) onStart(row);
+    }
+    void RowBuilt(const Plan_st&, const MProject_st& row, int) override
+    {
+        events.push_back({false, row.project->name, row.state});
+        if (onEnd) onEnd(row);
+    }
+    void ShowError(const Base_ns::Error_cl& e) override { errors.push_back(e.Text()); }
+    bool StopOnError() override { return stopOnError; }
+    void BuildPhaseStarted() override
+    {
+        if (!trace.empty()) DeleteFileW(trace.c_str());
+    }
+
+    int Starts(const String_cl& name) const
+    {
+        return int(std::count_if(events.begin(), events.end(), [&](const Event_st& e) { return e.start && e.name == name; }));
+    }
+};
+
+// How a row ended: its state, the row it failed because of, where its log went.
+struct Outcome_st {
+    int32_t state = -1;
+    String_cl because;
+    bool logInFailedFolder = false;
+    bool operator==(const Outcome_st& o) const
+    {
+        return state == o.state && because == o.because && logInFailedFolder == o.logInFailedFolder;
+    }
+};
+using Outcomes_t = std::map<String_cl, Outcome_st>;
+
+class EnvironmentScope_cl {
+public:
+    EnvironmentScope_cl(const wchar_t* name, const String_cl& value) : m_name(name)
+    {
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentScope_cl() { SetEnvironmentVariableW(m_name, nullptr); }
+
+private:
+    const wchar_t* m_name;
+};
+
+// One workspace, its own program folder (logs, rename record) and stores.
+class Workspace_cl {
+public:
+    Workspace_cl()
+    {
+        CreateDirectories(m_dir / L"prog\\");
+        OverrideModuleDirectory(m_dir / L"prog\\");
+        m_plan = m_stores.plans.AddPlan(L"p", L"Debug|Win32");
+    }
+    ~Workspace_cl()
+    {
+        m_plan = PlanId_cl();
+        m_stores.plans.Clear();
+        OverrideModuleDirectory(L"");
+    }
+
+    String_cl Root() const { return m_dir.Path(); }
+    Stores_cl& Stores() { return m_stores; }
+    Plan_st& Plan() { return *m_plan; }
+    String_cl Trace() const { return m_dir / L"trace.txt"; }
+
+    String_cl Write(const Project_st& p)
+    {
+        const String_cl dir = m_dir / (p.folder + L"\\");
+        CreateDirectories(dir);
+        const String_cl lib = m_dir / L"lib";
+        String_cl tool = p.program ? L"<Tool Name=\"VCLinkerTool\" OutputFile=\"" + m_dir / L"bin\\$(ProjectName).exe\""
+                                   : L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"" + lib + L"\\$(ProjectName).lib\"";
+        tool += L" AdditionalDependencies=\"" + p.needs + L"\" AdditionalLibraryDirectories=\"" + lib + L"\"/>";
+        const String_cl intermediate =
+            p.intermediate.empty() ? String_cl() : L" IntermediateDirectory=\"" + p.intermediate + L"\"";
+        const String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual "
+                               L"C++\" Version=\"9.00\" Name=\"" + p.name + L"\"><Configurations><Configuration "
+                               L"Name=\"Debug|Win32\" ConfigurationType=\"" + String_cl(p.program ? L"1" : L"4") + L"\"" +
+                               intermediate + L">" + tool + L"</Configuration></Configurations><Files><File "
+                               L"RelativePath=\"" + p.name + L".cpp\"/></Files></VisualStudioProject>\r\n";
+        Test_ns::WriteBytes(dir + p.name + L".vcproj", text.ToUtf8());
+        Test_ns::WriteBytes(dir + p.name + L".cpp", p.broken ? "#error broken on purpose\r\n" : "int f();\r\n");
+        return dir + p.name + L".vcproj";
+    }
+
+    // A solution of the projects given (relative to its folder), declaring no
+    // dependency between them or on anything outside it.
+    String_cl Solution(const String_cl& relative, const std::vector<String_cl>& projects)
+    {
+        String_cl t = L"\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n";
+        String_cl configs;
+        for (size_t i = 0; i < projects.size(); ++i) {
+            wchar_t guid[64];
+            swprintf(guid, 64, L"{5E1F7A00-3C2B-4D6E-8F90-0000000000%02d}", int(++m_guids));
+            const String_cl name = GetFileTitle(GetFileName(projects[i]));
+            t += L"Project(\"" + String_cl(kVcType) + L"\") = \"" + name + L"\", \"" + projects[i] + L"\", \"" + guid +
+                 L"\"\r\nEndProject\r\n";
+            configs += String_cl(L"\t\t") + guid + L".Debug|Win32.ActiveCfg = Debug|Win32\r\n\t\t" + guid +
+                       L".Debug|Win32.Build.0 = Debug|Win32\r\n";
+        }
+        t += L"Global\r\n\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n\t\tDebug|Win32 = "
+             L"Debug|Win32\r\n\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n" +
+             configs + L"\tEndGlobalSection\r\nEndGlobal\r\n";
+        const String_cl path = m_dir / relative;
+        CreateDirectories(path);
+        Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + t.ToUtf8());
+        return path;
+    }
+
+    void Add(const String_cl& path)
+    {
+        m_plan->solutions.AddSolution(path, m_plan->configuration, m_plan->rows, m_stores.projects,
+                                      m_stores.sequences);
+    }
+
+    bool Rebuild(Recorder_cl& r, int jobs)
+    {
+        m_running = 1;
+        return RunRebuildJob(m_stores, m_plan, Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en"), m_running, r,
+                             jobs);
+    }
+    bool Build(Recorder_cl& r, int jobs)
+    {
+        BuildRequest_st request;
+        request.vcDirectory = Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en");
+        request.jobs = jobs;
+        m_running = 1;
+        return RunBuildJob(m_stores, m_plan, request, m_running, r);
+    }
+    std::atomic<int>& Running() { return m_running; }
+
+    MProjectId_cl Row(const String_cl& name)
+    {
+        for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next())
+            if (r->project->name == name) return r;
+        return MProjectId_cl();
+    }
+    std::vector<String_cl> RowNames()
+    {
+        std::vector<String_cl> names;
+        for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next()) names.push_back(r->project->name);
+        return names;
+    }
+    Outcomes_t Outcomes()
+    {
+        Outcomes_t out;
+        for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next()) {
+            Outcome_st o;
+            o.state = r->state;
+            if (r->failedBecauseOf) o.because = m_plan->rows.FromSerial(r->failedBecauseOf)->project->name;
+            o.logInFailedFolder = r->log.StartsWith(FailedLogDirectory());
+            EXPECT_EQ(m_stores.projects.ProjectState(r->project, L"Debug|Win32"), r->state);
+            out[r->project->name] = o;
+        }
+        return out;
+    }
+
+private:
+    Test_ns::TempDir_cl m_dir{L"qv-par"};
+    Stores_cl m_stores;
+    PlanId_cl m_plan;
+    std::atomic<int> m_running{0};
+    int m_guids = 0;
+};
+
+// Three solutions that use each other's libraries without saying so, listed
+// consumers first; two projects share a folder, two share an intermediate
+// folder; one project does not compile and another links its library.
+void LayOutSolutions(Workspace_cl& ws)
+{
+    ws.Write({L"App\\viewer", L"viewer", true, L"net.lib store.lib"});
+    ws.Write({L"App\\tool", L"tool", true, L"util.lib broken.lib"});
+    ws.Write({L"App\\sidea", L"sidea", false, L"", false, L"..\\shared-obj"});
+    ws.Write({L"App\\sideb", L"sideb", false, L"", false, L"..\\shared-obj"});
+    ws.Write({L"Services\\net", L"net", false, L"core.lib"});
+    ws.Write({L"Services\\store", L"store", false, L"core.lib util.lib"});
+    ws.Write({L"Services\\broken", L"broken", false, L"", true});
+    ws.Write({L"Base\\core", L"core", false, L""});
+    ws.Write({L"Base\\core", L"coretest", true, L"core.lib"});
+    ws.Write({L"Base\\util", L"util", false, L""});
+    ws.Add(ws.Solution(L"App\\App.sln", {L"viewer\\viewer.vcproj", L"tool\\tool.vcproj", L"sidea\\sidea.vcproj",
+                                         L"sideb\\sideb.vcproj"}));
+    ws.Add(ws.Solution(L"Services\\Services.sln",
+                       {L"net\\net.vcproj", L"store\\store.vcproj", L"broken\\broken.vcproj"}));
+    ws.Add(ws.Solution(L"Base\\Base.sln", {L"core\\core.vcproj", L"core\\coretest.vcproj", L"util\\util.vcproj"}));
+}
+
+String_cl NameOf(const StandinBuild_st& b) { return GetFileTitle(GetFileName(b.project)); }
+String_cl FolderOf(const StandinBuild_st& b) { return Base_ns::ToUpper(GetFileDirectory(b.project, true)); }
+
+// The most builds that ran at one moment.
+int MostAtOnce(const std::vector<StandinBuild_st>& builds)
+{
+    int most = 0;
+    for (const StandinBuild_st& b : builds) {
+        int at = 0;
+        for (const StandinBuild_st& o : builds)
+            if (o.start <= b.start && b.start < o.end) ++at;
+        most = std::max(most, at);
+    }
+    return most;
+}
+
+class ParallelBuildTest : public ::testing::Test {
+protected:
+    // The trace names the file devenv was given: the projects' own names.
+    void SetUp() override
+    {
+        m_com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        SetRenameCompile(false);
+    }
+    void TearDown() override
+    {
+        SetRenameCompile(true);
+        if (m_com) CoUninitialize();
+    }
+    bool m_com = false;
+};
+
+} // namespace
+
+TEST_F(ParallelBuildTest, FourAtOnceEndEveryRowAsOneAtATimeAndNeverShareAFolder)
+{
+    EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"300");
+    Outcomes_t one;
+    {
+        Workspace_cl ws;
+        LayOutSolutions(ws);
+        Recorder_cl r;
+        EXPECT_TRUE(ws.Rebuild(r, 1));
+        EXPECT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+        EXPECT_EQ(r.maxLane, 0);
+        EXPECT_TRUE(std::count(r.statuses.begin(), r.statuses.end(), String_cl(L"正在编译工程viewer......")) >= 1);
+        for (const String_cl& s : r.statuses)
+            EXPECT_EQ(s.find(L", "), String_cl::npos) << "one at a time names one row: " << s.ToUtf8();
+        one = ws.Outcomes();
+    }
+
+    Workspace_cl ws;
+    LayOutSolutions(ws);
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    Recorder_cl r;
+    r.trace = ws.Trace();
+    EXPECT_TRUE(ws.Rebuild(r, 4));
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+    const Outcomes_t four = ws.Outcomes();
+    EXPECT_EQ(four.size(), 10u);
+    for (const auto& [name, outcome] : one) {
+        auto it = four.find(name);
+        ASSERT_NE(it, four.end()) << name.ToUtf8();
+        EXPECT_TRUE(it->second == outcome) << name.ToUtf8() << ": " << it->second.state << " against " << outcome.state;
+    }
+    EXPECT_EQ(four.at(L"viewer").state, Compiled);
+    EXPECT_EQ(four.at(L"broken").state, CompileFailed);
+    EXPECT_EQ(four.at(L"tool").state, CompileFailed);
+    EXPECT_EQ(four.at(L"tool").because, L"broken");
+
+    const std::vector<StandinBuild_st> builds = Test_ns::ReadStandinTrace(ws.Trace());
+    std::map<String_cl, const StandinBuild_st*> byName;
+    for (const StandinBuild_st& b : builds) {
+        // The project files name every library: each row is built once.
+        EXPECT_EQ(byName.count(NameOf(b)), 0u) << NameOf(b).ToUtf8() << " built twice";
+        byName[NameOf(b)] = &b;
+    }
+    ASSERT_EQ(byName.size(), 10u);
+    for (size_t i = 0; i < builds.size(); ++i) {
+        for (size_t j = i + 1; j < builds.size(); ++j) {
+            if (!builds[i].Overlaps(builds[j])) continue;
+            EXPECT_NE(FolderOf(builds[i]), FolderOf(builds[j]))
+                << NameOf(builds[i]).ToUtf8() << " and " << NameOf(builds[j]).ToUtf8() << " in one folder at once";
+            const std::set<String_cl> pair{NameOf(builds[i]), NameOf(builds[j])};
+            EXPECT_NE(pair, (std::set<String_cl>{L"sidea", L"sideb"})) << "their intermediate folder is one";
+        }
+    }
+    const int most = MostAtOnce(builds);
+    EXPECT_GE(most, 2) << "nothing was built side by side";
+    EXPECT_LE(most, 4);
+    EXPECT_LE(r.maxLane, 3);
+    // A row starts after every row whose library it links has ended.
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> needs = {
+        {L"viewer", L"net"}, {L"viewer", L"store"}, {L"net", L"core"},     {L"store", L"core"},
+        {L"store", L"util"}, {L"tool", L"util"},    {L"tool", L"broken"}, {L"coretest", L"core"}};
+    for (const auto& [consumer, provider] : needs)
+        EXPECT_GE(byName.at(consumer)->start, byName.at(provider)->end) << String_cl(consumer).ToUtf8();
+    // The status line names the rows being built.
+    EXPECT_NE(std::find_if(r.statuses.begin(), r.statuses.end(),
+                           [](const String_cl& s) { return s.StartsWith(L"正在编译工程") && s.find(L", ") != String_cl::npos; }),
+              r.statuses.end());
+    EXPECT_TRUE(ws.Stores().links.Count() == 0) << "nothing to learn: the project files name every library";
+}
+
+// app links core.lib through a name its project file does not spell out (an
+// environment variable set only for the builds, as a property sheet would
+// add it). app starts beside core, its link fails while core is still
+// being built: it waits, core moves before it in the rows and the sequence,
+// and app is built again after core. The next build knows the edge.
+TEST_F(ParallelBuildTest, ALinkThatFailsForARunningProviderWaitsForItAndTheEdgeIsKept)
+{
+    Workspace_cl ws;
+    const String_cl app = ws.Write({L"app", L"app", true, L"$(QV_TEST_HIDDEN_LIB)"});
+    const String_cl core = ws.Write({L"core", L"core", false, L""});
+    ws.Add(app);
+    ws.Add(core);
+    ASSERT_EQ(ws.RowNames(), (std::vector<String_cl>{L"app", L"core"}));
+    EnvironmentScope_cl hidden(L"QV_TEST_HIDDEN_LIB", L"core.lib");
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"300");
+
+    // core is slow, and starts only once app's builder runs with its own delay.
+    const String_cl appLog = GoodLogDirectory() + L"app.log";
+    Recorder_cl r;
+    r.onStart = [&](const MProject_st& row) {
+        if (row.project->name != L"core") return;
+        for (int i = 0; i < 1500 && Test_ns::ReadBytes(appLog).empty(); ++i) Sleep(20);
+        SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"3000");
+    };
+    r.onEnd = [&](const MProject_st& row) {
+        if (row.project->name == L"core") SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"300");
+    };
+    EXPECT_TRUE(ws.Build(r, 4));
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+    std::vector<String_cl> walk;
+    for (const Event_st& e : r.events) walk.push_back((e.start ? L"+" : L"-") + e.name + L":" + String_cl::FromInt(e.state));
+    EXPECT_EQ(walk, (std::vector<String_cl>{L"+app:0", L"+core:0", L"-app:3", L"-core:2", L"+app:3", L"-app:2"}));
+    EXPECT_EQ(ws.RowNames(), (std::vector<String_cl>{L"core", L"app"}));
+    std::vector<String_cl> sequence;
+    for (SerialId_cl s = ws.Stores().sequences.First(); !s.IsEmpty(); s = s.Next()) sequence.push_back(s->path);
+    EXPECT_EQ(sequence, (std::vector<String_cl>{core, app}));
+    EXPECT_EQ(ws.Stores().links.Libraries(app, L"DEBUG|WIN32"), (std::vector<String_cl>{L"core.lib"}));
+
+    std::vector<StandinBuild_st> builds = Test_ns::ReadStandinTrace(ws.Trace());
+    ASSERT_EQ(builds.size(), 3u);
+    EXPECT_TRUE(builds[0].Overlaps(builds[1])) << "app's first link did not fail while core was being built";
+    EXPECT_EQ(NameOf(builds[2]), L"app");
+    EXPECT_GE(builds[2].start, builds[1].end);
+
+    // A rebuild with the learned edge: app waits for core from the start.
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"300");
+    Recorder_cl again;
+    again.trace = ws.Trace();
+    EXPECT_TRUE(ws.Rebuild(again, 4));
+    EXPECT_EQ(again.Starts(L"app"), 1);
+    builds = Test_ns::ReadStandinTrace(ws.Trace());
+    ASSERT_EQ(builds.size(), 2u);
+    EXPECT_EQ(NameOf(builds[0]), L"core");
+    EXPECT_GE(builds[1].start, builds[0].end);
+    EXPECT_EQ(ws.Row(L"app")->state, Compiled);
+}
+
+// A failure with stop-on-error, and a Stop: the builds that run end and are
+// recorded, nothing starts after that moment, the rows not started stay as
+// they were, and the walk has not reached its end (so no shutdown follows).
+TEST_F(ParallelBuildTest, StopOnErrorAndStopStartNothingNew)
+{
+    // Built under temporary names, several at a time.
+    SetRenameCompile(true);
+    Workspace_cl ws;
+    ws.Add(ws.Write({L"broken", L"broken", false, L"", true}));
+    for (int i = 1; i <= 12; ++i) {
+        const String_cl name = L"leaf" + String_cl::FromInt(i);
+        ws.Add(ws.Write({name, name, false, L""}));
+    }
+    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"300");
+
+    // The rows still to build before a walk, with their states.
+    auto pending = [&] {
+        std::map<String_cl, int32_t> states;
+        for (MProjectId_cl row = ws.Plan().rows.First(); !row.IsEmpty(); row = row.Next())
+            if (row->state == Normal || row->state == LibraryDependency || row->state == CompileFailed)
+                states[row->project->name] = row->state;
+        return states;
+    };
+    auto check = [&](const Recorder_cl& r, size_t stopAt, const std::map<String_cl, int32_t>& before) {
+        ASSERT_LT(stopAt, r.events.size());
+        std::set<String_cl> started, ended;
+        for (size_t i = 0; i < r.events.size(); ++i) {
+            if (r.events[i].start) {
+                EXPECT_LT(i, stopAt) << r.events[i].name.ToUtf8() << " started after the stop";
+                started.insert(r.events[i].name);
+            } else {
+                ended.insert(r.events[i].name);
+            }
+        }
+        EXPECT_EQ(started, ended) << "a build that ran was not recorded";
+        int untouched = 0;
+        for (const auto& [name, state] : before) {
+            if (started.count(name)) continue;
+            EXPECT_EQ(ws.Row(name)->state, state) << name.ToUtf8();
+            ++untouched;
+        }
+        EXPECT_GT(untouched, 0) << "every row was started";
+    };
+
+    Recorder_cl onError;
+    onError.stopOnError = true;
+    const std::map<String_cl, int32_t> beforeError = pending();
+    EXPECT_FALSE(ws.Build(onError, 4));
+    EXPECT_TRUE(onError.errors.empty());
+    size_t failure = 0;
+    while (failure < onError.events.size() && (onError.events[failure].start || onError.events[failure].state != CompileFailed))
+        ++failure;
+    check(onError, failure, beforeError);
+
+    Recorder_cl stopped;
+    const std::map<String_cl, int32_t> beforeStop = pending();
+    size_t stopAt = 0;
+    stopped.onEnd = [&](const MProject_st&) {
+        if (stopAt == 0) stopAt = stopped.events.size() - 1;
+        ws.Running() = 0;  // the window's Stop, pressed while other builds run
+    };
+    EXPECT_FALSE(ws.Build(stopped, 4));
+    EXPECT_GT(std::count_if(stopped.events.begin(), stopped.events.end(), [](const Event_st& e) { return e.start; }), 1);
+    check(stopped, stopAt, beforeStop);
+    for (MProjectId_cl row = ws.Plan().rows.First(); !row.IsEmpty(); row = row.Next()) {
+        const String_cl folder = GetFileDirectory(row->project->path, true);
+        EXPECT_TRUE(Test_ns::FileExists(row->project->path)) << row->project->name.ToUtf8();
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((folder + L"Temp*").c_str(), &fd);
+        EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "a temporary project file was left in " << folder.ToUtf8();
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
+}
