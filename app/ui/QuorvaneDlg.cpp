@@ -214,24 +214,17 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
     request.jobs = jobs;
     try {
         std::thread([this, kind, plan, request]() {
-<<<<<<< HEAD
             if (kind == JobClean) {
                 RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter);
                 return;
-=======
-            switch (kind) {
-            case JobRebuild:
-                RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, m_reporter, request.jobs);
-                break;
-            case JobClean: RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter); break;
-            default: RunBuildJob(m_stores, plan, request, m_running, m_reporter); break;
->>>>>>> parallel
             }
             // Every build job leaves its report beside the logs.
             RunRecorder_cl recorder(m_reporter, plan, kind, request.singleRow);
             recorder.OnFinished(WriteHtmlReport);
-            if (kind == JobRebuild) RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, recorder);
-            else RunBuildJob(m_stores, plan, request, m_running, recorder);
+            if (kind == JobRebuild)
+                RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, recorder, request.jobs);
+            else
+                RunBuildJob(m_stores, plan, request, m_running, recorder);
         }).detach();
     } catch (...) {
         m_running = 0;
