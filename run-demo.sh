@@ -177,7 +177,8 @@ printf '  %-22s %s\n                         %s\n' \
   "Workspace:" "$ws" "$(win "$ws")" \
   "Builder stand-in:" "$vs/zh" "$vcdir" \
   "Console transcripts:" "$demo/*.txt" "$(win "$demo")" \
-  "Pictures of the window:" "$pictures" "$(win "$pictures")"
+  "Pictures of the window:" "$pictures" "$(win "$pictures")" \
+  "Report of the last build:" "$prog/编译日志/报告.html" "$(win "$prog/编译日志/报告.html")"
 echo "  The logs are in the ANSI code page, as the builder writes them: iconv -f GBK -t UTF-8 <log>"
 echo "  Run it yourself:  WINEPREFIX=$WINEPREFIX LC_ALL=zh_CN.UTF-8 wine $prog/Quorvane.com show demo"
 
