@@ -50,7 +50,7 @@ expect_files() {
 
 step "Installing the program folder: $prog"
 cmake --install "$BUILD" --prefix "$prog" >/dev/null
-expect_files "$prog" Quorvane.exe Quorvane.com SettingsHost.dll
+expect_files "$prog" Quorvane.exe Quorvane.com SettingsHost.dll README.txt README.zh-CN.txt
 (cd "$prog" && ls)
 
 step "Laying out the builder stand-in (Visual Studio 2008, Chinese and English editions): $vs"
