@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 #include "common/io/XMLFile.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using Base_ns::String_cl;
@@ -56,19 +57,13 @@ protected:
     // <folder>\<name>\<name>.vcproj; libraries to ws\lib, programs to ws\bin.
     void Project(const String_cl& folder, const String_cl& name, bool program, const String_cl& needs)
     {
-        const String_cl dir = m_ws / (folder + L"\\" + name + L"\\");
-        Quorvane_CreateFolders(dir);
         const String_cl lib = m_ws / L"lib";
-        const String_cl tool = (program ? L"<Tool Name=\"VCLinkerTool\" OutputFile=\"" + m_ws / L"bin\\$(ProjectName).exe\""
-                                        : L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"" + lib + L"\\$(ProjectName).lib\"") +
-                               L" AdditionalDependencies=\"" + needs + L"\" AdditionalLibraryDirectories=\"" + lib + L"\"/>";
-        const String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual "
-                               L"C++\" Version=\"9.00\" Name=\"" + name + L"\"><Configurations><Configuration "
-                               L"Name=\"Debug|Win32\" ConfigurationType=\"" + String_cl(program ? L"1" : L"4") + L"\">" +
-                               tool + L"</Configuration></Configurations><Files><File RelativePath=\"" + name +
-                               L".cpp\"/></Files></VisualStudioProject>\r\n";
-        Test_ns::WriteBytes(dir + name + L".vcproj", text.ToUtf8());
-        Test_ns::WriteBytes(dir + name + L".cpp", "int f();\r\n");
+        const Test_ns::VcTool_st tool = program ? Test_ns::Linker(m_ws / L"bin\\$(ProjectName).exe")
+                                                : Test_ns::Librarian(lib + L"\\$(ProjectName).lib");
+        const Test_ns::VcProject_st project{
+            name, {{L"Debug|Win32", program ? 1 : 4, {tool.Dependencies(needs).LibraryFolders(lib)}}},
+            {name + L".cpp"}};
+        Test_ns::WriteVcprojAndSources(Path(folder, name), project, "int f();\r\n");
     }
 
     // A solution of one project, declaring no dependency.
@@ -87,12 +82,6 @@ protected:
         const String_cl path = m_ws / (folder + L"\\" + name + L".sln");
         Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + text.ToUtf8());
         return path;
-    }
-
-    static void Quorvane_CreateFolders(const String_cl& dir)
-    {
-        for (size_t at = dir.find(L'\\', 3); at != String_cl::npos; at = dir.find(L'\\', at + 1))
-            CreateDirectoryW(dir.substr(0, at).c_str(), nullptr);
     }
 
     String_cl Path(const String_cl& folder, const String_cl& name) const

@@ -15,6 +15,7 @@
 #include <vector>
 #include "common/base/Error.h"
 #include "common/io/XMLFile.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using Base_ns::String_cl;
@@ -255,35 +256,24 @@ struct Project_st {
     String_cl kind;   // "lib", "exe" or "dll"
     String_cl needs;  // libraries it links, separated by spaces
     bool broken = false;
+    String_cl configuration = L"Debug|Win32";
 };
 
-String_cl VcprojText(const Project_st& p)
+Test_ns::VcProject_st Vcproj(const Project_st& p)
 {
     const String_cl libDir = L"..\\..\\lib\\$(ConfigurationName)";
-    String_cl tool;
-    if (p.kind == L"lib") {
-        tool = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLibrarianTool\"\r\n\t\t\t\tOutputFile=\"" + libDir +
-               L"\\$(ProjectName).lib\"\r\n";
-        if (!p.needs.empty())
-            tool += L"\t\t\t\tAdditionalDependencies=\"" + p.needs + L"\"\r\n\t\t\t\tAdditionalLibraryDirectories=\"" +
-                    libDir + L"\"\r\n";
-    } else {
-        tool = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLinkerTool\"\r\n\t\t\t\tAdditionalDependencies=\"" + p.needs +
-               L" kernel32.lib\"\r\n\t\t\t\tOutputFile=\"..\\..\\bin\\$(ConfigurationName)\\$(ProjectName)." + p.kind +
-               L"\"\r\n\t\t\t\tAdditionalLibraryDirectories=\"" + libDir + L"\"\r\n";
-        if (p.kind == L"dll") tool += L"\t\t\t\tImportLibrary=\"" + libDir + L"\\$(TargetName).lib\"\r\n";
-    }
-    tool += L"\t\t\t/>\r\n";
-    String_cl type = p.kind == L"lib" ? L"4" : p.kind == L"exe" ? L"1" : L"2";
-    return L"<VisualStudioProject\r\n\tProjectType=\"Visual C++\"\r\n\tVersion=\"9.00\"\r\n\tName=\"" + p.name +
-           L"\"\r\n\tKeyword=\"Win32Proj\"\r\n\t>\r\n\t<Platforms>\r\n\t\t<Platform\r\n\t\t\tName=\"Win32\"\r\n"
-           L"\t\t/>\r\n\t</Platforms>\r\n\t<Configurations>\r\n\t\t<Configuration\r\n\t\t\tName=\"Debug|Win32\"\r\n"
-           L"\t\t\tOutputDirectory=\"$(SolutionDir)$(ConfigurationName)\"\r\n"
-           L"\t\t\tIntermediateDirectory=\"$(ConfigurationName)\"\r\n\t\t\tConfigurationType=\"" +
-           type + L"\"\r\n\t\t\t>\r\n\t\t\t<Tool\r\n\t\t\t\tName=\"VCCLCompilerTool\"\r\n\t\t\t/>\r\n" + tool +
-           L"\t\t</Configuration>\r\n\t</Configurations>\r\n\t<Files>\r\n\t\t<Filter\r\n\t\t\tName=\"源文件\"\r\n"
-           L"\t\t\t>\r\n\t\t\t<File\r\n\t\t\t\tRelativePath=\".\\" + p.name +
-           L".cpp\"\r\n\t\t\t\t>\r\n\t\t\t</File>\r\n\t\t</Filter>\r\n\t</Files>\r\n</VisualStudioProject>\r\n";
+    const Test_ns::VcTool_st tool =
+        p.kind == L"lib" ? Test_ns::Librarian(libDir + L"\\$(ProjectName).lib").Dependencies(p.needs)
+                         : Test_ns::Linker(L"..\\..\\bin\\$(ConfigurationName)\\$(ProjectName)." + p.kind)
+                               .Dependencies(p.needs + L" kernel32.lib")
+                               .ImportLibrary(p.kind == L"dll" ? libDir + L"\\$(TargetName).lib" : String_cl());
+    return {p.name,
+            {{p.configuration, p.kind == L"lib" ? 4 : p.kind == L"exe" ? 1 : 2,
+              {Test_ns::Compiler(), tool.LibraryFolders(libDir)},
+              {{L"OutputDirectory", L"$(SolutionDir)$(ConfigurationName)"},
+               {L"IntermediateDirectory", L"$(ConfigurationName)"}}}},
+            {L".\\" + p.name + L".cpp"},
+            L"源文件"};
 }
 
 struct SlnEntry_st {
@@ -325,12 +315,10 @@ public:
     // <folder>\<name>\<name>.vcproj with its source; returns the project path.
     String_cl Project(const String_cl& folder, const Project_st& p)
     {
-        String_cl dir = Root() + folder + L"\\" + p.name + L"\\";
-        Folders(dir);
-        WriteSource(dir + p.name + L".cpp", p.broken);
-        std::string bytes = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n" + VcprojText(p).ToMultiByte(936);
-        Test_ns::WriteBytes(dir + p.name + L".vcproj", bytes);
-        return dir + p.name + L".vcproj";
+        const String_cl path = Root() + folder + L"\\" + p.name + L"\\" + p.name + L".vcproj";
+        Test_ns::WriteVcproj(path, Vcproj(p), 936);
+        WriteSource(FolderOf(path) + p.name + L".cpp", p.broken);
+        return path;
     }
     void WriteSource(const String_cl& path, bool broken)
     {
@@ -341,16 +329,13 @@ public:
     String_cl Wrapper(const String_cl& folder, const String_cl& name)
     {
         String_cl path = Root() + folder + L"\\" + name + L"\\" + name + L".icproj";
-        Test_ns::WriteBytes(path, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-                                  "<VisualStudioProject ProjectCreator=\"Intel C++\" Version=\"10.0\" Name=\"" +
-                                      U8(name) + "\" VCNestedProjectFileName=\"" + U8(name) +
-                                      ".vcproj\">\r\n</VisualStudioProject>\r\n");
+        Test_ns::WriteXml(path, Test_ns::WrapperText(name + L".vcproj"));
         return path;
     }
     String_cl Solution(const String_cl& relative, const std::vector<SlnEntry_st>& entries, bool complete = true)
     {
         String_cl path = Root() + relative;
-        Folders(path);
+        Test_ns::CreateFolders(path);
         Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + SolutionText(entries, complete).ToUtf8());
         return path;
     }
@@ -362,13 +347,6 @@ public:
     }
 
 private:
-    // Creates the folders of a path (the text after the last "\" is a file).
-    static void Folders(const String_cl& path)
-    {
-        for (size_t at = path.find(L'\\', 3); at != String_cl::npos; at = path.find(L'\\', at + 1))
-            CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    }
-
     TempDir_cl m_dir{L"qv ws"};
 };
 
@@ -921,11 +899,7 @@ TEST_F(ConsoleTest, FailuresAreExplainedOnTheConsoleAndInTheJUnitFile)
     ws.Project(L"Chain", {L"B", L"lib", L"A.lib"});
     ws.Project(L"Chain", {L"C", L"exe", L"B.lib"});
     ws.Project(L"Chain", {L"D", L"lib", L""});
-    String_cl rel = ws.Project(L"Chain", {L"Rel", L"lib", L""});
-    std::string relText = Test_ns::ReadBytes(rel);
-    for (size_t at = relText.find("Debug|Win32"); at != std::string::npos; at = relText.find("Debug|Win32", at))
-        relText.replace(at, 11, "Release|Win32");
-    Test_ns::WriteBytes(rel, relText);
+    ws.Project(L"Chain", {L"Rel", L"lib", L"", false, L"Release|Win32"});
     String_cl chain = ws.Solution(L"Chain\\Chain.sln", {{kVcType, L"A", L"A\\A.vcproj", Workspace_cl::Guid(51)},
                                                         {kVcType, L"B", L"B\\B.vcproj", Workspace_cl::Guid(52)},
                                                         {kVcType, L"C", L"C\\C.vcproj", Workspace_cl::Guid(53)},

@@ -2,6 +2,7 @@
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectErrors.h"
 #include "app/engine/RowState.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -275,33 +276,22 @@ String_cl EditionInstallation()
 }
 
 // A static library project; its output lands in <folder>Debug\<name>.lib.
-String_cl LibraryProject(const String_cl& name)
+Test_ns::VcProject_st LibraryProject(const String_cl& name)
 {
-    return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-           L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name + L"\">\r\n"
-           L" <Configurations>\r\n"
-           L"  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\">\r\n"
-           L"   <Tool Name=\"VCCLCompilerTool\"/>\r\n"
-           L"   <Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName).lib\"/>\r\n"
-           L"  </Configuration>\r\n"
-           L" </Configurations>\r\n"
-           L" <Files><File RelativePath=\".\\" + name + L".cpp\"/></Files>\r\n"
-           L"</VisualStudioProject>\r\n";
+    return {name,
+            {{L"Debug|Win32", 4, {Test_ns::Compiler(), Test_ns::Librarian(L"$(OutDir)\\$(ProjectName).lib")}}},
+            {L".\\" + name + L".cpp"}};
 }
 
-// A program that links the library of the sibling project core by a relative path.
-String_cl ProgramProject()
+// A program that links the library of the sibling project core: by a
+// relative path, or by its name alone found through the library folders.
+Test_ns::VcProject_st ProgramProject(const String_cl& core = L"..\\core\\Debug\\core.lib",
+                                     const String_cl& libraryFolders = String_cl())
 {
-    return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-           L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"app\">\r\n"
-           L" <Configurations>\r\n"
-           L"  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"1\">\r\n"
-           L"   <Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"..\\core\\Debug\\core.lib\"\r\n"
-           L"         OutputFile=\"$(OutDir)\\$(ProjectName).exe\"/>\r\n"
-           L"  </Configuration>\r\n"
-           L" </Configurations>\r\n"
-           L" <Files><File RelativePath=\"main.cpp\"/></Files>\r\n"
-           L"</VisualStudioProject>\r\n";
+    return {L"app",
+            {{L"Debug|Win32", 1,
+              {Test_ns::Linker(L"$(OutDir)\\$(ProjectName).exe").Dependencies(core).LibraryFolders(libraryFolders)}}},
+            {L"main.cpp"}};
 }
 
 class RealBuild_cl : public ::testing::Test {
@@ -316,10 +306,10 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(m_root.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW((m_root + L"core").c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW((m_root + L"app").c_str(), nullptr));
-        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.vcproj", LibraryProject(L"core").ToUtf8()));
-        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"core\\core.cpp", "int core() { return 1; }\r\n"));
-        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\app.vcproj", ProgramProject().ToUtf8()));
-        ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\main.cpp", "int main() { return 0; }\r\n"));
+        ASSERT_TRUE(Test_ns::WriteVcprojAndSources(m_root + L"core\\core.vcproj", LibraryProject(L"core"),
+                                                   "int core() { return 1; }\r\n"));
+        ASSERT_TRUE(Test_ns::WriteVcprojAndSources(m_root + L"app\\app.vcproj", ProgramProject(),
+                                                   "int main() { return 0; }\r\n"));
     }
 
     // Runs the builder on the project and returns the log's verdict.
@@ -387,11 +377,7 @@ TEST_F(RealBuild_cl, BothLinkerLinesNameTheSameLibrary)
     EXPECT_NE(log.find(L"LNK1181"), String_cl::npos) << Test_ns::Ansi(log);
     EXPECT_EQ(r.missingFile, L"core.lib") << Test_ns::Ansi(log);
 
-    String_cl text = ProgramProject();
-    ASSERT_EQ(text.ReplaceAll(L"AdditionalDependencies=\"..\\core\\Debug\\core.lib\"",
-                              L"AdditionalDependencies=\"core.lib\" AdditionalLibraryDirectories=\"..\\core\\Debug\""),
-              1);
-    ASSERT_TRUE(Test_ns::WriteBytes(m_root + L"app\\app.vcproj", text.ToUtf8()));
+    ASSERT_TRUE(Test_ns::WriteVcproj(m_root + L"app\\app.vcproj", ProgramProject(L"core.lib", L"..\\core\\Debug")));
     r = Build(L"app\\app.vcproj", L"build", appLog);
     log = Test_ns::ReadText(appLog);
     EXPECT_NE(log.find(L"LNK1104"), String_cl::npos) << Test_ns::Ansi(log);

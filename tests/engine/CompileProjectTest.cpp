@@ -16,6 +16,7 @@
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RenameJournal.h"
 #include "app/ProgramPlaces.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -31,29 +32,24 @@ struct TestProject_st {
     bool broken = false;             // its source holds #error
 };
 
-std::string ProjectXml(const TestProject_st& s)
-{
-    std::string needs;
-    for (const std::string& n : s.needs) needs += (needs.empty() ? "" : " ") + n;
-    std::string tool = s.program ? "<Tool Name=\"VCLinkerTool\" OutputFile=\"..\\out\\bin\\$(ProjectName).exe\""
-                                 : "<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\out\\lib\\$(ProjectName).lib\"";
-    tool += " AdditionalDependencies=\"" + needs + "\" AdditionalLibraryDirectories=\"..\\out\\lib\"/>";
-    return "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
-           "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + s.name + "\">\r\n"
-           "  <Platforms><Platform Name=\"Win32\"/></Platforms>\r\n"
-           "  <Configurations>\r\n"
-           "    <Configuration Name=\"Debug|Win32\" OutputDirectory=\"..\\out\" "
-           "IntermediateDirectory=\"..\\out\\obj\\$(ProjectName)\" ConfigurationType=\"" +
-           std::string(s.program ? "1" : "4") + "\">\r\n"
-           "      <Tool Name=\"VCCLCompilerTool\"/>\r\n"
-           "      " + tool + "\r\n"
-           "    </Configuration>\r\n"
-           "  </Configurations>\r\n"
-           "  <Files><File RelativePath=\"" + s.name + ".cpp\"/></Files>\r\n"
-           "</VisualStudioProject>\r\n";
-}
-
 String_cl Wide(const std::string& s) { return String_cl::FromMultiByte(s, CP_ACP); }
+
+// Everything it builds goes under out (..\out: beside the projects' folders).
+// Written in Windows-1252, as a Western system has it.
+Test_ns::VcProject_st Vcproj(const TestProject_st& s, const String_cl& out = L"..\\out",
+                             const String_cl& configuration = L"Debug|Win32")
+{
+    String_cl needs;
+    for (const std::string& n : s.needs) needs += (needs.empty() ? L"" : L" ") + Wide(n);
+    const Test_ns::VcTool_st tool = s.program ? Test_ns::Linker(out + L"\\bin\\$(ProjectName).exe")
+                                              : Test_ns::Librarian(out + L"\\lib\\$(ProjectName).lib");
+    return {Wide(s.name),
+            {{configuration,
+              s.program ? 1 : 4,
+              {Test_ns::Compiler(), tool.Dependencies(needs).LibraryFolders(out + L"\\lib")},
+              {{L"OutputDirectory", out}, {L"IntermediateDirectory", out + L"\\obj\\$(ProjectName)"}}}},
+            {Wide(s.name) + L".cpp"}};
+}
 
 struct FileInfo_st {
     DWORD attributes;
@@ -213,13 +209,9 @@ protected:
 
     String_cl Write(const TestProject_st& s)
     {
-        String_cl name = Wide(s.name);
-        String_cl folder = ws / name;
-        CreateDirectoryW(folder.c_str(), nullptr);
-        String_cl path = folder + L"\\" + name + L".vcproj";
-        EXPECT_TRUE(Test_ns::WriteBytes(path, ProjectXml(s)));
-        EXPECT_TRUE(Test_ns::WriteBytes(folder + L"\\" + name + L".cpp",
-                                        s.broken ? "#error broken on purpose\r\n" : "int f() { return 0; }\r\n"));
+        const String_cl path = ws / Wide(s.name) + L"\\" + Wide(s.name) + L".vcproj";
+        EXPECT_TRUE(Test_ns::WriteVcprojAndSources(
+            path, Vcproj(s), s.broken ? "#error broken on purpose\r\n" : "int f() { return 0; }\r\n", 1252));
         return path;
     }
 
@@ -456,11 +448,7 @@ TEST_F(CompileTest, RenameCompileOfAnIntelProjectMovesTheWrappedProjectAndDropsT
     Write({"intel", {}});
     const String_cl folder = ws / L"intel";
     const String_cl icproj = folder + L"\\intel.icproj", vcproj = folder + L"\\intel.vcproj";
-    ASSERT_TRUE(Test_ns::WriteBytes(icproj,
-                                    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-                                    "<VisualStudioProject ProjectType=\"Intel C++\" Version=\"11.0\" "
-                                    "Name=\"intel\" VCNestedProjectFileName=\"intel.vcproj\">\r\n"
-                                    "</VisualStudioProject>\r\n"));
+    ASSERT_TRUE(Test_ns::WriteXml(icproj, Test_ns::WrapperText(L"intel.vcproj")));
     SetFileAttributesW(vcproj.c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW(icproj.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::string vcContent = Test_ns::ReadBytes(vcproj), icContent = Test_ns::ReadBytes(icproj);
@@ -488,7 +476,7 @@ TEST_F(CompileTest, WithRenameCompileOffOnlyTheLogAppears)
     MProjectId_cl row = Add({"net", {}});
     Write({"icx", {}});
     const String_cl icproj = ws / L"icx\\icx.icproj";
-    ASSERT_TRUE(Test_ns::WriteBytes(icproj, "<?xml version=\"1.0\"?>\r\n<VisualStudioProject Name=\"icx\"/>\r\n"));
+    ASSERT_TRUE(Test_ns::WriteXml(icproj, Test_ns::WrapperText()));
     MProjectId_cl intel = RowFor(L"Debug|Win32", rows, icproj, projects, sequences);
     SetFileAttributesW(row->project->path.c_str(), FILE_ATTRIBUTE_READONLY);
     SetRenameCompile(false);
@@ -605,11 +593,9 @@ TEST_F(CompileTest, PercentSignsInPathsAndConfigurationsReachTheBuilderUnchanged
     // cmd would expand %PATH% and %COMSPEC%, both set in every environment.
     const String_cl folder = ws / L"p%PATH%q";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    std::string xml = ProjectXml({"pct", {}});
-    const std::string plain = "Name=\"Debug|Win32\"";
-    xml.replace(xml.find(plain), plain.size(), "Name=\"Debug|Win32%COMSPEC%\"");
-    ASSERT_TRUE(Test_ns::WriteBytes(folder + L"\\pct.vcproj", xml));
-    ASSERT_TRUE(Test_ns::WriteBytes(folder + L"\\pct.cpp", "int f() { return 0; }\r\n"));
+    ASSERT_TRUE(Test_ns::WriteVcprojAndSources(folder + L"\\pct.vcproj",
+                                               Vcproj({"pct", {}}, L"..\\out", L"Debug|Win32%COMSPEC%"),
+                                               "int f() { return 0; }\r\n", 1252));
     // A program folder with such a name holds the logs too.
     normal = ws / L"日志%TEMP%\\正常\\";
     for (bool rename : {false, true}) {
@@ -627,14 +613,11 @@ TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
 {
     // Two different projects called core, in two folders.
     auto write = [&](const wchar_t* folder, bool broken) {
-        const String_cl dir = ws / folder;
-        CreateDirectoryW(dir.c_str(), nullptr);
-        std::string xml = ProjectXml({"core", {}, false, broken});
         // Each its own output folder: the two are different libraries.
-        for (size_t at; (at = xml.find("..\\out")) != std::string::npos;) xml.replace(at, 6, "out");
-        EXPECT_TRUE(Test_ns::WriteBytes(dir + L"\\core.vcproj", xml));
-        EXPECT_TRUE(Test_ns::WriteBytes(dir + L"\\core.cpp", broken ? "#error no\r\n" : "int f();\r\n"));
-        return RowFor(L"Debug|Win32", rows, dir + L"\\core.vcproj", projects, sequences);
+        const String_cl path = ws / folder + L"\\core.vcproj";
+        EXPECT_TRUE(Test_ns::WriteVcprojAndSources(path, Vcproj({"core", {}, false, broken}, L"out"),
+                                                   broken ? "#error no\r\n" : "int f();\r\n", 1252));
+        return RowFor(L"Debug|Win32", rows, path, projects, sequences);
     };
     MProjectId_cl first = write(L"one", false), second = write(L"two", true);
     MProjectId_cl r = first;

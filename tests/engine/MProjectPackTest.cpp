@@ -9,6 +9,7 @@
 #include "app/ProgramPlaces.h"
 #include "common/io/FileStream.h"
 #include "common/io/WTextOStream.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -19,18 +20,12 @@ namespace {
 
 // A static library project with the configurations given (each builds
 // <name>.lib into ..\lib).
-std::string LibraryProject(const std::string& name, const std::vector<std::string>& configurations)
+bool WriteLibrary(const String_cl& path, const String_cl& name, const std::vector<String_cl>& configurations)
 {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
-                      "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" +
-                      name + "\">\r\n  <Configurations>\r\n";
-    for (const std::string& c : configurations)
-        xml += "    <Configuration Name=\"" + c +
-               "\" ConfigurationType=\"4\">\r\n"
-               "      <Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\lib\\$(ProjectName).lib\"/>\r\n"
-               "    </Configuration>\r\n";
-    xml += "  </Configurations>\r\n</VisualStudioProject>\r\n";
-    return xml;
+    Test_ns::VcProject_st project{name};
+    for (const String_cl& c : configurations)
+        project.configurations.push_back({c, 4, {Test_ns::Librarian(L"..\\lib\\$(ProjectName).lib")}});
+    return Test_ns::WriteVcproj(path, project, 1252);
 }
 
 class RowsTest : public ::testing::Test {
@@ -44,12 +39,10 @@ protected:
 
     // <temp>\<name>\<name>.vcproj, written with the given configurations.
     String_cl Project(const wchar_t* name,
-                      const std::vector<std::string>& configurations = {"Debug|Win32", "Release|Win32"})
+                      const std::vector<String_cl>& configurations = {L"Debug|Win32", L"Release|Win32"})
     {
-        String_cl folder = dir / name;
-        CreateDirectoryW(folder.c_str(), nullptr);
-        String_cl path = folder + L"\\" + name + L".vcproj";
-        EXPECT_TRUE(Test_ns::WriteBytes(path, LibraryProject(Test_ns::Ansi(name), configurations)));
+        String_cl path = dir / name + L"\\" + name + L".vcproj";
+        EXPECT_TRUE(WriteLibrary(path, name, configurations));
         return path;
     }
 
@@ -139,10 +132,8 @@ TEST_F(RowsTest, SameProjectAndConfigurationGivesTheFirstRowAnotherConfiguration
 
 TEST_F(RowsTest, FindRowComparesPathsAsWindowsComparesFileNames)
 {
-    String_cl folder = dir / L"Über Ärger";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    String_cl path = folder + L"\\Proj1.vcproj";
-    ASSERT_TRUE(Test_ns::WriteBytes(path, LibraryProject("Proj1", {"Debug|Win32"})));
+    String_cl path = dir / L"Über Ärger\\Proj1.vcproj";
+    ASSERT_TRUE(WriteLibrary(path, L"Proj1", {L"Debug|Win32"}));
     MProjectId_cl row = RowFor(L"Debug|Win32", rows, path, projects, sequences);
 
     EXPECT_TRUE(FindRow(rows, dir / L"über ärger\\PROJ1.VCPROJ", L"debug|win32") == row);
@@ -156,7 +147,7 @@ TEST_F(RowsTest, FindRowComparesPathsAsWindowsComparesFileNames)
 
 TEST_F(RowsTest, MissingConfigurationAndMissingFileGiveRowsThatAreNeverBuilt)
 {
-    String_cl onlyRelease = Project(L"r", {"Release|Win32"});
+    String_cl onlyRelease = Project(L"r", {L"Release|Win32"});
     String_cl missing = dir / L"gone\\gone.vcproj";
 
     MProjectId_cl ignored = RowFor(L"Debug|Win32", rows, onlyRelease, projects, sequences);
@@ -196,7 +187,7 @@ TEST_F(RowsTest, RowForProjectFindsTheSameRecordAndMarksTheRowsItWalks)
 TEST_F(RowsTest, RefreshTakesStateAndLogFromTheProjectStore)
 {
     MProjectId_cl row = RowFor(L"Debug|Win32", rows, Project(L"a"), projects, sequences);
-    MProjectId_cl ignored = RowFor(L"Debug|Win32", rows, Project(L"r", {"Release|Win32"}), projects, sequences);
+    MProjectId_cl ignored = RowFor(L"Debug|Win32", rows, Project(L"r", {L"Release|Win32"}), projects, sequences);
     projects.SetResult(row->project, L"Debug|Win32", Compiled, L"C:\\logs\\a.log");
     EXPECT_EQ(row->state, Normal);
 
@@ -336,12 +327,10 @@ TEST_F(RowsTest, RaisePriorityMovesRowAndSequenceEntryAboveTheNearestFailedRow)
 
 TEST_F(RowsTest, BatchLinesQuoteThePathAndSkipIgnoredRows)
 {
-    String_cl spaced = dir / L"with space";
-    CreateDirectoryW(spaced.c_str(), nullptr);
-    String_cl a = spaced + L"\\a.vcproj";
-    ASSERT_TRUE(Test_ns::WriteBytes(a, LibraryProject("a", {"Debug|Win32"})));
+    String_cl a = dir / L"with space\\a.vcproj";
+    ASSERT_TRUE(WriteLibrary(a, L"a", {L"Debug|Win32"}));
     RowFor(L"Debug|Win32", rows, a, projects, sequences);
-    RowFor(L"Debug|Win32", rows, Project(L"r", {"Release|Win32"}), projects, sequences);
+    RowFor(L"Debug|Win32", rows, Project(L"r", {L"Release|Win32"}), projects, sequences);
     MProjectId_cl done = RowFor(L"Debug|Win32", rows, Project(L"b"), projects, sequences);
     done->state = Compiled;  // written all the same, always with /build
 

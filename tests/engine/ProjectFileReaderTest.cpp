@@ -4,9 +4,11 @@
 #include <objbase.h>
 #include "app/engine/ProjectFileReader.h"
 #include "app/engine/ProjectPack.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
+using namespace Test_ns;
 using Base_ns::String_cl;
 
 namespace {
@@ -17,36 +19,17 @@ protected:
     void TearDown() override { CoUninitialize(); }
 
     // A project file as Visual Studio 2008 writes it on a Chinese system.
-    String_cl WriteProject(const wchar_t* fileName, const String_cl& name, const String_cl& configurations)
+    String_cl WriteProject(const wchar_t* fileName, const String_cl& name,
+                           const std::vector<VcConfiguration_st>& configurations)
     {
-        String_cl text = L"<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n"
-                         L"<VisualStudioProject\r\n\tProjectType=\"Visual C++\"\r\n\tVersion=\"9.00\"\r\n"
-                         L"\tName=\"" + name + L"\"\r\n\tRootNamespace=\"" + name + L"\"\r\n\t>\r\n"
-                         L"\t<Platforms>\r\n\t\t<Platform Name=\"Win32\"/>\r\n\t</Platforms>\r\n"
-                         L"\t<Configurations>\r\n" + configurations + L"\t</Configurations>\r\n"
-                         L"\t<Files>\r\n\t</Files>\r\n</VisualStudioProject>\r\n";
         String_cl path = m_dir / fileName;
-        EXPECT_TRUE(Test_ns::WriteBytes(path, text.ToMultiByte(936)));
+        EXPECT_TRUE(Test_ns::WriteVcproj(path, {name, configurations}, 936));
         return path;
     }
 
-    static String_cl Configuration(const String_cl& name, const String_cl& type, const String_cl& tools)
+    static VcConfiguration_st Configuration(const String_cl& name, int type, std::vector<VcTool_st> tools = {})
     {
-        String_cl text = L"\t\t<Configuration\r\n\t\t\tName=\"" + name + L"\"\r\n"
-                         L"\t\t\tOutputDirectory=\"$(SolutionDir)$(ConfigurationName)\"\r\n";
-        if (!type.empty())
-            text += L"\t\t\tConfigurationType=\"" + type + L"\"\r\n";
-        return text + L"\t\t\t>\r\n" + tools + L"\t\t</Configuration>\r\n";
-    }
-
-    static String_cl Tool(const String_cl& name, const String_cl& attributes = String_cl())
-    {
-        return L"\t\t\t<Tool\r\n\t\t\t\tName=\"" + name + L"\"\r\n" + attributes + L"\t\t\t/>\r\n";
-    }
-
-    static String_cl Attr(const wchar_t* name, const wchar_t* value)
-    {
-        return String_cl(L"\t\t\t\t") + name + L"=\"" + value + L"\"\r\n";
+        return {name, type, tools, {{L"OutputDirectory", L"$(SolutionDir)$(ConfigurationName)"}}};
     }
 
     static Project_st Read(const String_cl& path)
@@ -68,29 +51,25 @@ protected:
 
 TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
 {
-    String_cl configurations =
+    const std::vector<VcConfiguration_st> configurations{
         // A DLL is known by its import library, named after the target.
-        Configuration(L"Debug|Win32", L"2",
-                      Tool(L"VCCLCompilerTool", Attr(L"OutputFile", L"$(IntDir)\\compiled.obj")) +
-                      Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\$(ProjectName)D.dll") +
-                                                Attr(L"ImportLibrary", L"$(OutDir)\\$(TargetName).lib"))) +
+        Configuration(L"Debug|Win32", 2,
+                      {Compiler().With(L"OutputFile", L"$(IntDir)\\compiled.obj"),
+                       Linker(L"$(OutDir)\\$(ProjectName)D.dll").ImportLibrary(L"$(OutDir)\\$(TargetName).lib")}),
         // A program named only by its output file.
-        Configuration(L"Release|Win32", L"1",
-                      Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\$(ProjectName).exe"))) +
+        Configuration(L"Release|Win32", 1, {Linker(L"$(OutDir)\\$(ProjectName).exe")}),
         // No tool names anything: the type decides, a DLL is not taken for its .lib.
-        Configuration(L"Plain|Win32", L"2", Tool(L"VCLinkerTool")) +
-        Configuration(L"Static|Win32", L"4", Tool(L"VCLibrarianTool")) +
-        Configuration(L"Program|Win32", L"1", String_cl()) +
+        Configuration(L"Plain|Win32", 2, {Linker()}),
+        Configuration(L"Static|Win32", 4, {Librarian()}),
+        Configuration(L"Program|Win32", 1),
         // A utility produces nothing to link against.
-        Configuration(L"Utility|Win32", L"10", Tool(L"VCCustomBuildTool")) +
+        Configuration(L"Utility|Win32", 10, {VcTool_st{L"VCCustomBuildTool"}}),
         // Forward slashes, and the first tool with an output wins.
-        Configuration(L"Lib|x64", L"4",
-                      Tool(L"VCLibrarianTool", Attr(L"OutputFile", L"..\\lib.x64/$(ProjectName)_s.lib")) +
-                      Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\other.dll") +
-                                                Attr(L"ImportLibrary", L"$(OutDir)\\other.lib"))) +
+        Configuration(L"Lib|x64", 4,
+                      {Librarian(L"..\\lib.x64/$(ProjectName)_s.lib"),
+                       Linker(L"$(OutDir)\\other.dll").ImportLibrary(L"$(OutDir)\\other.lib")}),
         // Only the two macros are expanded; other text stays as written.
-        Configuration(L"Odd|Win32", L"1",
-                      Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\$(ProjectName)-$(PlatformName).exe")));
+        Configuration(L"Odd|Win32", 1, {Linker(L"$(OutDir)\\$(ProjectName)-$(PlatformName).exe")})};
     Project_st project = Read(WriteProject(L"core.vcproj", L"core", configurations));
 
     EXPECT_EQ(1, project.exists);
@@ -114,11 +93,10 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
 
 TEST_F(ProjectFileReaderTest, ConfigurationNamesDifferingInCaseCollapseFirstWins)
 {
-    Project_st project = Read(WriteProject(
-        L"dup.vcproj", L"dup",
-        Configuration(L"Debug|Win32", L"4", Tool(L"VCLibrarianTool", Attr(L"OutputFile", L"first.lib"))) +
-        Configuration(L"DEBUG|win32", L"4", Tool(L"VCLibrarianTool", Attr(L"OutputFile", L"second.lib"))) +
-        Configuration(L"debug|WIN32", L"1", String_cl())));
+    Project_st project = Read(WriteProject(L"dup.vcproj", L"dup",
+                                           {Configuration(L"Debug|Win32", 4, {Librarian(L"first.lib")}),
+                                            Configuration(L"DEBUG|win32", 4, {Librarian(L"second.lib")}),
+                                            Configuration(L"debug|WIN32", 1)}));
     EXPECT_EQ(1, project.configurations.Count());
     EXPECT_EQ(L"first.lib", Output(project, L"DEBUG|WIN32"));
 }
@@ -140,8 +118,7 @@ TEST_F(ProjectFileReaderTest, MissingFileOrFolderIsNotExistingWithTheFileTitleAs
 
 TEST_F(ProjectFileReaderTest, IntelProjectIsReadThroughTheWrappedVcproj)
 {
-    WriteProject(L"wrapped.vcproj", L"wrapped",
-                 Configuration(L"Debug|Win32", L"4", Tool(L"VCLibrarianTool", Attr(L"OutputFile", L"w.lib"))));
+    WriteProject(L"wrapped.vcproj", L"wrapped", {Configuration(L"Debug|Win32", 4, {Librarian(L"w.lib")})});
     // The wrapper itself is never parsed: garbage in it changes nothing.
     String_cl icproj = m_dir / L"wrapped.icproj";
     ASSERT_TRUE(Test_ns::WriteBytes(icproj, "this is not XML <<<"));
@@ -181,13 +158,12 @@ TEST_F(ProjectFileReaderTest, UnparsableFileExistsWithoutNameOrEntries)
 
 TEST_F(ProjectFileReaderTest, MissingConfigurationTypeIsUserError103KeepingWhatWasRead)
 {
-    String_cl path = WriteProject(
-        L"notype.vcproj", L"notype",
-        Configuration(L"Debug|Win32", L"4", String_cl()) +
-        // Resolved by a tool: the type is never asked for.
-        Configuration(L"Tooled|Win32", String_cl(), Tool(L"VCLibrarianTool", Attr(L"OutputFile", L"t.lib"))) +
-        Configuration(L"Release|Win32", String_cl(), Tool(L"VCLinkerTool")) +
-        Configuration(L"Later|Win32", L"4", String_cl()));
+    String_cl path = WriteProject(L"notype.vcproj", L"notype",
+                                  {Configuration(L"Debug|Win32", 4),
+                                   // Resolved by a tool: the type is never asked for.
+                                   Configuration(L"Tooled|Win32", kNoType, {Librarian(L"t.lib")}),
+                                   Configuration(L"Release|Win32", kNoType, {Linker()}),
+                                   Configuration(L"Later|Win32", 4)});
     Project_st project;
     project.path = path;
     try {
@@ -213,11 +189,12 @@ TEST_F(ProjectFileReaderTest, Gb2312ProjectWithChineseName)
 {
     // Written as GBK bytes under the declaration Visual Studio uses.
     String_cl name = L"核心库";
-    String_cl path = WriteProject(L"核心库.vcproj", name,
-                                  Configuration(L"调试|Win32", L"4", Tool(L"VCLibrarianTool")) +
-                                  Configuration(L"Release|Win32", L"2",
-                                                Tool(L"VCLinkerTool", Attr(L"OutputFile", L"$(OutDir)\\$(ProjectName).dll") +
-                                                                          Attr(L"ImportLibrary", L"$(OutDir)\\$(TargetName)导入.lib"))));
+    String_cl path = WriteProject(
+        L"核心库.vcproj", name,
+        {Configuration(L"调试|Win32", 4, {Librarian()}),
+         Configuration(L"Release|Win32", 2,
+                       {Linker(L"$(OutDir)\\$(ProjectName).dll")
+                            .ImportLibrary(L"$(OutDir)\\$(TargetName)导入.lib")})});
     std::string bytes = Test_ns::ReadBytes(path);
     ASSERT_NE(std::string::npos, bytes.find("\xBA\xCB\xD0\xC4\xBF\xE2")) << "not written as GBK";
 

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include "app/engine/ProjectPack.h"
 #include "app/engine/RowState.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -19,18 +20,11 @@ protected:
     // "core": a static library in Debug|Win32, a utility in Tools|Win32.
     String_cl WriteCore(const wchar_t* fileName = L"Core.vcproj")
     {
-        std::string text =
-            "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n"
-            "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"core\">\r\n"
-            " <Configurations>\r\n"
-            "  <Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\">\r\n"
-            "   <Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName)d.lib\"/>\r\n"
-            "  </Configuration>\r\n"
-            "  <Configuration Name=\"Tools|Win32\" ConfigurationType=\"10\"/>\r\n"
-            " </Configurations>\r\n"
-            "</VisualStudioProject>\r\n";
+        const Test_ns::VcProject_st core{
+            L"core",
+            {{L"Debug|Win32", 4, {Test_ns::Librarian(L"$(OutDir)\\$(ProjectName)d.lib")}}, {L"Tools|Win32", 10}}};
         String_cl path = m_dir / fileName;
-        EXPECT_TRUE(Test_ns::WriteBytes(path, text));
+        EXPECT_TRUE(Test_ns::WriteVcproj(path, core, 936));
         return path;
     }
 

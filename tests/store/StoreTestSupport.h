@@ -11,6 +11,7 @@
 #include "app/engine/SerialPack.h"
 #include "app/store/SolutionPack.h"
 #include "app/ProgramPlaces.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace StoreTest_ns {
@@ -33,18 +34,11 @@ private:
 // Release|Win32, producing <name>.lib in the folder of the configuration.
 inline void WriteProject(const String_cl& path, const String_cl& name)
 {
-    String_cl configs;
-    for (const wchar_t* c : {L"Debug", L"Release"}) {
-        configs += L"<Configuration Name=\"" + String_cl(c) + L"|Win32\" OutputDirectory=\"$(ProjectDir)" + c +
-                   L"\" ConfigurationType=\"4\"><Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\" + name +
-                   L".lib\"/></Configuration>";
-    }
-    String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                     L"<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name +
-                     L"\"><Platforms><Platform Name=\"Win32\"/></Platforms><Configurations>" + configs +
-                     L"</Configurations><Files/></VisualStudioProject>\r\n";
-    CreateDirectoryW(Quorvane_ns::GetFileDirectory(path, false).c_str(), nullptr);
-    Test_ns::WriteBytes(path, text.ToUtf8());
+    Test_ns::VcProject_st project{name};
+    for (const String_cl c : {L"Debug", L"Release"})
+        project.configurations.push_back({c + L"|Win32", 4, {Test_ns::Librarian(L"$(OutDir)\\" + name + L".lib")},
+                                          {{L"OutputDirectory", L"$(ProjectDir)" + c}}});
+    Test_ns::WriteVcproj(path, project);
 }
 
 struct SlnProject_st {

@@ -66,6 +66,13 @@ void RemoveTree(const String_cl& folder)
     RemoveDirectoryW(dir.c_str());
 }
 
+void CreateFolders(const String_cl& path)
+{
+    // The backslash of "C:\" ends no folder to create.
+    for (size_t at = path.find(L'\\', 3); at != String_cl::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+}
+
 bool FileExists(const String_cl& path)
 {
     DWORD a = GetFileAttributesW(path.c_str());

@@ -53,6 +53,8 @@ private:
 };
 
 void RemoveTree(const String_cl& folder);
+// Creates the folders of a path; what follows its last backslash names a file.
+void CreateFolders(const String_cl& path);
 bool FileExists(const String_cl& path);
 bool WriteBytes(const String_cl& path, const std::string& bytes);
 std::string ReadBytes(const String_cl& path);

@@ -3,6 +3,7 @@
 #include "tests/tools/StandinHarness.h"
 
 using namespace StandinTest_ns;
+using namespace Test_ns;
 
 // A process that the child leaves running keeps the output pipe open; the
 // run still ends with the child. (Wine's desktop process, started for the
@@ -11,9 +12,7 @@ using namespace StandinTest_ns;
 TEST(RunProcessTest, EndsWithTheChildWhileAProcessItLeftHoldsTheOutput)
 {
     Test_ns::TempDir_cl dir(L"runprocess");
-    Config_st c;
-    c.tools = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLibrarianTool\"\r\n\t\t\t/>\r\n";
-    WriteXml(dir / L"held.vcproj", VcprojText(L"held", {c}, String_cl()), 65001);
+    WriteVcproj(dir / L"held.vcproj", {L"held", {{L"Debug|Win32", 4, {Librarian()}}}});
     const String_cl output = dir / L"Debug\\held.lib";
 
     // The stand-in, started in the background by cmd, writes its output

@@ -7,7 +7,7 @@
 #include "tests/tools/StandinHarness.h"
 
 using namespace StandinTest_ns;
-using Test_ns::StandinBuild_st;
+using namespace Test_ns;
 
 namespace {
 
@@ -27,14 +27,9 @@ private:
 // Libraries p0, p1, ... each in its own folder, all written to one lib\ folder.
 String_cl WriteLibrary(const Test_ns::TempDir_cl& dir, const String_cl& name)
 {
-    CreateDirectoryW((dir / name).c_str(), nullptr);
-    Config_st c;
-    c.tools = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLibrarianTool\"\r\n"
-              L"\t\t\t\tOutputFile=\"..\\lib\\$(ProjectName).lib\"\r\n\t\t\t/>\r\n";
-    Test_ns::WriteBytes(dir / (name + L"\\" + name + L".cpp"), "int f() { return 0; }\r\n");
     String_cl path = dir / (name + L"\\" + name + L".vcproj");
-    WriteXml(path, VcprojText(name, {c}, L"\t\t<File\r\n\t\t\tRelativePath=\"" + name + L".cpp\"\r\n\t\t\t/>\r\n"),
-             65001);
+    WriteVcprojAndSources(
+        path, {name, {{L"Debug|Win32", 4, {Librarian(L"..\\lib\\$(ProjectName).lib")}}}, {name + L".cpp"}});
     return path;
 }
 

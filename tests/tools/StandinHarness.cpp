@@ -96,33 +96,6 @@ BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath)
     return run;
 }
 
-String_cl VcprojText(const String_cl& name, const std::vector<Config_st>& configs, const String_cl& files)
-{
-    String_cl t = L"<VisualStudioProject\r\n\tProjectType=\"Visual C++\"\r\n\tVersion=\"9.00\"\r\n\tName=\"" + name +
-                  L"\"\r\n\tProjectGUID=\"{6A1F2C3D-0000-4000-8000-00000000C0DE}\"\r\n\tKeyword=\"Win32Proj\"\r\n\t>\r\n"
-                  L"\t<Platforms>\r\n\t\t<Platform\r\n\t\t\tName=\"Win32\"\r\n\t\t/>\r\n\t</Platforms>\r\n"
-                  L"\t<ToolFiles>\r\n\t</ToolFiles>\r\n\t<Configurations>\r\n";
-    for (const auto& c : configs) {
-        t += L"\t\t<Configuration\r\n\t\t\tName=\"" + c.name + L"\"\r\n\t\t\tConfigurationType=\"" + Num(c.type) +
-             L"\"\r\n\t\t\tCharacterSet=\"1\"\r\n";
-        if (!c.attributes.empty()) t += L"\t\t\t" + c.attributes + L"\r\n";
-        t += L"\t\t\t>\r\n\t\t\t<Tool\r\n\t\t\t\tName=\"VCCLCompilerTool\"\r\n\t\t\t\tOptimization=\"0\"\r\n\t\t\t/>\r\n";
-        t += c.tools;
-        t += L"\t\t</Configuration>\r\n";
-    }
-    t += L"\t</Configurations>\r\n\t<References>\r\n\t</References>\r\n\t<Files>\r\n" + files +
-         L"\t</Files>\r\n\t<Globals>\r\n\t</Globals>\r\n</VisualStudioProject>\r\n";
-    return t;
-}
-
-bool WriteXml(const String_cl& path, const String_cl& text, unsigned codePage)
-{
-    const char* encoding = codePage == 936 ? "gb2312" : codePage == 1252 ? "Windows-1252" : "UTF-8";
-    std::string bytes = std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\r\n";
-    bytes += text.ToMultiByte(codePage);
-    return Test_ns::WriteBytes(path, bytes);
-}
-
 bool WriteAnsi(const String_cl& path, const String_cl& text) { return Test_ns::WriteBytes(path, Test_ns::Ansi(text)); }
 
 unsigned long long WriteTime(const String_cl& path)

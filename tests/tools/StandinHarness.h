@@ -1,10 +1,12 @@
 #pragma once
 // Runs the builder stand-in the way the program runs Visual Studio's builder
 // (cmd, the installation's vcvarsall.bat, devenv with its output redirected
-// into a log) and writes the project and solution files it builds.
+// into a log) and writes the solution files it builds; its project files
+// come from tests/support/ProjectFiles.h.
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace StandinTest_ns {
@@ -48,18 +50,6 @@ HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wcha
                     const String_cl& logPath);
 BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath);
 
-struct Config_st {
-    String_cl name = L"Debug|Win32";
-    int type = 4;
-    String_cl attributes; // extra attributes of the Configuration element
-    String_cl tools;      // Tool elements
-};
-
-// A project file in Visual Studio 2008's layout.
-String_cl VcprojText(const String_cl& name, const std::vector<Config_st>& configs, const String_cl& files);
-// Writes XML text in the code page, with the declaration Visual Studio writes
-// for it (936: gb2312, 1252: Windows-1252, 65001: UTF-8).
-bool WriteXml(const String_cl& path, const String_cl& text, unsigned codePage);
 bool WriteAnsi(const String_cl& path, const String_cl& text);
 
 unsigned long long WriteTime(const String_cl& path);

@@ -4,22 +4,14 @@
 #include "tests/tools/StandinHarness.h"
 
 using namespace StandinTest_ns;
-using Test_ns::FileExists;
-using Test_ns::TempDir_cl;
+using namespace Test_ns;
 
 namespace {
 
-const wchar_t* kLibrarian = L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLibrarianTool\"\r\n"
-                            L"\t\t\t\tOutputFile=\"$(OutDir)\\$(ProjectName)_$(PlatformName).lib\"\r\n\t\t\t/>\r\n";
-
-String_cl FileEntry(const String_cl& relativePath)
+// A static library whose Debug|Win32 output is $(OutDir)\<name>_Win32.lib.
+VcProject_st Library(const String_cl& name, std::vector<VcFile_st> files = {})
 {
-    return L"\t\t<File\r\n\t\t\tRelativePath=\"" + relativePath + L"\"\r\n\t\t\t>\r\n\t\t</File>\r\n";
-}
-
-String_cl Linker(const String_cl& attributes)
-{
-    return L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLinkerTool\"\r\n\t\t\t\t" + attributes + L"\r\n\t\t\t/>\r\n";
+    return {name, {{L"Debug|Win32", 4, {Librarian(L"$(OutDir)\\$(ProjectName)_$(PlatformName).lib")}}}, files};
 }
 
 class StandinProjectTest : public ::testing::TestWithParam<const Edition_st*> {
@@ -36,13 +28,10 @@ protected:
     // A static library "core" in core\ with one source, its output in out\Debug\.
     String_cl WriteCore()
     {
-        CreateDirectoryW((dir / L"core").c_str(), nullptr);
-        Config_st c;
-        c.attributes = L"OutputDirectory=\"$(SolutionDir)out\\$(ConfigurationName)\"";
-        c.tools = kLibrarian;
-        Test_ns::WriteBytes(dir / L"core\\core.cpp", "int Core() { return 1; }\r\n");
+        VcProject_st core = Library(L"core", {L".\\core.cpp"});
+        core.configurations[0].attributes = {{L"OutputDirectory", L"$(SolutionDir)out\\$(ConfigurationName)"}};
         String_cl path = dir / L"core\\core.vcproj";
-        WriteXml(path, VcprojText(L"core", {c}, FileEntry(L".\\core.cpp")), 65001);
+        WriteVcprojAndSources(path, core, "int Core() { return 1; }\r\n");
         return path;
     }
 
@@ -82,20 +71,19 @@ TEST_P(StandinProjectTest, BuildCreatesTheOutputAndIsThenUpToDateUntilASourceCha
 TEST_P(StandinProjectTest, MissingLibraryFailsTheLinkUntilItsProviderIsBuilt)
 {
     String_cl core = WriteCore();
-    CreateDirectoryW((dir / L"app").c_str(), nullptr);
-    CreateDirectoryW((dir / L"vendor dir").c_str(), nullptr);
-    CreateDirectoryW((dir / L"app\\Debug").c_str(), nullptr);
+    CreateFolders(dir / L"vendor dir\\");
+    CreateFolders(dir / L"app\\Debug\\");
     Test_ns::WriteBytes(dir / L"vendor dir\\third party.lib", "!<arch>\n");
     Test_ns::WriteBytes(dir / L"app\\Debug\\local.lib", "!<arch>\n");
-    Test_ns::WriteBytes(dir / L"app\\main.cpp", "int main() { return 0; }\r\n");
-    Config_st c;
-    c.type = 1;
     // Found in a named folder, in a quoted folder, and in the output folder.
-    c.tools = Linker(L"AdditionalDependencies=\"core_$(PlatformName).lib &quot;third party.lib&quot; local.lib\"\r\n"
-                     L"\t\t\t\tAdditionalLibraryDirectories=\"..\\core\\out\\$(ConfigurationName);&quot;..\\vendor "
-                     L"dir&quot;\"");
+    VcProject_st program{L"app",
+                         {{L"Debug|Win32", 1,
+                           {Linker()
+                                .Dependencies(L"core_$(PlatformName).lib \"third party.lib\" local.lib")
+                                .LibraryFolders(L"..\\core\\out\\$(ConfigurationName);\"..\\vendor dir\"")}}},
+                         {L"main.cpp"}};
     String_cl app = dir / L"app\\app.vcproj";
-    WriteXml(app, VcprojText(L"app", {c}, FileEntry(L"main.cpp")), 65001);
+    WriteVcprojAndSources(app, program, "int main() { return 0; }\r\n");
 
     BuildRun_st failed = Run(app, L"build");
     EXPECT_EQ(1, failed.exitCode);
@@ -123,8 +111,8 @@ TEST_P(StandinProjectTest, MissingLibraryFailsTheLinkUntilItsProviderIsBuilt)
     EXPECT_FALSE(vendor.Contains(L"local.lib")) << vendor.bytes;
 
     // A dependency written with its folder is an input file: LNK1181, quoting it as written.
-    c.tools = Linker(L"AdditionalDependencies=\"..\\vendor\\gone.lib\"");
-    WriteXml(app, VcprojText(L"app", {c}, FileEntry(L"main.cpp")), 65001);
+    program.configurations[0].tools = {Linker().Dependencies(L"..\\vendor\\gone.lib")};
+    WriteVcproj(app, program);
     BuildRun_st input = Run(app, L"build");
     EXPECT_EQ(1, input.exitCode);
     EXPECT_TRUE(input.HasLine(Edition().CannotOpenInput(L"..\\vendor\\gone.lib"))) << input.bytes;
@@ -136,16 +124,11 @@ TEST_P(StandinProjectTest, ErrorDirectiveFailsTheCompileWithItsLine)
     Test_ns::WriteBytes(dir / L"src\\good.cpp", "// #error in a comment is no directive\r\nint Good();\r\n");
     Test_ns::WriteBytes(dir / L"src\\bad.cpp", "int Bad();\r\n\r\n  #  error stop here \r\nint After();\r\n");
     Test_ns::WriteBytes(dir / L"src\\skipped.cpp", "#error excluded from this configuration\r\n");
-    Config_st c;
-    c.tools = kLibrarian;
-    String_cl files = L"\t\t<Filter\r\n\t\t\tName=\"Source Files\"\r\n\t\t\t>\r\n" + FileEntry(L"src\\good.cpp") +
-                      FileEntry(L".\\src\\bad.cpp") +
-                      L"\t\t\t<File\r\n\t\t\t\tRelativePath=\"src\\skipped.cpp\"\r\n\t\t\t\t>\r\n"
-                      L"\t\t\t\t<FileConfiguration\r\n\t\t\t\t\tName=\"Debug|Win32\"\r\n"
-                      L"\t\t\t\t\tExcludedFromBuild=\"true\"\r\n\t\t\t\t\t>\r\n\t\t\t\t</FileConfiguration>\r\n"
-                      L"\t\t\t</File>\r\n\t\t</Filter>\r\n";
+    VcProject_st lib =
+        Library(L"lib", {L"src\\good.cpp", L".\\src\\bad.cpp", {L"src\\skipped.cpp", {L"Debug|Win32"}}});
+    lib.filter = L"Source Files";
     String_cl project = dir / L"lib.vcproj";
-    WriteXml(project, VcprojText(L"lib", {c}, files), 65001);
+    WriteVcproj(project, lib);
 
     BuildRun_st run = Run(project, L"build");
     EXPECT_EQ(1, run.exitCode);
@@ -165,13 +148,14 @@ TEST_P(StandinProjectTest, ErrorDirectiveFailsTheCompileWithItsLine)
 TEST_P(StandinProjectTest, RebuildAndCleanHaveTheirOwnSummaries)
 {
     // A DLL known by its import library (the engine links against that name).
-    Config_st c;
-    c.type = 2;
-    c.tools = Linker(L"OutputFile=\"$(OutDir)\\$(ProjectName)D.dll\"\r\n"
-                     L"\t\t\t\tImportLibrary=\"$(OutDir)\\$(TargetName).lib\"");
-    Test_ns::WriteBytes(dir / L"dll.cpp", "int Exported() { return 2; }\r\n");
     String_cl project = dir / L"core.vcproj";
-    WriteXml(project, VcprojText(L"core", {c}, FileEntry(L"dll.cpp")), 65001);
+    WriteVcprojAndSources(
+        project,
+        {L"core",
+         {{L"Debug|Win32", 2,
+           {Linker(L"$(OutDir)\\$(ProjectName)D.dll").ImportLibrary(L"$(OutDir)\\$(TargetName).lib")}}},
+         {L"dll.cpp"}},
+        "int Exported() { return 2; }\r\n");
     String_cl dll = dir / L"Debug\\coreD.dll", lib = dir / L"Debug\\coreD.lib";
 
     ASSERT_EQ(0, Run(project, L"build").exitCode);
@@ -207,16 +191,11 @@ TEST_P(StandinProjectTest, RebuildAndCleanHaveTheirOwnSummaries)
 TEST_P(StandinProjectTest, IntelWrapperBuildsTheProjectItNames)
 {
     // wrap.vcproj beside the wrapper would fail; the attribute names another.
-    CreateDirectoryW((dir / L"renamed").c_str(), nullptr);
-    Test_ns::WriteBytes(dir / L"broken.cpp", "#error the same-named project was built\r\n");
-    Test_ns::WriteBytes(dir / L"renamed\\inner.cpp", "int Inner();\r\n");
-    Config_st c;
-    c.tools = kLibrarian;
-    WriteXml(dir / L"wrap.vcproj", VcprojText(L"wrap", {c}, FileEntry(L"broken.cpp")), 65001);
-    WriteXml(dir / L"renamed\\inner.vcproj", VcprojText(L"inner", {c}, FileEntry(L"inner.cpp")), 65001);
+    WriteVcprojAndSources(dir / L"wrap.vcproj", Library(L"wrap", {L"broken.cpp"}),
+                          "#error the same-named project was built\r\n");
+    WriteVcprojAndSources(dir / L"renamed\\inner.vcproj", Library(L"inner", {L"inner.cpp"}), "int Inner();\r\n");
     String_cl named = dir / L"wrap.icproj";
-    WriteXml(named, L"<VisualStudioProject ProjectType=\"Intel C++ Project\" Version=\"10.0\" Name=\"wrap\" "
-                    L"VCNestedProjectFileName=\"renamed\\inner.vcproj\">\r\n</VisualStudioProject>\r\n", 65001);
+    WriteXml(named, WrapperText(L"renamed\\inner.vcproj"));
 
     BuildRun_st run = Run(named, L"build");
     EXPECT_EQ(0, run.exitCode) << run.bytes;
@@ -225,7 +204,7 @@ TEST_P(StandinProjectTest, IntelWrapperBuildsTheProjectItNames)
 
     // Without the attribute the wrapper stands for the project with its base name.
     String_cl plain = dir / L"wrap2.icproj";
-    WriteXml(dir / L"wrap2.icproj", L"<VisualStudioProject Name=\"wrap2\">\r\n</VisualStudioProject>\r\n", 65001);
+    WriteXml(plain, WrapperText());
     CopyFileW((dir / L"wrap.vcproj").c_str(), (dir / L"wrap2.vcproj").c_str(), FALSE);
     BuildRun_st same = Run(plain, L"build");
     EXPECT_EQ(1, same.exitCode);
@@ -258,10 +237,8 @@ TEST_P(StandinProjectTest, DelayMakesEveryProjectTakeThatLong)
 TEST(StandinFailedStart, LeavesAnEmptyLogOnceThenBuilds)
 {
     TempDir_cl dir(L"standin");
-    Config_st c;
-    c.tools = kLibrarian;
     String_cl project = dir / L"once.vcproj";
-    WriteXml(project, VcprojText(L"once", {c}, String_cl()), 65001);
+    WriteVcproj(project, Library(L"once"));
     SetEnvironmentVariableW(L"QV_STANDIN_FAIL_FIRST_START", (dir / L"failed once").c_str());
     BuildRun_st failed = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"1.log");
     BuildRun_st built = RunStandin(English(), project, L"build", L"Debug|Win32", dir / L"2.log");
@@ -277,11 +254,8 @@ TEST(StandinFailedStart, LeavesAnEmptyLogOnceThenBuilds)
 TEST(StandinWithoutEnvironment, DefaultsToEnglishAndFindsTheSystemLibraries)
 {
     TempDir_cl dir(L"standin");
-    Config_st c;
-    c.type = 1;
-    c.tools = Linker(L"AdditionalDependencies=\"kernel32.lib user32.lib\"");
     String_cl project = dir / L"tool.vcproj";
-    WriteXml(project, VcprojText(L"tool", {c}, String_cl()), 65001);
+    WriteVcproj(project, {L"tool", {{L"Debug|Win32", 1, {Linker().Dependencies(L"kernel32.lib user32.lib")}}}});
     SetEnvironmentVariableW(L"QV_STANDIN_EDITION", nullptr);
     SetEnvironmentVariableW(L"LIB", nullptr);
     std::string output;

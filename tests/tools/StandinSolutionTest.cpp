@@ -4,8 +4,7 @@
 #include "tests/tools/StandinHarness.h"
 
 using namespace StandinTest_ns;
-using Test_ns::FileExists;
-using Test_ns::TempDir_cl;
+using namespace Test_ns;
 
 namespace {
 
@@ -41,24 +40,13 @@ String_cl SolutionText(const std::vector<SlnProject_st>& projects)
     return t;
 }
 
-std::vector<Config_st> DebugAndRelease(int type, const String_cl& tools)
+// A library (no dependencies) or a program linking them, in Debug and Release.
+VcProject_st DebugAndRelease(const String_cl& name, int type, const String_cl& dependencies,
+                             std::vector<VcFile_st> files)
 {
-    Config_st debug, release;
-    debug.type = release.type = type;
-    debug.tools = release.tools = tools;
-    release.name = L"Release|Win32";
-    return {debug, release};
-}
-
-String_cl FileEntry(const String_cl& relativePath)
-{
-    return L"\t\t<File\r\n\t\t\tRelativePath=\"" + relativePath + L"\"\r\n\t\t\t>\r\n\t\t</File>\r\n";
-}
-
-String_cl LinkerWith(const String_cl& dependencies)
-{
-    return L"\t\t\t<Tool\r\n\t\t\t\tName=\"VCLinkerTool\"\r\n\t\t\t\tAdditionalDependencies=\"" + dependencies +
-           L"\"\r\n\t\t\t/>\r\n";
+    std::vector<VcTool_st> tools;
+    if (!dependencies.empty()) tools.push_back(Linker().Dependencies(dependencies));
+    return {name, {{L"Debug|Win32", type, tools}, {L"Release|Win32", type, tools}}, files};
 }
 
 class StandinSolutionTest : public ::testing::TestWithParam<const Edition_st*> {
@@ -81,15 +69,12 @@ INSTANTIATE_TEST_SUITE_P(Editions, StandinSolutionTest, ::testing::Values(&Engli
 
 TEST_P(StandinSolutionTest, BuildsTheProjectsWithABuildLineInFileOrder)
 {
-    for (const wchar_t* sub : {L"core", L"app", L"extra"}) CreateDirectoryW((dir / sub).c_str(), nullptr);
-    Test_ns::WriteBytes(dir / L"core\\core.cpp", "int Core();\r\n");
-    Test_ns::WriteBytes(dir / L"app\\main.cpp", "int main() { return 0; }\r\n");
     // Both write to the solution's Debug\ folder, where app finds core.lib.
-    WriteXml(dir / L"core\\core.vcproj", VcprojText(L"core", DebugAndRelease(4, String_cl()), FileEntry(L"core.cpp")),
-             65001);
-    WriteXml(dir / L"app\\app.vcproj",
-             VcprojText(L"app", DebugAndRelease(1, LinkerWith(L"core.lib")), FileEntry(L"main.cpp")), 65001);
-    WriteXml(dir / L"extra\\extra.vcproj", VcprojText(L"extra", DebugAndRelease(4, String_cl()), String_cl()), 65001);
+    WriteVcprojAndSources(dir / L"core\\core.vcproj", DebugAndRelease(L"core", 4, String_cl(), {L"core.cpp"}),
+                          "int Core();\r\n");
+    WriteVcprojAndSources(dir / L"app\\app.vcproj", DebugAndRelease(L"app", 1, L"core.lib", {L"main.cpp"}),
+                          "int main() { return 0; }\r\n");
+    WriteVcproj(dir / L"extra\\extra.vcproj", DebugAndRelease(L"extra", 4, String_cl(), {}));
     String_cl sln = dir / L"all.sln";
     String_cl text = SolutionText({
         {L"core", L"core\\core.vcproj", L"{11111111-1111-1111-1111-111111111111}", {L"Debug|Win32", L"Release|Win32"}},
@@ -153,11 +138,9 @@ TEST(StandinAnsiNames, ProjectsAndLogsUseTheAnsiCodePage)
     String_cl missing = chinese ? L"数学.lib" : L"Münze.lib";
 
     TempDir_cl dir(chinese ? L"替身" : L"standin-é");
-    CreateDirectoryW((dir / folder).c_str(), nullptr);
-    Test_ns::WriteBytes(dir / folder + L"\\" + coreName + L".cpp", "int Core();\r\n");
-    WriteXml(dir / folder + L"\\" + coreName + L".vcproj",
-             VcprojText(coreName, DebugAndRelease(4, String_cl()), FileEntry(coreName + L".cpp")), acp);
-    WriteXml(dir / L"app.vcproj", VcprojText(appName, DebugAndRelease(1, LinkerWith(missing)), String_cl()), 65001);
+    WriteVcprojAndSources(dir / folder + L"\\" + coreName + L".vcproj",
+                          DebugAndRelease(coreName, 4, String_cl(), {coreName + L".cpp"}), "int Core();\r\n", acp);
+    WriteVcproj(dir / L"app.vcproj", DebugAndRelease(appName, 1, missing, {}));
     String_cl sln = dir / L"names.sln";
     WriteAnsi(sln, SolutionText({
                        {coreName, folder + L"\\" + coreName + L".vcproj", L"{AAAAAAAA-0000-0000-0000-000000000001}",

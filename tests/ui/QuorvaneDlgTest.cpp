@@ -18,6 +18,7 @@
 #include "app/workflow/SettingsInterface.h"
 #include "common/base/ComScope.h"
 #include "tests/support/GuiSupport.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -92,23 +93,19 @@ INT_PTR RunWindow(CQuorvaneDlg& window, std::function<void(HWND)> script)
 // A library project of its own folder, or a program linking libraries.
 String_cl WriteProject(const String_cl& folder, const String_cl& name, const String_cl& libs = L"")
 {
-    const String_cl dir = folder + name + L"\\";
-    CreateDirectories(dir);
     const bool program = !libs.empty();
-    const String_cl tool = program ? L"<Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"" + libs +
-                                         L"\" AdditionalLibraryDirectories=\"..\\lib\" "
-                                         L"OutputFile=\"..\\bin\\$(ProjectName).exe\"/>"
-                                   : String_cl(L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\lib\\$(ProjectName).lib\"/>");
-    const String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual C++\" "
-                           L"Version=\"9.00\" Name=\"" + name + L"\"><Configurations><Configuration Name=\"Debug|Win32\" "
-                           L"ConfigurationType=\"" + String_cl(program ? L"1" : L"4") + L"\">" + tool +
-                           L"</Configuration><Configuration Name=\"Release|Win32\" ConfigurationType=\"4\">"
-                           L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"..\\lib\\r\\$(ProjectName).lib\"/>"
-                           L"</Configuration></Configurations><Files><File RelativePath=\"main.cpp\"/></Files>"
-                           L"</VisualStudioProject>\r\n";
-    Test_ns::WriteBytes(dir + name + L".vcproj", text.ToUtf8());
-    Test_ns::WriteBytes(dir + L"main.cpp", "int x;\r\n");
-    return dir + name + L".vcproj";
+    const Test_ns::VcTool_st debug =
+        program ? Test_ns::Linker(L"..\\bin\\$(ProjectName).exe").Dependencies(libs).LibraryFolders(L"..\\lib")
+                : Test_ns::Librarian(L"..\\lib\\$(ProjectName).lib");
+    const String_cl path = folder + name + L"\\" + name + L".vcproj";
+    Test_ns::WriteVcprojAndSources(
+        path,
+        {name,
+         {{L"Debug|Win32", program ? 1 : 4, {debug}},
+          {L"Release|Win32", 4, {Test_ns::Librarian(L"..\\lib\\r\\$(ProjectName).lib")}}},
+         {L"main.cpp"}},
+        "int x;\r\n");
+    return path;
 }
 
 // WM_DROPFILES as the shell sends it: a DROPFILES block of wide names.

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -80,20 +81,14 @@ protected:
     String_cl Project(const String_cl& name, int type, const String_cl& libs = L"",
                       bool broken = false)
     {
-        String_cl folder = m_dir / (L"ws\\" + name);
-        Quorvane_ns::CreateDirectories(folder + L"\\");
-        String_cl tool = type == 4
-                             ? L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"$(OutDir)\\$(ProjectName).lib\"/>"
-                             : L"<Tool Name=\"VCLinkerTool\" AdditionalDependencies=\"" + libs +
-                                   L"\" AdditionalLibraryDirectories=\"..\\lib\" OutputFile=\"$(OutDir)\\$(ProjectName).exe\"/>";
-        String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual C++\" "
-                         L"Version=\"9.00\" Name=\"" + name + L"\"><Configurations><Configuration Name=\"Debug|Win32\" "
-                         L"OutputDirectory=\"..\\lib\" ConfigurationType=\"" + String_cl::FromInt(type) + L"\">" + tool +
-                         L"</Configuration></Configurations><Files><File RelativePath=\"main.cpp\"/></Files>"
-                         L"</VisualStudioProject>\r\n";
-        Test_ns::WriteBytes(folder + L"\\" + name + L".vcproj", text.ToUtf8());
-        Test_ns::WriteBytes(folder + L"\\main.cpp", broken ? "#error broken on purpose\n" : "int x;\n");
-        return folder + L"\\" + name + L".vcproj";
+        const Test_ns::VcTool_st tool =
+            type == 4 ? Test_ns::Librarian(L"$(OutDir)\\$(ProjectName).lib")
+                      : Test_ns::Linker(L"$(OutDir)\\$(ProjectName).exe").Dependencies(libs).LibraryFolders(L"..\\lib");
+        const String_cl path = m_dir / (L"ws\\" + name + L"\\" + name + L".vcproj");
+        Test_ns::WriteVcprojAndSources(
+            path, {name, {{L"Debug|Win32", type, {tool}, {{L"OutputDirectory", L"..\\lib"}}}}, {L"main.cpp"}},
+            broken ? "#error broken on purpose\n" : "int x;\n");
+        return path;
     }
     void Add(const String_cl& path)
     {

@@ -16,6 +16,7 @@
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
 #include "app/workflow/Jobs.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/StandinTrace.h"
 #include "tests/support/TestSupport.h"
 
@@ -128,22 +129,17 @@ public:
 
     String_cl Write(const Project_st& p)
     {
-        const String_cl dir = m_dir / (p.folder + L"\\");
-        CreateDirectories(dir);
         const String_cl lib = m_dir / L"lib";
-        String_cl tool = p.program ? L"<Tool Name=\"VCLinkerTool\" OutputFile=\"" + m_dir / L"bin\\$(ProjectName).exe\""
-                                   : L"<Tool Name=\"VCLibrarianTool\" OutputFile=\"" + lib + L"\\$(ProjectName).lib\"";
-        tool += L" AdditionalDependencies=\"" + p.needs + L"\" AdditionalLibraryDirectories=\"" + lib + L"\"/>";
-        const String_cl intermediate =
-            p.intermediate.empty() ? String_cl() : L" IntermediateDirectory=\"" + p.intermediate + L"\"";
-        const String_cl text = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject ProjectType=\"Visual "
-                               L"C++\" Version=\"9.00\" Name=\"" + p.name + L"\"><Configurations><Configuration "
-                               L"Name=\"Debug|Win32\" ConfigurationType=\"" + String_cl(p.program ? L"1" : L"4") + L"\"" +
-                               intermediate + L">" + tool + L"</Configuration></Configurations><Files><File "
-                               L"RelativePath=\"" + p.name + L".cpp\"/></Files></VisualStudioProject>\r\n";
-        Test_ns::WriteBytes(dir + p.name + L".vcproj", text.ToUtf8());
-        Test_ns::WriteBytes(dir + p.name + L".cpp", p.broken ? "#error broken on purpose\r\n" : "int f();\r\n");
-        return dir + p.name + L".vcproj";
+        const Test_ns::VcTool_st tool = p.program ? Test_ns::Linker(m_dir / L"bin\\$(ProjectName).exe")
+                                                  : Test_ns::Librarian(lib + L"\\$(ProjectName).lib");
+        const Test_ns::VcProject_st project{p.name,
+                                            {{L"Debug|Win32", p.program ? 1 : 4,
+                                              {tool.Dependencies(p.needs).LibraryFolders(lib)},
+                                              {{L"IntermediateDirectory", p.intermediate}}}},
+                                            {p.name + L".cpp"}};
+        const String_cl path = m_dir / (p.folder + L"\\" + p.name + L".vcproj");
+        Test_ns::WriteVcprojAndSources(path, project, p.broken ? "#error broken on purpose\r\n" : "int f();\r\n");
+        return path;
     }
 
     // A solution of the projects given (relative to its folder), declaring no

@@ -12,6 +12,7 @@
 #include "app/store/PlanPack.h"
 #include "app/workflow/HtmlReport.h"
 #include "app/workflow/RunRecorder.h"
+#include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -49,11 +50,7 @@ protected:
     MProjectId_cl AddProject(const String_cl& name)
     {
         const String_cl path = m_dir / (L"ws\\" + name + L"\\" + name + L".vcproj");
-        CreateDirectories(path);
-        Test_ns::WriteBytes(path, ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VisualStudioProject Name=\"" +
-                                   name.ToUtf8() +
-                                   "\"><Configurations><Configuration Name=\"Debug|Win32\" ConfigurationType=\"4\"/>"
-                                   "</Configurations></VisualStudioProject>\r\n"));
+        Test_ns::WriteVcproj(path, {name, {{L"Debug|Win32", 4}}});
         m_plan->solutions.AddSolution(path, m_plan->configuration, m_plan->rows, m_stores.projects, m_stores.sequences);
         for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next())
             if (r->project->name == name) return r;
