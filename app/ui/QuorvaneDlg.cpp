@@ -41,6 +41,10 @@ const Anchor_st kAnchors[] = {
     {IDC_STATUS, 0, 1, 1, 1},
 };
 
+// What a job locks and unlocking gives back (Stop goes the other way).
+const int kJobLockedControls[] = {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD,
+                                  IDC_VERSION, IDC_EXIT, IDC_JOBS, IDC_JOBS_SPIN};
+
 const wchar_t kContactLine[] = L"问题反馈：请附上 Error.log 和编译日志";
 const wchar_t kCloseRefusedText[] = L"任务正在进行，请先停止或等它结束再关闭窗口。";
 
@@ -161,9 +165,16 @@ void CQuorvaneDlg::ShowVersion()
 
 void CQuorvaneDlg::LockUi()
 {
-    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD, IDC_VERSION, IDC_EXIT,
-                   IDC_JOBS, IDC_JOBS_SPIN})
-        ::EnableWindow(GetDlgItem(id), FALSE);
+    // Disabling the control that has the focus would leave the keyboard with
+    // nowhere to go: the focus moves to the tab control first.
+    const HWND focus = ::GetFocus();
+    for (int id : kJobLockedControls) {
+        if (focus && focus == GetDlgItem(id)) {
+            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
+            break;
+        }
+    }
+    for (int id : kJobLockedControls) ::EnableWindow(GetDlgItem(id), FALSE);
     ::EnableWindow(GetDlgItem(IDC_STOP), CurrentJob() != JobIdle);
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     m_solutionPage.LockPage();
@@ -173,10 +184,11 @@ void CQuorvaneDlg::LockUi()
 
 void CQuorvaneDlg::UnlockUi()
 {
-    for (int id : {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_VERSION, IDC_EXIT, IDC_JOBS,
-                   IDC_JOBS_SPIN})
-        ::EnableWindow(GetDlgItem(id), TRUE);
+    for (int id : kJobLockedControls)
+        if (id != IDC_BUILD) ::EnableWindow(GetDlgItem(id), TRUE);
     ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
+    if (::GetFocus() == GetDlgItem(IDC_STOP))
+        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
     m_solutionPage.UpdatePageControls();

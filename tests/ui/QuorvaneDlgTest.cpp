@@ -278,11 +278,14 @@ TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
     SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1500");
     CQuorvaneDlg window(stores, L"");
     std::vector<bool> locked, unlocked;
-    bool stayedOpen = false;
+    bool stayedOpen = false, focusUsable = false;
     String_cl refusal;
     RunWindow(window, [&](HWND dialog) {
         WaitFor([&] { return Idle(window); });
+        SetFocus(GetDlgItem(dialog, IDC_BUILD));
         ClickButton(dialog, IDC_BUILD);
+        // The focus did not stay on the button that went grey.
+        focusUsable = GetFocus() != nullptr && IsWindowEnabled(GetFocus());
         WaitFor([&] { return ItemText(dialog, IDC_STATUS).StartsWith(L"正在编译工程a"); });
         for (int id : {IDC_REBUILD, IDC_BUILD, IDC_CLEAN, IDC_STOP, IDC_VERSION, IDC_EXIT, IDC_VC_DIRECTORY})
             locked.push_back(Enabled(dialog, id));
@@ -298,6 +301,7 @@ TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
     });
     EXPECT_EQ(locked, (std::vector<bool>{false, false, false, true, false, false, false}));
     EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(focusUsable);
     EXPECT_EQ(refusal, BusyStatusText());
     EXPECT_EQ(unlocked, (std::vector<bool>{true, true, true, false, true, true, true}));
     const PlanId_cl plan = stores.plans.FindPlan(L"默认");
