@@ -29,6 +29,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "app/engine/MProjectPack.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
@@ -39,50 +40,9 @@
 using namespace Quorvane_ns;
 using Base_ns::String_cl;
 
+using namespace Bench_ns;
+
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-bool WriteFileBytes(const String_cl& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
-
-void RemoveTree(const String_cl& folder)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            String_cl name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            String_cl path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 struct BenchProject_st {
     std::string name;
@@ -261,10 +221,7 @@ int wmain(int argc, wchar_t** argv)
     CreateDirectoryW(ws.c_str(), nullptr);
     OverrideModuleDirectory(ws + L"\\prog\\");
     CreateDirectoryW((ws + L"\\prog").c_str(), nullptr);
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    const String_cl standin =
-        GetFileDirectory(String_cl(exe), true) + L"..\\vs\\" + (GetACP() == 936 ? L"zh" : L"en") + L"\\";
+    const String_cl standin = StandinDirectory();
     SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", String_cl::FromInt(delay).c_str());
 
     std::vector<BenchProject_st> projects = LayOut(width, chainFirst);

@@ -26,6 +26,7 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectPack.h"
 #include "app/ProgramPlaces.h"
@@ -34,29 +35,9 @@
 using namespace Quorvane_ns;
 using Base_ns::String_cl;
 
+using namespace Bench_ns;
+
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-bool WriteFileBytes(const String_cl& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
 
 std::string ProjectXml(const std::string& name)
 {
@@ -72,33 +53,6 @@ std::string ProjectXml(const std::string& name)
            "  </Configurations>\r\n"
            "  <Files></Files>\r\n"
            "</VisualStudioProject>\r\n";
-}
-
-String_cl StandinDirectory()
-{
-    // The installations lie in <build>\vs\<edition>\ beside <build>\bin\.
-    return ModuleDirectory() + L"..\\vs\\" + (GetACP() == 936 ? L"zh" : L"en") + L"\\";
-}
-
-void RemoveTree(const String_cl& folder)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            String_cl name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            String_cl path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <thread>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "app/ProgramPlaces.h"
 #include "app/res/resource.h"
 #include "app/store/DataFile.h"
@@ -28,6 +29,8 @@
 using namespace Quorvane_ns;
 using Base_ns::String_cl;
 using Clock = std::chrono::steady_clock;
+
+using namespace Bench_ns;
 
 namespace {
 
@@ -63,13 +66,6 @@ String_cl Project(const String_cl& root, int i)
     return dir + name + L".vcproj";
 }
 
-double Median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Row starts as the window shows them: every "正在编译工程" status text.
 std::vector<Clock::time_point> g_rowStarts;
 LRESULT CALLBACK Watch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
@@ -94,11 +90,7 @@ int wmain(int argc, wchar_t** argv)
     {
         SettingsHost_cl settings;
         settings.Open(kProductName);
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        String_cl vc(exe);
-        vc = vc.substr(0, vc.find_last_of(L'\\') + 1) + (GetACP() == 936 ? L"..\\vs\\zh\\" : L"..\\vs\\en\\");
-        settings.SetString(kKeyVcDirectory, vc);
+        settings.SetString(kKeyVcDirectory, StandinDirectory());
         settings.SetString(kKeyPlan, L"bench");
         settings.SetBool(kKeyRenameCompile, false);
         settings.Close();

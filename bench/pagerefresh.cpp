@@ -25,6 +25,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "app/engine/MProjectPack.h"
 #include "app/ProgramPlaces.h"
 #include "app/res/resource.h"
@@ -37,29 +38,9 @@
 using namespace Quorvane_ns;
 using Base_ns::String_cl;
 
+using namespace Bench_ns;
+
 namespace {
-
-double Now()
-{
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-bool WriteFileBytes(const String_cl& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
 
 std::string ProjectXml(const std::string& name)
 {
@@ -72,37 +53,6 @@ std::string ProjectXml(const std::string& name)
            "  </Configurations>\r\n"
            "  <Files></Files>\r\n"
            "</VisualStudioProject>\r\n";
-}
-
-void RemoveTree(const String_cl& folder)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const String_cl name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const String_cl path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-double Mean(const std::vector<double>& v)
-{
-    double sum = 0;
-    for (double x : v) sum += x;
-    return v.empty() ? 0 : sum / double(v.size());
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -123,7 +73,7 @@ int wmain(int argc, wchar_t** argv)
     GetTempPathW(MAX_PATH, tempPath);
     const String_cl ws = String_cl(tempPath) + L"qv-bench-pages-" + String_cl::FromUnsigned(GetCurrentProcessId());
     CreateDirectoryW(ws.c_str(), nullptr);
-    const String_cl vcDir = Base_ns::ProgramFolder() + L"..\\vs\\" + (GetACP() == 936 ? L"zh" : L"en") + L"\\";
+    const String_cl vcDir = StandinDirectory();
     CreateDirectoryW((ws + L"\\prog").c_str(), nullptr);
     OverrideModuleDirectory(ws + L"\\prog\\");
     const String_cl product = L"QvBenchPages-" + String_cl::FromUnsigned(GetCurrentProcessId());

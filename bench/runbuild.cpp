@@ -27,21 +27,16 @@
 #include <cstdio>
 #include <cwchar>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "app/engine/BuildRunner.h"
 #include "common/base/Error.h"
 
 using Base_ns::String_cl;
 using namespace Quorvane_ns;
 
-namespace {
+using namespace Bench_ns;
 
-String_cl ExeFolder()
-{
-    wchar_t buf[1024];
-    DWORD n = GetModuleFileNameW(nullptr, buf, 1024);
-    String_cl p(buf, n < 1024 ? n : 1023);
-    return p.substr(0, p.find_last_of(L'\\') + 1);
-}
+namespace {
 
 String_cl MakeTempFolder()
 {
@@ -50,32 +45,6 @@ String_cl MakeTempFolder()
     String_cl base = String_cl(tmp, n) + L"qv-bench-runbuild-" + String_cl::FromUnsigned(GetCurrentProcessId());
     CreateDirectoryW(base.c_str(), nullptr);
     return base + L"\\";
-}
-
-void RemoveTree(const String_cl& folder)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            String_cl name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
-            else DeleteFileW((folder + name).c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-bool WriteFileBytes(const String_cl& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD w = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
-    CloseHandle(h);
-    return ok && w == bytes.size();
 }
 
 String_cl SystemCmd()
@@ -151,8 +120,7 @@ double TimeBatch(const String_cl& batchPath)
 int wmain(int argc, wchar_t** argv)
 {
     const int count = argc > 1 ? _wtoi(argv[1]) : 200;
-    const String_cl vs = argc > 2 ? String_cl(argv[2])
-                                  : ExeFolder() + L"..\\vs\\" + (GetACP() == 936 ? L"zh" : L"en") + L"\\";
+    const String_cl vs = argc > 2 ? String_cl(argv[2]) : StandinDirectory();
     if (count <= 0 || GetFileAttributesW((vs + L"VC\\vcvarsall.bat").c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "usage: bench_runbuild.exe [count] [installation folder with VC\\vcvarsall.bat]\n");
         return 2;
