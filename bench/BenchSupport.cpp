@@ -5,6 +5,32 @@
 
 namespace Bench_ns {
 
+String_cl TempFolder(const wchar_t* name)
+{
+    wchar_t tmp[MAX_PATH];
+    const DWORD n = GetTempPathW(MAX_PATH, tmp);
+    const String_cl folder =
+        String_cl(tmp, n) + L"qv-bench-" + name + L"-" + String_cl::FromUnsigned(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string LibraryProjectXml(const std::string& name)
+{
+    return "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
+           "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name + "\">\r\n"
+           "  <Platforms><Platform Name=\"Win32\"/></Platforms>\r\n"
+           "  <Configurations>\r\n"
+           "    <Configuration Name=\"Debug|Win32\" OutputDirectory=\"out\" IntermediateDirectory=\"out\" "
+           "ConfigurationType=\"4\">\r\n"
+           "      <Tool Name=\"VCCLCompilerTool\"/>\r\n"
+           "      <Tool Name=\"VCLibrarianTool\" OutputFile=\"out\\$(ProjectName).lib\"/>\r\n"
+           "    </Configuration>\r\n"
+           "  </Configurations>\r\n"
+           "  <Files></Files>\r\n"
+           "</VisualStudioProject>\r\n";
+}
+
 double Now()
 {
     static const LARGE_INTEGER frequency = [] {

@@ -9,6 +9,12 @@ namespace Bench_ns {
 
 using Base_ns::String_cl;
 
+// A new folder "qv-bench-<name>-<process id>" in the temporary folder,
+// without a trailing "\".
+String_cl TempFolder(const wchar_t* name);
+// A static library project named name, its output and intermediate files
+// in "out" beside it, as Visual Studio 2008 writes it in Windows-1252.
+std::string LibraryProjectXml(const std::string& name);
 // Seconds on the high-resolution counter.
 double Now();
 bool WriteFileBytes(const String_cl& path, const std::string& bytes);

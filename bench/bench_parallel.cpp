@@ -215,10 +215,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    wchar_t tempPath[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempPath);
-    const String_cl ws = String_cl(tempPath) + L"qv-bench-parallel-" + String_cl::FromUnsigned(GetCurrentProcessId());
-    CreateDirectoryW(ws.c_str(), nullptr);
+    const String_cl ws = TempFolder(L"parallel");
     OverrideModuleDirectory(ws + L"\\prog\\");
     CreateDirectoryW((ws + L"\\prog").c_str(), nullptr);
     const String_cl standin = StandinDirectory();

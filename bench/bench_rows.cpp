@@ -39,22 +39,6 @@ using namespace Bench_ns;
 
 namespace {
 
-std::string ProjectXml(const std::string& name)
-{
-    return "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
-           "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name + "\">\r\n"
-           "  <Platforms><Platform Name=\"Win32\"/></Platforms>\r\n"
-           "  <Configurations>\r\n"
-           "    <Configuration Name=\"Debug|Win32\" OutputDirectory=\"out\" IntermediateDirectory=\"out\" "
-           "ConfigurationType=\"4\">\r\n"
-           "      <Tool Name=\"VCCLCompilerTool\"/>\r\n"
-           "      <Tool Name=\"VCLibrarianTool\" OutputFile=\"out\\$(ProjectName).lib\"/>\r\n"
-           "    </Configuration>\r\n"
-           "  </Configurations>\r\n"
-           "  <Files></Files>\r\n"
-           "</VisualStudioProject>\r\n";
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -73,10 +57,7 @@ int wmain(int argc, wchar_t** argv)
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-    wchar_t tempPath[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempPath);
-    const String_cl ws = String_cl(tempPath) + L"qv-bench-rows-" + String_cl::FromUnsigned(GetCurrentProcessId());
-    CreateDirectoryW(ws.c_str(), nullptr);
+    const String_cl ws = TempFolder(L"rows");
     const String_cl projectsFolder = ws + L"\\projects\\";
     CreateDirectoryW(projectsFolder.c_str(), nullptr);
     const String_cl vcDir = StandinDirectory();
@@ -95,7 +76,7 @@ int wmain(int argc, wchar_t** argv)
             CreateDirectoryW(folder.c_str(), nullptr);
         }
         String_cl path = folder + title + L".vcproj";
-        if (!WriteFileBytes(path, ProjectXml(name))) {
+        if (!WriteFileBytes(path, LibraryProjectXml(name))) {
             std::fprintf(stderr, "cannot write %s\n", name);
             return 1;
         }

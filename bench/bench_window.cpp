@@ -34,15 +34,6 @@ using namespace Bench_ns;
 
 namespace {
 
-String_cl TempFolder()
-{
-    wchar_t tmp[MAX_PATH];
-    DWORD n = GetTempPathW(MAX_PATH, tmp);
-    String_cl f = String_cl(tmp, n) + L"qv-bench-window-" + String_cl::FromUnsigned(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(f.c_str(), nullptr);
-    return f;
-}
-
 void WriteFile(const String_cl& path, const std::string& bytes)
 {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -85,7 +76,7 @@ int wmain(int argc, wchar_t** argv)
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
     Base_ns::ComScope_cl com;
-    const String_cl root = TempFolder();
+    const String_cl root = TempFolder(L"window") + L"\\";
     OverrideModuleDirectory(root);
     {
         SettingsHost_cl settings;

@@ -42,19 +42,6 @@ using namespace Bench_ns;
 
 namespace {
 
-std::string ProjectXml(const std::string& name)
-{
-    return "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n"
-           "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"" + name + "\">\r\n"
-           "  <Configurations>\r\n"
-           "    <Configuration Name=\"Debug|Win32\" OutputDirectory=\"out\" ConfigurationType=\"4\">\r\n"
-           "      <Tool Name=\"VCLibrarianTool\" OutputFile=\"out\\$(ProjectName).lib\"/>\r\n"
-           "    </Configuration>\r\n"
-           "  </Configurations>\r\n"
-           "  <Files></Files>\r\n"
-           "</VisualStudioProject>\r\n";
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -69,10 +56,7 @@ int wmain(int argc, wchar_t** argv)
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 
-    wchar_t tempPath[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempPath);
-    const String_cl ws = String_cl(tempPath) + L"qv-bench-pages-" + String_cl::FromUnsigned(GetCurrentProcessId());
-    CreateDirectoryW(ws.c_str(), nullptr);
+    const String_cl ws = TempFolder(L"pages");
     const String_cl vcDir = StandinDirectory();
     CreateDirectoryW((ws + L"\\prog").c_str(), nullptr);
     OverrideModuleDirectory(ws + L"\\prog\\");
@@ -90,7 +74,7 @@ int wmain(int argc, wchar_t** argv)
             const String_cl title = String_cl::FromMultiByte(name, CP_ACP);
             const String_cl folder = ws + L"\\" + title + L"\\";
             CreateDirectoryW(folder.c_str(), nullptr);
-            if (!WriteFileBytes(folder + title + L".vcproj", ProjectXml(name))) throw std::runtime_error("write");
+            if (!WriteFileBytes(folder + title + L".vcproj", LibraryProjectXml(name))) throw std::runtime_error("write");
             RowFor(L"Debug|Win32", plan->rows, folder + title + L".vcproj", stores.projects, stores.sequences);
         }
 

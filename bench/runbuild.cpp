@@ -38,15 +38,6 @@ using namespace Bench_ns;
 
 namespace {
 
-String_cl MakeTempFolder()
-{
-    wchar_t tmp[MAX_PATH];
-    DWORD n = GetTempPathW(MAX_PATH, tmp);
-    String_cl base = String_cl(tmp, n) + L"qv-bench-runbuild-" + String_cl::FromUnsigned(GetCurrentProcessId());
-    CreateDirectoryW(base.c_str(), nullptr);
-    return base + L"\\";
-}
-
 String_cl SystemCmd()
 {
     wchar_t system[MAX_PATH];
@@ -125,7 +116,7 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: bench_runbuild.exe [count] [installation folder with VC\\vcvarsall.bat]\n");
         return 2;
     }
-    const String_cl work = MakeTempFolder();
+    const String_cl work = TempFolder(L"runbuild") + L"\\";
     const String_cl project = work + L"core.vcproj";
     WriteFileBytes(project,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
