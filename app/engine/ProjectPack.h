@@ -26,6 +26,13 @@ struct ConfigEntry_st {
     // that share one of them must not run at the same time.
     String_cl outputFolder;
     String_cl intermediateFolder;
+    // Full paths of the files the build writes that another build may write
+    // or read at the same time: the linker's or librarian's output, the
+    // import library beside a DLL, the linker's program database. Empty when
+    // the project produces none (or the reader could not tell).
+    String_cl outputFile;
+    String_cl importLibrary;
+    String_cl programDatabase;
 };
 
 struct Project_st {
@@ -34,6 +41,9 @@ struct Project_st {
     SerialId_cl sequenceEntry;      // left empty by this store
     Container_ns::Dictionary_tl<ConfigEntry_st> configurations;  // key: configuration name upper-cased
     int32_t exists = 0;             // 1 when the project file was there and read
+    // Full paths of the projects this one declares it depends on
+    // (ProjectReference), resolved against the project's own folder.
+    std::vector<String_cl> references;
 };
 
 class ProjectId_cl : public Container_ns::DList_tl<Project_st>::Identifier_cl {
