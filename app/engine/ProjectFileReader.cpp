@@ -1,9 +1,11 @@
 #include "app/engine/ProjectFileReader.h"
 
 #include <windows.h>
+#include <optional>
 #include <utility>
 #include <vector>
 #include "app/ProgramPlaces.h"
+#include "common/base/Number.h"
 #include "common/io/XMLFile.h"
 
 namespace Quorvane_ns {
@@ -143,21 +145,109 @@ String_cl ExpandMacros(const String_cl& text, const Macros_t& macros)
     }
 }
 
-// A folder of the configuration as a full path ending in "\", so that two
-// projects' folders compare as texts (ignoring case).
+// A path as the configuration writes it, made full: relative to the project's
+// folder, "." and ".." folded, doubled separators (a "$(OutDir)\\x" whose
+// folder already ends in one) made single; so that two projects' paths
+// compare as texts (ignoring case).
+String_cl FullPath(String_cl path, const String_cl& vcPath)
+{
+    path.ReplaceAll(L"/", L"\\");
+    const bool absolute = path.find(L':') != String_cl::npos || path.StartsWith(L"\\");
+    String_cl joined = absolute ? path : GetFileDirectory(vcPath, true) + path;
+    for (size_t at = joined.find(L"\\\\", 1); at != String_cl::npos; at = joined.find(L"\\\\", at))
+        joined.erase(at, 1);
+    wchar_t full[4096];
+    const DWORD n = GetFullPathNameW(joined.c_str(), 4096, full, nullptr);
+    return n > 0 && n < 4096 ? String_cl(full, n) : joined;
+}
+
+// A folder of the configuration as a full path ending in "\".
 String_cl ConfigurationFolder(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const wchar_t* attribute,
                               const wchar_t* fallback, const String_cl& vcPath, const Macros_t& macros)
 {
     IO_ns::XMLFile_cl::AttributeId_cl given = configuration.Attribute(attribute, false);
-    String_cl folder = ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros);
-    folder.ReplaceAll(L"/", L"\\");
-    const bool absolute = folder.find(L':') != String_cl::npos || folder.StartsWith(L"\\");
-    const String_cl joined = absolute ? folder : GetFileDirectory(vcPath, true) + folder;
-    wchar_t full[4096];
-    const DWORD n = GetFullPathNameW(joined.c_str(), 4096, full, nullptr);
-    String_cl result = n > 0 && n < 4096 ? String_cl(full, n) : joined;
+    String_cl result = FullPath(ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros), vcPath);
     if (result.empty() || result.back() != L'\\') result += L'\\';
     return result;
+}
+
+// The tool element of that name in the configuration; empty when none.
+IO_ns::XMLFile_cl::ElementId_cl FindTool(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const wchar_t* name)
+{
+    for (IO_ns::XMLFile_cl::ElementId_cl tool = configuration.FirstChild(); !tool.IsEmpty(); tool.NextSibling())
+        if (IsElement(tool) && OptionalText(tool, L"Name") == name) return tool;
+    return IO_ns::XMLFile_cl::ElementId_cl();
+}
+
+String_cl ToolText(const IO_ns::XMLFile_cl::ElementId_cl& tool, const wchar_t* attribute)
+{
+    return tool.IsEmpty() ? String_cl() : OptionalText(tool, attribute);
+}
+
+// The full paths of the files the configuration's build writes where another
+// build may meet them, with the macros and defaults of the builder: the
+// output of the first of linker and librarian that names one (else the
+// default of the configuration type), a DLL's import library, the linker's
+// program database when it makes one, and the compiler's.
+void WrittenFiles(const IO_ns::XMLFile_cl::ElementId_cl& configuration, int32_t type, const String_cl& vcPath,
+                  Macros_t macros, ConfigEntry_st& entry)
+{
+    const IO_ns::XMLFile_cl::ElementId_cl linker = FindTool(configuration, L"VCLinkerTool");
+    String_cl output;
+    bool linked = type == 1 || type == 2;
+    for (IO_ns::XMLFile_cl::ElementId_cl tool = configuration.FirstChild(); !tool.IsEmpty(); tool.NextSibling()) {
+        if (!IsElement(tool)) continue;
+        const String_cl name = OptionalText(tool, L"Name");
+        if (name != L"VCLinkerTool" && name != L"VCLibrarianTool") continue;
+        output = OptionalText(tool, L"OutputFile");
+        if (output.empty()) continue;
+        linked = name == L"VCLinkerTool";
+        break;
+    }
+    if (output.empty()) {
+        const wchar_t* extension = DefaultExtension(type);
+        if (!extension) return;
+        output = String_cl(L"$(OutDir)\\$(ProjectName)") + extension;
+    }
+    entry.outputFile = FullPath(ExpandMacros(output, macros), vcPath);
+    macros.emplace_back(L"TargetName", FileTitle(entry.outputFile));
+    macros.emplace_back(L"TargetDir", GetFileDirectory(entry.outputFile, true));
+    macros.emplace_back(L"TargetPath", entry.outputFile);
+    macros.emplace_back(L"TargetFileName", GetFileName(entry.outputFile));
+    macros.emplace_back(L"TargetExt", L"." + GetFileExtension(entry.outputFile));
+
+    String_cl import = ToolText(linker, L"ImportLibrary");
+    if (import.empty() && type == 2 && linked) import = L"$(TargetDir)$(TargetName).lib";
+    if (!import.empty()) entry.importLibrary = FullPath(ExpandMacros(import, macros), vcPath);
+
+    String_cl database = ToolText(linker, L"ProgramDatabaseFile");
+    if (database.empty() && linked && Base_ns::EqualsNoCase(ToolText(linker, L"GenerateDebugInformation"), L"true"))
+        database = L"$(TargetDir)$(TargetName).pdb";
+    if (!database.empty() && linked) entry.programDatabase = FullPath(ExpandMacros(database, macros), vcPath);
+
+    // A folder (ending in a separator) holds the compiler's "vc90.pdb".
+    String_cl compiler = ToolText(FindTool(configuration, L"VCCLCompilerTool"), L"ProgramDataBaseFileName");
+    if (compiler.empty()) compiler = L"$(IntDir)\\";
+    compiler = ExpandMacros(compiler, macros);
+    if (compiler.empty() || compiler.back() == L'\\' || compiler.back() == L'/') compiler += L"vc90.pdb";
+    entry.compilerDatabase = FullPath(compiler, vcPath);
+}
+
+// The projects the project file declares it depends on
+// (References/ProjectReference), as full paths.
+std::vector<String_cl> ProjectReferences(IO_ns::XMLFile_cl& document, const String_cl& vcPath)
+{
+    std::vector<String_cl> references;
+    IO_ns::XMLFile_cl::ElementId_cl root = document.Root();
+    for (IO_ns::XMLFile_cl::ElementId_cl section = root.FirstChild(); !section.IsEmpty(); section.NextSibling()) {
+        if (!IsElement(section) || section.Name() != L"References") continue;
+        for (IO_ns::XMLFile_cl::ElementId_cl r = section.FirstChild(); !r.IsEmpty(); r.NextSibling()) {
+            if (!IsElement(r) || r.Name() != L"ProjectReference") continue;
+            const String_cl relative = OptionalText(r, L"RelativePathToProject");
+            if (!relative.empty()) references.push_back(FullPath(relative, vcPath));
+        }
+    }
+    return references;
 }
 
 // Words of an "AdditionalDependencies" value: separated by blanks (or ";"),
@@ -218,6 +308,7 @@ void ReadProjectFile(Project_st& project)
     IO_ns::XMLFile_cl document;
     document.Open(vcPath);
     project.name = document.RootAttribute(L"Name").Text();
+    project.references = ProjectReferences(document, vcPath);
 
     IO_ns::XMLFile_cl::ElementId_cl configurations = document.RootChild(L"Configurations");
     for (IO_ns::XMLFile_cl::ElementId_cl configuration = configurations.FirstChild();
@@ -236,6 +327,11 @@ void ReadProjectFile(Project_st& project)
             macros.emplace_back(L"OutDir", common.outputFolder);
             common.intermediateFolder = ConfigurationFolder(configuration, L"IntermediateDirectory",
                                                             L"$(ConfigurationName)", vcPath, macros);
+            macros.emplace_back(L"IntDir", common.intermediateFolder);
+            // Read leniently here: a malformed type is the output name's
+            // business below, which reports it.
+            const std::optional<int32_t> type = Base_ns::ParseNumber(OptionalText(configuration, L"ConfigurationType"));
+            WrittenFiles(configuration, type.value_or(0), vcPath, macros, common);
         }
 
         bool resolved = false;

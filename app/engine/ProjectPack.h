@@ -22,17 +22,20 @@ struct ConfigEntry_st {
     // are told to link: what other rows must have built first.
     std::vector<String_cl> libraries;
     // Full paths, ending in "\", of the folders the build writes its outputs
-    // and its intermediate files (objects, program database) to; two builds
-    // that share one of them must not run at the same time.
+    // and its intermediate files (objects, the compiler's program database,
+    // the build log) to. Two builds that share the intermediate folder must
+    // not run at the same time; an output folder may be shared.
     String_cl outputFolder;
     String_cl intermediateFolder;
     // Full paths of the files the build writes that another build may write
     // or read at the same time: the linker's or librarian's output, the
-    // import library beside a DLL, the linker's program database. Empty when
-    // the project produces none (or the reader could not tell).
+    // import library beside a DLL, the linker's program database, and the
+    // compiler's (inside the intermediate folder unless the project moves
+    // it). Empty when the project produces none (or the reader could not tell).
     String_cl outputFile;
     String_cl importLibrary;
     String_cl programDatabase;
+    String_cl compilerDatabase;
 };
 
 struct Project_st {

@@ -91,6 +91,44 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
     }
 }
 
+// Full paths of what each configuration's build writes, with the builder's
+// macros and defaults, and of the projects it references: what tells which
+// builds may run side by side and which must wait.
+TEST_F(ProjectFileReaderTest, FilesTheBuildWritesAndReferencedProjectsAsFullPaths)
+{
+    const String_cl folder = m_dir / L"src\\core\\";
+    VcProject_st project{L"core",
+                         {// A DLL into a shared bin folder: its import library and program database beside it.
+                          {L"Debug|Win32", 2,
+                           {Compiler(), Linker(L"$(OutDir)/$(ProjectName)D.dll").With(L"GenerateDebugInformation", L"true")},
+                           {{L"OutputDirectory", L"..\\..\\bin\\$(ConfigurationName)"},
+                            {L"IntermediateDirectory", L"$(ConfigurationName)"}}},
+                          // A static library whose compiler database goes to the shared lib folder.
+                          {L"Release|Win32", 4,
+                           {Compiler().With(L"ProgramDataBaseFileName", L"$(OutDir)\\"),
+                            Librarian(L"$(OutDir)\\$(ProjectName).lib")},
+                           {{L"OutputDirectory", L"$(SolutionDir)..\\..\\lib\\$(ConfigurationName)"}}}}};
+    project.references = {L"..\\util\\util.vcproj", L"../../third/zlib.vcproj"};
+    ASSERT_TRUE(Test_ns::WriteVcproj(folder + L"core.vcproj", project, 936));
+    Project_st read = Read(folder + L"core.vcproj");
+
+    const String_cl root = m_dir.Path();
+    const ConfigEntry_st* debug = read.configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(debug, nullptr);
+    EXPECT_EQ(debug->outputFile, root + L"bin\\Debug\\coreD.dll");
+    EXPECT_EQ(debug->importLibrary, root + L"bin\\Debug\\coreD.lib");
+    EXPECT_EQ(debug->programDatabase, root + L"bin\\Debug\\coreD.pdb");
+    EXPECT_EQ(debug->intermediateFolder, folder + L"Debug\\");
+    EXPECT_EQ(debug->compilerDatabase, folder + L"Debug\\vc90.pdb");
+    const ConfigEntry_st* release = read.configurations.Find(L"RELEASE|WIN32");
+    ASSERT_NE(release, nullptr);
+    EXPECT_EQ(release->outputFile, root + L"lib\\Release\\core.lib");
+    EXPECT_TRUE(release->importLibrary.empty());
+    EXPECT_TRUE(release->programDatabase.empty());
+    EXPECT_EQ(release->compilerDatabase, root + L"lib\\Release\\vc90.pdb");
+    EXPECT_EQ(read.references, (std::vector<String_cl>{root + L"src\\util\\util.vcproj", root + L"third\\zlib.vcproj"}));
+}
+
 TEST_F(ProjectFileReaderTest, ConfigurationNamesDifferingInCaseCollapseFirstWins)
 {
     Project_st project = Read(WriteProject(L"dup.vcproj", L"dup",

@@ -75,7 +75,14 @@ String_cl VcprojText(const VcProject_st& project)
         for (const VcTool_st& tool : c.tools) t += Open(3, L"Tool", Named(tool.name, tool.attributes), true);
         t += Close(2, L"Configuration");
     }
-    t += Close(1, L"Configurations") + Open(1, L"References") + Close(1, L"References") + Open(1, L"Files");
+    t += Close(1, L"Configurations") + Open(1, L"References");
+    for (size_t i = 0; i < project.references.size(); ++i) {
+        wchar_t guid[48];
+        swprintf(guid, 48, L"{6D0A5B3E-1F2C-4E8D-9A7B-%012u}", static_cast<unsigned>(i + 1));
+        t += Open(2, L"ProjectReference",
+                  {{L"ReferencedProjectIdentifier", guid}, {L"RelativePathToProject", project.references[i]}}, true);
+    }
+    t += Close(1, L"References") + Open(1, L"Files");
     if (!project.filter.empty()) t += Open(2, L"Filter", {{L"Name", project.filter}});
     for (const VcFile_st& file : project.files) t += FileText(project.filter.empty() ? 2 : 3, file);
     if (!project.filter.empty()) t += Close(2, L"Filter");

@@ -60,6 +60,7 @@ struct VcProject_st {
     std::vector<VcConfiguration_st> configurations;
     std::vector<VcFile_st> files;
     String_cl filter; // when given, the files lie in a filter of that name ("Source Files")
+    std::vector<String_cl> references; // ProjectReference: paths relative to the project's folder
 };
 
 // The XML without its declaration.
