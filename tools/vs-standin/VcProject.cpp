@@ -121,8 +121,35 @@ void VcProject_cl::CollectFiles(const XmlElement_st& parent, const std::wstring&
     }
 }
 
+std::vector<LibraryRef_st> VcProject_cl::ReferencedLibraries(const std::wstring& config,
+                                                            const std::vector<std::wstring>& libraryFolders) const
+{
+    std::vector<LibraryRef_st> libraries;
+    const XmlElement_st* references = m_root.Child(L"References");
+    if (!references) return libraries;
+    // Built on its own, a project stands for its solution; so does each
+    // project it references.
+    const bool alone = EqualsNoCase(m_solutionPath, m_projectFiles.back());
+    for (const auto& r : references->children) {
+        if (r.name != L"ProjectReference") continue;
+        const std::wstring relative = Trim(r.AttributeText(L"RelativePathToProject"));
+        if (relative.empty()) continue;
+        VcProject_cl referenced;
+        ProjectPlan_st plan;
+        std::wstring error;
+        if (!referenced.Load(FullPath(m_folder, relative), alone ? std::wstring() : m_solutionPath, error) ||
+            !referenced.Plan(config, libraryFolders, plan, false))
+            continue;
+        std::wstring library = plan.importLibrary;
+        if (library.empty() && !plan.linked && !plan.outputs.empty()) library = plan.outputs.front();
+        if (library.empty()) continue;
+        libraries.push_back({FileNameOf(library), FileExists(library) ? library : std::wstring()});
+    }
+    return libraries;
+}
+
 bool VcProject_cl::Plan(const std::wstring& config, const std::vector<std::wstring>& libraryFolders,
-                        ProjectPlan_st& plan) const
+                        ProjectPlan_st& plan, bool withReferences) const
 {
     const XmlElement_st* configuration = FindConfiguration(config);
     if (!configuration) return false;
@@ -228,6 +255,14 @@ bool VcProject_cl::Plan(const std::wstring& config, const std::vector<std::wstri
             plan.libraries.push_back(lib);
         }
     }
+    // Visual Studio links what the referenced projects produce ("Link Library
+    // Dependencies"): the linker unless told not to, the librarian only when
+    // told to.
+    const bool linksReferences =
+        (plan.linked && !(linker && EqualsNoCase(Trim(linker->AttributeText(L"LinkLibraryDependencies")), L"false"))) ||
+        (librarian && !plan.linked && EqualsNoCase(Trim(librarian->AttributeText(L"LinkLibraryDependencies")), L"true"));
+    if (withReferences && linksReferences)
+        for (const LibraryRef_st& lib : ReferencedLibraries(plan.config, libraryFolders)) plan.libraries.push_back(lib);
     return true;
 }
 

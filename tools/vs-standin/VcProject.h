@@ -42,13 +42,18 @@ public:
     // Works out the configuration named by config (compared ignoring case; a
     // name without "|" matches the first configuration of that name on any
     // platform). False when the project has no such configuration.
-    // libraryFolders are searched after the project's own folders.
+    // libraryFolders are searched after the project's own folders. The
+    // libraries of the projects it references (References/ProjectReference)
+    // are linked too, unless withReferences is false.
     bool Plan(const std::wstring& config, const std::vector<std::wstring>& libraryFolders,
-              ProjectPlan_st& plan) const;
+              ProjectPlan_st& plan, bool withReferences = true) const;
 
 private:
     const XmlElement_st* FindConfiguration(const std::wstring& config) const;
     void CollectFiles(const XmlElement_st& parent, const std::wstring& config, std::vector<SourceFile_st>& out) const;
+    // What the referenced projects produce for config that a linker links.
+    std::vector<LibraryRef_st> ReferencedLibraries(const std::wstring& config,
+                                                   const std::vector<std::wstring>& libraryFolders) const;
 
     std::wstring m_folder;       // of the .vcproj, with trailing backslash
     std::wstring m_name;
