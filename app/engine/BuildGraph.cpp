@@ -5,14 +5,6 @@ namespace Quorvane_ns {
 
 namespace {
 
-bool Contains(const std::vector<String_cl>& upperTexts, const String_cl& text)
-{
-    const String_cl upper = Base_ns::ToUpper(text);
-    for (const String_cl& t : upperTexts)
-        if (t == upper) return true;
-    return false;
-}
-
 // A text for the inside of a DOT string.
 String_cl DotEscaped(const String_cl& text)
 {
@@ -30,40 +22,59 @@ String_cl DotQuoted(const String_cl& text) { return L"\"" + DotEscaped(text) + L
 } // namespace
 
 BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& projects,
-                             const LearnedLinkPack_cl& links)
+                             const LearnedLinkPack_cl& links, const std::vector<DeclaredDependency_st>& declared)
 {
     // Who produces what, by upper-cased file name; several rows may (a
-    // "core.lib" in two solutions), and a consumer then waits for each.
-    std::map<String_cl, std::vector<uint32_t>> producers;
+    // "core.lib" in two solutions), and a consumer then waits for each. Which
+    // rows stand for a project file, by upper-cased path: one per
+    // configuration the plan builds it in.
+    std::map<String_cl, std::vector<uint32_t>> producers, rowsOfFile;
     std::vector<std::pair<uint32_t, std::vector<String_cl>>> learned;
+    std::vector<std::pair<uint32_t, const std::vector<String_cl>*>> references;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
         if (row->configuration.IsEmpty()) continue;
         const uint32_t serial = row.Serial();
         Node_st& node = m_nodes[serial];
-        node.folders.push_back(Base_ns::ToUpper(GetFileDirectory(row->project->path, true)));
+        node.projectFile = Base_ns::ToUpper(row->project->path);
         if (const ConfigEntry_st* entry = projects.Entry(row->project, row->configuration)) {
             node.libraries = entry->libraries;
-            for (const String_cl* folder : {&entry->outputFolder, &entry->intermediateFolder})
-                if (!folder->IsEmpty() && !Contains(node.folders, *folder))
-                    node.folders.push_back(Base_ns::ToUpper(*folder));
+            node.intermediateFolder = Base_ns::ToUpper(entry->intermediateFolder);
+            for (const String_cl* file :
+                 {&entry->outputFile, &entry->importLibrary, &entry->programDatabase, &entry->compilerDatabase})
+                if (!file->IsEmpty()) node.written.push_back(Base_ns::ToUpper(*file));
         }
         if (!row->output.IsEmpty()) producers[Base_ns::ToUpper(row->output)].push_back(serial);
+        rowsOfFile[node.projectFile].push_back(serial);
         learned.emplace_back(serial, links.Libraries(row->project->path, row->configuration));
+        references.emplace_back(serial, &row->project->references);
     }
     for (const auto& [serial, node] : m_nodes) {
         for (const String_cl& library : node.libraries) {
             auto p = producers.find(Base_ns::ToUpper(library));
             if (p == producers.end()) continue;
             for (uint32_t to : p->second)
-                if (to != serial) Add(serial, to, library, false);
+                if (to != serial) Add(serial, to, library, EdgeKind_en::Named);
         }
+    }
+    auto declare = [&](uint32_t from, const String_cl& toFile) {
+        auto to = rowsOfFile.find(Base_ns::ToUpper(toFile));
+        if (to == rowsOfFile.end()) return;
+        for (uint32_t t : to->second)
+            if (t != from) Add(from, t, String_cl(), EdgeKind_en::Declared);
+    };
+    for (const auto& [serial, files] : references)
+        for (const String_cl& file : *files) declare(serial, file);
+    for (const DeclaredDependency_st& d : declared) {
+        auto from = rowsOfFile.find(Base_ns::ToUpper(d.from));
+        if (from == rowsOfFile.end()) continue;
+        for (uint32_t f : from->second) declare(f, d.to);
     }
     for (const auto& [serial, libraries] : learned) {
         for (const String_cl& library : libraries) {
             auto p = producers.find(Base_ns::ToUpper(library));
             if (p == producers.end()) continue;
             for (uint32_t to : p->second)
-                if (to != serial) Add(serial, to, library, true);
+                if (to != serial) Add(serial, to, library, EdgeKind_en::Learned);
         }
     }
 }
@@ -75,14 +86,23 @@ const std::vector<uint32_t>& BuildGraph_cl::Needs(uint32_t row) const
     return node == m_nodes.end() ? none : node->second.needs;
 }
 
+bool BuildGraph_cl::Meet(const Node_st& a, const Node_st& b)
+{
+    if (a.projectFile == b.projectFile) return true;
+    if (!a.intermediateFolder.empty() && a.intermediateFolder == b.intermediateFolder) return true;
+    for (const String_cl& f : a.written) {
+        if (!b.intermediateFolder.empty() && f.StartsWith(b.intermediateFolder)) return true;
+        for (const String_cl& g : b.written)
+            if (f == g) return true;
+    }
+    return false;
+}
+
 bool BuildGraph_cl::Collide(uint32_t a, uint32_t b) const
 {
     auto na = m_nodes.find(a), nb = m_nodes.find(b);
     if (na == m_nodes.end() || nb == m_nodes.end()) return false;
-    for (const String_cl& f : na->second.folders)
-        for (const String_cl& g : nb->second.folders)
-            if (f == g) return true;
-    return false;
+    return Meet(na->second, nb->second) || Meet(nb->second, na->second);
 }
 
 bool BuildGraph_cl::Names(uint32_t row, const String_cl& library) const
@@ -94,7 +114,7 @@ bool BuildGraph_cl::Names(uint32_t row, const String_cl& library) const
     return false;
 }
 
-void BuildGraph_cl::Add(uint32_t from, uint32_t to, const String_cl& library, bool learned)
+void BuildGraph_cl::Add(uint32_t from, uint32_t to, const String_cl& library, EdgeKind_en kind)
 {
     std::vector<uint32_t>& needs = m_nodes[from].needs;
     for (uint32_t n : needs)
@@ -104,14 +124,15 @@ void BuildGraph_cl::Add(uint32_t from, uint32_t to, const String_cl& library, bo
     edge.from = from;
     edge.to = to;
     edge.library = library;
-    edge.learned = learned;
+    edge.kind = kind;
     m_edges.push_back(edge);
 }
 
 String_cl GraphDotText(const String_cl& title, const MProjectPack_cl& rows, const BuildGraph_cl& graph)
 {
     String_cl text = L"digraph " + DotQuoted(title) + L" {\r\n";
-    text += L"  // A -> B: A links the library B produces; dashed: learned from a failed link.\r\n";
+    text += L"  // A -> B: A links the library B produces; dashed: learned from a failed link;\r\n"
+            L"  // dotted: declared (ProjectReference, or the solution's ProjectDependencies).\r\n";
     text += L"  node [shape=box];\r\n";
     std::map<uint32_t, String_cl> names;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
@@ -123,7 +144,8 @@ String_cl GraphDotText(const String_cl& title, const MProjectPack_cl& rows, cons
     }
     for (const GraphEdge_st& e : graph.Edges()) {
         text += L"  " + names[e.from] + L" -> " + names[e.to] + L" [label=" + DotQuoted(e.library);
-        if (e.learned) text += L", style=dashed";
+        if (e.kind == EdgeKind_en::Learned) text += L", style=dashed";
+        if (e.kind == EdgeKind_en::Declared) text += L", style=dotted";
         text += L"];\r\n";
     }
     return text + L"}\r\n";

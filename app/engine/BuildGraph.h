@@ -1,12 +1,27 @@
 #pragma once
-// Which rows of a plan need which: row A needs row B when A's project links
-// the library B's project produces in A's configuration, as A's project file
-// names it (the linker's and the librarian's "AdditionalDependencies") or as
-// an earlier failed link taught (LearnedLinkPack_cl); matched by file name
-// ignoring case, as the link-failure analysis matches them. Also which rows
-// must not build at the same time: those whose project files share a folder
-// or whose output or intermediate folders coincide, since their temporary
-// project files, objects and program databases would collide.
+// Which rows of a plan need which, and which must not build at the same time.
+//
+// Row A needs row B when
+// - A's project links the library B's project produces in A's configuration,
+//   as A's project file names it (the linker's and the librarian's
+//   "AdditionalDependencies"), matched by file name ignoring case, as the
+//   link-failure analysis matches them;
+// - A's project declares B's project: its project file's ProjectReference,
+//   or a solution's ProjectDependencies section (given to the constructor);
+// - an earlier failed link of A taught it (LearnedLinkPack_cl).
+//
+// Two rows collide (must not build at once) when their builds would meet in
+// one file:
+// - they are the same project file (two configurations of it: one log, one
+//   project file renamed for the build);
+// - their intermediate folders are one (objects, the compiler's program
+//   database, the build log);
+// - a file one writes (output, import library, either program database) is
+//   a file the other writes, or lies in the other's intermediate folder,
+//   which the other's rebuild empties.
+// Sharing a project folder or an output folder is safe when the files
+// differ. Paths are compared resolved and case-folded, as the project file
+// reader makes them.
 //
 // Rows are named by their serial numbers; only rows with a configuration
 // (those that can be built) take part.
@@ -18,41 +33,55 @@
 
 namespace Quorvane_ns {
 
+// A dependency a solution declares: the project file from needs the project
+// file to, both full paths.
+struct DeclaredDependency_st {
+    String_cl from;
+    String_cl to;
+};
+
+enum class EdgeKind_en { Named, Declared, Learned };
+
 struct GraphEdge_st {
-    uint32_t from = 0;  // the row that links
-    uint32_t to = 0;    // the row whose library it links
-    String_cl library;
-    bool learned = false;  // known only from a failed link, not from the project file
+    uint32_t from = 0;  // the row that needs
+    uint32_t to = 0;    // the row it needs
+    String_cl library;  // empty for a declared edge
+    EdgeKind_en kind = EdgeKind_en::Named;
 };
 
 class BuildGraph_cl {
 public:
-    BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& projects, const LearnedLinkPack_cl& links);
+    BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& projects, const LearnedLinkPack_cl& links,
+                  const std::vector<DeclaredDependency_st>& declared = {});
 
     // The rows that row needs.
     const std::vector<uint32_t>& Needs(uint32_t row) const;
     // Every edge, once per pair of rows, in the order found.
     const std::vector<GraphEdge_st>& Edges() const { return m_edges; }
-    // Whether the two rows share a folder their builds write to.
+    // Whether the two rows' builds would meet in a file (above).
     bool Collide(uint32_t a, uint32_t b) const;
     // Whether row reads library in its project file.
     bool Names(uint32_t row, const String_cl& library) const;
     // Records that from needs to (a link taught it); nothing when known.
-    void Add(uint32_t from, uint32_t to, const String_cl& library, bool learned);
+    void Add(uint32_t from, uint32_t to, const String_cl& library, EdgeKind_en kind);
 
 private:
     struct Node_st {
         std::vector<String_cl> libraries;  // as the project file names them
-        std::vector<String_cl> folders;    // upper-cased: project, output, intermediate
+        String_cl projectFile;             // upper-cased, as every path below
+        String_cl intermediateFolder;      // ends in "\"
+        std::vector<String_cl> written;    // files the build writes
         std::vector<uint32_t> needs;       // the rows of its edges, as Needs gives them
     };
+    static bool Meet(const Node_st& a, const Node_st& b);
+
     std::map<uint32_t, Node_st> m_nodes;
     std::vector<GraphEdge_st> m_edges;
 };
 
 // The graph in Graphviz DOT: one node per row in row order, labelled with
 // the project's name and configuration, an edge from each row to each row it
-// needs, labelled with the library; learned edges dashed.
+// needs, labelled with the library; learned edges dashed, declared dotted.
 String_cl GraphDotText(const String_cl& title, const MProjectPack_cl& rows, const BuildGraph_cl& graph);
 
 } // namespace Quorvane_ns

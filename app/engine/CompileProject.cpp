@@ -3,6 +3,7 @@
 // provider that the link showed to be missing.
 #include "app/engine/MProjectPack.h"
 #include <atomic>
+#include "app/engine/ProviderWait.h"
 #include "app/engine/RowBuild.h"
 
 namespace Quorvane_ns {
@@ -11,35 +12,33 @@ namespace {
 
 std::atomic<bool> g_renameCompile{true};
 
-bool IsPending(int32_t state)
-{
-    return state == Normal || state == LibraryDependency || state == CompileFailed;
-}
+// The one-at-a-time walk goes down the rows: a failed provider standing
+// before the row failed in this walk, and a provider waits for the row when
+// the rows waiting for libraries lead from it to the row.
+class SerialWalk_cl : public WalkQuestions_cl {
+public:
+    SerialWalk_cl(const MProjectPack_cl& rows, const MProjectId_cl& current) : m_rows(rows), m_current(current.Index()) {}
 
-// The first row still to build (Normal, LibraryDependency, CompileFailed)
-// that produces file.
-MProjectId_cl FindProvider(MProjectPack_cl& rows, const String_cl& file)
-{
-    for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next())
-        if (IsPending(it->state) && Base_ns::EqualsNoCase(it->output, file)) return it;
-    return MProjectId_cl();
-}
-
-// Whether provider waits, directly or through other waiting rows, for what
-// current produces. Scheduling it then would go round the circle for ever,
-// one devenv run per turn; a project that needs its own output is the
-// smallest such circle.
-bool WaitsFor(MProjectPack_cl& rows, const MProjectId_cl& provider, const MProjectId_cl& current)
-{
-    MProjectId_cl p = provider;
-    for (int steps = rows.Count(); steps >= 0; --steps) {
-        if (p == current) return true;
-        if (p->state != LibraryDependency || p->awaitedLibrary.IsEmpty()) return false;
-        p = FindProvider(rows, p->awaitedLibrary);
-        if (p.IsEmpty()) return false;
+    bool FailedInThisWalk(const MProjectId_cl& provider) const override
+    {
+        return provider->state == CompileFailed && provider.Index() < m_current;
     }
-    return false;  // a circle among other rows; theirs to find when they are built
-}
+    bool Waits(const MProjectId_cl& provider, const MProjectId_cl& row) const override
+    {
+        MProjectId_cl p = provider;
+        for (int steps = m_rows.Count(); steps >= 0; --steps) {
+            if (p == row) return true;
+            if (p->state != LibraryDependency || p->awaitedLibrary.IsEmpty()) return false;
+            p = FirstProvider(m_rows, p->awaitedLibrary);
+            if (p.IsEmpty()) return false;
+        }
+        return false;  // a circle among other rows; theirs to find when they are built
+    }
+
+private:
+    const MProjectPack_cl& m_rows;
+    int m_current;
+};
 
 } // namespace
 
@@ -74,25 +73,10 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
     if (!result.missingFile.IsEmpty()) {
-        MProjectId_cl provider = FindProvider(rows, result.missingFile);
-        if (provider.IsEmpty()) {
-            state = CompileFailed;
-        } else if (provider->state == CompileFailed && provider.Index() < current.Index()) {
-            state = CompileFailed;
-            cur.failedBecauseOf = provider.Serial();
-        } else if (WaitsFor(rows, provider, current)) {
-            state = CompileFailed;
-        } else {
-            state = LibraryDependency;
-            cur.awaitedLibrary = result.missingFile;
-            if (current.Index() < provider.Index()) {
-                rows.MoveBefore(provider, current);
-                rows.MarkModified(provider);
-                if (provider->sequenceEntry != cur.sequenceEntry)
-                    sequences.MoveBefore(provider->sequenceEntry, cur.sequenceEntry);
-            }
-            row = provider;
-        }
+        const SerialWalk_cl walk(rows, current);
+        const ProviderVerdict_st verdict = JudgeMissingLibrary(current, result.missingFile, rows, sequences, walk);
+        state = verdict.state;
+        if (state == LibraryDependency) row = verdict.provider;
     }
 
     // The log's place and the project store's record; the advance below only

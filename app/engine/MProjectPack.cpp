@@ -4,11 +4,6 @@ namespace Quorvane_ns {
 
 namespace {
 
-bool IsPending(int32_t state)
-{
-    return state == Normal || state == LibraryDependency || state == CompileFailed;
-}
-
 // The second half of RowFor and RowForProject: a row for project in config,
 // inserted before the first row that comes later in the sequence.
 MProjectId_cl CreateRow(const ProjectId_cl& project, const String_cl& config,
@@ -145,12 +140,17 @@ void RaisePriority(const MProjectId_cl& row, MProjectPack_cl& rows, SerialPack_c
         }
     }
     if (failed.IsEmpty()) return;
-    rows.MoveBefore(row, failed);
+    MoveRowBefore(row, failed, rows, sequences);
+}
+
+void MoveRowBefore(const MProjectId_cl& row, const MProjectId_cl& target, MProjectPack_cl& rows,
+                   SerialPack_cl& sequences)
+{
+    rows.MoveBefore(row, target);
     rows.MarkModified(row);
-    rows.MarkModified(failed);
+    rows.MarkModified(target);
     // Two rows of one project (two configurations) share one entry.
-    if (row->sequenceEntry != failed->sequenceEntry)
-        sequences.MoveBefore(row->sequenceEntry, failed->sequenceEntry);
+    if (row->sequenceEntry != target->sequenceEntry) sequences.MoveBefore(row->sequenceEntry, target->sequenceEntry);
 }
 
 void WriteBatchCommands(const MProjectPack_cl& rows, IO_ns::WTextOStream_cl& out,

@@ -84,6 +84,10 @@ RowStatistics_st Statistics(const MProjectPack_cl& rows);
 // Moves the row, and its sequence entry, right before the nearest failed row
 // above it, so that it is built first next time; nothing without one.
 void RaisePriority(const MProjectId_cl& row, MProjectPack_cl& rows, SerialPack_cl& sequences);
+// Moves row right before target, and its sequence entry right before
+// target's, so that the new order is remembered.
+void MoveRowBefore(const MProjectId_cl& row, const MProjectId_cl& target, MProjectPack_cl& rows,
+                   SerialPack_cl& sequences);
 
 // One devenv line per row that is not Ignored, in row order, appending to
 // logFile when it is not empty.

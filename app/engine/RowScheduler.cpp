@@ -1,21 +1,27 @@
 #include "app/engine/RowScheduler.h"
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include "app/engine/ProviderWait.h"
 
 namespace Quorvane_ns {
 
 namespace {
 
-bool IsPending(int32_t state)
-{
-    return state == Normal || state == LibraryDependency || state == CompileFailed;
-}
+// Ties within this many seconds keep the row order: sums of equal weights
+// need not come out bit for bit equal.
+constexpr double kTie = 1e-6;
 
 } // namespace
 
-RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links)
-    : m_rows(rows), m_projects(projects), m_links(links), m_graph(rows, projects, links)
+RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
+                                 const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared)
+    : m_rows(rows), m_links(links), m_graph(rows, projects, links, declared)
 {
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next())
         if (IsPending(row->state) && !row->configuration.IsEmpty()) m_todo.insert(row.Serial());
+    m_total = static_cast<int>(m_todo.size());
+    m_weights = RowWeights(rows, std::vector<uint32_t>(m_todo.begin(), m_todo.end()), times);
 }
 
 bool RowScheduler_cl::Ready(uint32_t row) const
@@ -32,14 +38,69 @@ bool RowScheduler_cl::CollidesWithRunning(uint32_t row) const
     return false;
 }
 
+template<class Weight_t>
+std::map<uint32_t, double> RowScheduler_cl::Chains(const Weight_t& weight) const
+{
+    // Users first: a row's chain is its weight and its heaviest user's chain.
+    // Kahn's walk from the rows no one needs; rows in a circle of needs get
+    // what their users outside the circle give them.
+    std::map<uint32_t, std::vector<uint32_t>> users;
+    std::map<uint32_t, int> waiting;
+    for (uint32_t row : m_todo) {
+        waiting[row];
+        for (uint32_t need : m_graph.Needs(row)) {
+            if (!m_todo.count(need) || need == row) continue;
+            users[need].push_back(row);
+            ++waiting[need];
+        }
+    }
+    std::map<uint32_t, double> chains;
+    auto settle = [&](uint32_t row) {
+        double longest = 0;
+        for (uint32_t user : users[row]) {
+            auto c = chains.find(user);
+            if (c != chains.end() && c->second > longest) longest = c->second;
+        }
+        chains[row] = weight(row) + longest;
+    };
+    std::vector<uint32_t> ready;
+    for (const auto& [row, count] : waiting)
+        if (count == 0) ready.push_back(row);
+    while (!ready.empty()) {
+        const uint32_t row = ready.back();
+        ready.pop_back();
+        settle(row);
+        for (uint32_t need : m_graph.Needs(row))
+            if (m_todo.count(need) && need != row && --waiting[need] == 0) ready.push_back(need);
+    }
+    for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next())
+        if (m_todo.count(row.Serial()) && !chains.count(row.Serial())) settle(row.Serial());
+    return chains;
+}
+
+const std::map<uint32_t, double>& RowScheduler_cl::Ranks() const
+{
+    if (m_ranks.empty() && !m_todo.empty())
+        m_ranks = Chains([this](uint32_t row) { return m_weights.at(row); });
+    return m_ranks;
+}
+
 MProjectId_cl RowScheduler_cl::NextToStart() const
 {
+    const std::map<uint32_t, double>& ranks = Ranks();
+    MProjectId_cl best;
+    double bestRank = 0;
     for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next()) {
         const uint32_t serial = row.Serial();
         if (!m_todo.count(serial) || m_running.count(serial)) continue;
-        if (Ready(serial) && !CollidesWithRunning(serial)) return row;
+        if (!Ready(serial) || CollidesWithRunning(serial)) continue;
+        const double rank = ranks.at(serial);
+        if (best.IsEmpty() || rank > bestRank + kTie) {
+            best = row;
+            bestRank = rank;
+        }
     }
-    if (!m_running.empty()) return MProjectId_cl();
+    if (!best.IsEmpty() || !m_running.empty()) return best;
     // Nothing runs and nothing is ready: a circle of needs. Its first row
     // goes ahead; if it truly needs the others its link says so.
     for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next())
@@ -53,6 +114,7 @@ void RowScheduler_cl::Abandoned(const MProjectId_cl& row)
 {
     m_running.erase(row.Serial());
     m_todo.erase(row.Serial());
+    m_ranks.clear();
 }
 
 std::vector<MProjectId_cl> RowScheduler_cl::Running() const
@@ -61,6 +123,102 @@ std::vector<MProjectId_cl> RowScheduler_cl::Running() const
     for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next())
         if (m_running.count(row.Serial())) running.push_back(row);
     return running;
+}
+
+double RowScheduler_cl::SecondsLeft(int lanes, const std::map<uint32_t, double>& elapsed) const
+{
+    auto weight = [&](uint32_t row) {
+        const double expected = m_weights.at(row);
+        if (!m_running.count(row)) return expected;
+        auto e = elapsed.find(row);
+        const double left = e == elapsed.end() ? expected : expected - e->second;
+        return left > 0 ? left : 0.0;
+    };
+    double longest = 0, work = 0;
+    for (const auto& [row, chain] : Chains(weight)) {
+        longest = chain > longest ? chain : longest;
+        work += weight(row);
+    }
+    const double spread = work / (lanes > 0 ? lanes : 1);
+    return longest > spread ? longest : spread;
+}
+
+std::vector<uint32_t> RowScheduler_cl::CriticalPath() const
+{
+    const std::map<uint32_t, double>& ranks = Ranks();
+    std::map<uint32_t, std::vector<uint32_t>> users;
+    for (const GraphEdge_st& e : m_graph.Edges())
+        if (m_todo.count(e.from) && m_todo.count(e.to) && e.from != e.to) users[e.to].push_back(e.from);
+    // The row with the longest chain starts it (no user's chain can be
+    // longer than its own); each next row is the user that makes the chain.
+    std::vector<uint32_t> path;
+    uint32_t at = 0;
+    double best = -1;
+    for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next()) {
+        auto r = ranks.find(row.Serial());
+        if (r != ranks.end() && r->second > best + kTie) {
+            at = row.Serial();
+            best = r->second;
+        }
+    }
+    std::set<uint32_t> seen;
+    while (at != 0 && seen.insert(at).second) {
+        path.push_back(at);
+        // The user whose chain makes this row's: rank minus own weight.
+        const double rest = ranks.at(at) - m_weights.at(at);
+        uint32_t next = 0;
+        for (uint32_t user : users[at])
+            if (!seen.count(user) && std::abs(ranks.at(user) - rest) <= kTie * (1 + rest)) {
+                next = user;
+                break;
+            }
+        at = next;
+    }
+    return path;
+}
+
+void RowScheduler_cl::PutProvidersFirst(SerialPack_cl& sequences)
+{
+    // Each row in its order, after the rows it needs that are not placed yet
+    // (theirs first, and so on down): a depth-first walk that emits a row
+    // once all it needs are out. A circle is cut where the walk meets it.
+    std::map<uint32_t, int> index;
+    std::vector<uint32_t> order;
+    for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next()) {
+        index[row.Serial()] = static_cast<int>(order.size());
+        order.push_back(row.Serial());
+    }
+    std::vector<uint32_t> placed;
+    std::set<uint32_t> done, open;
+    for (uint32_t start : order) {
+        std::vector<std::pair<uint32_t, size_t>> stack{{start, 0}};
+        while (!stack.empty()) {
+            auto& [row, next] = stack.back();
+            if (next == 0) {
+                if (done.count(row) || open.count(row)) {
+                    stack.pop_back();
+                    continue;
+                }
+                open.insert(row);
+            }
+            std::vector<uint32_t> needs = m_graph.Needs(row);
+            std::sort(needs.begin(), needs.end(), [&](uint32_t a, uint32_t b) { return index[a] < index[b]; });
+            if (next < needs.size()) {
+                const uint32_t need = needs[next++];
+                if (index.count(need) && !done.count(need) && !open.count(need)) stack.push_back({need, 0});
+                continue;
+            }
+            open.erase(row);
+            done.insert(row);
+            placed.push_back(row);
+            stack.pop_back();
+        }
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const MProjectId_cl target = m_rows.At(static_cast<int>(i));
+        if (target.Serial() == placed[i]) continue;
+        MoveRowBefore(m_rows.FromSerial(placed[i]), target, m_rows, sequences);
+    }
 }
 
 bool RowScheduler_cl::Waits(uint32_t from, uint32_t to) const
@@ -78,14 +236,28 @@ bool RowScheduler_cl::Waits(uint32_t from, uint32_t to) const
     return false;
 }
 
-MProjectId_cl RowScheduler_cl::Provider(const String_cl& library) const
-{
-    // As the one-at-a-time walk finds it: the first row still to build, or
-    // failed, that produces the library.
-    for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next())
-        if (IsPending(row->state) && Base_ns::EqualsNoCase(row->output, library)) return row;
-    return MProjectId_cl();
-}
+namespace {
+
+// The side-by-side walk knows which rows are still to build: a provider that
+// is pending but no longer among them has failed in this walk.
+class SideBySideWalk_cl : public WalkQuestions_cl {
+public:
+    SideBySideWalk_cl(const std::set<uint32_t>& todo, std::function<bool(uint32_t, uint32_t)> waits)
+        : m_todo(todo), m_waits(std::move(waits))
+    {
+    }
+    bool FailedInThisWalk(const MProjectId_cl& provider) const override { return !m_todo.count(provider.Serial()); }
+    bool Waits(const MProjectId_cl& provider, const MProjectId_cl& row) const override
+    {
+        return m_waits(provider.Serial(), row.Serial());
+    }
+
+private:
+    const std::set<uint32_t>& m_todo;
+    std::function<bool(uint32_t, uint32_t)> m_waits;
+};
+
+} // namespace
 
 int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& result, SerialPack_cl& sequences)
 {
@@ -93,36 +265,22 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
     MProject_st& cur = *row;
     m_running.erase(serial);
     m_todo.erase(serial);
+    m_ranks.clear();
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
     if (result.missingFile.IsEmpty()) return result.state;
 
-    const MProjectId_cl provider = Provider(result.missingFile);
-    if (provider.IsEmpty() || provider == row) return CompileFailed;
-    const uint32_t providerSerial = provider.Serial();
-    // The link has shown the edge, whatever becomes of the row now.
-    if (!m_graph.Names(serial, result.missingFile)) {
-        m_links.Learn(cur.project->path, cur.configuration, result.missingFile);
-        m_graph.Add(serial, providerSerial, result.missingFile, true);
-    } else {
-        m_graph.Add(serial, providerSerial, result.missingFile, false);
+    const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); });
+    const ProviderVerdict_st verdict = JudgeMissingLibrary(row, result.missingFile, m_rows, sequences, walk);
+    if (!verdict.provider.IsEmpty() && verdict.provider != row) {
+        // The link has shown the edge, whatever becomes of the row now.
+        const bool named = m_graph.Names(serial, result.missingFile);
+        if (!named) m_links.Learn(cur.project->path, cur.configuration, result.missingFile);
+        m_graph.Add(serial, verdict.provider.Serial(), result.missingFile,
+                    named ? EdgeKind_en::Named : EdgeKind_en::Learned);
     }
-    if (!m_todo.count(providerSerial)) {
-        // Ended in this walk, and not well (a row that built is no provider).
-        cur.failedBecauseOf = providerSerial;
-        return CompileFailed;
-    }
-    if (Waits(providerSerial, serial)) return CompileFailed;
-
-    cur.awaitedLibrary = result.missingFile;
-    m_todo.insert(serial);
-    if (row.Index() < provider.Index()) {
-        m_rows.MoveBefore(provider, row);
-        m_rows.MarkModified(provider);
-        if (provider->sequenceEntry != cur.sequenceEntry)
-            sequences.MoveBefore(provider->sequenceEntry, cur.sequenceEntry);
-    }
-    return LibraryDependency;
+    if (verdict.state == LibraryDependency) m_todo.insert(serial);
+    return verdict.state;
 }
 
 void LearnFromRowBuild(const MProjectId_cl& row, MProjectPack_cl& rows, const ProjectPack_cl& projects,

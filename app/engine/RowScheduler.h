@@ -1,26 +1,39 @@
 #pragma once
 // The order of a side-by-side build: which row may start now and what a
-// finished build means for the others. Knows no threads: the job asks it on
-// its own thread, starts the builds, and tells it of each one that ended.
+// finished build means for the others. Knows no threads and no clock: the
+// job asks it on its own thread, starts the builds, and tells it of each
+// one that ended.
+//
+// Which rows may build together. Two rows never run at once when their
+// builds would meet in one file (BuildGraph_cl::Collide): the same project
+// file; one intermediate folder (objects, the compiler's program database,
+// BuildLog.htm); or a file one writes (output, import library, either
+// program database) that the other writes too or that lies in the other's
+// intermediate folder. Paths are compared resolved and case-folded. Sharing
+// a project folder or an output folder ("lib\Debug") is safe: the files
+// differ. Rename-compile's temporary project files carry a number of their
+// own, so two projects of one folder never take the same temporary name.
 //
 // - A row is to be built when the walk begins in state Normal,
 //   LibraryDependency or CompileFailed, as the one-at-a-time walk takes them.
-// - It may start when no row it needs (BuildGraph_cl) is still to be built,
-//   and no running build writes to one of its folders; among such rows the
-//   row order, which is the learned sequence, decides.
-// - A link that fails for the library of a row still to be built (waiting or
-//   running) makes the row wait for that row (LibraryDependency): the edge is
-//   learned, the provider's row and sequence entry move before the row as
-//   the one-at-a-time walk moves them, and the row is built again after it.
-//   A provider that has failed in this walk makes the row fail, naming it in
-//   failedBecauseOf; so does a provider that waits for the row itself.
+// - It may start when no row it needs (named, declared or learned; see
+//   BuildGraph_cl) is still to be built, and no running build collides with
+//   it. Among such rows the one with the longest remaining chain starts
+//   first: the heaviest path from it through the rows that need it, each
+//   weighing its expected seconds (RowWeights); ties keep the row order,
+//   which is the learned sequence.
+// - A link that fails for the library of a row still to be built (waiting
+//   or running) makes the row wait for it (JudgeMissingLibrary): the edge is
+//   learned, and the row is built again after the provider.
 // - When nothing runs and no row may start, the rows left need each other in
 //   a circle: the first of them starts all the same, and its link decides.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <vector>
 #include "app/engine/BuildGraph.h"
 #include "app/engine/BuildRunner.h"
+#include "app/engine/BuildTimePack.h"
 #include "app/engine/LearnedLinkPack.h"
 #include "app/engine/MProjectPack.h"
 
@@ -28,11 +41,13 @@ namespace Quorvane_ns {
 
 class RowScheduler_cl {
 public:
-    RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links);
+    RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
+                    const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared = {});
 
     // No row is left to build.
     bool Done() const { return m_todo.empty(); }
-    bool Idle() const { return m_running.empty(); }
+    // How many rows were to be built when the walk began.
+    int Total() const { return m_total; }
     // The row to start next; empty when none may start now.
     MProjectId_cl NextToStart() const;
     void Started(const MProjectId_cl& row);
@@ -44,19 +59,38 @@ public:
     // The rows being built, in row order.
     std::vector<MProjectId_cl> Running() const;
 
+    // The seconds the rows still to build will take on lanes builds at once:
+    // max(longest remaining chain, remaining work / lanes), a running row
+    // counting what is left of its expected time after elapsed seconds
+    // (by serial; a row missing there has just started).
+    double SecondsLeft(int lanes, const std::map<uint32_t, double>& elapsed) const;
+    // The rows of the longest chain still to build, first to last.
+    std::vector<uint32_t> CriticalPath() const;
+
+    // After a walk: moves rows (and their sequence entries) so that every
+    // row the graph knows a row needs stands before it. A provider moves to
+    // just before its first user; rows without an edge keep their order.
+    void PutProvidersFirst(SerialPack_cl& sequences);
+
 private:
     bool Ready(uint32_t row) const;
     bool CollidesWithRunning(uint32_t row) const;
     // Whether from waits for to through rows still to be built.
     bool Waits(uint32_t from, uint32_t to) const;
-    MProjectId_cl Provider(const String_cl& library) const;
+    // For every row still to build, the heaviest path from it through the
+    // rows still to build that need it, rows weighing weight(serial).
+    template<class Weight_t>
+    std::map<uint32_t, double> Chains(const Weight_t& weight) const;
+    const std::map<uint32_t, double>& Ranks() const;
 
     MProjectPack_cl& m_rows;
-    const ProjectPack_cl& m_projects;
     LearnedLinkPack_cl& m_links;
     BuildGraph_cl m_graph;
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
     std::set<uint32_t> m_running;
+    int m_total = 0;
+    std::map<uint32_t, double> m_weights;
+    mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale
 };
 
 // After a one-at-a-time row build: learns the library its failed link showed

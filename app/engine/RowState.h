@@ -19,4 +19,11 @@ enum RowState : int32_t {
 // "编译失败".
 const wchar_t* RowStateText(int32_t state);
 
+// Whether a build walk takes a row in this state: Normal, LibraryDependency
+// or CompileFailed.
+inline bool IsPending(int32_t state)
+{
+    return state == Normal || state == LibraryDependency || state == CompileFailed;
+}
+
 } // namespace Quorvane_ns

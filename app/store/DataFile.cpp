@@ -54,6 +54,7 @@ Stores_cl::~Stores_cl()
         projects.Clear();
         sequences.Clear();
         links.Clear();
+        times.Clear();
     } catch (const Base_ns::Error_cl&) {
         // An identifier outlived the stores; the containers hand such nodes
         // over to it when they are destroyed.
@@ -80,6 +81,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
             sequences.LoadSequence(file, root);
             plans.LoadPlans(file, root);
             links.LoadLinks(file, root);
+            times.LoadTimes(file, root);
             file.Close();
             report.loaded = true;
         } catch (const Base_ns::Error_cl& e) {
@@ -116,6 +118,7 @@ bool Stores_cl::SaveDataFile(const String_cl& path)
     // Without anything learned the file keeps the layout every earlier
     // version wrote.
     if (links.Count() > 0) links.SaveLinks(file, root);
+    if (times.Count() > 0) times.SaveTimes(file, root);
     file.Close();
     return true;
 }
@@ -125,6 +128,7 @@ bool Stores_cl::EndProgram(const String_cl& path)
     bool saved = SaveDataFile(path);
     plans.Clear();
     links.Clear();
+    times.Clear();
     // Project records hold nothing of the sequence today, but emptying them
     // first keeps the sequence free to go whatever they come to hold.
     projects.Clear();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <exception>
 #include "common/base/String.h"
+#include "app/engine/BuildTimePack.h"
 #include "app/engine/LearnedLinkPack.h"
 #include "app/engine/ProjectPack.h"
 #include "app/store/PlanPack.h"
@@ -58,9 +59,12 @@ public:
     // Libraries that projects link without naming them (learned from links
     // that failed); kept in the data file beside the sequence and the plans.
     LearnedLinkPack_cl links;
+    // How long each project's last build took, per configuration; kept in
+    // the data file after the learned links.
+    BuildTimePack_cl times;
 
     // Puts back project files a cut-off build left renamed, loads path (the
-    // sequence, then the plans, then the learned links) when it is an existing file, and adds the
+    // sequence, then the plans, the learned links and the build times) when it is an existing file, and adds the
     // plan "默认" / "Debug|Win32" when there is no plan. A file that fails to
     // load is moved aside and reported, not raised; errors that are not the
     // file's fault (MSXML missing) pass to the caller.

@@ -12,6 +12,8 @@ const wchar_t kProjectEnd[] = L"EndProject";
 const wchar_t kConfigurationSection[] = L"GlobalSection(ProjectConfigurationPlatforms) = postSolution";
 const wchar_t kSectionEnd[] = L"EndGlobalSection";
 const wchar_t kBuildKind[] = L"Build.0";
+const wchar_t kDependencySection[] = L"ProjectSection(ProjectDependencies) = postProject";
+const wchar_t kProjectSectionEnd[] = L"EndProjectSection";
 
 // Text pieces of a configuration line taken by position: a piece whose
 // bounds were not found comes out empty or shortened instead of failing,
@@ -100,6 +102,16 @@ void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack
             break;
         case 8:
             if (word == kProjectEnd) state = 0;
+            else if (word == kDependencySection) state = 10;
+            break;
+        case 10:
+            // "{GUID} = {GUID}": the project needs the project of that GUID.
+            if (word == kProjectSectionEnd) {
+                state = 8;
+            } else if (!pending.empty()) {
+                const String_cl guid = word.substr(0, word.find(L" = "));
+                if (!guid.empty()) out.Last()->dependencies.push_back(guid);
+            }
             break;
         case 9:
             if (word == kSectionEnd) {

@@ -28,6 +28,16 @@ using OriList_cl = Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st>;
 
 bool IsSolutionPath(const String_cl& path) { return HasExtension(path, L"sln"); }
 
+std::vector<DeclaredDependency_st> DeclaredDependencies(const SolutionPack_cl& solutions)
+{
+    std::vector<DeclaredDependency_st> declared;
+    for (SolutionId_cl s = solutions.First(); !s.IsEmpty(); s = s.Next())
+        for (const ProjectInfo_st& info : s->projects)
+            if (!info.project.IsEmpty())
+                for (const String_cl& to : info.dependencies) declared.push_back({info.project->path, to});
+    return declared;
+}
+
 // ---------------------------------------------------------------- persistence
 
 String_cl SolutionPack_cl::StorageProcess_cl::ElementName() { return String_cl(L"解决方案"); }
@@ -88,11 +98,19 @@ void SolutionPack_cl::AddProjects(Solution_st& entry, const OriList_cl& found, c
                                   SerialPack_cl& sequences)
 {
     const String_cl key = Base_ns::ToUpper(config);
+    std::map<String_cl, String_cl> pathOfGuid;
+    for (const auto& ori : found) pathOfGuid.emplace(ori.guid, ori.path);
     for (const auto& ori : found) {
         // The element is complete before it joins the list, so a failed row
         // leaves no element without a row behind.
         ProjectInfo_st info;
         info.configurations = ori.configurations;
+        // Only what the solution's own Visual C++ projects are; a GUID of
+        // another kind of project names nothing to build.
+        for (const String_cl& guid : ori.dependencies) {
+            auto to = pathOfGuid.find(guid);
+            if (to != pathOfGuid.end()) info.dependencies.push_back(to->second);
+        }
         // A project without a Build.0 line for this configuration gets the
         // empty project configuration: its row shows it as not built.
         const String_cl projectConfig = info.configurations[key];
@@ -216,6 +234,7 @@ void SolutionPack_cl::CopySolutions(const SolutionPack_cl& source, const MProjec
         for (const auto& info : src->projects) {
             ProjectInfo_st n;
             n.configurations = info.configurations;
+            n.dependencies = info.dependencies;
             n.project = info.project;
             if (!info.row.IsEmpty()) {
                 // Rows were copied in order, so the same position names the

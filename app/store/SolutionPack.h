@@ -13,6 +13,8 @@
 #include "common/container/DList.h"
 #include "common/container/List.h"
 #include "common/io/XMLFile.h"
+#include <vector>
+#include "app/engine/BuildGraph.h"
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectPack.h"
 #include "app/engine/SerialPack.h"
@@ -27,6 +29,9 @@ struct ProjectInfo_st {
     // Upper-cased solution configuration → project configuration, as the
     // solution file maps them; empty for a lone project file.
     std::map<String_cl, String_cl> configurations;
+    // Paths of the solution's projects the solution says this one depends
+    // on; empty for a lone project file.
+    std::vector<String_cl> dependencies;
 };
 
 struct Solution_st {
@@ -53,6 +58,9 @@ public:
         String_cl path;   // absolute project file path
         String_cl guid;   // as written, braces included
         std::map<String_cl, String_cl> configurations;  // upper-cased solution config → project config
+        // GUIDs of the projects the solution says this one depends on
+        // (ProjectDependencies), as written.
+        std::vector<String_cl> dependencies;
     };
 
     // Only the path of each entry is kept in the data file; the projects are
@@ -128,5 +136,8 @@ private:
 };
 
 bool IsSolutionPath(const String_cl& path);
+
+// The dependencies the plan's solution files declare between their projects.
+std::vector<DeclaredDependency_st> DeclaredDependencies(const SolutionPack_cl& solutions);
 
 } // namespace Quorvane_ns

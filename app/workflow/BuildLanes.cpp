@@ -1,8 +1,13 @@
 #include "app/workflow/BuildLanes.h"
+#include "app/workflow/BuildProgress.h"
 
 namespace Quorvane_ns {
 
-BuildLanes_cl::BuildLanes_cl(int count) : m_threads(count > 0 ? count : 1), m_busy(m_threads.size(), false) {}
+BuildLanes_cl::BuildLanes_cl(int count)
+    : m_threads(count > 0 ? count : 1), m_busy(m_threads.size(), false), m_start(m_threads.size(), 0),
+      m_end(m_threads.size(), 0)
+{
+}
 
 BuildLanes_cl::~BuildLanes_cl()
 {
@@ -25,6 +30,11 @@ bool BuildLanes_cl::AnyBusy() const
 
 void BuildLanes_cl::Start(int lane, const RowCommand_st& command)
 {
+    m_start[lane] = SteadySeconds();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_end[lane] = 0;
+    }
     m_threads[lane] = std::thread([this, lane, command] {
         try {
             RunRowCommand(command);
@@ -32,7 +42,9 @@ void BuildLanes_cl::Start(int lane, const RowCommand_st& command)
             // Only texts are made here; a build that could not run leaves
             // no log, which the job's thread reports for its row.
         }
+        const double end = SteadySeconds();
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_end[lane] = end;
         m_ended.push_back(lane);
         m_changed.notify_all();
     });
@@ -51,6 +63,16 @@ int BuildLanes_cl::WaitForEnd()
     m_threads[lane].join();
     m_busy[lane] = false;
     return lane;
+}
+
+double BuildLanes_cl::Seconds(int lane) const
+{
+    double end;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        end = m_end[lane];
+    }
+    return (end != 0 ? end : SteadySeconds()) - m_start[lane];
 }
 
 } // namespace Quorvane_ns

@@ -27,11 +27,17 @@ public:
     void Start(int lane, const RowCommand_st& command);
     // Blocks until a build ends; returns its lane, free again.
     int WaitForEnd();
+    // How long the build on lane has run, or, once WaitForEnd returned the
+    // lane, how long it took: measured by the lane's own thread, so a job
+    // thread that was busy when it ended adds nothing.
+    double Seconds(int lane) const;
 
 private:
     std::vector<std::thread> m_threads;
     std::vector<bool> m_busy;
-    std::mutex m_mutex;
+    std::vector<double> m_start;  // SteadySeconds at the start, by lane
+    std::vector<double> m_end;    // at the end; 0 while it runs (under m_mutex)
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<int> m_ended;
 };

@@ -1,5 +1,6 @@
 #include "app/workflow/HtmlReport.h"
 #include <cstdio>
+#include <set>
 #include <vector>
 #include "app/ProgramPlaces.h"
 #include "app/engine/RowState.h"
@@ -113,6 +114,9 @@ String_cl Facts(const RunRecord_st& r)
     fact(L"开始", LocalTimeText(r.start));
     fact(L"结束", LocalTimeText(r.end));
     fact(L"用时", DurationText(SecondsBetween(r.start, r.end)));
+    if (r.estimatedSeconds >= 0)
+        fact(L"预计编译用时", L"约 " + DurationText(r.estimatedSeconds) + L"<span class=\"note\">（实际 " +
+                                  DurationText(SecondsBetween(r.planned, r.end)) + L"）</span>");
     fact(L"编译次数", String_cl::FromInt(static_cast<long long>(r.builds.size())) +
                           (r.Lanes() > 1 ? L"，最多 " + String_cl::FromInt(r.Lanes()) + L" 个同时进行" : String_cl()));
     fact(L"结果", ResultText(r));
@@ -210,7 +214,9 @@ String_cl Timeline(const RunRecord_st& r)
                    L"\" fill=\"#888\">清理</text>";
         out += L"\n";
     }
-    // One bar per build, on its lane.
+    // One bar per build, on its lane; the builds of the longest chain, which
+    // the walk started first, outlined.
+    const std::set<uint32_t> critical(r.criticalPath.begin(), r.criticalPath.end());
     for (const BuildSpan_st& b : r.builds) {
         const Moment_t stop = b.end ? b.end : end;
         const double x = left + SecondsBetween(r.start, b.start) / total * plot;
@@ -218,11 +224,14 @@ String_cl Timeline(const RunRecord_st& r)
         if (w < 2) w = 2;
         const double y = top + b.lane * laneHeight + (laneHeight - barHeight) / 2;
         const Look_st& look = b.end ? LookOf(b.state, b.causeKey) : kNone;
-        out += L"<g class=\"bar\" data-lane=\"" + String_cl::FromInt(b.lane) + L"\"><title>" + H(b.name) + L"：" +
-               look.legend + L"，" + LocalTimeText(b.start) + L" 开始，耗时 " +
-               DurationText(SecondsBetween(b.start, stop)) + L"</title>";
+        const bool onPath = critical.count(b.rowKey) != 0;
+        out += L"<g class=\"bar" + String_cl(onPath ? L" critical" : L"") + L"\" data-lane=\"" +
+               String_cl::FromInt(b.lane) + L"\"><title>" + H(b.name) + L"：" + look.legend + L"，" +
+               LocalTimeText(b.start) + L" 开始，耗时 " + DurationText(SecondsBetween(b.start, stop)) +
+               (onPath ? L"，关键路径" : L"") + L"</title>";
         out += L"<rect x=\"" + Number(x) + L"\" y=\"" + Number(y) + L"\" width=\"" + Number(w) + L"\" height=\"" +
-               Number(barHeight) + L"\" rx=\"3\" fill=\"" + look.fill + L"\" stroke=\"#fff\"/>";
+               Number(barHeight) + L"\" rx=\"3\" fill=\"" + look.fill +
+               (onPath ? L"\" stroke=\"#1a237e\" stroke-width=\"2.5\"/>" : L"\" stroke=\"#fff\"/>");
         if (LabelWidth(b.name) + 8 <= w)
             out += L"<text x=\"" + Number(x + 4) + L"\" y=\"" + Number(y + barHeight / 2 + 4) + L"\" fill=\"#000\">" +
                    H(b.name) + L"</text>";
@@ -237,6 +246,10 @@ String_cl Timeline(const RunRecord_st& r)
                L"</text>";
         x += 30 + LabelWidth(look->legend);
     }
+    if (!critical.empty())
+        out += L"<rect x=\"" + Number(x) + L"\" y=\"" + Number(y) + L"\" width=\"12\" height=\"12\" fill=\"#fff\" "
+               L"stroke=\"#1a237e\" stroke-width=\"2.5\"/><text x=\"" + Number(x + 16) + L"\" y=\"" + Number(y + 11) +
+               L"\" fill=\"#444\">关键路径</text>";
     return out + L"\n</svg>\n";
 }
 

@@ -3,6 +3,7 @@
 // calls into its status line, page refreshes and message boxes; the console
 // front end prints them. Jobs call them on their own thread.
 #include <cstdint>
+#include <vector>
 #include "common/base/Error.h"
 #include "common/base/String.h"
 
@@ -10,6 +11,24 @@ namespace Quorvane_ns {
 
 struct Plan_st;
 struct MProject_st;
+
+// Where a build walk stands: for the status line, the taskbar button and a
+// console's title.
+struct BuildProgress_st {
+    Base_ns::String_cl building;  // the rows being built: "正在编译工程a, b......"
+    // building with the count and the time left: "正在编译工程a, b......（12/120，剩余约3分钟）"
+    Base_ns::String_cl text;
+    int done = 0;               // rows this walk has finished
+    int total = 0;              // rows it set out to build
+    double secondsLeft = -1;    // estimated; negative when unknown
+};
+
+// What a build walk expects as it begins.
+struct BuildPlan_st {
+    int lanes = 1;
+    double seconds = 0;                  // the estimate of the whole walk
+    std::vector<uint32_t> criticalPath;  // keys of the longest chain's rows, first to last; empty one at a time
+};
 
 // The job kinds of the main window, in its numbering.
 enum JobKind { JobIdle = 0, JobRead = 1, JobRebuild = 2, JobBuild = 3, JobClean = 4 };
@@ -37,6 +56,12 @@ public:
     virtual void RefreshHistory() {}
     // The project page should drop its rows before a read replaces them.
     virtual void ClearProjects() {}
+    // Before each row's build, and as builds start and end side by side.
+    // Without a front end of its own for it, the rows being built are the
+    // status line, as they were before there was a count.
+    virtual void Progress(const BuildProgress_st& progress) { Status(progress.building); }
+    // A build walk begins, with what it expects.
+    virtual void BuildPlanned(const BuildPlan_st& plan) {}
     // A row's build begins. lane: which of the builds that run side by side
     // it is (0 when they run one at a time).
     virtual void RowStarted(const Plan_st& plan, const MProject_st& row, int lane) {}

@@ -2,12 +2,14 @@
 #include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
+#include <map>
 #include <mutex>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RowScheduler.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/BuildProgress.h"
 #include "app/workflow/ParallelWalk.h"
 
 namespace Quorvane_ns {
@@ -57,7 +59,15 @@ int ParseJobs(const String_cl& text)
         if (c < L'0' || c > L'9') return 0;
         n = n * 10 + (c - L'0');
     }
-    return n >= 1 && n <= kMaxJobs ? n : 0;
+    if (n == 0) return LogicalProcessors();
+    return n <= kMaxJobs ? n : 0;
+}
+
+int LogicalProcessors()
+{
+    const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    if (count < 1) return 1;
+    return count > static_cast<DWORD>(kMaxJobs) ? kMaxJobs : static_cast<int>(count);
 }
 
 String_cl CleaningStatusText(const String_cl& solutionPath)
@@ -115,13 +125,31 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
         // With nothing to build the walk never started, so it did not reach
         // an end either: no shutdown follows an empty build.
         if (row.IsEmpty()) return false;
+        // One at a time, what is left is the sum of the rows not finished.
+        std::vector<uint32_t> todo;
+        if (request.singleRow != 0) todo.push_back(row.Serial());
+        for (MProjectId_cl r = plan.rows.First(); request.singleRow == 0 && !r.IsEmpty(); r = r.Next())
+            if (IsPending(r->state) && !r->configuration.IsEmpty()) todo.push_back(r.Serial());
+        const std::map<uint32_t, double> weights = RowWeights(plan.rows, todo, stores.times);
+        WalkProgress_cl progress(stores.times, static_cast<int>(todo.size()));
+        auto left = [&] {
+            double sum = 0;
+            for (const auto& [key, seconds] : weights)
+                if (!progress.Finished(key)) sum += seconds;
+            return sum;
+        };
+        BuildPlan_st expected;
+        expected.seconds = left();
+        reporter.BuildPlanned(expected);
         // The first row is always built: that is what makes a single-row
         // request (started with running cleared) build exactly one row.
         while (!row.IsEmpty()) {
-            reporter.Status(BuildingStatusText(row->project->name));
+            reporter.Progress(progress.Report({row->project->name}, left()));
             reporter.RowStarted(plan, *row, 0);
             MProjectId_cl built = row;
+            const double start = SteadySeconds();
             int ok = BuildStep(stores, plan, planId, row, request.vcDirectory, request.rebuildEach);
+            progress.Built(built, SteadySeconds() - start);
             LearnFromRowBuild(built, plan.rows, stores.projects, stores.links);
             reporter.RowBuilt(plan, *built, ok);
             reporter.RefreshProjects(planId.Serial());

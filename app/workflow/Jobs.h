@@ -87,9 +87,12 @@ std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& pl
 bool IsSolutionOrProjectFile(const Base_ns::String_cl& path);
 
 // How many rows may build at once as a setting or an option gives it: a
-// whole number from 1 to kMaxJobs; 0 for any other text.
+// whole number from 1 to kMaxJobs, or "0" for one build per logical
+// processor; 0 for any other text.
 inline constexpr int kMaxJobs = 64;
 int ParseJobs(const Base_ns::String_cl& text);
+// The logical processors of the machine, at most kMaxJobs.
+int LogicalProcessors();
 
 // The forced shutdown after 300 seconds that follows a finished unattended
 // run. Tests replace the runner so that nothing is ever shut down.

@@ -1,11 +1,13 @@
 #include "app/workflow/ParallelWalk.h"
 #include <exception>
+#include <map>
 #include <memory>
 #include <vector>
 #include "app/engine/RowScheduler.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/workflow/BuildLanes.h"
+#include "app/workflow/BuildProgress.h"
 #include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
@@ -17,8 +19,10 @@ public:
     Walk_cl(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request, std::atomic<int>& running,
             JobReporter_cl& reporter)
         : m_stores(stores), m_planId(planId), m_plan(planId.Data()), m_request(request), m_running(running),
-          m_reporter(reporter), m_scheduler(m_plan.rows, stores.projects, stores.links),
-          m_builds(request.jobs > 0 ? request.jobs : 1), m_lanes(request.jobs)
+          m_reporter(reporter),
+          m_scheduler(m_plan.rows, stores.projects, stores.links, stores.times, DeclaredDependencies(m_plan.solutions)),
+          m_builds(request.jobs > 0 ? request.jobs : 1), m_lanes(request.jobs),
+          m_progress(stores.times, m_scheduler.Total())
     {
     }
 
@@ -27,6 +31,11 @@ public:
         // With nothing to build the walk never started, so it did not reach
         // an end either: no shutdown follows an empty build.
         if (m_scheduler.Done()) return false;
+        BuildPlan_st expected;
+        expected.lanes = static_cast<int>(m_builds.size());
+        expected.seconds = m_scheduler.SecondsLeft(expected.lanes, {});
+        expected.criticalPath = m_scheduler.CriticalPath();
+        m_reporter.BuildPlanned(expected);
         for (;;) {
             if (!m_error && m_running != 0) StartWhatMayStart();
             try {
@@ -36,6 +45,16 @@ public:
             }
             if (!m_lanes.AnyBusy()) break;
             EndNextBuild();
+        }
+        try {
+            // What the builds side by side showed (or the project files say)
+            // is what the next one-at-a-time build, the batch file and the
+            // history page go by.
+            m_scheduler.PutProvidersFirst(m_stores.sequences);
+            m_reporter.RefreshProjects(m_planId.Serial());
+            m_reporter.RefreshHistory();
+        } catch (...) {
+            Remember(std::current_exception());
         }
         if (m_error) std::rethrow_exception(m_error);
         return m_scheduler.Done();
@@ -76,6 +95,7 @@ private:
             const int32_t state = m_scheduler.Ended(row, result, m_stores.sequences);
             build->Conclude(state, FailedLogDirectory(), m_stores.projects);
             build.reset();
+            m_progress.Built(row, m_lanes.Seconds(lane));
             const int ok = state != CompileFailed ? 1 : 0;
             m_reporter.RowBuilt(m_plan, *row, ok);
             m_reporter.RefreshProjects(m_planId.Serial());
@@ -88,16 +108,21 @@ private:
         }
     }
 
-    // The status line names every row being built, once per change.
+    // The status line names every row being built, with the count and the
+    // time left, once per change.
     void ShowRunning()
     {
         std::vector<String_cl> names;
+        std::map<uint32_t, double> elapsed;
         for (const MProjectId_cl& row : m_scheduler.Running()) names.push_back(row->project->name);
         if (names.empty()) return;
-        const String_cl text = BuildingStatusText(names);
-        if (text == m_shown) return;
-        m_shown = text;
-        m_reporter.Status(text);
+        for (size_t lane = 0; lane < m_builds.size(); ++lane)
+            if (m_builds[lane]) elapsed[m_builds[lane]->Row().Serial()] = m_lanes.Seconds(static_cast<int>(lane));
+        const BuildProgress_st progress =
+            m_progress.Report(names, m_scheduler.SecondsLeft(static_cast<int>(m_builds.size()), elapsed));
+        if (progress.text == m_shown) return;
+        m_shown = progress.text;
+        m_reporter.Progress(progress);
     }
 
     // The first error is the one reported; nothing new starts after it.
@@ -115,6 +140,7 @@ private:
     RowScheduler_cl m_scheduler;
     std::vector<std::unique_ptr<RowBuild_cl>> m_builds;  // by lane
     BuildLanes_cl m_lanes;  // after m_builds: its end waits for the builds before their files go back
+    WalkProgress_cl m_progress;
     std::exception_ptr m_error;
     String_cl m_shown;
 };

@@ -76,6 +76,12 @@ struct RunRecord_st {
     Moment_t start = 0;
     Moment_t buildPhase = 0;       // a rebuild: when its clean ended and its builds began
     Moment_t end = 0;
+    // When the build walk began, what it expected to take, and the rows of
+    // the longest chain it started first; estimatedSeconds is negative when
+    // no walk began.
+    Moment_t planned = 0;
+    double estimatedSeconds = -1;
+    std::vector<uint32_t> criticalPath;
     JobEnd_st ended;
     bool stopped = false;          // the walk did not reach its end without an error
     std::vector<BuildSpan_st> builds;   // in the order they started

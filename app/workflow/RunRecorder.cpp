@@ -65,6 +65,18 @@ void RunRecorder_cl::RowBuilt(const Plan_st& plan, const MProject_st& row, int o
     m_inner.RowBuilt(plan, row, ok);
 }
 
+void RunRecorder_cl::BuildPlanned(const BuildPlan_st& plan)
+{
+    {
+        const Moment_t now = Now();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_record.planned = now;
+        m_record.estimatedSeconds = plan.seconds;
+        m_record.criticalPath = plan.criticalPath;
+    }
+    m_inner.BuildPlanned(plan);
+}
+
 void RunRecorder_cl::BuildPhaseStarted()
 {
     {

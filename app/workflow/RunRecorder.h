@@ -34,6 +34,8 @@ public:
     void RefreshProjects(uint32_t planKey) override { m_inner.RefreshProjects(planKey); }
     void RefreshHistory() override { m_inner.RefreshHistory(); }
     void ClearProjects() override { m_inner.ClearProjects(); }
+    void Progress(const BuildProgress_st& progress) override { m_inner.Progress(progress); }
+    void BuildPlanned(const BuildPlan_st& plan) override;
     void RowStarted(const Plan_st& plan, const MProject_st& row, int lane) override;
     void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) override;
     void SolutionCleaned(const Plan_st& plan, const Base_ns::String_cl& path) override

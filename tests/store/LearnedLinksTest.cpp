@@ -51,21 +51,9 @@ TEST_F(LearnedLinksTest, LinksSurviveTheRunAndTheFileStillLoadsWithoutThem)
 
     // What the version before this one does with the file: it finds its two
     // elements, first and second under the root, and nothing refuses it.
-    IO_ns::XMLFile_cl file;
-    file.Open(data);
-    IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
-    IO_ns::XMLFile_cl::ElementId_cl element = root.FirstChild();
-    std::vector<String_cl> names;
-    for (bool more = !element.IsEmpty(); more; more = element.NextSibling()) {
-        names.push_back(element.Name());
-        EXPECT_TRUE(element.Attribute(L"版本", false).IsEmpty()) << element.Name().ToUtf8();
-    }
-    EXPECT_EQ(names, (std::vector<String_cl>{L"序列", L"方案", L"依赖"}));
     SerialPack_cl sequences;
     PlanPack_cl plans;
-    sequences.LoadSequence(file, file.Root());
-    plans.LoadPlans(file, file.Root());
-    file.Close();
+    EXPECT_EQ(LoadAsThePredecessor(data, sequences, plans), (std::vector<String_cl>{L"序列", L"方案", L"依赖"}));
     ASSERT_EQ(sequences.Count(), 2);
     EXPECT_EQ(sequences.First()->path, net);
     ASSERT_EQ(plans.Count(), 1);

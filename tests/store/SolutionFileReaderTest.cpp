@@ -49,7 +49,8 @@ TEST(SolutionFileReaderTest, TypicalSolutionYieldsOnlyVcProjectsWithBuildLines)
         L"Project(\"" + String_cl(kCs) + L"\") = \"tool\", \"tool\\tool.csproj\", \"{CCCC}\"\n"
         L"EndProject\n"
         L"Project(\"" + String_cl(kVc) + L"\") = \"app one\", \"app one\\app.vcproj\", \"{BBBB}\"\n"
-        L"\tProjectSection(ProjectDependencies) = postProject\n\t\t{AAAA} = {AAAA}\n\tEndProjectSection\n"
+        L"\tProjectSection(ProjectDependencies) = postProject\n\t\t{AAAA} = {AAAA}\n\t\t{CCCC} = {CCCC}\n"
+        L"\tEndProjectSection\n"
         L"EndProject\n"
         L"Global\n"
         L"\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\n"
@@ -77,6 +78,9 @@ TEST(SolutionFileReaderTest, TypicalSolutionYieldsOnlyVcProjectsWithBuildLines)
     EXPECT_EQ(found[1].guid, L"{BBBB}");
     std::map<String_cl, String_cl> app = {{L"DEBUG|WIN32", L"Debug|Win32"}};
     EXPECT_EQ(found[1].configurations, app);
+    // What the solution says app depends on, as written; the store keeps the Visual C++ ones.
+    EXPECT_TRUE(found[0].dependencies.empty());
+    EXPECT_EQ(found[1].dependencies, (std::vector<String_cl>{L"{AAAA}", L"{CCCC}"}));
 }
 
 TEST(SolutionFileReaderTest, RelativePathsResolveAgainstTheSolutionFolder)

@@ -2,6 +2,7 @@
 // Files and stores that the store tests build on: small Visual C++ project
 // files the project reader and the builder stand-in both accept, solution
 // files as Visual Studio 2008 saves them, and one plan's worth of stores.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
 #include <map>
@@ -9,7 +10,9 @@
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectPack.h"
 #include "app/engine/SerialPack.h"
+#include "app/store/PlanPack.h"
 #include "app/store/SolutionPack.h"
+#include "common/io/XMLFile.h"
 #include "app/ProgramPlaces.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -106,6 +109,27 @@ inline std::vector<String_cl> RowNames(const Quorvane_ns::MProjectPack_cl& rows)
     std::vector<String_cl> names;
     for (Quorvane_ns::MProjectId_cl r = rows.First(); !r.IsEmpty(); r = r.Next())
         names.push_back(Quorvane_ns::GetFileName(r->project->path));
+    return names;
+}
+
+// What the version before this one does with a data file: it reads its two
+// elements (the sequence, then the plans) from under the root and nothing
+// else. Returns the names of the root's children; a "版本" on any of them
+// fails the calling test.
+inline std::vector<String_cl> LoadAsThePredecessor(const String_cl& path, Quorvane_ns::SerialPack_cl& sequences,
+                                                   Quorvane_ns::PlanPack_cl& plans)
+{
+    IO_ns::XMLFile_cl file;
+    file.Open(path);
+    IO_ns::XMLFile_cl::ElementId_cl element = file.Root().FirstChild();
+    std::vector<String_cl> names;
+    for (bool more = !element.IsEmpty(); more; more = element.NextSibling()) {
+        names.push_back(element.Name());
+        EXPECT_TRUE(element.Attribute(L"版本", false).IsEmpty()) << element.Name().ToUtf8();
+    }
+    sequences.LoadSequence(file, file.Root());
+    plans.LoadPlans(file, file.Root());
+    file.Close();
     return names;
 }
 

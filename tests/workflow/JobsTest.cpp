@@ -7,6 +7,7 @@
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/BuildProgress.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/VcDirectory.h"
 #include <condition_variable>
@@ -33,7 +34,14 @@ public:
     bool stopOnError = false;
     std::atomic<int>* stopAfterFirstClean = nullptr;
 
+    std::vector<String_cl> progress;
+
     void Status(const String_cl& text) override { statuses.push_back(text); }
+    void Progress(const BuildProgress_st& p) override
+    {
+        progress.push_back(p.text);
+        JobReporter_cl::Progress(p);
+    }
     void RefreshProjects(uint32_t) override { ++projectRefreshes; }
     void RefreshHistory() override { ++historyRefreshes; }
     void ClearProjects() override { ++clears; }
@@ -447,4 +455,33 @@ TEST(StatusTextTest, TextsOfTheJobs)
     EXPECT_EQ(CleaningStatusText(L"C:\\a\\b.c\\演示.sln"), L"正在清理解决方案演示......");
     EXPECT_EQ(MissingFilesStatusText(0), L"");
     EXPECT_EQ(MissingFilesStatusText(12), L"12个工程文件不存在。");
+}
+
+// One at a time, the time left is the kept times of the rows not finished (a
+// row never built weighs their average); each build keeps its own time, and
+// an up-to-date build keeps the one before.
+TEST_F(JobsTest, ProgressCountsTheRowsAndTheTimeLeftComesFromKeptTimes)
+{
+    const String_cl core = Project(L"core", 4), util = Project(L"util", 4);
+    for (const String_cl& p : {core, util, Project(L"app", 1, L"core.lib util.lib")}) Add(p);
+    m_stores.times.Record(core, L"Debug|Win32", 120);
+    m_stores.times.Record(util, L"Debug|Win32", 60);
+    Recorder_cl r;
+    EXPECT_TRUE(Build(r));
+    EXPECT_EQ(r.progress, (std::vector<String_cl>{L"正在编译工程core......（0/3，剩余约5分钟）",
+                                                   L"正在编译工程util......（1/3，剩余约3分钟）",
+                                                   L"正在编译工程app......（2/3，剩余约2分钟）"}));
+    EXPECT_EQ(r.statuses.front(), L"正在编译工程core......") << "the status without the count, as before";
+    const double built = m_stores.times.Seconds(core, L"Debug|Win32");
+    EXPECT_GT(built, 0);
+    EXPECT_LT(built, 60) << "the build's own time replaces the kept one";
+
+    Recorder_cl again;
+    for (MProjectId_cl row = m_plan->rows.First(); !row.IsEmpty(); row = row.Next()) row->state = Normal;
+    EXPECT_TRUE(Build(again));
+    EXPECT_EQ(m_stores.times.Seconds(core, L"Debug|Win32"), built) << "up to date says nothing of a build's time";
+
+    EXPECT_EQ(TimeLeftText(59), L"剩余不到1分钟");
+    EXPECT_EQ(TimeLeftText(3725), L"剩余约1小时2分钟");
+    EXPECT_EQ(TimeLeftText(7190), L"剩余约2小时");
 }

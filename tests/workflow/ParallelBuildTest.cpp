@@ -35,6 +35,8 @@ struct Project_st {
     String_cl needs;   // AdditionalDependencies
     bool broken = false;
     String_cl intermediate;  // IntermediateDirectory; empty for the default
+    String_cl output;        // the library's OutputFile; empty for lib\<name>.lib
+    std::vector<String_cl> references;  // ProjectReference, relative to its folder
 };
 
 // What happened, in the order the job reported it.
@@ -57,7 +59,14 @@ public:
     // that it holds the builds only.
     String_cl trace;
 
+    std::vector<BuildProgress_st> progress;
+
     void Status(const String_cl& text) override { statuses.push_back(text); }
+    void Progress(const BuildProgress_st& p) override
+    {
+        progress.push_back(p);
+        JobReporter_cl::Progress(p);
+    }
     void RowStarted(const Plan_st&, const MProject_st& row, int lane) override
     {
         maxLane = std::max(maxLane, lane);
@@ -130,30 +139,43 @@ public:
     String_cl Write(const Project_st& p)
     {
         const String_cl lib = m_dir / L"lib";
-        const Test_ns::VcTool_st tool = p.program ? Test_ns::Linker(m_dir / L"bin\\$(ProjectName).exe")
-                                                  : Test_ns::Librarian(lib + L"\\$(ProjectName).lib");
-        const Test_ns::VcProject_st project{p.name,
-                                            {{L"Debug|Win32", p.program ? 1 : 4,
-                                              {tool.Dependencies(p.needs).LibraryFolders(lib)},
-                                              {{L"IntermediateDirectory", p.intermediate}}}},
-                                            {p.name + L".cpp"}};
+        const Test_ns::VcTool_st tool =
+            p.program ? Test_ns::Linker(m_dir / L"bin\\$(ProjectName).exe")
+                      : Test_ns::Librarian(p.output.empty() ? lib + L"\\$(ProjectName).lib" : m_dir / p.output);
+        Test_ns::VcProject_st project{p.name,
+                                      {{L"Debug|Win32", p.program ? 1 : 4,
+                                        {tool.Dependencies(p.needs).LibraryFolders(lib)},
+                                        {{L"IntermediateDirectory", p.intermediate}}}},
+                                      {p.name + L".cpp"}};
+        project.references = p.references;
         const String_cl path = m_dir / (p.folder + L"\\" + p.name + L".vcproj");
         Test_ns::WriteVcprojAndSources(path, project, p.broken ? "#error broken on purpose\r\n" : "int f();\r\n");
         return path;
     }
 
-    // A solution of the projects given (relative to its folder), declaring no
-    // dependency between them or on anything outside it.
-    String_cl Solution(const String_cl& relative, const std::vector<String_cl>& projects)
+    // A solution of the projects given (relative to its folder), declaring
+    // only the dependencies given (project index → the index it depends on).
+    String_cl Solution(const String_cl& relative, const std::vector<String_cl>& projects,
+                       const std::vector<std::pair<size_t, size_t>>& dependencies = {})
     {
         String_cl t = L"\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n";
         String_cl configs;
+        std::vector<String_cl> guids;
         for (size_t i = 0; i < projects.size(); ++i) {
             wchar_t guid[64];
             swprintf(guid, 64, L"{5E1F7A00-3C2B-4D6E-8F90-0000000000%02d}", int(++m_guids));
+            guids.push_back(guid);
+        }
+        for (size_t i = 0; i < projects.size(); ++i) {
+            const String_cl& guid = guids[i];
             const String_cl name = GetFileTitle(GetFileName(projects[i]));
             t += L"Project(\"" + String_cl(kVcType) + L"\") = \"" + name + L"\", \"" + projects[i] + L"\", \"" + guid +
-                 L"\"\r\nEndProject\r\n";
+                 L"\"\r\n";
+            for (const auto& [from, to] : dependencies)
+                if (from == i)
+                    t += L"\tProjectSection(ProjectDependencies) = postProject\r\n\t\t" + guids[to] + L" = " + guids[to] +
+                         L"\r\n\tEndProjectSection\r\n";
+            t += L"EndProject\r\n";
             configs += String_cl(L"\t\t") + guid + L".Debug|Win32.ActiveCfg = Debug|Win32\r\n\t\t" + guid +
                        L".Debug|Win32.Build.0 = Debug|Win32\r\n";
         }
@@ -245,7 +267,6 @@ void LayOutSolutions(Workspace_cl& ws)
 }
 
 String_cl NameOf(const StandinBuild_st& b) { return GetFileTitle(GetFileName(b.project)); }
-String_cl FolderOf(const StandinBuild_st& b) { return Base_ns::ToUpper(GetFileDirectory(b.project, true)); }
 
 // The most builds that ran at one moment.
 int MostAtOnce(const std::vector<StandinBuild_st>& builds)
@@ -278,7 +299,7 @@ protected:
 
 } // namespace
 
-TEST_F(ParallelBuildTest, FourAtOnceEndEveryRowAsOneAtATimeAndNeverShareAFolder)
+TEST_F(ParallelBuildTest, FourAtOnceEndEveryRowAsOneAtATimeAndNeverShareAnIntermediateFolder)
 {
     EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"300");
     Outcomes_t one;
@@ -325,10 +346,9 @@ TEST_F(ParallelBuildTest, FourAtOnceEndEveryRowAsOneAtATimeAndNeverShareAFolder)
     for (size_t i = 0; i < builds.size(); ++i) {
         for (size_t j = i + 1; j < builds.size(); ++j) {
             if (!builds[i].Overlaps(builds[j])) continue;
-            EXPECT_NE(FolderOf(builds[i]), FolderOf(builds[j]))
-                << NameOf(builds[i]).ToUtf8() << " and " << NameOf(builds[j]).ToUtf8() << " in one folder at once";
             const std::set<String_cl> pair{NameOf(builds[i]), NameOf(builds[j])};
             EXPECT_NE(pair, (std::set<String_cl>{L"sidea", L"sideb"})) << "their intermediate folder is one";
+            EXPECT_NE(pair, (std::set<String_cl>{L"core", L"coretest"})) << "their default intermediate folder is one";
         }
     }
     const int most = MostAtOnce(builds);
@@ -478,4 +498,94 @@ TEST_F(ParallelBuildTest, StopOnErrorAndStopStartNothingNew)
         EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "a temporary project file was left in " << folder.ToUtf8();
         if (h != INVALID_HANDLE_VALUE) FindClose(h);
     }
+}
+
+// Libraries that share one output folder build side by side, as real code
+// bases lay them out; two that write one file, or one whose output lies in
+// another's intermediate folder, never do. The status line counts the rows.
+TEST_F(ParallelBuildTest, SharedOutputFoldersBuildTogetherSharedFilesNever)
+{
+    EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"400");
+    Workspace_cl ws;
+    for (const wchar_t* name : {L"a1", L"a2", L"a3", L"a4"}) ws.Add(ws.Write({name, name}));
+    ws.Add(ws.Write({L"twin1", L"twin1", false, L"", false, L"", L"lib\\twin.lib"}));
+    ws.Add(ws.Write({L"twin2", L"twin2", false, L"", false, L"", L"lib\\twin.lib"}));
+    ws.Add(ws.Write({L"nested", L"nested", false, L"", false, L"", L"a1\\Debug\\nested.lib"}));
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    Recorder_cl r;
+    EXPECT_TRUE(ws.Build(r, 4));
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+
+    std::map<String_cl, StandinBuild_st> byName;
+    std::vector<StandinBuild_st> shared;
+    for (const StandinBuild_st& b : Test_ns::ReadStandinTrace(ws.Trace())) {
+        byName[NameOf(b)] = b;
+        if (NameOf(b).StartsWith(L"a")) shared.push_back(b);
+    }
+    ASSERT_EQ(byName.size(), 7u);
+    EXPECT_GE(MostAtOnce(shared), 2) << "the libraries of one output folder were built one at a time";
+    EXPECT_FALSE(byName[L"twin1"].Overlaps(byName[L"twin2"])) << "both wrote lib\\twin.lib at once";
+    EXPECT_FALSE(byName[L"nested"].Overlaps(byName[L"a1"])) << "a1's rebuild would delete nested.lib";
+
+    ASSERT_FALSE(r.progress.empty());
+    EXPECT_EQ(r.progress.front().done, 0);
+    for (size_t i = 0; i < r.progress.size(); ++i) {
+        EXPECT_EQ(r.progress[i].total, 7);
+        if (i > 0) {
+            EXPECT_GE(r.progress[i].done, r.progress[i - 1].done);
+        }
+        EXPECT_TRUE(r.progress[i].text.StartsWith(r.progress[i].building + L"（" +
+                                                  String_cl::FromInt(r.progress[i].done) + L"/7，剩余"))
+            << r.progress[i].text.ToUtf8();
+    }
+}
+
+// No link fails when the project files name every library, so nothing
+// moves during the walk: afterwards every provider stands before its users
+// in the rows and the sequence, and a one-at-a-time build goes straight through.
+TEST_F(ParallelBuildTest, AfterSideBySideBuildsEveryProviderStandsFirst)
+{
+    Workspace_cl ws;
+    const String_cl app = ws.Write({L"app", L"app", true, L"core.lib util.lib"});
+    const String_cl tool = ws.Write({L"tool", L"tool", true, L"util.lib"});
+    const String_cl core = ws.Write({L"core", L"core"}), util = ws.Write({L"util", L"util"});
+    for (const String_cl& p : {app, tool, core, util}) ws.Add(p);
+    Recorder_cl r;
+    EXPECT_TRUE(ws.Build(r, 4));
+    const std::vector<String_cl> expected{L"core", L"util", L"app", L"tool"};
+    EXPECT_EQ(ws.RowNames(), expected);
+    std::vector<String_cl> sequence;
+    for (SerialId_cl s = ws.Stores().sequences.First(); !s.IsEmpty(); s = s.Next())
+        sequence.push_back(ws.Stores().sequences.ProjectName(s));
+    EXPECT_EQ(sequence, expected);
+
+    Recorder_cl one;
+    EXPECT_TRUE(ws.Rebuild(one, 1));
+    for (const Event_st& e : one.events) EXPECT_NE(e.state, LibraryDependency) << e.name.ToUtf8();
+}
+
+// A library only a ProjectReference names, and one only the solution says
+// a project depends on, are built before their users, each row once.
+TEST_F(ParallelBuildTest, DeclaredDependenciesAreBuiltFirst)
+{
+    EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"300");
+    Workspace_cl ws;
+    ws.Write({L"app", L"app", true, L"", false, L"", L"", {L"..\\core\\core.vcproj"}});
+    ws.Write({L"viewer", L"viewer", true});
+    ws.Write({L"core", L"core"});
+    ws.Write({L"net", L"net"});
+    ws.Add(ws.Solution(L"All.sln", {L"app\\app.vcproj", L"viewer\\viewer.vcproj", L"core\\core.vcproj",
+                                    L"net\\net.vcproj"},
+                       {{1, 3}}));
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    Recorder_cl r;
+    EXPECT_TRUE(ws.Build(r, 2));
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+    std::map<String_cl, std::vector<StandinBuild_st>> byName;
+    for (const StandinBuild_st& b : Test_ns::ReadStandinTrace(ws.Trace())) byName[NameOf(b)].push_back(b);
+    ASSERT_EQ(byName.size(), 4u);
+    for (const auto& [name, builds] : byName) EXPECT_EQ(builds.size(), 1u) << name.ToUtf8() << " built again";
+    EXPECT_GE(byName[L"app"].front().start, byName[L"core"].front().end);
+    EXPECT_GE(byName[L"viewer"].front().start, byName[L"net"].front().end);
+    EXPECT_EQ(ws.Row(L"app")->state, Compiled);
 }

@@ -200,3 +200,45 @@ TEST_F(RunReportTest, AReportThatCannotBeWrittenIsShownAndTheJobStillEnds)
     EXPECT_NE(inner.errors[0].find(L"无法写入报告文件。"), String_cl::npos) << Test_ns::Ansi(inner.errors[0]);
     EXPECT_FALSE(Test_ns::FileExists(m_dir / L"编译日志\\报告.html.partial"));
 }
+
+// The rows of the longest chain, which the walk started first, are outlined
+// in the timeline, and the walk's estimate stands beside its actual time.
+TEST_F(RunReportTest, TheCriticalPathIsOutlinedAndTheEstimateStandsBesideTheTime)
+{
+    MProjectId_cl a = AddProject(L"A"), b = AddProject(L"B"), c = AddProject(L"C");
+    Silent_cl inner;
+    RunRecorder_cl recorder(inner, m_plan, JobRebuild, 0, [this] { return m_now; });
+    Plan_st& plan = *m_plan;
+    m_now += 5 * kSecond;  // the clean
+    BuildPlan_st expected;
+    expected.lanes = 2;
+    expected.seconds = 90;
+    expected.criticalPath = {a.Serial(), c.Serial()};
+    recorder.BuildPlanned(expected);
+    recorder.RowStarted(plan, *a, 0);
+    recorder.RowStarted(plan, *b, 1);
+    m_now += 60 * kSecond;
+    for (MProjectId_cl* r : {&a, &b}) {
+        (*r)->state = Compiled;
+        recorder.RowBuilt(plan, **r, 1);
+    }
+    recorder.RowStarted(plan, *c, 0);
+    m_now += 40 * kSecond;
+    c->state = Compiled;
+    recorder.RowBuilt(plan, *c, 1);
+    JobEnd_st end;
+    end.kind = JobBuild;
+    end.reachedEnd = true;
+    recorder.Ended(end);
+
+    const String_cl html = HtmlReportText(recorder.Record(), m_dir.Path());
+    EXPECT_NE(html.find(L"约 1 分 30 秒<span class=\"note\">（实际 1 分 40 秒）"), String_cl::npos);
+    std::vector<String_cl> outlined;
+    for (size_t at = html.find(L"<g class=\"bar critical\""); at != String_cl::npos;
+         at = html.find(L"<g class=\"bar critical\"", at + 1)) {
+        const size_t title = html.find(L"<title>", at) + 7;
+        outlined.push_back(html.substr(title, html.find(L"：", title) - title));
+    }
+    EXPECT_EQ(outlined, (std::vector<String_cl>{L"A", L"C"}));
+    EXPECT_NE(html.find(L">关键路径</text>"), String_cl::npos) << "the legend names the outline";
+}

@@ -1,0 +1,223 @@
+// The order of side-by-side builds on small graphs made in memory: project
+// records filled as the project file reader fills them, rows over them, and
+// the scheduler asked what may start, as the walk asks it. No file is read
+// and nothing is built.
+#include <gtest/gtest.h>
+#include <map>
+#include <vector>
+#include "app/engine/ProviderWait.h"
+#include "app/engine/RowScheduler.h"
+#include "app/ProgramPlaces.h"
+
+using namespace Quorvane_ns;
+using Base_ns::String_cl;
+
+namespace {
+
+const wchar_t kConfig[] = L"Debug|Win32";
+
+// What a project's build writes and links, relative to C:\ws\.
+struct Spec_st {
+    String_cl name;
+    String_cl needs;              // a library its project file names, or empty
+    String_cl output;             // default: lib\<name>.lib
+    String_cl intermediate;       // default: <name>\Debug\ (a folder of its own)
+    String_cl folder;             // of the project file; default: <name>
+};
+
+class RowSchedulerTest : public ::testing::Test {
+protected:
+    MProjectId_cl Add(const Spec_st& s, const String_cl& configuration = kConfig)
+    {
+        const String_cl root = L"C:\\ws\\";
+        const String_cl folder = root + (s.folder.empty() ? s.name : s.folder) + L"\\";
+        const String_cl path = folder + s.name + L".vcproj";
+        ProjectId_cl project;
+        for (ProjectId_cl p = projects.First(); !p.IsEmpty(); p = p.Next())
+            if (p->path == path) project = p;
+        if (project.IsEmpty()) {
+            Project_st record;
+            record.path = path;
+            record.name = s.name;
+            record.exists = 1;
+            project = projects.PushBack(record);
+        }
+        ConfigEntry_st entry;
+        entry.outputFile = root + (s.output.empty() ? String_cl(L"lib\\" + s.name + L".lib") : s.output);
+        entry.output = GetFileName(entry.outputFile);
+        entry.outputFolder = GetFileDirectory(entry.outputFile, true);
+        entry.intermediateFolder = s.intermediate.empty() ? folder + L"Debug\\" : root + s.intermediate;
+        entry.compilerDatabase = entry.intermediateFolder + L"vc90.pdb";
+        if (!s.needs.empty()) entry.libraries.push_back(s.needs);
+        project->configurations.Insert(configuration.Upper(), entry);
+        return RowForProject(project, configuration, rows, projects, sequences);
+    }
+
+    std::vector<String_cl> Names(const std::vector<MProjectId_cl>& list)
+    {
+        std::vector<String_cl> names;
+        for (const MProjectId_cl& r : list) names.push_back(r->project->name);
+        return names;
+    }
+    std::vector<String_cl> RowNames()
+    {
+        std::vector<String_cl> names;
+        for (MProjectId_cl r = rows.First(); !r.IsEmpty(); r = r.Next()) names.push_back(r->project->name);
+        return names;
+    }
+    std::vector<String_cl> SequenceNames()
+    {
+        std::vector<String_cl> names;
+        for (SerialId_cl s = sequences.First(); !s.IsEmpty(); s = s.Next()) names.push_back(sequences.ProjectName(s));
+        return names;
+    }
+    // Starts what may start, up to lanes at once, as the walk does.
+    std::vector<MProjectId_cl> StartUpTo(RowScheduler_cl& scheduler, size_t lanes)
+    {
+        std::vector<MProjectId_cl> started;
+        while (started.size() < lanes) {
+            MProjectId_cl next = scheduler.NextToStart();
+            if (next.IsEmpty()) break;
+            scheduler.Started(next);
+            started.push_back(next);
+        }
+        return started;
+    }
+    void Time(const MProjectId_cl& row, double seconds) { times.Record(row->project->path, kConfig, seconds); }
+
+    SerialPack_cl sequences;
+    ProjectPack_cl projects;
+    MProjectPack_cl rows;
+    LearnedLinkPack_cl links;
+    BuildTimePack_cl times;
+};
+
+LogResult_st Built() { return {Compiled, String_cl()}; }
+LogResult_st Missing(const wchar_t* library) { return {CompileFailed, library}; }
+
+} // namespace
+
+// Sharing a project folder or an output folder is safe; one intermediate
+// folder, one output file, an output inside another's intermediate folder,
+// or two configurations of one project are not. Paths compare case-folded.
+TEST_F(RowSchedulerTest, RowsBuildTogetherUnlessTheirBuildsMeetInAFile)
+{
+    Add({L"a", L"", L"lib\\a.lib"});
+    Add({L"b", L"", L"lib\\b.lib", L"a\\bobj\\", L"a"});       // a's folder and output folder
+    Add({L"sameobj", L"", L"lib\\c.lib", L"A\\DEBUG\\"});      // a's intermediate folder
+    Add({L"sameout", L"", L"LIB\\A.LIB"});                      // a's output file
+    Add({L"inobj", L"", L"a\\Debug\\inobj.lib"});               // inside a's intermediate folder
+    Add({L"a", L"", L"lib\\a-r.lib", L"a\\Release\\"}, L"Release|Win32");  // a's other configuration
+    const BuildGraph_cl graph(rows, projects, links);
+    std::map<String_cl, std::vector<bool>> collide;
+    const uint32_t a = rows.First().Serial();
+    for (MProjectId_cl r = rows.First().Next(); !r.IsEmpty(); r = r.Next())
+        collide[r->project->name + L" " + r->configuration].push_back(graph.Collide(a, r.Serial()));
+    const std::map<String_cl, std::vector<bool>> expected{{L"b Debug|Win32", {false}},
+                                                          {L"sameobj Debug|Win32", {true}},
+                                                          {L"sameout Debug|Win32", {true}},
+                                                          {L"inobj Debug|Win32", {true}},
+                                                          {L"a Release|Win32", {true}}};
+    EXPECT_EQ(collide, expected);
+
+    // Side by side: a and b start together; the others wait for a.
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"a", L"b"}));
+}
+
+// Known times: the row with the longest chain of rows needing it starts
+// first, even listed last; a heavy row beats a longer chain of light ones; a
+// row never built weighs the average; equal chains keep the row order. The
+// time left is max(longest chain, work / lanes), a running row counting what
+// is left of its time.
+TEST_F(RowSchedulerTest, TheLongestRemainingChainStartsFirstAndSetsTheTimeLeft)
+{
+    MProjectId_cl x1 = Add({L"x1"}), x2 = Add({L"x2"}), heavy = Add({L"heavy"}), fresh = Add({L"fresh"});
+    MProjectId_cl c1 = Add({L"c1"}), c2 = Add({L"c2", L"c1.lib"}), c3 = Add({L"c3", L"c2.lib"});
+    for (const MProjectId_cl& r : {x1, x2, c1, c2, c3}) Time(r, 10);
+    Time(heavy, 40);  // fresh: the average, 15
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(scheduler.CriticalPath(), (std::vector<uint32_t>{heavy.Serial()}));
+    EXPECT_DOUBLE_EQ(scheduler.SecondsLeft(1, {}), 105);
+    EXPECT_DOUBLE_EQ(scheduler.SecondsLeft(2, {}), 52.5);
+    EXPECT_DOUBLE_EQ(scheduler.SecondsLeft(8, {}), 40);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 3)), (std::vector<String_cl>{L"heavy", L"c1", L"fresh"}));
+    EXPECT_DOUBLE_EQ(scheduler.SecondsLeft(3, {{heavy.Serial(), 20}, {c1.Serial(), 4}}),
+                     (20 + 6 + 15 + 10 + 10 + 10 + 10) / 3.0);
+    EXPECT_DOUBLE_EQ(scheduler.SecondsLeft(8, {{heavy.Serial(), 20}, {c1.Serial(), 4}}), 26);
+    scheduler.Ended(c1, Built(), sequences);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 1)), (std::vector<String_cl>{L"c2"}));
+    EXPECT_EQ(Names(StartUpTo(scheduler, 1)), (std::vector<String_cl>{L"x1"})) << "ties keep the row order";
+
+    // Without any known time every row weighs the same: the chain first.
+    BuildTimePack_cl none;
+    RowScheduler_cl unknown(rows, projects, links, none);
+    EXPECT_EQ(unknown.CriticalPath(), (std::vector<uint32_t>{c1.Serial(), c2.Serial(), c3.Serial()}));
+    EXPECT_EQ(Names(StartUpTo(unknown, 2)), (std::vector<String_cl>{L"c1", L"x1"}));
+}
+
+// Declared dependencies (a project file's ProjectReference, a solution's
+// ProjectDependencies) are edges like named libraries; after a walk every
+// provider the graph knows stands before its users, the others keep their
+// order, in the rows and in the sequence.
+TEST_F(RowSchedulerTest, DeclaredEdgesCountAndProvidersEndUpFirst)
+{
+    MProjectId_cl app = Add({L"app", L"core.lib"}), tool = Add({L"tool"}), viewer = Add({L"viewer"});
+    MProjectId_cl core = Add({L"core"}), util = Add({L"util"}), net = Add({L"net"});
+    tool->project->references.push_back(L"c:\\WS\\util\\util.vcproj");
+    const std::vector<DeclaredDependency_st> declared{{viewer->project->path, net->project->path}};
+    RowScheduler_cl scheduler(rows, projects, links, times, declared);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"core", L"util", L"net"}));
+    for (const MProjectId_cl& r : {core, util, net}) scheduler.Ended(r, Built(), sequences);
+    scheduler.PutProvidersFirst(sequences);
+    const std::vector<String_cl> expected{L"core", L"app", L"util", L"tool", L"net", L"viewer"};
+    EXPECT_EQ(RowNames(), expected);
+    EXPECT_EQ(SequenceNames(), expected);
+
+    const String_cl dot = GraphDotText(L"p", rows, BuildGraph_cl(rows, projects, links, declared));
+    EXPECT_NE(dot.find(L"r" + String_cl::FromUnsigned(tool.Serial()) + L" -> r" +
+                       String_cl::FromUnsigned(util.Serial()) + L" [label=\"\", style=dotted]"),
+              String_cl::npos)
+        << dot.ToUtf8();
+}
+
+// The one decision of both walks on a link that could not open a library:
+// no provider, or the row itself, fails; a provider that failed in this walk
+// makes a knock-on failure; one that waits for the row fails it; otherwise
+// the row waits and a provider after it moves before it.
+TEST_F(RowSchedulerTest, AMissingLibraryWaitsForItsProviderUnlessThatCannotEnd)
+{
+    struct Questions_cl : WalkQuestions_cl {
+        bool failed = false, waits = false;
+        bool FailedInThisWalk(const MProjectId_cl&) const override { return failed; }
+        bool Waits(const MProjectId_cl&, const MProjectId_cl&) const override { return waits; }
+    } walk;
+    MProjectId_cl app = Add({L"app"}), core = Add({L"core"});
+    auto judge = [&](const wchar_t* library) {
+        const ProviderVerdict_st v = JudgeMissingLibrary(app, library, rows, sequences, walk);
+        return std::vector<String_cl>{String_cl::FromInt(v.state), v.provider.IsEmpty() ? L"-" : v.provider->project->name,
+                                      app->awaitedLibrary, String_cl::FromUnsigned(app->failedBecauseOf)};
+    };
+    EXPECT_EQ(judge(L"zlib.lib"), (std::vector<String_cl>{L"4", L"-", L"", L"0"}));
+    EXPECT_EQ(judge(L"APP.lib"), (std::vector<String_cl>{L"4", L"app", L"", L"0"}));
+    walk.failed = true;
+    EXPECT_EQ(judge(L"core.lib"), (std::vector<String_cl>{L"4", L"core", L"", String_cl::FromUnsigned(core.Serial())}));
+    walk.failed = false;
+    walk.waits = true;
+    EXPECT_EQ(judge(L"core.lib"), (std::vector<String_cl>{L"4", L"core", L"", L"0"}));
+    EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"app", L"core"})) << "nothing moves for a failure";
+    walk.waits = false;
+    EXPECT_EQ(judge(L"core.lib"), (std::vector<String_cl>{L"3", L"core", L"core.lib", L"0"}));
+    EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"core", L"app"}));
+    EXPECT_EQ(SequenceNames(), (std::vector<String_cl>{L"core", L"app"}));
+
+    // In the side-by-side walk: core runs, app's link fails for it: app
+    // waits, the link is learned, and app starts again only after core.
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 2)), (std::vector<String_cl>{L"core", L"app"}));
+    EXPECT_EQ(scheduler.Ended(app, Missing(L"core.lib"), sequences), LibraryDependency);
+    EXPECT_EQ(links.Libraries(app->project->path, kConfig), (std::vector<String_cl>{L"core.lib"}));
+    EXPECT_TRUE(scheduler.NextToStart().IsEmpty());
+    scheduler.Ended(core, Built(), sequences);
+    EXPECT_EQ(scheduler.NextToStart(), app);
+}
