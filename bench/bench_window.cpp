@@ -57,13 +57,12 @@ String_cl Project(const String_cl& root, int i)
     return dir + name + L".vcproj";
 }
 
-// Row starts as the window shows them: every "正在编译工程" status text.
+// Row starts as the window shows them: every progress of the build walk
+// (one before each row when rows are built one at a time).
 std::vector<Clock::time_point> g_rowStarts;
 LRESULT CALLBACK Watch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    if (message == UM_STATUS_TEXT && wParam &&
-        String_cl(reinterpret_cast<const wchar_t*>(wParam)).StartsWith(L"正在编译工程"))
-        g_rowStarts.push_back(Clock::now());
+    if (message == UM_BUILD_PROGRESS && wParam) g_rowStarts.push_back(Clock::now());
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 

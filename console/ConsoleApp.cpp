@@ -59,7 +59,7 @@ const wchar_t kUsage[] =
     L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
     L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
     L"  --shutdown              最后一个方案编译完成后关机\r\n"
-    L"  --jobs <N>              同时编译的工程数，1到64（默认：保存的设置）\r\n"
+    L"  --jobs <N>              同时编译的工程数，1到64，0为每个逻辑处理器一个（默认：保存的设置）\r\n"
     L"  --report <文件>         build 和 rebuild：把结果写成 JUnit XML 文件\r\n"
     L"  --help | -h | /?        显示本说明\r\n"
     L"  --version               显示版本\r\n"
@@ -122,7 +122,7 @@ Options_st Parse(const std::vector<String_cl>& args)
             o.version = true;
         } else if (a == L"--jobs") {
             o.jobs = ParseJobs(value(L"--jobs"));
-            if (o.jobs == 0) throw UsageError_st{L"同时编译的工程数应为1到64：" + args[i]};
+            if (o.jobs == 0) throw UsageError_st{L"同时编译的工程数应为0到64：" + args[i]};
         } else if (a.StartsWith(L"--")) {
             throw UsageError_st{L"未知的选项：" + a};
         } else if (o.command.empty()) {
@@ -196,6 +196,14 @@ public:
     {
         if (!text.empty()) m_out.Line(text);
     }
+    // The printed lines stay as they were; the count and the time left go
+    // to the title of a console window.
+    void Progress(const BuildProgress_st& progress) override
+    {
+        Status(progress.building);
+        m_out.ShowInTitle(progress.text);
+    }
+    void Ended(const JobEnd_st&) override { m_out.RestoreTitle(); }
     void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) override
     {
         String_cl line = L"  " + row.project->name + L"  " + row.configuration + L"  " +
@@ -360,7 +368,7 @@ int Session_cl::Graph()
     ApplyConfiguration(plan);
     ConsoleReporter_cl reporter(m_err, false);
     RunReadJob(m_stores, plan, reporter);
-    const BuildGraph_cl graph(plan->rows, m_stores.projects, m_stores.links);
+    const BuildGraph_cl graph(plan->rows, m_stores.projects, m_stores.links, DeclaredDependencies(plan->solutions));
     m_out.Line(GraphDotText(plan->name, plan->rows, graph));
     if (m_options.hasConfiguration) Save();
     return reporter.Exit(false);

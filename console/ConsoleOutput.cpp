@@ -11,6 +11,29 @@ ConsoleOutput_cl::ConsoleOutput_cl(DWORD stdHandle) : m_handle(GetStdHandle(stdH
                 GetConsoleMode(m_handle, &mode) != 0;
 }
 
+ConsoleOutput_cl::~ConsoleOutput_cl() { RestoreTitle(); }
+
+void ConsoleOutput_cl::ShowInTitle(const String_cl& text)
+{
+    if (!m_console) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_titleShown) {
+        wchar_t title[1024] = L"";
+        GetConsoleTitleW(title, 1024);
+        m_title = title;
+        m_titleShown = true;
+    }
+    SetConsoleTitleW(text.c_str());
+}
+
+void ConsoleOutput_cl::RestoreTitle()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_titleShown) return;
+    SetConsoleTitleW(m_title.c_str());
+    m_titleShown = false;
+}
+
 void ConsoleOutput_cl::Write(const String_cl& text)
 {
     if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE || text.empty()) return;

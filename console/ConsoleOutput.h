@@ -13,13 +13,25 @@ namespace Quorvane_ns {
 class ConsoleOutput_cl {
 public:
     explicit ConsoleOutput_cl(DWORD stdHandle);
+    // Puts back the console's title.
+    ~ConsoleOutput_cl();
+    ConsoleOutput_cl(const ConsoleOutput_cl&) = delete;
+    ConsoleOutput_cl& operator=(const ConsoleOutput_cl&) = delete;
+
     void Write(const Base_ns::String_cl& text);
     void Line(const Base_ns::String_cl& text) { Write(text + L"\r\n"); }
+    // The console window's title shows text, when this output is a console
+    // (redirected output has no title to show it in); RestoreTitle puts back
+    // the title it had before.
+    void ShowInTitle(const Base_ns::String_cl& text);
+    void RestoreTitle();
 
 private:
     HANDLE m_handle;
     bool m_console;
     std::mutex m_mutex;
+    bool m_titleShown = false;
+    Base_ns::String_cl m_title;
 };
 
 // Message boxes become lines on the error output: "caption: text". A

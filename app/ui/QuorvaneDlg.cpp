@@ -269,6 +269,7 @@ void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)
     m_running = 0;
     m_jobKind = JobIdle;
     UnlockUi();
+    m_taskbar.Clear(m_hwnd);
     ::SetForegroundWindow(m_hwnd);
     if (end.kind == JobBuild && end.reachedEnd && m_commandLine.empty() && Checked(IDC_SHUTDOWN)) {
         RunShutdownCommand();
@@ -392,6 +393,14 @@ bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
         ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, 0);
         result = TRUE;
         return true;
+    case UM_BUILD_PROGRESS: {
+        // The status line and the taskbar button say the same.
+        const BuildProgress_st& progress = *reinterpret_cast<const BuildProgress_st*>(wParam);
+        ::SetDlgItemTextW(m_hwnd, IDC_STATUS, progress.text.c_str());
+        m_taskbar.Show(m_hwnd, progress.done, progress.total);
+        result = TRUE;
+        return true;
+    }
     case UM_JOB_ERROR: reinterpret_cast<const Base_ns::Error_cl*>(wParam)->Show(m_hwnd); result = TRUE; return true;
     case UM_BUILD_PHASE:
         m_jobKind = JobBuild;

@@ -15,6 +15,7 @@
 #include "app/ui/WHistoryPage.h"
 #include "app/ui/WProjectPage.h"
 #include "app/ui/WSolutionPage.h"
+#include "app/ui/TaskbarProgress.h"
 #include "app/ui/WindowReporter.h"
 #include "app/workflow/InstanceLock.h"
 #include "app/workflow/JobReporter.h"
@@ -92,6 +93,7 @@ private:
     // The stop-on-error box as the worker reads it after every row.
     std::atomic<bool> m_stopOnError{true};
     WindowReporter_cl m_reporter;
+    TaskbarProgress_cl m_taskbar;
 
     // A command line unchecks stop-on-error and checks shutdown for its run;
     // the user's own states are what is saved, unless the user changes a

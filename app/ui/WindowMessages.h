@@ -28,6 +28,9 @@ inline constexpr UINT UM_JOB_ERROR = 0x377D;
 inline constexpr UINT UM_JOB_ENDED = 0x377E;
 // Sent by a worker: a rebuild's clean phase is over and its build begins.
 inline constexpr UINT UM_BUILD_PHASE = 0x377F;
+// Sent by a worker: wParam points at the BuildProgress_st of its build walk,
+// for the status line and the taskbar button.
+inline constexpr UINT UM_BUILD_PROGRESS = 0x3780;
 
 // Puts text into the main window's status line from any window of the
 // program (a page finds the main window as its root).

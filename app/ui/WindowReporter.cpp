@@ -17,6 +17,11 @@ void WindowReporter_cl::RefreshHistory() { m_settings.SendToWindow(PAGE_HISTORY,
 
 void WindowReporter_cl::ClearProjects() { m_settings.SendToWindow(PAGE_PROJECTS, UM_CLEAR_PROJECTS, 0); }
 
+void WindowReporter_cl::Progress(const BuildProgress_st& progress)
+{
+    SendMessageW(m_window, UM_BUILD_PROGRESS, reinterpret_cast<WPARAM>(&progress), 0);
+}
+
 void WindowReporter_cl::BuildPhaseStarted() { SendMessageW(m_window, UM_BUILD_PHASE, 0, 0); }
 
 void WindowReporter_cl::ShowError(const Base_ns::Error_cl& error)

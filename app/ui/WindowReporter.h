@@ -24,6 +24,7 @@ public:
     void RefreshProjects(uint32_t planKey) override;
     void RefreshHistory() override;
     void ClearProjects() override;
+    void Progress(const BuildProgress_st& progress) override;
     void BuildPhaseStarted() override;
     void ShowError(const Base_ns::Error_cl& error) override;
     bool StopOnError() override { return m_stopOnError.load(); }

@@ -148,8 +148,11 @@ TEST_F(ConsoleParallelTest, GraphShowsReadAndLearnedEdgesAndJobsBuildAlongThem)
     EXPECT_EQ(edges, expected) << out.ToUtf8();
 
     // Built four at a time along those edges: no link waits, each row once.
-    EXPECT_EQ(2, Run({L"rebuild", L"demo", L"--jobs", L"0", L"--vc-dir", Test_ns::StandinDir(L"zh")}, out));
+    // 0 is one build per logical processor; more than 64 is refused.
+    EXPECT_EQ(2, Run({L"rebuild", L"demo", L"--jobs", L"65", L"--vc-dir", Test_ns::StandinDir(L"zh")}, out));
     EXPECT_NE(out.find(L"用法"), String_cl::npos) << out.ToUtf8();
+    EXPECT_EQ(0, Run({L"rebuild", L"demo", L"--jobs", L"0", L"--vc-dir", Test_ns::StandinDir(L"zh")}, out))
+        << out.ToUtf8();
     EXPECT_EQ(0, Run({L"rebuild", L"demo", L"--jobs", L"4", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--no-rename"}, out))
         << out.ToUtf8();
     std::vector<String_cl> built;

@@ -361,3 +361,88 @@ TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
     EXPECT_EQ(shutdowns.count, 0);
     EXPECT_TRUE(window.CommandLine().empty());
 }
+
+namespace {
+
+// The shell's taskbar list as far as a job uses it: records each call, with
+// the status line as it reads when the value is set.
+class TaskbarRecorder_cl : public ITaskbarList3 {
+public:
+    std::vector<String_cl> calls;
+    HWND dialog = nullptr;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override
+    {
+        if (id == IID_IUnknown || id == IID_ITaskbarList || id == IID_ITaskbarList2 || id == IID_ITaskbarList3) {
+            *out = this;
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
+    HRESULT STDMETHODCALLTYPE SetProgressValue(HWND window, ULONGLONG done, ULONGLONG total) override
+    {
+        calls.push_back(L"value " + String_cl::FromInt(static_cast<long long>(done)) + L"/" +
+                        String_cl::FromInt(static_cast<long long>(total)) + L" " +
+                        (window == dialog ? ItemText(dialog, IDC_STATUS) : String_cl(L"<another window>")));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetProgressState(HWND, TBPFLAG flags) override
+    {
+        calls.push_back(L"state " + String_cl::FromInt(flags));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HrInit() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE AddTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetActiveAlt(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MarkFullscreenWindow(HWND, WINBOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterTab(HWND, HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnregisterTab(HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTabOrder(HWND, HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTabActive(HWND, HWND, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ThumbBarAddButtons(HWND, UINT, LPTHUMBBUTTON) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ThumbBarUpdateButtons(HWND, UINT, LPTHUMBBUTTON) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ThumbBarSetImageList(HWND, HIMAGELIST) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetOverlayIcon(HWND, HICON, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailTooltip(HWND, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailClip(HWND, RECT*) override { return E_NOTIMPL; }
+
+private:
+    ULONG m_refs = 1;
+};
+
+} // namespace
+
+// The status line counts the rows and tells the time left from the kept
+// build times; the taskbar button shows the same count, and nothing once
+// the job has ended.
+TEST_F(QuorvaneDlgTest, TheStatusLineAndTheTaskbarButtonShowTheProgress)
+{
+    const String_cl a = WriteProject(ws.Path(), L"a"), b = WriteProject(ws.Path(), L"b");
+    Plan(L"默认", {a, b});
+    stores.times.Record(a, L"Debug|Win32", 200);
+    stores.times.Record(b, L"Debug|Win32", 100);
+    TaskbarRecorder_cl taskbar;
+    TaskbarProgress_cl::SetFactory([&] {
+        taskbar.AddRef();
+        return static_cast<ITaskbarList3*>(&taskbar);
+    });
+    CQuorvaneDlg window(stores, L"");
+    RunWindow(window, [&](HWND dialog) {
+        taskbar.dialog = dialog;
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_BUILD);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_EXIT);
+    });
+    TaskbarProgress_cl::SetFactory(nullptr);
+    const String_cl normal = L"state " + String_cl::FromInt(TBPF_NORMAL);
+    EXPECT_EQ(taskbar.calls, (std::vector<String_cl>{normal, L"value 0/2 正在编译工程a......（0/2，剩余约5分钟）", normal,
+                                                     L"value 1/2 正在编译工程b......（1/2，剩余约2分钟）",
+                                                     L"state " + String_cl::FromInt(TBPF_NOPROGRESS)}));
+}
