@@ -84,28 +84,38 @@ void BuildTimePack_cl::LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_c
     ReadXML(file, parent, process);
 }
 
-std::map<uint32_t, double> RowWeights(const MProjectPack_cl& rows, const std::vector<uint32_t>& serials,
-                                      const BuildTimePack_cl& times)
+RowWeights_cl::RowWeights_cl(const MProjectPack_cl& rows, const std::vector<uint32_t>& serials,
+                             const BuildTimePack_cl& times)
 {
     // One pass over the kept times, not one per row: a plan has thousands.
-    std::map<String_cl, double> known;
+    std::map<String_cl, double> kept;
     for (BuildTimeId_cl it = times.First(); !it.IsEmpty(); it = it.Next())
-        if (it->milliseconds >= 0) known.emplace(Key(it->path, it->configuration), it->milliseconds / 1000.0);
+        if (it->milliseconds >= 0) kept.emplace(Key(it->path, it->configuration), it->milliseconds / 1000.0);
     const std::set<uint32_t> wanted(serials.begin(), serials.end());
-    std::map<uint32_t, double> weights;
-    double sum = 0;
-    int count = 0;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
         if (!wanted.count(row.Serial())) continue;
-        auto k = known.find(Key(row->project->path, row->configuration));
-        if (k == known.end()) continue;
-        weights[row.Serial()] = k->second;
-        sum += k->second;
-        ++count;
+        auto k = kept.find(Key(row->project->path, row->configuration));
+        if (k != kept.end()) Took(row.Serial(), k->second);
     }
-    const double unknown = count > 0 ? sum / count : 1.0;
-    for (uint32_t serial : serials) weights.emplace(serial, unknown);
-    return weights;
+}
+
+double RowWeights_cl::Of(uint32_t row) const
+{
+    auto k = m_known.find(row);
+    if (k != m_known.end()) return k->second;
+    return m_count > 0 ? m_sum / m_count : 1.0;
+}
+
+void RowWeights_cl::Took(uint32_t row, double seconds)
+{
+    auto k = m_known.find(row);
+    if (k != m_known.end()) {
+        m_sum -= k->second;
+        --m_count;
+    }
+    m_known[row] = seconds;
+    m_sum += seconds;
+    ++m_count;
 }
 
 } // namespace Quorvane_ns

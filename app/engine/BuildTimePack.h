@@ -68,10 +68,24 @@ public:
     void LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
 };
 
-// The seconds each of the rows (by serial) is expected to take: its last
-// build's, or, for a row never built, the average of the rows' known times,
-// or 1 when none is known.
-std::map<uint32_t, double> RowWeights(const MProjectPack_cl& rows, const std::vector<uint32_t>& serials,
-                                      const BuildTimePack_cl& times);
+// The seconds each of a walk's rows (by serial) is expected to take: its
+// last build's, or, for a row never built, the average of the times known,
+// or 1 when none is. As the walk's builds end, their times become known too.
+class RowWeights_cl {
+public:
+    RowWeights_cl(const MProjectPack_cl& rows, const std::vector<uint32_t>& serials, const BuildTimePack_cl& times);
+
+    double Of(uint32_t row) const;
+    // Whether any time is known: without one the weights only rank the rows,
+    // and say nothing of how long the walk takes.
+    bool AnyKnown() const { return m_count > 0; }
+    // A build of row took seconds, its whole build in the walk.
+    void Took(uint32_t row, double seconds);
+
+private:
+    std::map<uint32_t, double> m_known;
+    double m_sum = 0;
+    int m_count = 0;
+};
 
 } // namespace Quorvane_ns

@@ -12,16 +12,22 @@ namespace {
 // need not come out bit for bit equal.
 constexpr double kTie = 1e-6;
 
+std::set<uint32_t> PendingRows(const MProjectPack_cl& rows)
+{
+    std::set<uint32_t> pending;
+    for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next())
+        if (IsPending(row->state) && !row->configuration.IsEmpty()) pending.insert(row.Serial());
+    return pending;
+}
+
 } // namespace
 
 RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
                                  const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared)
-    : m_rows(rows), m_links(links), m_graph(rows, projects, links, declared)
+    : m_rows(rows), m_links(links), m_graph(rows, projects, links, declared), m_todo(PendingRows(rows)),
+      m_total(static_cast<int>(m_todo.size())),
+      m_weights(rows, std::vector<uint32_t>(m_todo.begin(), m_todo.end()), times)
 {
-    for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next())
-        if (IsPending(row->state) && !row->configuration.IsEmpty()) m_todo.insert(row.Serial());
-    m_total = static_cast<int>(m_todo.size());
-    m_weights = RowWeights(rows, std::vector<uint32_t>(m_todo.begin(), m_todo.end()), times);
 }
 
 bool RowScheduler_cl::Ready(uint32_t row) const
@@ -81,7 +87,7 @@ std::map<uint32_t, double> RowScheduler_cl::Chains(const Weight_t& weight) const
 const std::map<uint32_t, double>& RowScheduler_cl::Ranks() const
 {
     if (m_ranks.empty() && !m_todo.empty())
-        m_ranks = Chains([this](uint32_t row) { return m_weights.at(row); });
+        m_ranks = Chains([this](uint32_t row) { return m_weights.Of(row); });
     return m_ranks;
 }
 
@@ -125,10 +131,17 @@ std::vector<MProjectId_cl> RowScheduler_cl::Running() const
     return running;
 }
 
+void RowScheduler_cl::Took(const MProjectId_cl& row, double seconds)
+{
+    m_weights.Took(row.Serial(), seconds);
+    m_ranks.clear();
+}
+
 double RowScheduler_cl::SecondsLeft(int lanes, const std::map<uint32_t, double>& elapsed) const
 {
+    if (!m_weights.AnyKnown()) return -1;
     auto weight = [&](uint32_t row) {
-        const double expected = m_weights.at(row);
+        const double expected = m_weights.Of(row);
         if (!m_running.count(row)) return expected;
         auto e = elapsed.find(row);
         const double left = e == elapsed.end() ? expected : expected - e->second;
@@ -165,7 +178,7 @@ std::vector<uint32_t> RowScheduler_cl::CriticalPath() const
     while (at != 0 && seen.insert(at).second) {
         path.push_back(at);
         // The user whose chain makes this row's: rank minus own weight.
-        const double rest = ranks.at(at) - m_weights.at(at);
+        const double rest = ranks.at(at) - m_weights.Of(at);
         uint32_t next = 0;
         for (uint32_t user : users[at])
             if (!seen.count(user) && std::abs(ranks.at(user) - rest) <= kTie * (1 + rest)) {

@@ -20,7 +20,7 @@
 //   BuildGraph_cl) is still to be built, and no running build collides with
 //   it. Among such rows the one with the longest remaining chain starts
 //   first: the heaviest path from it through the rows that need it, each
-//   weighing its expected seconds (RowWeights); ties keep the row order,
+//   weighing its expected seconds (RowWeights_cl); ties keep the row order,
 //   which is the learned sequence.
 // - A link that fails for the library of a row still to be built (waiting
 //   or running) makes the row wait for it (JudgeMissingLibrary): the edge is
@@ -59,10 +59,13 @@ public:
     // The rows being built, in row order.
     std::vector<MProjectId_cl> Running() const;
 
+    // A build of row, finished, took seconds: a weight known from now on.
+    void Took(const MProjectId_cl& row, double seconds);
     // The seconds the rows still to build will take on lanes builds at once:
     // max(longest remaining chain, remaining work / lanes), a running row
     // counting what is left of its expected time after elapsed seconds
-    // (by serial; a row missing there has just started).
+    // (by serial; a row missing there has just started). Negative while no
+    // build time is known.
     double SecondsLeft(int lanes, const std::map<uint32_t, double>& elapsed) const;
     // The rows of the longest chain still to build, first to last.
     std::vector<uint32_t> CriticalPath() const;
@@ -89,7 +92,7 @@ private:
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
     std::set<uint32_t> m_running;
     int m_total = 0;
-    std::map<uint32_t, double> m_weights;
+    RowWeights_cl m_weights;
     mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale
 };
 

@@ -34,15 +34,16 @@ double SteadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void WalkProgress_cl::Built(const MProjectId_cl& row, double seconds)
+double WalkProgress_cl::Built(const MProjectId_cl& row, double seconds)
 {
     const uint32_t key = row.Serial();
     const double spent = m_spent[key] += seconds > 0 ? seconds : 0;
-    if (row->state == LibraryDependency) return;
+    if (row->state == LibraryDependency) return -1;
     m_finished.insert(key);
     m_spent.erase(key);
-    if (row->state == Compiled || row->state == CompileFailed)
-        m_times.Record(row->project->path, row->configuration, spent);
+    if (row->state != Compiled && row->state != CompileFailed) return -1;
+    m_times.Record(row->project->path, row->configuration, spent);
+    return spent;
 }
 
 } // namespace Quorvane_ns

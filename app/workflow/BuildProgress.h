@@ -32,7 +32,9 @@ public:
     WalkProgress_cl(BuildTimePack_cl& times, int total) : m_times(times), m_total(total) {}
 
     // A build of row ended after seconds, leaving the row in its state.
-    void Built(const MProjectId_cl& row, double seconds);
+    // Returns the time kept for the row (all its builds in the walk), or a
+    // negative number when none is kept.
+    double Built(const MProjectId_cl& row, double seconds);
     bool Finished(uint32_t row) const { return m_finished.count(row) != 0; }
     BuildProgress_st Report(const std::vector<Base_ns::String_cl>& names, double secondsLeft) const
     {

@@ -2,7 +2,6 @@
 #include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
-#include <map>
 #include <mutex>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/RowScheduler.h"
@@ -130,13 +129,13 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
         if (request.singleRow != 0) todo.push_back(row.Serial());
         for (MProjectId_cl r = plan.rows.First(); request.singleRow == 0 && !r.IsEmpty(); r = r.Next())
             if (IsPending(r->state) && !r->configuration.IsEmpty()) todo.push_back(r.Serial());
-        const std::map<uint32_t, double> weights = RowWeights(plan.rows, todo, stores.times);
+        RowWeights_cl weights(plan.rows, todo, stores.times);
         WalkProgress_cl progress(stores.times, static_cast<int>(todo.size()));
         auto left = [&] {
             double sum = 0;
-            for (const auto& [key, seconds] : weights)
-                if (!progress.Finished(key)) sum += seconds;
-            return sum;
+            for (uint32_t key : todo)
+                if (!progress.Finished(key)) sum += weights.Of(key);
+            return weights.AnyKnown() ? sum : -1.0;
         };
         BuildPlan_st expected;
         expected.seconds = left();
@@ -149,7 +148,8 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
             MProjectId_cl built = row;
             const double start = SteadySeconds();
             int ok = BuildStep(stores, plan, planId, row, request.vcDirectory, request.rebuildEach);
-            progress.Built(built, SteadySeconds() - start);
+            const double took = progress.Built(built, SteadySeconds() - start);
+            if (took >= 0) weights.Took(built.Serial(), took);
             LearnFromRowBuild(built, plan.rows, stores.projects, stores.links);
             reporter.RowBuilt(plan, *built, ok);
             reporter.RefreshProjects(planId.Serial());

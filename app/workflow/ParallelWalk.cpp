@@ -95,7 +95,8 @@ private:
             const int32_t state = m_scheduler.Ended(row, result, m_stores.sequences);
             build->Conclude(state, FailedLogDirectory(), m_stores.projects);
             build.reset();
-            m_progress.Built(row, m_lanes.Seconds(lane));
+            const double took = m_progress.Built(row, m_lanes.Seconds(lane));
+            if (took >= 0) m_scheduler.Took(row, took);
             const int ok = state != CompileFailed ? 1 : 0;
             m_reporter.RowBuilt(m_plan, *row, ok);
             m_reporter.RefreshProjects(m_planId.Serial());

@@ -1,12 +1,15 @@
 #pragma once
 // The build walk with several builds at once, along the dependencies the
-// program reads and learns (RowScheduler_cl). It reports as the
-// one-at-a-time walk does: RowStarted when a build begins (with its lane),
-// RowBuilt and the two refreshes when it has ended, the status line naming
-// every row being built; all from the job's own thread, the only one that
-// touches the stores. Stop and stop-on-error start nothing new and let the
-// running builds end. An error of one row's build also lets the others end,
-// and is raised then.
+// program reads, is told and learns (RowScheduler_cl). It reports as the
+// one-at-a-time walk does: BuildPlanned first, RowStarted when a build
+// begins (with its lane), RowBuilt and the two refreshes when it has ended,
+// Progress naming every row being built with the count and the time left;
+// all from the job's own thread, the only one that touches the stores. Each
+// build's time is kept as the row's weight for the next walk. Stop and
+// stop-on-error start nothing new and let the running builds end. An error
+// of one row's build also lets the others end, and is raised then. At the
+// end every provider the walk knows moves before its users, in the rows and
+// the sequence.
 #include <atomic>
 #include "app/workflow/JobReporter.h"
 #include "app/workflow/Jobs.h"

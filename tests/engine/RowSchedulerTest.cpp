@@ -93,7 +93,6 @@ protected:
 };
 
 LogResult_st Built() { return {Compiled, String_cl()}; }
-LogResult_st Missing(const wchar_t* library) { return {CompileFailed, library}; }
 
 } // namespace
 
@@ -150,10 +149,15 @@ TEST_F(RowSchedulerTest, TheLongestRemainingChainStartsFirstAndSetsTheTimeLeft)
     EXPECT_EQ(Names(StartUpTo(scheduler, 1)), (std::vector<String_cl>{L"x1"})) << "ties keep the row order";
 
     // Without any known time every row weighs the same: the chain first.
+    // Once a build has ended, its time is what the others weigh.
     BuildTimePack_cl none;
     RowScheduler_cl unknown(rows, projects, links, none);
     EXPECT_EQ(unknown.CriticalPath(), (std::vector<uint32_t>{c1.Serial(), c2.Serial(), c3.Serial()}));
+    EXPECT_LT(unknown.SecondsLeft(2, {}), 0) << "how long the walk takes is not known";
     EXPECT_EQ(Names(StartUpTo(unknown, 2)), (std::vector<String_cl>{L"c1", L"x1"}));
+    unknown.Ended(x1, Built(), sequences);
+    unknown.Took(x1, 30);
+    EXPECT_DOUBLE_EQ(unknown.SecondsLeft(1, {{c1.Serial(), 10}}), 20 + 5 * 30);
 }
 
 // Declared dependencies (a project file's ProjectReference, a solution's
@@ -210,14 +214,4 @@ TEST_F(RowSchedulerTest, AMissingLibraryWaitsForItsProviderUnlessThatCannotEnd)
     EXPECT_EQ(judge(L"core.lib"), (std::vector<String_cl>{L"3", L"core", L"core.lib", L"0"}));
     EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"core", L"app"}));
     EXPECT_EQ(SequenceNames(), (std::vector<String_cl>{L"core", L"app"}));
-
-    // In the side-by-side walk: core runs, app's link fails for it: app
-    // waits, the link is learned, and app starts again only after core.
-    RowScheduler_cl scheduler(rows, projects, links, times);
-    EXPECT_EQ(Names(StartUpTo(scheduler, 2)), (std::vector<String_cl>{L"core", L"app"}));
-    EXPECT_EQ(scheduler.Ended(app, Missing(L"core.lib"), sequences), LibraryDependency);
-    EXPECT_EQ(links.Libraries(app->project->path, kConfig), (std::vector<String_cl>{L"core.lib"}));
-    EXPECT_TRUE(scheduler.NextToStart().IsEmpty());
-    scheduler.Ended(core, Built(), sequences);
-    EXPECT_EQ(scheduler.NextToStart(), app);
 }

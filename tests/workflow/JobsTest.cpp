@@ -457,15 +457,15 @@ TEST(StatusTextTest, TextsOfTheJobs)
     EXPECT_EQ(MissingFilesStatusText(12), L"12个工程文件不存在。");
 }
 
-// One at a time, the time left is the kept times of the rows not finished (a
-// row never built weighs their average); each build keeps its own time, and
-// an up-to-date build keeps the one before.
+// One at a time, the time left is the kept times of the rows not finished;
+// each build keeps its own time, and an up-to-date build keeps the one before.
 TEST_F(JobsTest, ProgressCountsTheRowsAndTheTimeLeftComesFromKeptTimes)
 {
-    const String_cl core = Project(L"core", 4), util = Project(L"util", 4);
-    for (const String_cl& p : {core, util, Project(L"app", 1, L"core.lib util.lib")}) Add(p);
+    const String_cl core = Project(L"core", 4), util = Project(L"util", 4), app = Project(L"app", 1, L"core.lib util.lib");
+    for (const String_cl& p : {core, util, app}) Add(p);
     m_stores.times.Record(core, L"Debug|Win32", 120);
     m_stores.times.Record(util, L"Debug|Win32", 60);
+    m_stores.times.Record(app, L"Debug|Win32", 90);
     Recorder_cl r;
     EXPECT_TRUE(Build(r));
     EXPECT_EQ(r.progress, (std::vector<String_cl>{L"正在编译工程core......（0/3，剩余约5分钟）",
