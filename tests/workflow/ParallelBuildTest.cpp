@@ -35,7 +35,7 @@ struct Project_st {
     String_cl needs;   // AdditionalDependencies
     bool broken = false;
     String_cl intermediate;  // IntermediateDirectory; empty for the default
-    String_cl output;        // the library's OutputFile; empty for lib\<name>.lib
+    String_cl output;        // the library's OutputFile, its output folder its own; empty for lib\<name>.lib
     std::vector<String_cl> references;  // ProjectReference, relative to its folder
 };
 
@@ -145,7 +145,8 @@ public:
         Test_ns::VcProject_st project{p.name,
                                       {{L"Debug|Win32", p.program ? 1 : 4,
                                         {tool.Dependencies(p.needs).LibraryFolders(lib)},
-                                        {{L"IntermediateDirectory", p.intermediate}}}},
+                                        {{L"OutputDirectory", !p.output.empty() ? String_cl() : p.program ? m_dir / L"bin" : lib},
+                                         {L"IntermediateDirectory", p.intermediate}}}},
                                       {p.name + L".cpp"}};
         project.references = p.references;
         const String_cl path = m_dir / (p.folder + L"\\" + p.name + L".vcproj");
@@ -507,10 +508,10 @@ TEST_F(ParallelBuildTest, SharedOutputFoldersBuildTogetherSharedFilesNever)
 {
     EnvironmentScope_cl slow(L"QV_STANDIN_DELAY_MS", L"400");
     Workspace_cl ws;
-    for (const wchar_t* name : {L"a1", L"a2", L"a3", L"a4"}) ws.Add(ws.Write({name, name}));
     ws.Add(ws.Write({L"twin1", L"twin1", false, L"", false, L"", L"lib\\twin.lib"}));
     ws.Add(ws.Write({L"twin2", L"twin2", false, L"", false, L"", L"lib\\twin.lib"}));
     ws.Add(ws.Write({L"nested", L"nested", false, L"", false, L"", L"a1\\Debug\\nested.lib"}));
+    for (const wchar_t* name : {L"a1", L"a2", L"a3", L"a4"}) ws.Add(ws.Write({name, name}));
     EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
     Recorder_cl r;
     EXPECT_TRUE(ws.Build(r, 4));
