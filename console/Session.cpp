@@ -188,6 +188,15 @@ String_cl Session_cl::VcDirectory()
     return dir;
 }
 
+PlanId_cl Session_cl::ReadNamedPlan(JobReporter_cl& reporter)
+{
+    PlanId_cl plan = FindPlan(m_line.operands[0]);
+    ApplyConfiguration(plan);
+    std::atomic<int> running{0};
+    RunOn(m_stores, JobRead, plan, BuildRequest_st(), running, reporter);
+    return plan;
+}
+
 bool Session_cl::RowsFailed(const Plan_st& plan) const
 {
     RowStatistics_st s = Statistics(plan.rows);
@@ -203,11 +212,8 @@ int Session_cl::Plans()
 
 int Session_cl::Show()
 {
-    PlanId_cl plan = FindPlan(m_line.operands[0]);
-    ApplyConfiguration(plan);
     ConsoleReporter_cl reporter(m_out, false);
-    std::atomic<int> running{0};
-    RunOn(m_stores, JobRead, plan, BuildRequest_st(), running, reporter);
+    const PlanId_cl plan = ReadNamedPlan(reporter);
     for (MProjectId_cl row = plan->rows.First(); !row.IsEmpty(); row = row.Next()) {
         m_out.Line(Field(row->project->name) + L"\t" + Field(row->configuration) + L"\t" + RowStateText(row->state) +
                    L"\t" + Field(row->project->path));
@@ -221,11 +227,8 @@ int Session_cl::Show()
 // what reading the plan reports goes to standard error.
 int Session_cl::Graph()
 {
-    PlanId_cl plan = FindPlan(m_line.operands[0]);
-    ApplyConfiguration(plan);
     ConsoleReporter_cl reporter(m_err, false);
-    std::atomic<int> running{0};
-    RunOn(m_stores, JobRead, plan, BuildRequest_st(), running, reporter);
+    const PlanId_cl plan = ReadNamedPlan(reporter);
     const BuildGraph_cl graph(plan->rows, m_stores.projects, m_stores.links);
     m_out.Line(GraphDotText(plan->name, plan->rows, graph));
     if (m_line.hasConfiguration) Save();

@@ -5,6 +5,7 @@
 #include <vector>
 #include "app/store/DataFile.h"
 #include "app/workflow/InstanceLock.h"
+#include "app/workflow/JobReporter.h"
 #include "app/workflow/SettingsInterface.h"
 #include "console/ConsoleCommands.h"
 #include "console/ConsoleOutput.h"
@@ -48,6 +49,9 @@ private:
     PlanId_cl FindPlan(const String_cl& name);
     void ApplyConfiguration(const PlanId_cl& plan);
     String_cl VcDirectory();
+    // The plan the first operand names, in the configuration of --config,
+    // read (show, graph).
+    PlanId_cl ReadNamedPlan(JobReporter_cl& reporter);
     bool RowsFailed(const Plan_st& plan) const;
 
     ConsoleOutput_cl& m_out;
