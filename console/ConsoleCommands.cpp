@@ -59,7 +59,11 @@ const std::vector<Command_st> kCommands = {
      L"编译方案中待编译的工程"},
     {L"rebuild", L"<方案>[,<方案>...]", 1, 1, kBuildOptions, [](Session_cl& s) { return s.Job(); }, true,
      L"清理方案的解决方案，然后编译"},
-    {L"clean", L"<方案>[,<方案>...]", 1, 1, {L"--vc-dir", L"--config"}, [](Session_cl& s) { return s.Job(); },
+    // A build server's script passes one set of options to build, rebuild
+    // and clean alike: the clean takes the settings a build takes and
+    // refuses only what it could not do (a shutdown, a report).
+    {L"clean", L"<方案>[,<方案>...]", 1, 1, {L"--vc-dir", L"--config", L"--stop-on-error", L"--rename", L"--jobs"},
+     [](Session_cl& s) { return s.Job(); },
      true, L"清理方案的解决方案"},
     {L"add", L"<方案> <文件>...", 2, SIZE_MAX, {L"--config"}, [](Session_cl& s) { return s.Add(); }, true,
      L"把解决方案或工程文件加入方案（方案不存在时新建）"},
