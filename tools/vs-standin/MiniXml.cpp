@@ -202,7 +202,8 @@ private:
         size_t semi = m_text.find(L';', m_pos);
         if (semi == std::wstring_view::npos || semi - m_pos > 12) return Fail(L"bad character reference");
         std::wstring_view ref = m_text.substr(m_pos + 1, semi - m_pos - 1);
-        if (!Resolve(ref, out)) return Fail(ref.empty() || ref[0] != L'#' ? L"unknown entity" : L"bad character reference");
+        if (!Resolve(ref, out))
+            return Fail(ref.empty() || ref[0] != L'#' ? L"unknown entity" : L"bad character reference");
         m_pos = semi + 1;
         return true;
     }
@@ -247,7 +248,8 @@ private:
             out.append(text.substr(pos, amp - pos));
             if (amp == text.size()) break;
             size_t semi = text.find(L';', amp);
-            if (semi != std::wstring_view::npos && semi - amp <= 12 && Resolve(text.substr(amp + 1, semi - amp - 1), out)) {
+            if (semi != std::wstring_view::npos && semi - amp <= 12 &&
+                Resolve(text.substr(amp + 1, semi - amp - 1), out)) {
                 pos = semi + 1;
             } else {
                 out += L'&';

@@ -136,7 +136,8 @@ public:
 
     std::wstring Expand(const std::wstring& text) const
     {
-        return ExpandMacros(text, [this](const std::wstring& name, std::wstring& value) { return Lookup(name, value); });
+        return ExpandMacros(text,
+                            [this](const std::wstring& name, std::wstring& value) { return Lookup(name, value); });
     }
 
     std::vector<std::wstring> files; // the project file and what it imported, each once
@@ -169,7 +170,8 @@ private:
         else if (EqualsNoCase(name, L"ConfigurationType")) value = L"Application";
         else if (EqualsNoCase(name, L"TargetName")) value = Property(L"ProjectName");
         else if (EqualsNoCase(name, L"OutDir"))
-            value = Expand(win32 ? L"$(SolutionDir)$(Configuration)\\" : L"$(SolutionDir)$(Platform)\\$(Configuration)\\");
+            value = Expand(win32 ? L"$(SolutionDir)$(Configuration)\\"
+                                 : L"$(SolutionDir)$(Platform)\\$(Configuration)\\");
         else if (EqualsNoCase(name, L"IntDir"))
             value = Expand(win32 ? L"$(Configuration)\\" : L"$(Platform)\\$(Configuration)\\");
         else if (EqualsNoCase(name, L"ConfigurationName")) value = Property(L"Configuration");
