@@ -4,7 +4,7 @@
 // stand-in refuses.
 #include <gtest/gtest.h>
 #include "tests/tools/StandinHarness.h"
-#include "tests/tools/VcxprojFiles.h"
+#include "tests/tools/MsbuildFiles.h"
 
 using namespace StandinTest_ns;
 using namespace Test_ns;
@@ -82,21 +82,21 @@ String_cl Vs2022(const Msbuild_st& edition, const wchar_t* architecture)
 String_cl Compile(const wchar_t* file) { return L"    <ClCompile Include=\"" + String_cl(file) + L"\" />\r\n"; }
 
 // A project of that type in each configuration, compiling one source that builds.
-VcxProject_st Project(const wchar_t* type, std::vector<const wchar_t*> configurations, const String_cl& items,
+MsbuildProject_st MakeProject(const wchar_t* type, std::vector<const wchar_t*> configurations, const String_cl& items,
                       int editor = 2022)
 {
-    VcxProject_st p;
+    MsbuildProject_st p;
     p.editor = editor;
     for (const wchar_t* c : configurations) p.configurations.push_back({c, type, {}, String_cl()});
     p.items = items;
     return p;
 }
 
-String_cl WriteProject(const TempDir_cl& dir, const String_cl& relative, const VcxProject_st& project,
+String_cl WriteProject(const TempDir_cl& dir, const String_cl& relative, const MsbuildProject_st& project,
                        const wchar_t* source = nullptr)
 {
     String_cl path = dir / relative;
-    WriteVcxproj(path, project);
+    WriteMsbuildProject(path, project);
     if (source) WriteBytes(dir / relative.substr(0, relative.find_last_of(L'\\') + 1) + source, "int f();\r\n");
     return path;
 }
@@ -124,7 +124,7 @@ TEST_P(StandinVs2022Test, LinksEachPlatformOnlyInAnEnvironmentForIt)
     const Msbuild_st& e = Edition();
     String_cl core = WriteProject(
         dir, L"core\\core.vcxproj",
-        Project(L"StaticLibrary", {L"Debug|Win32", L"Debug|x64", L"Debug|ARM64"}, Compile(L"core.cpp")), L"core.cpp");
+        MakeProject(L"StaticLibrary", {L"Debug|Win32", L"Debug|x64", L"Debug|ARM64"}, Compile(L"core.cpp")), L"core.cpp");
     String_cl win32Lib = dir / L"core\\Debug\\core.lib", x64Lib = dir / L"core\\x64\\Debug\\core.lib";
 
     BuildRun_st x86 = Run(L"x86", core, L"build", L"Debug|Win32");
@@ -170,8 +170,8 @@ TEST_P(StandinVs2022Test, LinksEachPlatformOnlyInAnEnvironmentForIt)
 TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
 {
     const Msbuild_st& e = Edition();
-    VcxProject_st app =
-        Project(L"Application", {L"Debug|Win32", L"Debug|x64"},
+    MsbuildProject_st app =
+        MakeProject(L"Application", {L"Debug|Win32", L"Debug|x64"},
                 Compile(L"main.cpp") + L"    <ProjectReference Include=\"..\\dll\\dll.vcxproj\">\r\n"
                                        L"      <Project>{00000000-0000-0000-0000-000000000002}</Project>\r\n"
                                        L"    </ProjectReference>\r\n");
@@ -180,9 +180,9 @@ TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
                         L"</AdditionalDependencies>\r\n    </Link>\r\n";
     WriteProject(dir, L"app\\app.vcxproj", app, L"main.cpp");
     WriteProject(dir, L"dll\\dll.vcxproj",
-                 Project(L"DynamicLibrary", {L"Debug|Win32", L"Debug|x64"}, Compile(L"dll.cpp")), L"dll.cpp");
+                 MakeProject(L"DynamicLibrary", {L"Debug|Win32", L"Debug|x64"}, Compile(L"dll.cpp")), L"dll.cpp");
     WriteProject(dir, L"core\\core.vcxproj",
-                 Project(L"StaticLibrary", {L"Debug|Win32", L"Debug|x64"}, Compile(L"core.cpp")), L"core.cpp");
+                 MakeProject(L"StaticLibrary", {L"Debug|Win32", L"Debug|x64"}, Compile(L"core.cpp")), L"core.cpp");
     String_cl text =
         L"\r\nMicrosoft Visual Studio Solution File, Format Version 12.00\r\n# Visual Studio Version 17\r\n"
         L"VisualStudioVersion = 17.8.34330.188\r\nMinimumVisualStudioVersion = 10.0.40219.1\r\n";
@@ -200,7 +200,7 @@ TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
                 L"\t\t{00000000-0000-0000-0000-00000000000" + Num(i) + L"}.Debug|x86." + kind + L" = Debug|Win32\r\n";
     text += L"\tEndGlobalSection\r\nEndGlobal\r\n";
     String_cl sln = dir / L"all.sln";
-    WriteUtf8(sln, text);
+    WriteUtf8Text(sln, text);
 
     // In the solution's Debug\ folder, where the program finds core.lib.
     BuildRun_st first = Run(L"x86", sln, L"build", L"Debug|x86");
@@ -231,7 +231,7 @@ TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
 TEST(StandinVcxprojEvaluation, FollowsPropertySheetsConditionsAndDefaults)
 {
     TempDir_cl dir(L"standin-msbuild");
-    WriteUtf8(dir / L"shared\\paths.props",
+    WriteUtf8Text(dir / L"shared\\paths.props",
               L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
               L"<Project ToolsVersion=\"4.0\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
               L"  <PropertyGroup Label=\"UserMacros\">\r\n    <Suffix>_d</Suffix>\r\n  </PropertyGroup>\r\n"
@@ -240,7 +240,7 @@ TEST(StandinVcxprojEvaluation, FollowsPropertySheetsConditionsAndDefaults)
               L"  </PropertyGroup>\r\n  <ItemDefinitionGroup>\r\n    <Link>\r\n"
               L"      <AdditionalDependencies>base.lib;%(AdditionalDependencies)</AdditionalDependencies>\r\n"
               L"    </Link>\r\n  </ItemDefinitionGroup>\r\n</Project>\r\n");
-    VcxProject_st dll = Project(L"DynamicLibrary", {L"Debug|Win32", L"Release|Win32"}, Compile(L"dll.cpp"), 2010);
+    MsbuildProject_st dll = MakeProject(L"DynamicLibrary", {L"Debug|Win32", L"Release|Win32"}, Compile(L"dll.cpp"), 2010);
     dll.sheets = L"    <Import Project=\"..\\shared\\paths.props\" />\r\n";
     dll.configurations[0].properties = {{L"TargetName", L"$(ProjectName)$(Suffix)"}};
     dll.configurations[0].definitions =
@@ -280,7 +280,7 @@ TEST(StandinVcxprojEvaluation, FollowsPropertySheetsConditionsAndDefaults)
 
     // A utility project of 2015 builds and produces nothing.
     String_cl utility =
-        WriteProject(dir, L"tool\\tool.vcxproj", Project(L"Utility", {L"Release|x64"}, String_cl(), 2015));
+        WriteProject(dir, L"tool\\tool.vcxproj", MakeProject(L"Utility", {L"Release|x64"}, String_cl(), 2015));
     BuildRun_st tool = RunBuilder(Vs2022(kEnglish, L"x64"), utility, L"build", L"Release|x64", dir / L"5.log");
     EXPECT_EQ(0, tool.exitCode) << tool.bytes;
     EXPECT_TRUE(tool.HasLine(kEnglish.BuildSummary(1, 0, 0, 0))) << tool.bytes;
@@ -309,7 +309,7 @@ TEST(StandinRefusals, FailWithTheirErrorAndNeverHang)
 
     String_cl vcproj = dir / L"old.vcproj", vcxproj = dir / L"new.vcxproj";
     WriteVcproj(vcproj, {L"old", {{L"Debug|Win32", 4, {Librarian()}}}});
-    WriteProject(dir, L"new.vcxproj", Project(L"StaticLibrary", {L"Debug|Win32"}, String_cl()));
+    WriteProject(dir, L"new.vcxproj", MakeProject(L"StaticLibrary", {L"Debug|Win32"}, String_cl()));
     BuildRun_st toNew = RunBuilder(Vs2022(kEnglish, L"x86"), vcproj, L"build", L"Debug|Win32", dir / L"1.log");
     EXPECT_EQ(1, toNew.exitCode);
     EXPECT_TRUE(toNew.Contains(vcproj + L" : error MSB4075: ")) << toNew.bytes;
@@ -340,7 +340,7 @@ TEST_P(StandinVs2022Test, Vs2015WritesTheEarlierLinesInTheOldLayout)
 {
     const Msbuild_st& e = Edition();
     String_cl core = WriteProject(dir, L"core.vcxproj",
-                                  Project(L"StaticLibrary", {L"Debug|x64"}, Compile(L"core.cpp"), 2015), L"core.cpp");
+                                  MakeProject(L"StaticLibrary", {L"Debug|x64"}, Compile(L"core.cpp"), 2015), L"core.cpp");
     BuildRun_st run = RunBuilder(L"\"" + StandinDir(e.folder, L"vs2015") + L"VC\\vcvarsall.bat\"", core, L"build",
                                  L"Debug|x64", dir / L"build.log");
     EXPECT_EQ(0, run.exitCode) << run.bytes;

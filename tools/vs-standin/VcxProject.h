@@ -23,7 +23,8 @@
 //     library beside the DLL; OutDir and IntDir end with a backslash;
 //   - ProjectReference items: the library of a referenced static library or
 //     DLL is linked (unless LinkLibraryDependencies is false), where that
-//     project puts it when built in this run's configuration.
+//     project puts it in this configuration when built through the same
+//     solution, or alone when this one is built alone.
 // $(SolutionDir) is the solution's folder, or the project's own when it is
 // built alone. Utility and Makefile projects produce nothing.
 #include <string>

@@ -10,7 +10,7 @@ namespace StandinTest_ns {
 
 using Base_ns::String_cl;
 
-struct VcxConfiguration_st {
+struct MsbuildConfiguration_st {
     String_cl name; // "Debug|Win32"
     String_cl type; // ConfigurationType: Application, DynamicLibrary, StaticLibrary, Utility
     // Properties such as OutDir or TargetName: 2010 writes each with the
@@ -19,17 +19,17 @@ struct VcxConfiguration_st {
     String_cl definitions; // XML in the configuration's ItemDefinitionGroup (<Link>, <Lib>)
 };
 
-struct VcxProject_st {
+struct MsbuildProject_st {
     int editor = 2022; // 2010, 2015 or 2022
-    std::vector<VcxConfiguration_st> configurations;
+    std::vector<MsbuildConfiguration_st> configurations;
     String_cl sheets; // Import elements, in every configuration's PropertySheets group
     String_cl items;  // XML in the project's ItemGroup (ClCompile, ProjectReference, ...)
 };
 
-String_cl VcxprojText(const VcxProject_st& project);
+String_cl MsbuildProjectText(const MsbuildProject_st& project);
 // Creates the folders of the path.
-bool WriteVcxproj(const String_cl& path, const VcxProject_st& project);
+bool WriteMsbuildProject(const String_cl& path, const MsbuildProject_st& project);
 // Any text (a property sheet, a solution) in UTF-8 with its mark, as Visual Studio writes them.
-bool WriteUtf8(const String_cl& path, const String_cl& text);
+bool WriteUtf8Text(const String_cl& path, const String_cl& text);
 
 } // namespace StandinTest_ns

@@ -1,4 +1,4 @@
-#include "tests/tools/VcxprojFiles.h"
+#include "tests/tools/MsbuildFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace StandinTest_ns {
@@ -12,7 +12,7 @@ String_cl Condition(const String_cl& configuration)
 
 } // namespace
 
-String_cl VcxprojText(const VcxProject_st& p)
+String_cl MsbuildProjectText(const MsbuildProject_st& p)
 {
     const bool vs2010 = p.editor == 2010;
     String_cl t = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Project DefaultTargets=\"Build\" ToolsVersion=\"" +
@@ -76,13 +76,13 @@ String_cl VcxprojText(const VcxProject_st& p)
     return t;
 }
 
-bool WriteVcxproj(const String_cl& path, const VcxProject_st& project)
+bool WriteMsbuildProject(const String_cl& path, const MsbuildProject_st& project)
 {
     Test_ns::CreateFolders(path);
-    return WriteUtf8(path, VcxprojText(project));
+    return WriteUtf8Text(path, MsbuildProjectText(project));
 }
 
-bool WriteUtf8(const String_cl& path, const String_cl& text)
+bool WriteUtf8Text(const String_cl& path, const String_cl& text)
 {
     Test_ns::CreateFolders(path);
     return Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + text.ToUtf8());
