@@ -17,9 +17,15 @@ using Base_ns::String_cl;
 // change files before building call it first, so nothing needs undoing.
 void CheckBuildConfiguration(const String_cl& configuration);
 
+// The same for a path that goes on that command line (the installation
+// folder, the file to build, the log): user error 102 of MProjectPack_cl
+// with the path as note. No file on Windows has such a name.
+void CheckBuildPath(const String_cl& path);
+
 // /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
 // followed by one space. vcDir is used verbatim and should end in "\";
-// verb is "build" or "rebuild". Checks the configuration as above.
+// verb is "build", "rebuild" or "clean" (letters only, else 102). Every
+// piece is checked as above before it goes between its quotes.
 String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
                           const String_cl& configuration, const String_cl& logPath);
 

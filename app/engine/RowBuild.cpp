@@ -151,9 +151,10 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& project
 {
     MProject_st& cur = *m_row;
     if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
-    // A configuration that cannot go on the command line is refused before any
-    // file is touched.
+    // What cannot go on the command line is refused before any file is touched.
     CheckBuildConfiguration(cur.configuration);
+    CheckBuildPath(vcDir);
+    CheckBuildPath(cur.project->path);
 
     if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
     m_logName = LogFileName(projects, cur.project);

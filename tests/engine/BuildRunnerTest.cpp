@@ -89,7 +89,7 @@ TEST(BuildRunnerTest, ParametersAreTheExactCommandText)
               L"/c cls && \"VC\\vcvarsall.bat\" && devenv \"\" /build \"\" > \"\" ");
 }
 
-TEST(BuildRunnerTest, ConfigurationThatWouldLeaveItsQuotesIsRefused)
+TEST(BuildRunnerTest, PiecesThatWouldLeaveTheirQuotesAreRefused)
 {
     for (const wchar_t* bad : {L"Debug\" & del x & \"|Win32", L"Debug|Win32\r\n", L"Deb\nug", L"\r", L"\""}) {
         try {
@@ -106,6 +106,25 @@ TEST(BuildRunnerTest, ConfigurationThatWouldLeaveItsQuotesIsRefused)
         EXPECT_THROW(CheckBuildConfiguration(bad), Base_ns::UserError_cl);
     }
     EXPECT_NO_THROW(CheckBuildConfiguration(L"Debug Unicode|Win32 (x) 'a' %b% ^c"));
+
+    // No path can hold a quote or a line break; one that does is no path to
+    // build, and never reaches cmd. The verb is a word of ours.
+    const String_cl hostile = L"x\" & echo PWNED> pwned.txt & \"";
+    const String_cl pieces[][4] = {
+        {hostile, L"a.vcproj", L"build", L"a.log"},
+        {L"C:\\VS\\", L"C:\\w\\a\r\nb.vcproj", L"build", L"a.log"},
+        {L"C:\\VS\\", L"a.vcproj", L"build", L"C:\\logs\\" + hostile + L".log"},
+        {L"C:\\VS\\", L"a.vcproj", L"build & echo", L"a.log"},
+    };
+    for (const auto& p : pieces) {
+        try {
+            BuildParameters(p[0], p[1], p[2], L"Debug|Win32", p[3]);
+            ADD_FAILURE() << "accepted " << Test_ns::Ansi(p[0] + p[1] + p[2] + p[3]);
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), 102);
+            EXPECT_NE((p[0] + p[1] + p[2] + p[3]).find(e.Note()), String_cl::npos) << Test_ns::Ansi(e.Note());
+        }
+    }
 }
 
 TEST(BuildRunnerTest, ErrorTablesAndStateTexts)

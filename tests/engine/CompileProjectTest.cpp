@@ -609,6 +609,81 @@ TEST_F(CompileTest, PercentSignsInPathsAndConfigurationsReachTheBuilderUnchanged
     }
 }
 
+// A project's name is whatever its project file says. Whatever that is, its
+// log lands in the log folders under a name of its own, nothing of the name
+// runs as a command, and the other rows of the plan build all the same.
+TEST_F(CompileTest, HostileProjectNamesGetLogsOfTheirOwnAndRunNothing)
+{
+    struct Name_st {
+        String_cl name;
+        bool broken;
+    };
+    const Name_st names[] = {
+        {L"x\" & echo PWNED> pwned.txt & \"", false},
+        {L"..\\..\\..\\trav", false},
+        {L"a/b", false},
+        {L"<x>", false},
+        {L"a|b", true},
+        {L"a?b", false},  // comes out as the one before
+        {L"NUL", false},
+        {L"con.txt", false},
+        {L"Lpt1 ", false},
+        {L"dots...", false},
+        {L"line\r\nbreak\tand tab", false},
+        {L"p%PATH%q", false},
+        {String_cl(250, L'n'), false},
+        {L"plain", false},
+    };
+    // Three folders down, so that "..\..\..\" would reach the workspace, and
+    // a command in a name would write into it (cmd's folder is ours).
+    normal = ws / L"prog\\编译日志\\正常\\";
+    failed = ws / L"prog\\编译日志\\错误\\";
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(ws.Path().c_str()));
+    struct Back_st {
+        const wchar_t* folder;
+        ~Back_st() { SetCurrentDirectoryW(folder); }
+    } back{previous};
+
+    Steps expected;
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const String_cl key = L"p" + String_cl::FromInt(int(i)), folder = ws / key;
+        const String_cl out = ws / L"out\\" + key;
+        Test_ns::VcProject_st project{
+            names[i].name,
+            {{L"Debug|Win32", 4, {Test_ns::Compiler(), Test_ns::Librarian(out + L".lib")}, {{L"IntermediateDirectory", out}}}},
+            {L"main.cpp"}};
+        ASSERT_TRUE(Test_ns::WriteVcprojAndSources(folder + L"\\p.vcproj", project,
+                                                   names[i].broken ? "#error no\r\n" : "int f();\r\n"));
+        RowFor(L"Debug|Win32", rows, folder + L"\\p.vcproj", projects, sequences);
+        expected.push_back({names[i].name, names[i].broken ? CompileFailed : Compiled, names[i].broken ? 0 : 1});
+    }
+    const Listing_t before = List(ws.Path());
+
+    EXPECT_EQ(Walk(rows, projects, 30), expected);
+
+    // Each row's log is a file of its own, listed under that very name in
+    // the folder its state says; nothing else appeared anywhere.
+    std::set<String_cl> logs;
+    for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
+        const String_cl folder = it->state == CompileFailed ? failed : normal;
+        EXPECT_EQ(GetFileDirectory(it->log, true), folder) << Test_ns::Ansi(it->log);
+        EXPECT_TRUE(logs.insert(L"prog\\编译日志\\" + String_cl(it->state == CompileFailed ? L"错误\\" : L"正常\\") +
+                                GetFileName(it->log))
+                        .second)
+            << "two rows share " << Test_ns::Ansi(it->log);
+        EXPECT_NE(Test_ns::ReadText(it->log).find(it->state == CompileFailed ? L"C1189"
+                                                  : chinese                  ? L"成功 1 个"
+                                                                             : L"1 succeeded"),
+                  String_cl::npos)
+            << Test_ns::Ansi(it->log);
+    }
+    for (const wchar_t* f : {L"prog\\编译日志", L"prog\\编译日志\\正常", L"prog\\编译日志\\错误"})
+        logs.insert(f);
+    ExpectOnlyAdded(ws.Path(), before, logs);
+}
+
 TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
 {
     // Two different projects called core, in two folders.
