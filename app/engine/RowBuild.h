@@ -47,7 +47,8 @@ public:
     // row marked modified and its log's verdict.
     LogResult_st Finish(MProjectPack_cl& rows);
     // The row takes state; its log stays in the normal folder, or, for a
-    // failure, goes to failedFolder; the project store records the result.
+    // failure, goes to failedFolder, replacing the project's older log there
+    // (a success deletes that one); the project store records the result.
     void Conclude(int32_t state, const String_cl& failedFolder, ProjectPack_cl& projects);
 
 private:

@@ -494,7 +494,7 @@ TEST_F(CompileTest, WithRenameCompileOffOnlyTheLogAppears)
     EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
 }
 
-TEST_F(CompileTest, FailedLogGoesToTheErrorFolderAndAnOlderOneThereIsKeptAndNamed)
+TEST_F(CompileTest, FailedLogGoesToTheErrorFolderReplacingAnOlderOneAndASuccessClearsIt)
 {
     MProjectId_cl row = Add({"bad", {}, false, true});
     MProjectId_cl r = row;
@@ -507,21 +507,24 @@ TEST_F(CompileTest, FailedLogGoesToTheErrorFolderAndAnOlderOneThereIsKeptAndName
     EXPECT_EQ(projects.ProjectState(row->project, L"Debug|Win32"), CompileFailed);
     EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
 
-    // A log of that name already there (another project called bad) stays.
+    // Failed again in a later run (the row names no log yet): the newest
+    // log replaces the older one, and the row and the store name it.
     ASSERT_TRUE(Test_ns::WriteUtf16(failed + L"bad.log", L"older log"));
     row->log.clear();
     r = row;
     EXPECT_EQ(Build(r), 0);
-    EXPECT_EQ(Test_ns::ReadText(failed + L"bad.log"), L"older log");
+    EXPECT_NE(Test_ns::ReadText(failed + L"bad.log").find(L"C1189"), String_cl::npos);
     EXPECT_EQ(row->log, failed + L"bad.log");
     EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
-    EXPECT_TRUE(Test_ns::FileExists(normal + L"bad.log")) << "the new log stays where it was written";
+    EXPECT_FALSE(Test_ns::FileExists(normal + L"bad.log"));
 
-    // The next build deletes the log the row names first.
+    // Mended and built in a later run: no failed log of it is left.
+    ASSERT_TRUE(Test_ns::WriteBytes(ws / L"bad\\bad.cpp", "int f() { return 0; }\r\n"));
+    row->log.clear();
     r = row;
-    Build(r);
-    EXPECT_TRUE(Test_ns::FileExists(failed + L"bad.log"));
-    EXPECT_NE(Test_ns::ReadText(failed + L"bad.log").find(L"C1189"), String_cl::npos);
+    EXPECT_EQ(Build(r), 1);
+    EXPECT_EQ(row->log, normal + L"bad.log");
+    EXPECT_FALSE(Test_ns::FileExists(failed + L"bad.log"));
 }
 
 TEST_F(CompileTest, BuildWithoutLogWritesCmdTxtRaises102AndRestoresTheProject)
