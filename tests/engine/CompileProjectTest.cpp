@@ -917,6 +917,28 @@ TEST_F(JournalTest, DamagedRecordIsKeptAsideAndNothingItNamesIsTouched)
     EXPECT_TRUE(RenameJournal_cl::TakeSetAsidePath().IsEmpty());
 }
 
+// Under Wine the first program of a session always gets the same process
+// id: the program after a killed one finds its own id in the record.
+TEST_F(JournalTest, RenamesOfAKilledProgramThatHadOurProcessIdArePutBack)
+{
+    FILETIME created, exited, kernel, user;
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+    const uint64_t started = (uint64_t(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+
+    const String_cl original = dir / L"mine.vcproj", temporary = dir / L"Temp2020-06-06-06-06-06.vcproj";
+    Moved(temporary, "left by the killed program");
+    RenameJournal_cl::Entry_st e = Entry(original, temporary, FILE_ATTRIBUTE_READONLY);
+    e.process = GetCurrentProcessId();
+    e.processStart = started - 10000000;  // a second before this process
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(e));
+
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 1);
+    EXPECT_EQ(Test_ns::ReadBytes(original), "left by the killed program");
+    EXPECT_EQ(Attributes(original), DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+    SetFileAttributesW(original.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(JournalTest, RenamesOfAnotherRunningProcessAreLeftAloneUntilItEnds)
 {
     wchar_t command[] = L"cmd.exe /c exit";
