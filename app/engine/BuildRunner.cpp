@@ -54,6 +54,10 @@ LogReader_cl::LogReader_cl(const String_cl& path)
 {
     m_stream.Open(path);
     m_stream.SetSeparators(L"\r\n");
+    // The builder's text, not ours: a log cut off in the middle of a
+    // character (a builder that was killed, a full disk) is read for what
+    // it holds, never refused.
+    m_stream.SetReplaceUndecodable(true);
 }
 
 bool LogReader_cl::Next(String_cl& line)

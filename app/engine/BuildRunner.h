@@ -34,10 +34,11 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
 void RunBuild(const String_cl& params);
 
 // The non-empty lines of a builder's log, decoded as the log was written
-// (UTF-16 with its mark, else the ANSI code page). Lines too long for the
-// reader (a compiler message with long template names) are passed over:
-// none of the lines the program looks for is that long. Opening a missing
-// log raises the reader's file error.
+// (UTF-16 with its mark, else the ANSI code page); what decodes to no
+// character (half a character where the log was cut off) reads as U+FFFD.
+// Lines too long for the reader (a compiler message with long template
+// names) are passed over: none of the lines the program looks for is that
+// long. Opening a missing log raises the reader's file error.
 class LogReader_cl {
 public:
     explicit LogReader_cl(const String_cl& path);

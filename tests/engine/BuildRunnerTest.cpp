@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "app/engine/BuildRunner.h"
+#include "app/engine/FirstErrorLine.h"
 #include "app/engine/MProjectErrors.h"
 #include "app/engine/RowState.h"
 #include "tests/support/ProjectFiles.h"
@@ -124,6 +125,43 @@ TEST(BuildRunnerTest, PiecesThatWouldLeaveTheirQuotesAreRefused)
             EXPECT_EQ(e.Code(), 102);
             EXPECT_NE((p[0] + p[1] + p[2] + p[3]).find(e.Note()), String_cl::npos) << Test_ns::Ansi(e.Note());
         }
+    }
+}
+
+// A log is the builder's, not ours: one cut off in the middle of a character
+// (a builder killed, a disk full) is read to its end, whatever cannot be
+// decoded reads as U+FFFD, and its verdict stands.
+TEST(BuildRunnerTest, LogsCutInHalfACharacterAreReadForWhatTheyHold)
+{
+    const String_cl error = L"a.cpp(1) : error C2065: 'x' : undeclared identifier ";
+    auto utf16 = [](const String_cl& text) {
+        return std::string("\xFF\xFE", 2) + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    struct Cut_st {
+        const char* what;
+        std::string bytes;
+        int32_t state;
+        bool ansi;
+    };
+    const Cut_st cuts[] = {
+        {"UTF-16, half a pair in a line", utf16(error + L"\xD83D\r\n" + kEnBuildOk), Compiled, false},
+        {"UTF-16, half a unit at the end", utf16(String_cl(kZhBuildOk) + L"\r\n" + error) + "'", Compiled, false},
+        // 936: the lead byte of 中 before the line end, and at the very end.
+        {"ANSI, a lead byte in a line", Test_ns::Ansi(error) + "\xD6\r\n" + Test_ns::Ansi(kEnBuildOk), Compiled, true},
+        {"ANSI, a lead byte at the end",
+         Test_ns::Ansi(L"========== Build: 0 succeeded, 1 failed ==========\r\n" + error) + "\xD6", CompileFailed, true},
+    };
+    TempDir_cl tmp(L"log");
+    for (const Cut_st& c : cuts) {
+        if (c.ansi && GetACP() != 936) continue;  // a double-byte code page only
+        const String_cl path = tmp / (String_cl::FromMultiByte(c.what, CP_ACP) + L".log");
+        ASSERT_TRUE(Test_ns::WriteBytes(path, c.bytes));
+        try {
+            EXPECT_EQ(AnalyseLog(path, false, L"MProjectPack_cl").state, c.state) << c.what;
+        } catch (const Base_ns::Error_cl& e) {
+            ADD_FAILURE() << c.what << ": " << Test_ns::Ansi(e.Text());
+        }
+        EXPECT_EQ(FirstErrorLine(path), error + L"\xFFFD") << c.what;
     }
 }
 
