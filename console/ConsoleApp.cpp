@@ -284,9 +284,10 @@ void Session_cl::NeedOperands(size_t min, size_t max)
 void Session_cl::Start()
 {
     StartReport_st report = m_stores.StartProgram(DataFilePath());
-    // A data file that did not load: why, and where it was kept (printed
-    // through the presenter, and logged when it is a system error).
-    if (report.unreadable || !report.journalAside.empty()) ShowStartReport(report, nullptr);
+    // What the start routine has to tell, such as a data file that did not
+    // load: why, and where it was kept (printed through the presenter, and
+    // logged when it is a system error).
+    if (HasStartMessages(report)) ShowStartReport(report, nullptr);
 }
 
 void Session_cl::Save() { m_stores.SaveDataFile(DataFilePath()); }
