@@ -100,9 +100,10 @@ String_cl DroppedLinksText(const StartReport_st& report);
 // Whether ShowStartReport has anything to show.
 bool HasStartMessages(const StartReport_st& report);
 // Shows what the start routine has to say, through Base_ns::ShowMessage:
-// where a damaged rename record went, the learned links dropped, the load error (as Error_cl::Show shows it, so a system error is also
+// where a damaged rename record went, how many learned links were dropped,
+// the load error (as Error_cl::Show shows it, so a system error is also
 // logged) and then the message naming the place of the file. Nothing when
-// the file loaded or was not there.
+// HasStartMessages says so.
 void ShowStartReport(const StartReport_st& report, HWND owner);
 
 } // namespace Quorvane_ns

@@ -33,7 +33,8 @@ wchar_t ConvertOne(unsigned codePage, const char* bytes, int count, DWORD extraF
 
 TextIStream_cl::TextIStream_cl(IContainer_cl* container)
     : separators(L" \t\r\n"), m_container(container), m_encoding(EncodingAnsi), m_checkPending(1),
-      m_pendingLow(0), m_replaceUndecodable(false), m_lowExpected(false), m_classesReady(false), m_byteClass{}, m_wideSeparators(false), m_wideStops(false),
+      m_pendingLow(0), m_replaceUndecodable(false), m_lowExpected(false), m_classesReady(false), m_byteClass{},
+      m_wideSeparators(false), m_wideStops(false),
       m_codePage(GetACP()), m_doubleByte(false), m_singleReady(false), m_single{}
 {
     CPINFO info;
