@@ -18,6 +18,9 @@ public:
     ConsoleOutput_cl(const ConsoleOutput_cl&) = delete;
     ConsoleOutput_cl& operator=(const ConsoleOutput_cl&) = delete;
 
+    // Control characters other than line ends and tabs are written as "?",
+    // as the reports write them: nothing printed, a log line included, can
+    // send the terminal a control sequence.
     void Write(const Base_ns::String_cl& text);
     void Line(const Base_ns::String_cl& text) { Write(text + L"\r\n"); }
     // The console window's title shows text, when this output is a console
@@ -25,6 +28,11 @@ public:
     // the title it had before.
     void ShowInTitle(const Base_ns::String_cl& text);
     void RestoreTitle();
+
+    // Text from a file someone else wrote (a name, a path, a log line) as a
+    // field of one printed line: line ends and tabs become blanks too, so
+    // that such text can neither forge a line nor shift a column.
+    static Base_ns::String_cl Field(const Base_ns::String_cl& text);
 
 private:
     HANDLE m_handle;
