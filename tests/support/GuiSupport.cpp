@@ -157,15 +157,43 @@ String_cl AnsweringChooser_cl::ChooseSaveFile(const String_cl& defaultExtension,
 
 void ClickButton(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-String_cl SaveScreenshot(HWND window, const String_cl& name)
+String_cl SaveScreenshot(HWND window, const String_cl& name, bool redraw)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (redraw)
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The X server shows what Wine drew only after the queue has run.
     PumpMessages(300);
     const String_cl folder = ExeDirectory() + L"..\\screenshots\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     const String_cl path = folder + name + L".png";
     return SaveWindowPicture(window, path) ? path : String_cl();
+}
+
+int InkPixels(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return 0;
+    std::vector<COLORREF> pixels(size_t(width) * height);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    // Text, frame lines and grey text are darker than the white or light
+    // grey a place left unpainted shows.
+    return int(std::count_if(pixels.begin(), pixels.end(), [](COLORREF p) {
+        return GetRValue(p) < 0xC0 && GetGValue(p) < 0xC0 && GetBValue(p) < 0xC0;
+    }));
 }
 
 } // namespace Test_ns

@@ -270,6 +270,33 @@ TEST_F(QuorvaneDlgTest, DropConfigurationAndSaveAs)
     EXPECT_EQ(copy->solutions.First()->path, sln);
 }
 
+// Made larger, the window shows the controls that moved with its right and
+// bottom edges at once, not only once the mouse has passed over them.
+TEST_F(QuorvaneDlgTest, ControlsMovedByALargerWindowArePaintedAtOnce)
+{
+    Plan(L"默认", {});
+    CQuorvaneDlg window(stores, L"");
+    const int moved[] = {IDC_REBUILD, IDC_BUILD,  IDC_CLEAN, IDC_STOP,      IDC_RENAME_COMPILE, IDC_STOP_ON_ERROR,
+                         IDC_SHUTDOWN, IDC_JOBS_LABEL, IDC_JOBS, IDC_JOBS_SPIN, IDC_VERSION, IDC_EXIT};
+    std::vector<int> ink;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        // Where dragging the frame ends: one move to the new size.
+        SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240, r.bottom - r.top + 160,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        Test_ns::PumpMessages(300);
+        Test_ns::SaveScreenshot(dialog, L"main-window-larger", false);
+        for (int id : moved) ink.push_back(Test_ns::InkPixels(GetDlgItem(dialog, id)));
+        ClickButton(dialog, IDC_EXIT);
+    });
+    ASSERT_EQ(ink.size(), std::size(moved));
+    // A painted button or box shows its frame and text; an unpainted one
+    // only the background. The thresholds are far below what each shows.
+    for (size_t i = 0; i < ink.size(); ++i) EXPECT_GT(ink[i], 30) << "control " << moved[i];
+}
+
 // While a slowed build runs: the controls as locked, closing and dropping
 // refused; Stop ends the walk after the current row, and the controls come back.
 TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
