@@ -341,6 +341,14 @@ void CQuorvaneDlg::OnCancel()
     End(IDCANCEL);
 }
 
+bool CQuorvaneDlg::PreTranslateMessage(MSG& msg)
+{
+    // The window's own Alt+letters act wherever the focus is: the dialog
+    // manager would click the first control with the letter after the focus,
+    // which from inside a page is the page's own.
+    return msg.message == WM_SYSCHAR && PressOwnMnemonic(static_cast<wchar_t>(msg.wParam));
+}
+
 bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
 {
     switch (id) {

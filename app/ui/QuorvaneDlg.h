@@ -58,6 +58,7 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnOK() override;
     void OnCancel() override;
+    bool PreTranslateMessage(MSG& msg) override;
 
     // A job that changes the stores: the checks, the fields, LockUi, the thread.
     void StartJob(JobKind kind, uint32_t singleRow = 0, bool rebuildEach = false);

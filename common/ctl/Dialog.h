@@ -12,6 +12,9 @@
 //   OnCommand.
 // - A modal dialog ends with End (EndDialog), a modeless one with Destroy
 //   (DestroyWindow). Tab pages are modeless child dialogs (DS_CONTROL).
+// - A modal dialog sees the messages of its loop meant for itself or any of
+//   its descendants before the dialog manager does (PreTranslateMessage,
+//   through the thread's message filter hook, which IsDialogMessage calls).
 #include <windows.h>
 #include <commctrl.h>
 #include "common/base/Error.h"
@@ -54,6 +57,11 @@ protected:
         return instance ? instance : ::GetModuleHandleW(nullptr);
     }
     [[noreturn]] void Raise(int32_t code, int32_t line, const String_cl& note) const;
+    // Alt+letter among this dialog's own controls only, not those of its
+    // child dialogs: a button is clicked, a label moves the focus to the
+    // control after it, as the dialog manager does. False when no enabled,
+    // visible control has that letter.
+    bool PressOwnMnemonic(wchar_t letter);
 
 private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -71,6 +79,12 @@ public:
 protected:
     void OnOK() override { End(IDOK); }
     void OnCancel() override { End(IDCANCEL); }
+    // A message of the dialog's loop for this dialog or a descendant, before
+    // the dialog manager sees it; true: it is taken, nothing else sees it.
+    virtual bool PreTranslateMessage(MSG& msg) { return false; }
+
+private:
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 };
 
 class ModelessDialog_cl : public Dialog_cl {

@@ -130,6 +130,33 @@ void ChooseItem(HWND page, int id, int index)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
+// Alt and a letter as the keyboard delivers them to the control with the
+// focus, through the dialog manager as the window's own loop does. (The Alt
+// key's own down and up add nothing here: the letter's are what count.)
+void PressAlt(HWND dialog, wchar_t letter)
+{
+    const HWND focus = GetFocus();
+    const LPARAM scan = LPARAM(MapVirtualKeyW(letter, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(focus, WM_SYSKEYDOWN, letter, 0x20000001 | scan);
+    PostMessageW(focus, WM_SYSKEYUP, letter, LPARAM(0xE0000001) | scan);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageW(dialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+// Shows a page as a click on its tab does.
+HWND ShowPage(HWND dialog, int index, int idOnPage)
+{
+    SendDlgItemMessageW(dialog, IDC_TAB, TCM_SETCURSEL, index, 0);
+    NMHDR header{GetDlgItem(dialog, IDC_TAB), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(dialog, WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
+    return PageWith(dialog, idOnPage);
+}
+
 class Shutdowns_cl {
 public:
     Shutdowns_cl()
@@ -295,6 +322,51 @@ TEST_F(QuorvaneDlgTest, ControlsMovedByALargerWindowArePaintedAtOnce)
     // A painted button or box shows its frame and text; an unpainted one
     // only the background. The thresholds are far below what each shows.
     for (size_t i = 0; i < ink.size(); ++i) EXPECT_GT(ink[i], 30) << "control " << moved[i];
+}
+
+// With the focus in a page, Alt and a letter of the window's own controls
+// press those (rebuild, clean, the rename box), never a page's button that
+// had the same letter (delete the plan, empty its list, write the batch
+// file); the page's buttons answer to letters of their own.
+TEST_F(QuorvaneDlgTest, TheWindowsMnemonicsActWhereverTheFocusIs)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    int notepads = 0;
+    SetNotepadRunner([&](const String_cl&) { return ++notepads > 0; });
+    CQuorvaneDlg window(stores, L"");
+    std::vector<int> clicked;
+    int solutionsBefore = 0, solutionsAfter = 0;
+    // -1 once the plan is gone.
+    auto solutions = [&] {
+        const PlanId_cl plan = stores.plans.FindPlan(L"默认");
+        return plan.IsEmpty() ? -1 : int(plan->solutions.Count());
+    };
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        Test_ns::MessageRecorder_cl recorder(dialog, {WM_COMMAND});
+        HWND page = PageWith(dialog, IDC_PLAN);
+        // The dialog manager looks from the focus on: the plan combo comes
+        // before every button of the page.
+        for (wchar_t letter : {L'R', L'C'}) {
+            SetFocus(GetDlgItem(page, IDC_PLAN));
+            PressAlt(dialog, letter);
+            WaitFor([&] { return Idle(window); });
+        }
+        SetFocus(GetDlgItem(ShowPage(dialog, 1, IDC_GENERATE_BATCH), IDC_LOG_FILE));
+        PressAlt(dialog, L'A');
+        for (const Test_ns::Received_st& r : recorder.Received())
+            if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
+        solutionsBefore = solutions();
+        SetFocus(GetDlgItem(ShowPage(dialog, 0, IDC_PLAN), IDC_PLAN));
+        PressAlt(dialog, L'L');
+        solutionsAfter = solutions();
+        ClickButton(dialog, IDC_EXIT);
+    });
+    SetNotepadRunner(nullptr);
+    EXPECT_EQ(clicked, (std::vector<int>{IDC_REBUILD, IDC_CLEAN, IDC_RENAME_COMPILE}));
+    EXPECT_EQ(notepads, 0);
+    EXPECT_EQ(solutionsBefore, 1);
+    EXPECT_EQ(solutionsAfter, 0);
 }
 
 // While a slowed build runs: the controls as locked, closing and dropping
