@@ -274,14 +274,25 @@ void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)
         RunShutdownCommand();
         ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
     }
+    // The last plan's job has ended, and with it the unattended run.
+    if (m_commandLine.empty()) EndUnattended();
+}
+
+void CQuorvaneDlg::EndUnattended()
+{
+    KillTimer(kCommandLineTimer);
+    m_commandLine.clear();
+    // A box the user has changed meanwhile keeps the user's choice.
+    if (m_forcedStopOnError) SetChecked(IDC_STOP_ON_ERROR, m_userStopOnError);
+    if (m_forcedShutdown) SetChecked(IDC_SHUTDOWN, m_userShutdown);
+    m_forcedStopOnError = m_forcedShutdown = false;
+    m_stopOnError = Checked(IDC_STOP_ON_ERROR);
 }
 
 void CQuorvaneDlg::OnStop()
 {
-    if (!m_commandLine.empty()) {
-        KillTimer(kCommandLineTimer);
-        m_commandLine.clear();
-    }
+    // The user takes over: no forced shutdown after the job that runs now.
+    EndUnattended();
     m_running = 0;
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
 }
@@ -297,7 +308,7 @@ void CQuorvaneDlg::OnCommandLineTick()
 {
     if (CurrentJob() != JobIdle) return;
     if (m_commandLine.empty()) {
-        KillTimer(kCommandLineTimer);
+        EndUnattended();
         return;
     }
     const size_t comma = m_commandLine.find(L',');
@@ -310,8 +321,7 @@ void CQuorvaneDlg::OnCommandLineTick()
         return;
     }
     if (!m_solutionPage.SelectPlan(name)) {
-        m_commandLine.clear();
-        KillTimer(kCommandLineTimer);
+        EndUnattended();
         throw MainWindowUserError(104, __LINE__, name);
     }
 }

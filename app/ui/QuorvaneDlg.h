@@ -67,6 +67,9 @@ private:
     void OnStop();
     void OnChooseVcDirectory();
     void OnCommandLineTick();
+    // The list of plans is done with, worked through or not: the timer
+    // stops, and the boxes the command line set show the user's states again.
+    void EndUnattended();
     void SaveOptions();
     // The spin box "同时编译": how many rows may build at once.
     int Jobs();
@@ -94,9 +97,9 @@ private:
     std::atomic<bool> m_stopOnError{true};
     WindowReporter_cl m_reporter;
 
-    // A command line unchecks stop-on-error and checks shutdown for its run;
-    // the user's own states are what is saved, unless the user changes a
-    // box meanwhile.
+    // A command line unchecks stop-on-error and checks shutdown for its run
+    // only; the user's own states are what is saved and what the boxes show
+    // once the run is over, unless the user changes a box meanwhile.
     bool m_forcedStopOnError = false;
     bool m_forcedShutdown = false;
     bool m_userStopOnError = true;

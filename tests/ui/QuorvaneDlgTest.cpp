@@ -445,18 +445,28 @@ TEST_F(QuorvaneDlgTest, CommandLineRebuildsEachPlanThenShutsDown)
     EXPECT_FALSE(settings.GetBool(kKeyAutoShutdown, true));
 }
 
+// The run ends there: the boxes show the user's states again, so the
+// user's next rebuild does not end in the forced shutdown.
 TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
 {
-    Plan(L"默认", {});
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
     Shutdowns_cl shutdowns;
     CQuorvaneDlg window(stores, L"默认,没有这个");
+    bool stopOnError = false, shutdown = true;
     RunWindow(window, [&](HWND dialog) {
         WaitFor([&] { return presenter.Shown().size() > 0; }, 60000);
+        WaitFor([&] { return Idle(window); });
+        stopOnError = IsDlgButtonChecked(dialog, IDC_STOP_ON_ERROR) == BST_CHECKED;
+        shutdown = IsDlgButtonChecked(dialog, IDC_SHUTDOWN) == BST_CHECKED;
+        ClickButton(dialog, IDC_REBUILD);
         WaitFor([&] { return Idle(window); });
         ClickButton(dialog, IDC_EXIT);
     });
     ASSERT_FALSE(presenter.Shown().empty());
     EXPECT_EQ(presenter.Shown().back().text, L"方案不存在。\r\n没有这个");
+    EXPECT_TRUE(stopOnError);
+    EXPECT_FALSE(shutdown);
     EXPECT_EQ(shutdowns.count, 0);
+    EXPECT_EQ(stores.plans.FindPlan(L"默认")->rows.First()->state, Compiled);
     EXPECT_TRUE(window.CommandLine().empty());
 }
