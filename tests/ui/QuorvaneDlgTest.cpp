@@ -369,6 +369,38 @@ TEST_F(QuorvaneDlgTest, TheWindowsMnemonicsActWhereverTheFocusIs)
     EXPECT_EQ(solutionsAfter, 0);
 }
 
+// A job started from the plan page (a plan chosen with the keyboard, the
+// plan deleted) greys the control that has the focus: the focus waits on the
+// list meanwhile and goes back once the job has ended.
+TEST_F(QuorvaneDlgTest, TheFocusOutlivesAJobThePlanPageStarts)
+{
+    Plan(L"默认", {});
+    Plan(L"第二", {});
+    CQuorvaneDlg window(stores, L"");
+    HWND combo = nullptr, remove = nullptr, afterChoosing = nullptr, afterDeleting = nullptr;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        HWND page = PageWith(dialog, IDC_PLAN);
+        combo = GetDlgItem(page, IDC_PLAN);
+        remove = GetDlgItem(page, IDC_DELETE_PLAN);
+        SetFocus(combo);
+        SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 1);
+        SendMessageW(combo, WM_KEYUP, VK_DOWN, LPARAM(0xC0000001));
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        afterChoosing = GetFocus();
+        SetFocus(remove);
+        ClickButton(page, IDC_DELETE_PLAN);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        afterDeleting = GetFocus();
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_TRUE(stores.plans.FindPlan(L"第二").IsEmpty()) << "the plan chosen was deleted";
+    EXPECT_EQ(afterChoosing, combo);
+    EXPECT_EQ(afterDeleting, remove);
+}
+
 // While a slowed build runs: the controls as locked, closing and dropping
 // refused; Stop ends the walk after the current row, and the controls come back.
 TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
