@@ -239,7 +239,8 @@ void WProjectPage_cl::GenerateBatch()
     WriteBatchFile(path, plan->rows, logFile);
     // The file goes once Notepad has read it; one that Notepad may still
     // want stays, and the user is told where.
-    if (OpenInNotepad(L"notepad.exe \"" + path + L"\"")) ::DeleteFileW(path.c_str());
+    const String_cl notepad = Base_ns::SystemFolder() + L"notepad.exe";
+    if (OpenInNotepad(L"\"" + notepad + L"\" \"" + path + L"\"")) ::DeleteFileW(path.c_str());
     else Status(L"记事本未能及时打开批处理命令，文件保留在" + path + L"。");
 }
 

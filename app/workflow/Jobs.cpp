@@ -9,6 +9,8 @@
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
 #include "app/workflow/ParallelWalk.h"
+#include "common/base/Path.h"
+#include "common/sysinfo/SimulateInput.h"
 
 namespace Quorvane_ns {
 
@@ -289,7 +291,8 @@ void RunShutdownCommand()
         runner();
         return;
     }
-    WinExec("shutdown -f -s -t 300", SW_HIDE);
+    SystemInfo_ns::SimulateInput_cl::StartProgram(Base_ns::SystemFolder() + L"shutdown.exe", L"-f -s -t 300",
+                                                  SW_HIDE);
 }
 
 } // namespace Quorvane_ns

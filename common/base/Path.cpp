@@ -24,6 +24,15 @@ String_cl ReadProgramFolder()
     }
 }
 
+// A folder of the system as GetSystemDirectoryW and its kin give it, with
+// its trailing backslash; empty when the call fails.
+String_cl WithSeparator(UINT(WINAPI* get)(LPWSTR, UINT))
+{
+    wchar_t folder[MAX_PATH];
+    const UINT n = get(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? String_cl() : String_cl(folder, n) + L"\\";
+}
+
 } // namespace
 
 String_cl ProgramFolder()
@@ -33,6 +42,10 @@ String_cl ProgramFolder()
     std::call_once(once, [] { folder = ReadProgramFolder(); });
     return folder;
 }
+
+String_cl SystemFolder() { return WithSeparator(GetSystemDirectoryW); }
+
+String_cl WindowsFolder() { return WithSeparator(GetWindowsDirectoryW); }
 
 String_cl GetFileDirectory(const String_cl& path, bool keepSeparator)
 {

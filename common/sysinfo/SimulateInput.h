@@ -15,13 +15,15 @@ public:
     // As CF_UNICODETEXT; the system derives the ANSI and OEM forms for
     // programs that ask for them.
     static void CopyText(const Base_ns::String_cl& text);
-    // "explorer /select," with the path in double quotes.
+    // "explorer /select," with the path in double quotes; the Explorer of
+    // the Windows folder.
     static void ShowInExplorer(const Base_ns::String_cl& path);
     // The path's associated program, shown normally.
     static void OpenWithShell(const Base_ns::String_cl& path);
-    // Starts a command line (program and arguments, quoted where needed)
-    // without waiting; false when it could not be started.
-    static bool StartProgram(const Base_ns::String_cl& commandLine, int show);
+    // Starts the program of that full path with the arguments (quoted where
+    // needed) without waiting; false when it could not be started. Nothing
+    // is searched for: a program of the system is named by its place there.
+    static bool StartProgram(const Base_ns::String_cl& program, const Base_ns::String_cl& arguments, int show);
 };
 
 } // namespace SystemInfo_ns

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "common/base/Path.h"
 #include "common/sysinfo/SimulateInput.h"
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
@@ -41,7 +42,8 @@ TEST(SimulateInput, AStartedProgramGetsAPathOutsideTheAnsiCodePage)
 {
     TempDir_cl dir;
     const String_cl target = dir / (String_cl(L"日志") + kOutsideAnsi + L".txt");
-    ASSERT_TRUE(SimulateInput_cl::StartProgram(L"cmd.exe /c echo x> \"" + target + L"\"", SW_HIDE));
+    ASSERT_TRUE(
+        SimulateInput_cl::StartProgram(Base_ns::SystemFolder() + L"cmd.exe", L"/c echo x> \"" + target + L"\"", SW_HIDE));
     for (int i = 0; i < 200 && !FileExists(target); ++i) Sleep(50);
     EXPECT_TRUE(FileExists(target));
     Sleep(200);  // let cmd close the file before the folder goes
