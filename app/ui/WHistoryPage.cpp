@@ -151,7 +151,7 @@ void WHistoryPage_cl::CopySelectedPath()
 {
     if (m_list.GetSelectedCount() == 0) return;
     // Several selected rows: the list's own error says so.
-    SystemInfo_ns::SimulateInput_cl::CopyText(m_rows.Selected().path);
+    SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path);
 }
 
 bool WHistoryPage_cl::RefusedWhileBusy() const

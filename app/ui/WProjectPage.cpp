@@ -185,7 +185,7 @@ bool WProjectPage_cl::OnMenuCommand(int id)
     case ID_SHOW_LOG: SimulateInput_cl::OpenWithShell(m_rows.Selected().log); return true;
     case ID_IGNORE: ToggleIgnoreSelected(); return true;
     case ID_RAISE_PRIORITY: RaiseSelectedPriority(); return true;
-    case ID_COPY_PATH: SimulateInput_cl::CopyText(m_rows.Selected().path); return true;
+    case ID_COPY_PATH: SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path); return true;
     default: return false;
     }
 }
@@ -194,7 +194,7 @@ void WProjectPage_cl::OnListKey(WORD key)
 {
     if (!m_rows.HasSelection()) return;
     if (key == VK_DELETE) MarkSelectedIgnored();
-    else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) SimulateInput_cl::CopyText(m_rows.Selected().path);
+    else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path);
 }
 
 void WProjectPage_cl::RefreshList(uint32_t planKey)

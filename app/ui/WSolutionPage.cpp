@@ -275,7 +275,7 @@ bool WSolutionPage_cl::OnCommand(int code, int id, HWND)
     case IDC_CLEAR_SOLUTIONS: OnClearList(); return true;
     case ID_LOCATE: SystemInfo_ns::SimulateInput_cl::ShowInExplorer(SelectedPath()); return true;
     case ID_OPEN: SystemInfo_ns::SimulateInput_cl::OpenWithShell(SelectedPath()); return true;
-    case ID_COPY_PATH: SystemInfo_ns::SimulateInput_cl::CopyText(SelectedPath()); return true;
+    case ID_COPY_PATH: SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, SelectedPath()); return true;
     default: return false;
     }
 }
@@ -293,7 +293,7 @@ bool WSolutionPage_cl::OnNotify(int id, NMHDR* header, LRESULT& result)
         if (key == VK_DELETE) {
             OnDeleteSolutions();
         } else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) {
-            SystemInfo_ns::SimulateInput_cl::CopyText(SelectedPath());
+            SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, SelectedPath());
         }
         result = 0;
         return true;

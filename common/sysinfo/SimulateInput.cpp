@@ -31,9 +31,9 @@ const Base_ns::ErrorEntry_st kErrors[] = {
 
 } // namespace
 
-void SimulateInput_cl::CopyText(const Base_ns::String_cl& text)
+void SimulateInput_cl::CopyText(HWND owner, const Base_ns::String_cl& text)
 {
-    if (!::OpenClipboard(nullptr)) Raise(3, __LINE__);
+    if (!::OpenClipboard(owner)) Raise(3, __LINE__);
     ::EmptyClipboard();
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);

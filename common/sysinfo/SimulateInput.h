@@ -13,8 +13,9 @@ public:
     static const wchar_t* ClassName() { return L"SimulateInput_cl"; }
 
     // As CF_UNICODETEXT; the system derives the ANSI and OEM forms for
-    // programs that ask for them.
-    static void CopyText(const Base_ns::String_cl& text);
+    // programs that ask for them. owner: the window that copies, which then
+    // owns the clipboard (with none, Windows refuses the data).
+    static void CopyText(HWND owner, const Base_ns::String_cl& text);
     // "explorer /select," with the path in double quotes; the Explorer of
     // the Windows folder.
     static void ShowInExplorer(const Base_ns::String_cl& path);

@@ -29,10 +29,14 @@ String_cl ClipboardText(UINT format)
 
 } // namespace
 
+// The window that copies owns the clipboard: without an owner, Windows
+// refuses the data once the clipboard has been emptied.
 TEST(SimulateInput, CopiedTextKeepsCharactersOutsideTheAnsiCodePage)
 {
+    TestWindow_cl window(100, 50);
     const String_cl path = String_cl(L"C:\\编译\\") + kOutsideAnsi + L"\\a b.sln";
-    SimulateInput_cl::CopyText(path);
+    SimulateInput_cl::CopyText(window, path);
+    EXPECT_EQ(GetClipboardOwner(), HWND(window));
     EXPECT_EQ(ClipboardText(CF_UNICODETEXT), path);
     // Programs that ask for ANSI text get the system's conversion.
     EXPECT_EQ(ClipboardText(CF_TEXT), L"C:\\编译\\?\\a b.sln");
