@@ -170,6 +170,9 @@ void WSolutionPage_cl::OnSaveAs()
     if (!HasPlan() || RefusedWhileBusy()) return;
     WInputPlanDlg_cl dialog;
     if (dialog.Run(m_hwnd) != IDOK) return;
+    // A job may have started while the dialog was open: the command line's
+    // timer runs in its loop too.
+    if (!HasPlan() || RefusedWhileBusy()) return;
     SavePlanAs(m_stores, SelectedPlan(), dialog.Name());
     FillPlans();
     // Notifies the page, so the copy is read.

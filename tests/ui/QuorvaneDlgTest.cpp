@@ -477,6 +477,32 @@ TEST_F(QuorvaneDlgTest, CommandLineRebuildsEachPlanThenShutsDown)
     EXPECT_FALSE(settings.GetBool(kKeyAutoShutdown, true));
 }
 
+// The command line's timer runs in the plan-name dialog's loop too and can
+// start a rebuild while the user types a name: the copy is then refused as
+// every other change is while a job runs.
+TEST_F(QuorvaneDlgTest, SaveAsIsRefusedWhenAJobStartedMeanwhile)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1000");
+    Shutdowns_cl shutdowns;
+    CQuorvaneDlg window(stores, L"默认");
+    String_cl status;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        Test_ns::ModalDriver_cl nameDialog([&](HWND d) {
+            WaitFor([&] { return !Idle(window); }, 10000);
+            SetDlgItemTextW(d, IDC_PLAN_NAME, L"副本");
+            ClickButton(d, IDOK);
+        });
+        ClickButton(PageWith(dialog, IDC_PLAN), IDC_SAVE_PLAN_AS);
+        status = ItemText(dialog, IDC_STATUS);
+        WaitFor([&] { return !IsWindowVisible(dialog); }, 60000);
+    });
+    EXPECT_EQ(status, BusyStatusText());
+    EXPECT_TRUE(stores.plans.FindPlan(L"副本").IsEmpty());
+    EXPECT_EQ(shutdowns.count, 1) << "the rebuild ran to its end";
+}
+
 // The run ends there: the boxes show the user's states again, so the
 // user's next rebuild does not end in the forced shutdown.
 TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
