@@ -386,18 +386,8 @@ bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
 bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
-    case WM_PAINT:
-        if (!::IsIconic(m_hwnd)) return false;
-        {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(m_hwnd, &ps);
-            RECT r = GetClientRect();
-            const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-            ::DrawIcon(dc, (r.right - cx + 1) / 2, (r.bottom - cy + 1) / 2, m_icon);
-            ::EndPaint(m_hwnd, &ps);
-        }
-        result = 0;
-        return true;
+    // A minimised window shows the class or WM_SETICON icon and gets no
+    // WM_PAINT for its client area: there is nothing of its own to draw.
     case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(m_icon); return true;
     case WM_HELP: ShowVersion(); result = TRUE; return true;
     case UM_BUILD_ONE:

@@ -1,8 +1,11 @@
 #pragma once
-// What the pages do with a path besides showing it: put it on the
-// clipboard, select it in Explorer, open it with its program. Paths go to
-// the system as wide text throughout, so a name outside the ANSI code page
-// survives.
+// Shell and clipboard helpers, despite the name: nothing here simulates
+// input. What the pages do with a path besides showing it: put it on the
+// clipboard, select it in Explorer, open it with its program; and starting a
+// program by its full path. The name and the class name in its errors are
+// kept because stored error logs and the error tables carry them. Paths go
+// to the system as wide text throughout, so a name outside the ANSI code
+// page survives.
 #include <windows.h>
 #include "common/base/String.h"
 
