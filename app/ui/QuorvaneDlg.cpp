@@ -1,6 +1,7 @@
 #include "app/ui/QuorvaneDlg.h"
 #include <commctrl.h>
 #include <thread>
+#include <vector>
 #include "app/ProgramPlaces.h"
 #include "app/engine/MProjectPack.h"
 #include "app/res/resource.h"
@@ -42,8 +43,9 @@ const Anchor_st kAnchors[] = {
 };
 
 // What a job locks and unlocking gives back (Stop goes the other way).
-const int kJobLockedControls[] = {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD,
-                                  IDC_VERSION, IDC_EXIT, IDC_JOBS, IDC_JOBS_SPIN};
+const std::vector<int> kJobLockedControls = {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD,
+                                             IDC_CLEAN,        IDC_BUILD,               IDC_VERSION,
+                                             IDC_EXIT,         IDC_JOBS,                IDC_JOBS_SPIN};
 
 const wchar_t kContactLine[] = L"问题反馈：请附上 Error.log 和编译日志";
 const wchar_t kCloseRefusedText[] = L"任务正在进行，请先停止或等它结束再关闭窗口。";
@@ -165,15 +167,9 @@ void CQuorvaneDlg::ShowVersion()
 
 void CQuorvaneDlg::LockUi()
 {
-    // Disabling the control that has the focus would leave the keyboard with
-    // nowhere to go: the focus moves to the tab control first.
-    const HWND focus = ::GetFocus();
-    for (int id : kJobLockedControls) {
-        if (focus && focus == GetDlgItem(id)) {
-            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
-            break;
-        }
-    }
+    // The focus leaves what goes grey (for the tab control) and comes back
+    // with UnlockUi; the pages do the same with their own controls.
+    ParkFocus(kJobLockedControls, GetDlgItem(IDC_TAB));
     for (int id : kJobLockedControls) ::EnableWindow(GetDlgItem(id), FALSE);
     ::EnableWindow(GetDlgItem(IDC_STOP), CurrentJob() != JobIdle);
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
@@ -187,9 +183,9 @@ void CQuorvaneDlg::UnlockUi()
     for (int id : kJobLockedControls)
         if (id != IDC_BUILD) ::EnableWindow(GetDlgItem(id), TRUE);
     ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
-    if (::GetFocus() == GetDlgItem(IDC_STOP))
-        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
+    ParkFocus({IDC_STOP}, GetDlgItem(IDC_TAB));
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
+    ReturnFocus();
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
     m_solutionPage.UpdatePageControls();
     m_projectPage.SetBusy(false);
@@ -294,6 +290,7 @@ void CQuorvaneDlg::OnStop()
     // The user takes over: no forced shutdown after the job that runs now.
     EndUnattended();
     m_running = 0;
+    ParkFocus({IDC_STOP}, GetDlgItem(IDC_TAB));
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
 }
 

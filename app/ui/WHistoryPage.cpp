@@ -29,7 +29,9 @@ HWND WHistoryPage_cl::Create(HWND parent) { return ModelessDialog_cl::Create(IDD
 void WHistoryPage_cl::SetBusy(bool busy)
 {
     m_busy = busy ? 1 : 0;
+    if (busy) ParkFocus({IDC_IMPORT_SEQUENCE, IDC_EXPORT_SEQUENCE}, m_list);
     EnableControls();
+    if (!busy) ReturnFocus();
 }
 
 void WHistoryPage_cl::EnableControls()

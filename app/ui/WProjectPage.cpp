@@ -79,8 +79,10 @@ HWND WProjectPage_cl::Create(HWND parent) { return ModelessDialog_cl::Create(IDD
 void WProjectPage_cl::SetBusy(bool busy)
 {
     m_busy = busy ? 1 : 0;
+    if (busy) ParkFocus({IDC_LOG_FILE, IDC_CHOOSE_LOG_FILE, IDC_GENERATE_BATCH}, m_list);
     for (int id : {IDC_LOG_FILE, IDC_CHOOSE_LOG_FILE, IDC_GENERATE_BATCH}) ::EnableWindow(GetDlgItem(id), !busy);
     m_list.Enable(true);
+    if (!busy) ReturnFocus();
 }
 
 bool WProjectPage_cl::OnInit()

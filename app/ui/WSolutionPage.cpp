@@ -106,17 +106,9 @@ bool WSolutionPage_cl::RefusedWhileBusy()
 
 void WSolutionPage_cl::LockPage()
 {
-    // A control that goes grey with the focus would leave the keyboard with
-    // nowhere to go: the focus waits on the list, which stays usable.
-    const HWND focus = ::GetFocus();
-    for (HWND c : {HWND(m_plans), HWND(m_configurations), GetDlgItem(IDC_SAVE_PLAN_AS), GetDlgItem(IDC_DELETE_PLAN),
-                   GetDlgItem(IDC_DELETE_SOLUTIONS), GetDlgItem(IDC_CLEAR_SOLUTIONS)}) {
-        if (focus && (focus == c || ::IsChild(c, focus))) {
-            m_focusBeforeLock = c;
-            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(HWND(m_list)), TRUE);
-            break;
-        }
-    }
+    ParkFocus({IDC_PLAN, IDC_CONFIGURATION, IDC_SAVE_PLAN_AS, IDC_DELETE_PLAN, IDC_DELETE_SOLUTIONS,
+               IDC_CLEAR_SOLUTIONS},
+              m_list);
     m_plans.Enable(false);
     m_configurations.Enable(false);
     m_list.Enable(true);
@@ -136,10 +128,7 @@ void WSolutionPage_cl::UpdatePageControls()
     ::EnableWindow(GetDlgItem(IDC_DELETE_SOLUTIONS), m_list.GetSelectedCount() > 0);
     ::EnableWindow(GetDlgItem(IDC_CLEAR_SOLUTIONS), m_list.GetItemCount() > 0);
     m_busy = false;
-    // Back where it was before the lock, unless the user has moved it since.
-    if (m_focusBeforeLock && ::GetFocus() == m_list && ::IsWindowEnabled(m_focusBeforeLock))
-        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_focusBeforeLock), TRUE);
-    m_focusBeforeLock = nullptr;
+    ReturnFocus();
 }
 
 void WSolutionPage_cl::OnPlanChanged()

@@ -75,8 +75,6 @@ private:
     CTL_ns::Report_cl m_list;
     SystemInfo_ns::AutoSize_cl m_layout;
     bool m_busy = false;
-    // The control that had the focus when LockPage greyed it.
-    HWND m_focusBeforeLock = nullptr;
 };
 
 } // namespace Quorvane_ns

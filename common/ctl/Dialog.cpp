@@ -161,6 +161,29 @@ bool Dialog_cl::PressOwnMnemonic(wchar_t letter)
     return false;
 }
 
+void Dialog_cl::ParkFocus(const std::vector<int>& ids, HWND to)
+{
+    const HWND focus = ::GetFocus();
+    if (!focus) return;
+    for (int id : ids) {
+        const HWND c = GetDlgItem(id);
+        if (c && (focus == c || ::IsChild(c, focus))) {
+            m_parkedFrom = c;
+            m_parkedAt = to;
+            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(to), TRUE);
+            return;
+        }
+    }
+}
+
+void Dialog_cl::ReturnFocus()
+{
+    if (m_parkedFrom && ::GetFocus() == m_parkedAt && ::IsWindowEnabled(m_parkedFrom) &&
+        ::IsWindowVisible(m_parkedFrom))
+        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_parkedFrom), TRUE);
+    m_parkedFrom = m_parkedAt = nullptr;
+}
+
 LRESULT CALLBACK ModalDialog_cl::MessageFilter(int code, WPARAM wParam, LPARAM lParam)
 {
     MSG* msg = reinterpret_cast<MSG*>(lParam);

@@ -17,6 +17,7 @@
 //   through the thread's message filter hook, which IsDialogMessage calls).
 #include <windows.h>
 #include <commctrl.h>
+#include <vector>
 #include "common/base/Error.h"
 #include "common/ctl/CWindow.h"
 
@@ -62,12 +63,22 @@ protected:
     // control after it, as the dialog manager does. False when no enabled,
     // visible control has that letter.
     bool PressOwnMnemonic(wchar_t letter);
+    // Before the controls of these ids go grey: when one of them (or a child
+    // of one, as a combo's edit) has the focus, the focus moves to `to`,
+    // which stays usable, so the keyboard is not left with nowhere to go.
+    void ParkFocus(const std::vector<int>& ids, HWND to);
+    // Once they are usable again: the focus goes back where ParkFocus found
+    // it, unless the user has moved it since.
+    void ReturnFocus();
 
 private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool DispatchCommand(WPARAM wParam, LPARAM lParam);
     bool DispatchNotify(NMHDR* header);
     void SetResult(LRESULT result) { ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, result); }
+
+    HWND m_parkedFrom = nullptr;
+    HWND m_parkedAt = nullptr;
 };
 
 class ModalDialog_cl : public Dialog_cl {

@@ -370,14 +370,16 @@ TEST_F(QuorvaneDlgTest, TheWindowsMnemonicsActWhereverTheFocusIs)
 }
 
 // A job started from the plan page (a plan chosen with the keyboard, the
-// plan deleted) greys the control that has the focus: the focus waits on the
-// list meanwhile and goes back once the job has ended.
-TEST_F(QuorvaneDlgTest, TheFocusOutlivesAJobThePlanPageStarts)
+// plan deleted) or by a button of the window greys the control that has the
+// focus: the focus waits on a usable control meanwhile and goes back once
+// the job has ended.
+TEST_F(QuorvaneDlgTest, TheFocusOutlivesAJob)
 {
     Plan(L"默认", {});
     Plan(L"第二", {});
     CQuorvaneDlg window(stores, L"");
-    HWND combo = nullptr, remove = nullptr, afterChoosing = nullptr, afterDeleting = nullptr;
+    HWND combo = nullptr, remove = nullptr, clean = nullptr;
+    HWND afterChoosing = nullptr, afterDeleting = nullptr, afterCleaning = nullptr;
     RunWindow(window, [&](HWND dialog) {
         WaitFor([&] { return Idle(window); });
         HWND page = PageWith(dialog, IDC_PLAN);
@@ -394,11 +396,17 @@ TEST_F(QuorvaneDlgTest, TheFocusOutlivesAJobThePlanPageStarts)
         Test_ns::PumpMessages(100);
         WaitFor([&] { return Idle(window); });
         afterDeleting = GetFocus();
+        clean = GetDlgItem(dialog, IDC_CLEAN);
+        SetFocus(clean);
+        ClickButton(dialog, IDC_CLEAN);
+        WaitFor([&] { return Idle(window); });
+        afterCleaning = GetFocus();
         ClickButton(dialog, IDC_EXIT);
     });
     EXPECT_TRUE(stores.plans.FindPlan(L"第二").IsEmpty()) << "the plan chosen was deleted";
     EXPECT_EQ(afterChoosing, combo);
     EXPECT_EQ(afterDeleting, remove);
+    EXPECT_EQ(afterCleaning, clean);
 }
 
 // While a slowed build runs: the controls as locked, closing and dropping
