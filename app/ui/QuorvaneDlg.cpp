@@ -383,8 +383,8 @@ bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
 bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
-    // A minimised window shows the class or WM_SETICON icon and gets no
-    // WM_PAINT for its client area: there is nothing of its own to draw.
+    // Minimised, the window shows the icon given with WM_SETICON and paints
+    // no client area of its own; a drag shows the same icon.
     case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(m_icon); return true;
     case WM_HELP: ShowVersion(); result = TRUE; return true;
     case UM_BUILD_ONE:

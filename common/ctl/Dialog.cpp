@@ -34,7 +34,6 @@ wchar_t MnemonicOf(const String_cl& text)
     return 0;
 }
 
-
 } // namespace
 
 Dialog_cl* Dialog_cl::FromWindow(HWND hwnd)
