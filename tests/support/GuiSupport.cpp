@@ -172,28 +172,13 @@ String_cl SaveScreenshot(HWND window, const String_cl& name, bool redraw)
 
 int InkPixels(HWND window)
 {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return 0;
-    std::vector<COLORREF> pixels(size_t(width) * height);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB};
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    int width = 0, height = 0, ink = 0;
+    const std::vector<BYTE> pixels = WindowPixels(window, width, height);
     // Text, frame lines and grey text are darker than the white or light
     // grey a place left unpainted shows.
-    return int(std::count_if(pixels.begin(), pixels.end(), [](COLORREF p) {
-        return GetRValue(p) < 0xC0 && GetGValue(p) < 0xC0 && GetBValue(p) < 0xC0;
-    }));
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+        if (pixels[i] < 0xC0 && pixels[i + 1] < 0xC0 && pixels[i + 2] < 0xC0) ++ink;
+    return ink;
 }
 
 } // namespace Test_ns
