@@ -29,7 +29,9 @@ HWND WHistoryPage_cl::Create(HWND parent) { return ModelessDialog_cl::Create(IDD
 void WHistoryPage_cl::SetBusy(bool busy)
 {
     m_busy = busy ? 1 : 0;
+    if (busy) ParkFocus({IDC_IMPORT_SEQUENCE, IDC_EXPORT_SEQUENCE}, m_list);
     EnableControls();
+    if (!busy) ReturnFocus();
 }
 
 void WHistoryPage_cl::EnableControls()
@@ -151,7 +153,7 @@ void WHistoryPage_cl::CopySelectedPath()
 {
     if (m_list.GetSelectedCount() == 0) return;
     // Several selected rows: the list's own error says so.
-    SystemInfo_ns::SimulateInput_cl::CopyText(m_rows.Selected().path);
+    SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path);
 }
 
 bool WHistoryPage_cl::RefusedWhileBusy() const
