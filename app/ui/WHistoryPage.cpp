@@ -111,7 +111,7 @@ void WHistoryPage_cl::Import()
     const String_cl file = CTL_ns::ChooseOpenFile(kSequenceFilter, m_settings.GetString(kKeySequenceFolder));
     // A job may have started while the chooser was open.
     if (file.IsEmpty() || RefusedWhileBusy()) return;
-    m_stores.sequences.ImportSequence(file);
+    ImportSequenceFile(m_stores, file);
     RefreshList();
     m_settings.SetString(kKeySequenceFolder, GetFileDirectory(file, false));
 }
@@ -122,7 +122,7 @@ void WHistoryPage_cl::Export()
     const String_cl file =
         CTL_ns::ChooseSaveFile(L"txt", kSequenceFilter, m_settings.GetString(kKeySequenceFolder));
     if (file.IsEmpty() || RefusedWhileBusy()) return;
-    m_stores.sequences.ExportSequence(file);
+    ExportSequenceFile(m_stores, file);
     m_settings.SetString(kKeySequenceFolder, GetFileDirectory(file, false));
 }
 
