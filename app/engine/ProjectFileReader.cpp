@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 #include "app/ProgramPlaces.h"
+#include "app/engine/ProjectFileText.h"
+#include "app/engine/VcxprojReader.h"
 #include "common/io/XMLFile.h"
 
 namespace Quorvane_ns {
@@ -33,13 +35,6 @@ bool IsElement(const IO_ns::XMLFile_cl::ElementId_cl& node)
         return false;
     String_cl name = node.Name();
     return !name.empty() && name[0] != L'#';
-}
-
-// The file name without folder and last extension; unlike GetFileTitle on the
-// whole path, a dot in a folder name does not empty it.
-String_cl FileTitle(const String_cl& path)
-{
-    return GetFileTitle(GetFileName(path));
 }
 
 const wchar_t* DefaultExtension(int32_t configurationType)
@@ -111,36 +106,18 @@ Macros_t ConfigurationMacros(const String_cl& vcPath, const String_cl& projectNa
 }
 
 // Every $(Name) replaced, names compared ignoring case as the builder
-// compares them; a name it does not define comes from the environment, and
-// is empty there too when unset ($(NOINHERIT) in a list of libraries).
+// compares them.
 String_cl ExpandMacros(const String_cl& text, const Macros_t& macros)
 {
-    String_cl out;
-    size_t pos = 0;
-    for (;;) {
-        const size_t open = text.find(L"$(", pos);
-        const size_t close = open == String_cl::npos ? open : text.find(L')', open + 2);
-        if (close == String_cl::npos) {
-            out.append(text, pos, String_cl::npos);
-            return out;
-        }
-        out.append(text, pos, open - pos);
-        const String_cl name = text.substr(open + 2, close - open - 2);
-        bool known = false;
+    return Quorvane_ns::ExpandMacros(text, [&macros](const String_cl& name, String_cl& value) {
         for (const auto& m : macros) {
             if (Base_ns::EqualsNoCase(m.first, name)) {
-                out += m.second;
-                known = true;
-                break;
+                value = m.second;
+                return true;
             }
         }
-        if (!known && !name.empty()) {
-            wchar_t value[2048];
-            const DWORD n = GetEnvironmentVariableW(name.c_str(), value, 2048);
-            if (n > 0 && n < 2048) out.append(value, n);
-        }
-        pos = close + 1;
-    }
+        return false;
+    });
 }
 
 // A folder of the configuration as a full path ending in "\", so that two
@@ -149,36 +126,8 @@ String_cl ConfigurationFolder(const IO_ns::XMLFile_cl::ElementId_cl& configurati
                               const wchar_t* fallback, const String_cl& vcPath, const Macros_t& macros)
 {
     IO_ns::XMLFile_cl::AttributeId_cl given = configuration.Attribute(attribute, false);
-    String_cl folder = ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros);
-    folder.ReplaceAll(L"/", L"\\");
-    const bool absolute = folder.find(L':') != String_cl::npos || folder.StartsWith(L"\\");
-    const String_cl joined = absolute ? folder : GetFileDirectory(vcPath, true) + folder;
-    wchar_t full[4096];
-    const DWORD n = GetFullPathNameW(joined.c_str(), 4096, full, nullptr);
-    String_cl result = n > 0 && n < 4096 ? String_cl(full, n) : joined;
-    if (result.empty() || result.back() != L'\\') result += L'\\';
-    return result;
-}
-
-// Words of an "AdditionalDependencies" value: separated by blanks (or ";"),
-// a word in double quotes may hold blanks.
-std::vector<String_cl> DependencyWords(const String_cl& text)
-{
-    std::vector<String_cl> words;
-    String_cl word;
-    bool quoted = false;
-    for (wchar_t c : text) {
-        if (c == L'"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == L' ' || c == L'\t' || c == L';' || c == L'\r' || c == L'\n')) {
-            if (!word.empty()) words.push_back(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) words.push_back(word);
-    return words;
+    const String_cl folder = ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros);
+    return FullPathIn(GetFileDirectory(vcPath, true), folder, true);
 }
 
 // The libraries that the linker and the librarian of the configuration name,
@@ -190,18 +139,18 @@ std::vector<String_cl> LinkedLibraries(const IO_ns::XMLFile_cl::ElementId_cl& co
         if (!IsElement(tool)) continue;
         const String_cl toolName = OptionalText(tool, L"Name");
         if (toolName != L"VCLinkerTool" && toolName != L"VCLibrarianTool") continue;
-        for (const String_cl& word : DependencyWords(OptionalText(tool, L"AdditionalDependencies"))) {
-            const String_cl name = GetFileName(ExpandMacros(word, macros));
-            if (name.empty()) continue;
-            bool known = false;
-            for (const String_cl& l : libraries) known = known || Base_ns::EqualsNoCase(l, name);
-            if (!known) libraries.push_back(name);
-        }
+        for (const String_cl& word : DependencyWords(OptionalText(tool, L"AdditionalDependencies")))
+            AddLibraryName(libraries, ExpandMacros(word, macros));
     }
     return libraries;
 }
 
 } // namespace
+
+bool IsVcProjectFile(const String_cl& path)
+{
+    return HasExtension(path, L"vcproj") || HasExtension(path, L"icproj") || HasExtension(path, L"vcxproj");
+}
 
 void ReadProjectFile(Project_st& project)
 {
@@ -211,6 +160,10 @@ void ReadProjectFile(Project_st& project)
         return;
     }
     project.exists = 1;
+    if (HasExtension(project.path, L"vcxproj")) {
+        ReadVcxprojFile(project);
+        return;
+    }
 
     // An Intel C++ project only wraps the Visual C++ project beside it.
     String_cl vcPath = HasExtension(project.path, L"vcproj") ? project.path

@@ -558,6 +558,21 @@ Base_ns::String_cl XMLFile_cl::ElementId_cl::Name() const
     return BaseName(m_node.Get());
 }
 
+bool XMLFile_cl::ElementId_cl::IsElement() const
+{
+    CheckNotEmpty(__LINE__);
+    return IO_ns::IsElement(m_node.Get());
+}
+
+Base_ns::String_cl XMLFile_cl::ElementId_cl::Text() const
+{
+    CheckNotEmpty(__LINE__);
+    BSTR b = nullptr;
+    HRESULT hr = m_node->get_text(&b);
+    if (FAILED(hr)) RaiseCom(__LINE__, ClassName(), hr);
+    return TakeBstr(b);
+}
+
 XMLFile_cl::ElementId_cl XMLFile_cl::ElementId_cl::FirstChild() const
 {
     CheckNotEmpty(__LINE__);
