@@ -54,7 +54,7 @@ const wchar_t kUsage[] =
     L"  Quorvane export-sequence <文件>\r\n"
     L"  Quorvane import-sequence <文件>\r\n"
     L"选项:\r\n"
-    L"  --vc-dir <目录>         VC安装目录（默认：保存的设置）\r\n"
+    L"  --vc-dir <目录>|auto    VC安装目录（默认：保存的设置；auto：vswhere 找到的最新安装）\r\n"
     L"  --config <编译方式>     例如 \"Debug|Win32\"\r\n"
     L"  --stop-on-error | --keep-going   遇错误停止（默认：保存的设置）\r\n"
     L"  --rename | --no-rename           更名编译（默认：保存的设置）\r\n"
@@ -310,6 +310,12 @@ String_cl Session_cl::VcDirectory()
 {
     String_cl text = m_options.hasVcDirectory ? m_options.vcDirectory
                                               : m_settings.GetString(kKeyVcDirectory, L"");
+    if (m_options.hasVcDirectory && Base_ns::EqualsNoCase(text, L"auto")) {
+        const String_cl located = LocateVcInstallation();
+        if (located.empty()) throw MainWindowUserError(105, __LINE__, L"");
+        m_out.Line(L"VC安装目录 " + located);
+        return located;
+    }
     String_cl dir = NormalizeVcDirectory(text);
     CheckVcDirectory(dir);
     return dir;

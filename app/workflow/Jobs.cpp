@@ -4,7 +4,9 @@
 #include <objbase.h>
 #include <mutex>
 #include "app/engine/MProjectPack.h"
+#include "app/engine/ProjectFileReader.h"
 #include "app/engine/RowScheduler.h"
+#include "app/engine/VcInstallation.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
@@ -100,6 +102,24 @@ void EndJob(JobReporter_cl& reporter, const String_cl& status, const JobEnd_st& 
     }
 }
 
+// A plan builds with one installation: a project file whose builder era
+// differs (a ".vcxproj" given Visual Studio 2005/2008, a ".vcproj" given a
+// later one, which would want to convert it) is reported before anything is
+// cleaned or built. False then.
+bool InstallationFits(const PlanId_cl& planId, const String_cl& vcDirectory, JobReporter_cl& reporter)
+{
+    try {
+        const VcInstallation_cl installation(vcDirectory);
+        const Plan_st& plan = planId.Data();
+        for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
+            if (!row->configuration.IsEmpty()) installation.CheckProjectFile(row->project->path);
+        return true;
+    } catch (...) {
+        ReportCurrentException(reporter, __LINE__);
+        return false;
+    }
+}
+
 // The build walk without its ending; the rebuild runs it after its clean.
 bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
                std::atomic<int>& running, JobReporter_cl& reporter, bool& error)
@@ -190,7 +210,10 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_
 {
     JobEnd_st end;
     end.kind = JobBuild;
-    end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
+    if (InstallationFits(planId, request.vcDirectory, reporter))
+        end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
+    else
+        end.error = true;
     running = 0;
     EndJob(reporter, String_cl(), end);
     return end.reachedEnd;
@@ -201,7 +224,8 @@ bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vc
 {
     JobEnd_st end;
     end.kind = JobClean;
-    end.error = !CleanWalk(stores, planId, vcDirectory, running, reporter);
+    end.error = !InstallationFits(planId, vcDirectory, reporter) ||
+                !CleanWalk(stores, planId, vcDirectory, running, reporter);
     running = 0;
     EndJob(reporter, String_cl(), end);
     return !end.error;
@@ -213,8 +237,9 @@ bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vc
     JobEnd_st end;
     end.kind = JobRebuild;
     // A clean that failed still hands over to the build while running is set.
-    end.error = !CleanWalk(stores, plan, vcDirectory, running, reporter);
-    if (running != 0) {
+    const bool fits = InstallationFits(plan, vcDirectory, reporter);
+    end.error = !fits || !CleanWalk(stores, plan, vcDirectory, running, reporter);
+    if (fits && running != 0) {
         try {
             reporter.BuildPhaseStarted();
         } catch (...) {
@@ -234,9 +259,7 @@ bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vc
 
 bool IsSolutionOrProjectFile(const String_cl& path)
 {
-    const String_cl ext = GetFileExtension(path);
-    return Base_ns::EqualsNoCase(ext, L"sln") || Base_ns::EqualsNoCase(ext, L"vcproj") ||
-           Base_ns::EqualsNoCase(ext, L"icproj");
+    return HasExtension(path, L"sln") || IsVcProjectFile(path);
 }
 
 std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& planId,
