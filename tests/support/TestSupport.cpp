@@ -130,10 +130,10 @@ String_cl ExeDirectory()
     return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-String_cl StandinDir(const wchar_t* edition)
+String_cl StandinDir(const wchar_t* edition, const wchar_t* layout)
 {
-    // bin\ holds the programs; the installations lie in vs\<edition>\ beside it.
-    return ExeDirectory() + L"..\\vs\\" + edition + L"\\";
+    // bin\ holds the programs; the installations lie in <layout>\<edition>\ beside it.
+    return ExeDirectory() + L"..\\" + layout + L"\\" + edition + L"\\";
 }
 
 HANDLE StartProcess(const String_cl& commandLine)

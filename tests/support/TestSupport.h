@@ -68,8 +68,9 @@ std::string Ansi(const String_cl& text);
 // The directory of the test program, with a trailing backslash.
 String_cl ExeDirectory();
 // The installation folder of the builder stand-in ("zh" or "en" edition),
-// ending in a backslash, laid out by the build next to the test programs.
-String_cl StandinDir(const wchar_t* edition);
+// ending in a backslash, laid out by the build next to the test programs:
+// Visual Studio 2008 in the layout "vs", 2015 in "vs2015", 2022 in "vs2022".
+String_cl StandinDir(const wchar_t* edition, const wchar_t* layout = L"vs");
 // Runs a command line, waits, returns the exit code (or -1). output receives
 // what the process wrote to its standard output and error until it ended.
 int RunProcess(const String_cl& commandLine, const String_cl& workDir = String_cl(),

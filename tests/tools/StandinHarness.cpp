@@ -4,6 +4,16 @@ namespace StandinTest_ns {
 
 namespace {
 String_cl Num(int v) { return String_cl::FromInt(v); }
+
+HANDLE StartBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb, const String_cl& config,
+                    const String_cl& logPath)
+{
+    String_cl params = L"/c cls && " + environment + L" && devenv \"" + file + L"\" /" + verb + L" \"" + config +
+                       L"\" > \"" + logPath + L"\" ";
+    DeleteFileW(logPath.c_str());
+    return Test_ns::StartProcess(L"cmd " + params);
+}
+
 } // namespace
 
 String_cl Edition_st::BuildSummary(int succeeded, int failed, int upToDate, int skipped) const
@@ -81,10 +91,14 @@ BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const w
 HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb, const String_cl& config,
                     const String_cl& logPath)
 {
-    String_cl params = L"/c cls && \"" + Test_ns::StandinDir(edition.folder) + L"VC\\vcvarsall.bat\" && devenv \"" +
-                       file + L"\" /" + verb + L" \"" + config + L"\" > \"" + logPath + L"\" ";
-    DeleteFileW(logPath.c_str());
-    return Test_ns::StartProcess(L"cmd " + params);
+    return StartBuilder(L"\"" + Test_ns::StandinDir(edition.folder) + L"VC\\vcvarsall.bat\"", file, verb, config,
+                        logPath);
+}
+
+BuildRun_st RunBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb,
+                       const String_cl& config, const String_cl& logPath)
+{
+    return FinishStandin(StartBuilder(environment, file, verb, config, logPath), logPath);
 }
 
 BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath)

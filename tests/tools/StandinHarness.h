@@ -44,6 +44,10 @@ struct BuildRun_st {
 // cmd /c cls && "<installation>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
 BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb,
                        const String_cl& config, const String_cl& logPath);
+// The same with another environment call: cmd /c cls && <environment> && devenv ...
+// (such as "\"<installation>VC\Auxiliary\Build\vcvarsall.bat\" x64").
+BuildRun_st RunBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb,
+                       const String_cl& config, const String_cl& logPath);
 // The same run started without waiting for it: the cmd process, or null.
 // FinishStandin waits for it and reads the log.
 HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb, const String_cl& config,

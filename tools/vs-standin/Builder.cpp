@@ -1,4 +1,5 @@
 #include "tools/vs-standin/Builder.h"
+#include <memory>
 #include "tools/vs-standin/MiniXml.h"
 #include "tools/vs-standin/StandinFiles.h"
 #include <windows.h>
@@ -25,8 +26,8 @@ std::wstring DecodeSource(const std::string& bytes)
     return Widen(bytes, CP_ACP);
 }
 
-// The first #error directive of a source: its 1-based line and its text.
-bool FindErrorDirective(const std::wstring& text, size_t& line, std::wstring& message)
+// The first #error directive of a source: its 1-based line and column, and its text.
+bool FindErrorDirective(const std::wstring& text, size_t& line, size_t& column, std::wstring& message)
 {
     size_t pos = 0;
     for (line = 1; pos < text.size(); ++line) {
@@ -35,6 +36,7 @@ bool FindErrorDirective(const std::wstring& text, size_t& line, std::wstring& me
         size_t p = pos;
         while (p < end && (text[p] == L' ' || text[p] == L'\t')) ++p;
         if (p < end && text[p] == L'#') {
+            column = p - pos + 1;
             ++p;
             while (p < end && (text[p] == L' ' || text[p] == L'\t')) ++p;
             if (text.compare(p, 5, L"error") == 0 &&
@@ -51,18 +53,37 @@ bool FindErrorDirective(const std::wstring& text, size_t& line, std::wstring& me
 std::vector<std::wstring> ToolsetLibraryFolders()
 {
     std::vector<std::wstring> folders = SplitList(EnvironmentValue(L"LIB"), L";");
-    // The installation's own VC\lib, for runs without vcvarsall.bat.
+    // The installation's own libraries, for runs without vcvarsall.bat: VC\lib
+    // up to 2015, VC\Tools\MSVC\<toolset>\lib\<machine> since 2017.
     wchar_t exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) folders.push_back(FullPath(FolderOf(std::wstring(exe, n)), L"..\\..\\VC\\lib"));
+    if (n == 0 || n >= MAX_PATH) return folders;
+    const std::wstring vc = FullPath(FolderOf(std::wstring(exe, n)), L"..\\..\\VC");
+    folders.push_back(vc + L"\\lib");
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((vc + L"\\Tools\\MSVC\\*").c_str(), &found);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != L'.')
+            folders.push_back(vc + L"\\Tools\\MSVC\\" + found.cFileName + L"\\lib\\x86");
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
     return folders;
+}
+
+// The machine the environment's linker makes (VSCMD_ARG_TGT_ARCH, set by the
+// environment script of 2017 and later); empty when none is set.
+std::wstring TargetMachine()
+{
+    std::wstring arch = EnvironmentValue(L"VSCMD_ARG_TGT_ARCH");
+    if (EqualsNoCase(arch, L"arm64")) return L"ARM64";
+    if (EqualsNoCase(arch, L"arm")) return L"ARM";
+    return arch;
 }
 
 } // namespace
 
 Builder_cl::Builder_cl(Verb_en verb, const Messages_cl& messages)
     : m_verb(verb), m_messages(messages), m_trace(Trace_cl::FromEnvironment()),
-      m_libraryFolders(ToolsetLibraryFolders())
+      m_libraryFolders(ToolsetLibraryFolders()), m_targetMachine(TargetMachine()), m_startedMs(GetTickCount64())
 {
     std::wstring delay = EnvironmentValue(L"QV_STANDIN_DELAY_MS");
     if (!delay.empty()) {
@@ -117,53 +138,89 @@ void Builder_cl::Project(const std::wstring& path, const std::wstring& config, c
     m_trace.Append(path, built, start, Trace_cl::Now());
 }
 
+void Builder_cl::Node(const std::wstring& text)
+{
+    if (!m_messages.Msbuild() || m_node == 0 || text.empty()) {
+        Write(text);
+        return;
+    }
+    const std::wstring prefix = std::to_wstring(m_node) + L">";
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find(L"\r\n", pos);
+        end = end == std::wstring::npos ? text.size() : end + 2;
+        Write(prefix + text.substr(pos, end - pos));
+        pos = end;
+    }
+}
+
+void Builder_cl::ProjectFailed(const std::wstring& path, const std::wstring& name, const std::wstring& config,
+                               const std::wstring& error)
+{
+    StartNode();
+    Node(m_messages.Header(m_verb, name, config));
+    Node(error);
+    Node(m_messages.Result(name, 1, 0));
+    Node(m_messages.Failed(FileNameOf(path)));
+    Flush();
+    ++m_failed;
+}
+
 void Builder_cl::BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath)
 {
-    VcProject_cl project;
-    std::wstring why;
-    if (!project.Load(path, solutionPath, why)) {
-        Write(m_messages.Header(m_verb, StemOf(path), config));
-        Write(m_messages.ProjectLoadFailed(path, why));
-        Write(m_messages.Result(StemOf(path), 1, 0));
+    if (ProjectFile_cl::IsMsbuildProject(path) != m_messages.Msbuild()) {
+        // A project of the other era: refused before anything is built.
+        Write(m_messages.ProjectRefused(path));
         Flush();
         ++m_failed;
+        return;
+    }
+    std::unique_ptr<ProjectFile_cl> project = ProjectFile_cl::For(path);
+    std::wstring why;
+    if (!project->Load(path, solutionPath, why)) {
+        ProjectFailed(path, StemOf(path), config, m_messages.ProjectLoadFailed(path, why));
         return;
     }
     ProjectPlan_st plan;
-    if (!project.Plan(config, m_libraryFolders, plan)) {
-        Write(m_messages.Header(m_verb, project.Name(), config));
-        Write(m_messages.NoConfiguration(project.Name(), config));
-        Write(m_messages.Result(project.Name(), 1, 0));
-        Flush();
-        ++m_failed;
+    if (!project->Plan(config, m_libraryFolders, plan)) {
+        ProjectFailed(path, project->Name(), config, m_messages.NoConfiguration(project->Name(), path, config));
         return;
     }
     config = plan.config;
-    Write(m_messages.Header(m_verb, project.Name(), plan.config));
+    if (m_messages.Msbuild() && m_verb == Verb_en::Build && IsUpToDate(plan)) {
+        // Counted, and not a line about it.
+        if (m_delayMs) Sleep(m_delayMs);
+        Count(Outcome_en::UpToDate);
+        return;
+    }
+    StartNode();
+    Node(m_messages.Header(m_verb, project->Name(), plan.config));
     Flush();
     if (m_delayMs) Sleep(m_delayMs);
-    Count(Run(project, plan));
+    Count(Run(*project, plan));
     Flush();
 }
 
-Builder_cl::Outcome_en Builder_cl::Run(const VcProject_cl& project, const ProjectPlan_st& plan)
+Builder_cl::Outcome_en Builder_cl::Run(const ProjectFile_cl& project, const ProjectPlan_st& plan)
 {
     if (m_verb != Verb_en::Build) {
-        Write(m_messages.Deleting(project.Name(), plan.config));
+        Node(m_messages.Deleting(project.Name(), plan.config));
         DeleteOutputs(plan);
         if (m_verb == Verb_en::Clean) return Outcome_en::Succeeded;
-    } else if (IsUpToDate(project, plan)) {
-        Write(m_messages.UpToDate(project.Name()));
+    } else if (!m_messages.Msbuild() && IsUpToDate(plan)) {
+        Node(m_messages.UpToDate(project.Name()));
         return Outcome_en::UpToDate;
     }
     int errors = Compile(plan);
     if (errors == 0) errors = Link(project, plan);
-    Write(m_messages.BuildLogSaved(plan.intDir));
-    Write(m_messages.Result(project.Name(), errors, 0));
+    const std::wstring projectFile = FileNameOf(plan.projectFiles.front());
+    Node(m_messages.BuildLogSaved(plan.intDir));
+    Node(m_messages.Result(project.Name(), errors, 0));
+    if (errors) Node(m_messages.Failed(projectFile));
+    else if (!plan.outputs.empty()) Node(m_messages.Produced(projectFile, plan.outputs.front()));
     return errors ? Outcome_en::Failed : Outcome_en::Succeeded;
 }
 
-bool Builder_cl::IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& plan) const
+bool Builder_cl::IsUpToDate(const ProjectPlan_st& plan) const
 {
     if (plan.outputs.empty()) return false;
     unsigned long long oldestOutput = ~0ull, t = 0;
@@ -171,7 +228,7 @@ bool Builder_cl::IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& p
         if (!FileTime(o, t)) return false;
         if (t < oldestOutput) oldestOutput = t;
     }
-    for (const auto& f : project.ProjectFiles())
+    for (const auto& f : plan.projectFiles)
         if (FileTime(f, t) && t > oldestOutput) return false;
     for (const auto& s : plan.sources)
         if (FileTime(s.path, t) && t > oldestOutput) return false;
@@ -187,33 +244,39 @@ int Builder_cl::Compile(const ProjectPlan_st& plan)
     for (const auto& s : plan.sources) {
         bool compiled = Compilable(s.path);
         if (compiled) {
-            if (!announced) Write(m_messages.Compiling());
+            if (!announced) Node(m_messages.Compiling());
             announced = true;
-            Write(FileNameOf(s.path) + L"\r\n");
+            Node(m_messages.CompiledFile(FileNameOf(s.path)));
         }
         std::string bytes;
         if (!ReadFileBytes(s.path, bytes)) continue;
-        size_t line = 0;
+        size_t line = 0, column = 0;
         std::wstring message;
-        if (FindErrorDirective(DecodeSource(bytes), line, message)) {
-            Write(m_messages.CompileError(s.written, line, message));
+        if (FindErrorDirective(DecodeSource(bytes), line, column, message)) {
+            Node(m_messages.CompileError(s.written, s.path, line, column, message));
             ++errors;
         }
     }
     return errors;
 }
 
-int Builder_cl::Link(const VcProject_cl& project, const ProjectPlan_st& plan)
+int Builder_cl::Link(const ProjectFile_cl& project, const ProjectPlan_st& plan)
 {
     if (plan.outputs.empty()) return 0;
-    Write(plan.linked ? m_messages.Linking() : m_messages.CreatingLibrary());
+    Node(plan.linked ? m_messages.Linking() : m_messages.CreatingLibrary());
+    if (!plan.machine.empty() && !m_targetMachine.empty() && !EqualsNoCase(plan.machine, m_targetMachine)) {
+        // Objects for one machine, a linker for another.
+        Node(m_messages.MachineConflict(plan.firstObject, plan.machine, m_targetMachine));
+        return 1;
+    }
     for (const auto& l : plan.libraries) {
         if (l.found.empty()) {
             // The linker stops at the first library it cannot open. A
             // dependency named with a folder is an input file to it, which
-            // it reports with LNK1181 rather than LNK1104.
+            // it reports with LNK1181 rather than LNK1104 (so is a
+            // referenced project's library, which the build names in full).
             bool withFolder = l.written.find_first_of(L"\\/") != std::wstring::npos;
-            Write(withFolder ? m_messages.CannotOpenInputFile(l.written) : m_messages.CannotOpenFile(l.written));
+            Node(withFolder ? m_messages.CannotOpenInputFile(l.written) : m_messages.CannotOpenFile(l.written));
             return 1;
         }
     }
@@ -225,11 +288,11 @@ int Builder_cl::Link(const VcProject_cl& project, const ProjectPlan_st& plan)
         std::string bytes(static_cast<size_t>(n), '\0');
         WideCharToMultiByte(CP_UTF8, 0, note.data(), static_cast<int>(note.size()), bytes.data(), n, nullptr, nullptr);
         if (!ReplaceSmallFile(o, bytes)) {
-            Write(m_messages.CannotOpenForWriting(o));
+            Node(m_messages.CannotOpenForWriting(o));
             return 1;
         }
     }
-    if (plan.linked && !plan.importLibrary.empty()) Write(m_messages.CreatingImportLibrary(plan.importLibrary));
+    if (plan.linked && !plan.importLibrary.empty()) Node(m_messages.CreatingImportLibrary(plan.importLibrary));
     return 0;
 }
 
@@ -244,6 +307,9 @@ void Builder_cl::DeleteOutputs(const ProjectPlan_st& plan)
 void Builder_cl::Summary()
 {
     Write(m_messages.Summary(m_verb, m_succeeded, m_failed, m_upToDate, m_skipped));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    Write(m_messages.Completed(m_verb, now.wHour, now.wMinute, GetTickCount64() - m_startedMs));
     Flush();
 }
 

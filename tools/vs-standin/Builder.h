@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 #include "tools/vs-standin/Messages.h"
+#include "tools/vs-standin/ProjectFile.h"
 #include "tools/vs-standin/Trace.h"
-#include "tools/vs-standin/VcProject.h"
 
 namespace Standin_ns {
 
@@ -20,13 +20,15 @@ public:
     void Write(const std::wstring& text) { m_text += text; }
     void Flush();
 
-    // One project file (.vcproj or .icproj) in a project configuration.
-    // solutionPath is the solution building it, or empty.
+    // One project file (.vcproj or .icproj to 2008, .vcxproj to the later
+    // ones) in a project configuration. solutionPath is the solution
+    // building it, or empty.
     void Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath);
     // A project that a solution lists but whose file does not exist.
     void MissingProject(const std::wstring& path);
     // A project that the solution does not build in this configuration.
     void Skip() { ++m_skipped; }
+    // The counters, and what 2022 writes after them.
     void Summary();
     bool AnyFailed() const { return m_failed > 0; }
 
@@ -36,14 +38,20 @@ private:
     // Project without the trace; config becomes the configuration as the
     // project names it, when it has that configuration.
     void BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath);
-    Outcome_en Run(const VcProject_cl& project, const ProjectPlan_st& plan);
-    bool IsUpToDate(const VcProject_cl& project, const ProjectPlan_st& plan) const;
+    void ProjectFailed(const std::wstring& path, const std::wstring& name, const std::wstring& config,
+                       const std::wstring& error);
+    Outcome_en Run(const ProjectFile_cl& project, const ProjectPlan_st& plan);
+    bool IsUpToDate(const ProjectPlan_st& plan) const;
     // Errors found in the sources (each with its line written out).
     int Compile(const ProjectPlan_st& plan);
     // Errors of the link step (0 or 1); creates the outputs when there are none.
-    int Link(const VcProject_cl& project, const ProjectPlan_st& plan);
+    int Link(const ProjectFile_cl& project, const ProjectPlan_st& plan);
     void DeleteOutputs(const ProjectPlan_st& plan);
     void Count(Outcome_en outcome);
+    // The MSBuild builders number the projects of a run and put the number
+    // before each line a project writes: "1>".
+    void StartNode() { ++m_node; }
+    void Node(const std::wstring& text);
 
     Verb_en m_verb;
     Messages_cl m_messages;
@@ -51,6 +59,9 @@ private:
     std::wstring m_text;
     unsigned m_delayMs = 0;
     std::vector<std::wstring> m_libraryFolders;
+    std::wstring m_targetMachine; // of the environment (vcvarsall.bat of 2017 and later); empty: any
+    unsigned long long m_startedMs;
+    int m_node = 0;
     int m_succeeded = 0;
     int m_failed = 0;
     int m_upToDate = 0;

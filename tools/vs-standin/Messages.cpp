@@ -4,19 +4,39 @@
 namespace Standin_ns {
 
 namespace {
+
 std::wstring Num(long long v) { return std::to_wstring(v); }
+
+std::wstring TwoDigits(unsigned long long v) { return (v < 10 ? L"0" : L"") + std::to_wstring(v); }
+
+const wchar_t* VerbZh(Verb_en verb)
+{
+    return verb == Verb_en::Build ? L"生成" : verb == Verb_en::Rebuild ? L"全部重新生成" : L"清理";
+}
+
+const wchar_t* VerbEn(Verb_en verb)
+{
+    return verb == Verb_en::Build ? L"Build" : verb == Verb_en::Rebuild ? L"Rebuild All" : L"Clean";
+}
+
 } // namespace
 
-Messages_cl Messages_cl::FromEnvironment()
+Messages_cl Messages_cl::FromEnvironment(Release_en release)
 {
     std::wstring edition = EnvironmentValue(L"QV_STANDIN_EDITION");
-    return Messages_cl(edition.size() >= 2 && EqualsNoCase(std::wstring_view(edition).substr(0, 2), L"zh"));
+    return Messages_cl(edition.size() >= 2 && EqualsNoCase(std::wstring_view(edition).substr(0, 2), L"zh"), release);
+}
+
+const wchar_t* Messages_cl::ReleaseName() const
+{
+    return m_release == Release_en::Vs2008 ? L"2008" : m_release == Release_en::Vs2015 ? L"2015" : L"2022";
 }
 
 std::wstring Messages_cl::Banner() const
 {
-    return m_zh ? L"\r\nQuorvane 测试用 Visual Studio 2008 命令行生成程序替身 (中文版)\r\n\r\n"
-                : L"\r\nQuorvane test stand-in for the Visual Studio 2008 command-line builder (English edition)\r\n\r\n";
+    return m_zh ? L"\r\nQuorvane 测试用 Visual Studio " + std::wstring(ReleaseName()) + L" 命令行生成程序替身 (中文版)\r\n\r\n"
+                : L"\r\nQuorvane test stand-in for the Visual Studio " + std::wstring(ReleaseName()) +
+                      L" command-line builder (English edition)\r\n\r\n";
 }
 
 std::wstring Messages_cl::Usage() const
@@ -40,43 +60,60 @@ std::wstring Messages_cl::InvalidSolutionConfiguration(const std::wstring& confi
 
 std::wstring Messages_cl::Header(Verb_en verb, const std::wstring& project, const std::wstring& config) const
 {
-    const wchar_t* what = nullptr;
-    if (m_zh) {
-        what = verb == Verb_en::Build ? L"生成" : verb == Verb_en::Rebuild ? L"全部重新生成" : L"清理";
-        return L"------ 已启动" + std::wstring(what) + L": 项目: " + project + L", 配置: " + config + L" ------\r\n";
-    }
-    what = verb == Verb_en::Build ? L"Build" : verb == Verb_en::Rebuild ? L"Rebuild All" : L"Clean";
-    return L"------ " + std::wstring(what) + L" started: Project: " + project + L", Configuration: " + config +
+    // MSBuild names the configuration and the platform apart.
+    std::wstring shown = config;
+    if (Msbuild() && shown.find(L'|') != std::wstring::npos) shown[shown.find(L'|')] = L' ';
+    if (m_zh)
+        return L"------ 已启动" + std::wstring(VerbZh(verb)) + L": 项目: " + project + L", 配置: " + shown + L" ------\r\n";
+    return L"------ " + std::wstring(VerbEn(verb)) + L" started: Project: " + project + L", Configuration: " + shown +
            L" ------\r\n";
 }
 
 std::wstring Messages_cl::Deleting(const std::wstring& project, const std::wstring& config) const
 {
+    if (Msbuild()) return std::wstring();
     return m_zh ? L"正在删除项目“" + project + L"”(配置“" + config + L"”)的中间文件和输出文件\r\n"
                 : L"Deleting intermediate and output files for project '" + project + L"', configuration '" +
                       config + L"'\r\n";
 }
 
-std::wstring Messages_cl::Compiling() const { return m_zh ? L"正在编译...\r\n" : L"Compiling...\r\n"; }
+std::wstring Messages_cl::Compiling() const
+{
+    if (Msbuild()) return std::wstring();
+    return m_zh ? L"正在编译...\r\n" : L"Compiling...\r\n";
+}
 
-std::wstring Messages_cl::Linking() const { return m_zh ? L"正在链接...\r\n" : L"Linking...\r\n"; }
+std::wstring Messages_cl::CompiledFile(const std::wstring& name) const { return Indent() + name + L"\r\n"; }
+
+std::wstring Messages_cl::Linking() const
+{
+    if (Msbuild()) return std::wstring();
+    return m_zh ? L"正在链接...\r\n" : L"Linking...\r\n";
+}
 
 std::wstring Messages_cl::CreatingLibrary() const
 {
+    if (Msbuild()) return std::wstring();
     return m_zh ? L"正在创建库...\r\n" : L"Creating library...\r\n";
 }
 
 std::wstring Messages_cl::CreatingImportLibrary(const std::wstring& lib) const
 {
     std::wstring exp = lib.substr(0, lib.size() - ExtensionOf(lib).size()) + L".exp";
-    return m_zh ? L"   正在创建库 " + lib + L" 和对象 " + exp + L"\r\n"
-                : L"   Creating library " + lib + L" and object " + exp + L"\r\n";
+    return m_zh ? Indent() + std::wstring(L"   正在创建库 ") + lib + L" 和对象 " + exp + L"\r\n"
+                : Indent() + std::wstring(L"   Creating library ") + lib + L" and object " + exp + L"\r\n";
 }
 
-std::wstring Messages_cl::CompileError(const std::wstring& file, size_t line, const std::wstring& text) const
+std::wstring Messages_cl::CompileError(const std::wstring& written, const std::wstring& path, size_t line,
+                                       size_t column, const std::wstring& text) const
 {
     // The compiler's own messages are not translated in either edition.
-    return file + L"(" + Num(static_cast<long long>(line)) + L") : fatal error C1189: #error :  " + text + L"\r\n";
+    if (m_release == Release_en::Vs2008)
+        return written + L"(" + Num(static_cast<long long>(line)) + L") : fatal error C1189: #error :  " + text +
+               L"\r\n";
+    std::wstring where = Num(static_cast<long long>(line));
+    if (m_release == Release_en::Vs2022) where += L"," + Num(static_cast<long long>(column));
+    return path + L"(" + where + L"): fatal error C1189: #error:  " + text + L"\r\n";
 }
 
 std::wstring Messages_cl::CannotOpenFile(const std::wstring& file) const
@@ -97,25 +134,54 @@ std::wstring Messages_cl::CannotOpenForWriting(const std::wstring& file) const
                 : L"LINK : fatal error LNK1168: cannot open " + file + L" for writing\r\n";
 }
 
+std::wstring Messages_cl::MachineConflict(const std::wstring& object, const std::wstring& module,
+                                          const std::wstring& target) const
+{
+    return m_zh ? object + L" : fatal error LNK1112: 模块计算机类型“" + module + L"”与目标计算机类型“" + target + L"”冲突\r\n"
+                : object + L" : fatal error LNK1112: module machine type '" + module +
+                      L"' conflicts with target machine type '" + target + L"'\r\n";
+}
+
 std::wstring Messages_cl::BuildLogSaved(const std::wstring& folder) const
 {
+    if (Msbuild()) return std::wstring();
     return m_zh ? L"生成日志保存在“file://" + folder + L"BuildLog.htm”中\r\n"
                 : L"Build log was saved at \"file://" + folder + L"BuildLog.htm\"\r\n";
 }
 
 std::wstring Messages_cl::Result(const std::wstring& project, int errors, int warnings) const
 {
+    if (Msbuild()) return std::wstring();
     return m_zh ? project + L" - " + Num(errors) + L" 个错误，" + Num(warnings) + L" 个警告\r\n"
                 : project + L" - " + Num(errors) + L" error(s), " + Num(warnings) + L" warning(s)\r\n";
 }
 
+std::wstring Messages_cl::Produced(const std::wstring& projectFile, const std::wstring& output) const
+{
+    if (!Msbuild()) return std::wstring();
+    return Indent() + projectFile + L" -> " + output + L"\r\n";
+}
+
+std::wstring Messages_cl::Failed(const std::wstring& projectFile) const
+{
+    if (!Msbuild()) return std::wstring();
+    return m_zh ? L"已完成生成项目“" + projectFile + L"”的操作 - 失败。\r\n"
+                : L"Done building project \"" + projectFile + L"\" -- FAILED.\r\n";
+}
+
 std::wstring Messages_cl::UpToDate(const std::wstring& project) const
 {
+    if (Msbuild()) return std::wstring();
     return m_zh ? project + L" - 最新\r\n" : project + L" - up-to-date\r\n";
 }
 
-std::wstring Messages_cl::NoConfiguration(const std::wstring& project, const std::wstring& config) const
+std::wstring Messages_cl::NoConfiguration(const std::wstring& project, const std::wstring& path,
+                                          const std::wstring& config) const
 {
+    if (Msbuild())
+        return m_zh ? path + L" : error MSB8013: 此项目不包含配置和平台组合 " + config + L"。\r\n"
+                    : path + L" : error MSB8013: This project doesn't contain the Configuration and Platform "
+                             L"combination of " + config + L".\r\n";
     return m_zh ? L"项目 : error PRJ0019: 项目“" + project + L"”中不存在配置“" + config + L"”。\r\n"
                 : L"Project : error PRJ0019: The configuration '" + config + L"' does not exist in project '" +
                       project + L"'.\r\n";
@@ -129,25 +195,66 @@ std::wstring Messages_cl::ProjectFileMissing(const std::wstring& path) const
 
 std::wstring Messages_cl::ProjectLoadFailed(const std::wstring& path, const std::wstring& why) const
 {
+    if (Msbuild())
+        return m_zh ? path + L" : error MSB4025: 未能加载项目文件。" + why + L"\r\n"
+                    : path + L" : error MSB4025: The project file could not be loaded. " + why + L"\r\n";
     return m_zh ? path + L" : error PRJ0005: 无法加载项目文件: " + why + L"\r\n"
                 : path + L" : error PRJ0005: The project file could not be loaded: " + why + L"\r\n";
 }
 
+std::wstring Messages_cl::ProjectRefused(const std::wstring& path) const
+{
+    if (Msbuild())
+        return m_zh ? path + L" : error MSB4075: 项目文件“" + path +
+                          L"”必须在 Visual Studio IDE 中打开并转换为最新版本，然后才能由 MSBuild 生成。\r\n"
+                    : path + L" : error MSB4075: The project file \"" + path +
+                          L"\" must be opened in the Visual Studio IDE and converted to the latest version before "
+                          L"it can be built by MSBuild.\r\n";
+    return m_zh ? path + L" : error : 无法打开项目文件。此安装不支持该项目类型。\r\n"
+                : path + L" : error : The project file cannot be opened. The project type is not supported by this "
+                         L"installation.\r\n";
+}
+
 std::wstring Messages_cl::Summary(Verb_en verb, int succeeded, int failed, int upToDate, int skipped) const
 {
+    if (m_zh && m_release == Release_en::Vs2022) {
+        // Counts before the words.
+        std::wstring s = L"========== " + std::wstring(VerbZh(verb)) + L": " + Num(succeeded) + L" 成功，" +
+                         Num(failed) + L" 失败，";
+        if (verb == Verb_en::Build) s += Num(upToDate) + L" 最新，";
+        return s + Num(skipped) + L" 已跳过 ==========\r\n";
+    }
     if (m_zh) {
-        const wchar_t* what =
-            verb == Verb_en::Build ? L"生成" : verb == Verb_en::Rebuild ? L"全部重新生成" : L"清理";
-        std::wstring s = L"========== " + std::wstring(what) + L": 成功 " + Num(succeeded) + L" 个，失败 " +
+        std::wstring s = L"========== " + std::wstring(VerbZh(verb)) + L": 成功 " + Num(succeeded) + L" 个，失败 " +
                          Num(failed) + L" 个，";
         if (verb == Verb_en::Build) s += L"最新 " + Num(upToDate) + L" 个，";
         return s + L"跳过 " + Num(skipped) + L" 个 ==========\r\n";
     }
-    const wchar_t* what = verb == Verb_en::Build ? L"Build" : verb == Verb_en::Rebuild ? L"Rebuild All" : L"Clean";
-    std::wstring s = L"========== " + std::wstring(what) + L": " + Num(succeeded) + L" succeeded, " + Num(failed) +
-                     L" failed, ";
+    std::wstring s = L"========== " + std::wstring(VerbEn(verb)) + L": " + Num(succeeded) + L" succeeded, " +
+                     Num(failed) + L" failed, ";
     if (verb == Verb_en::Build) s += Num(upToDate) + L" up-to-date, ";
     return s + Num(skipped) + L" skipped ==========\r\n";
+}
+
+std::wstring Messages_cl::Completed(Verb_en verb, int hour, int minute, unsigned long long elapsedMs) const
+{
+    if (m_release != Release_en::Vs2022) return std::wstring();
+    // Seconds with milliseconds; past a minute, minutes before them.
+    const unsigned long long seconds = elapsedMs / 1000, minutes = seconds / 60;
+    std::wstring millis = std::to_wstring(elapsedMs % 1000);
+    millis.insert(0, 3 - millis.size(), L'0');
+    std::wstring took = TwoDigits(minutes ? seconds % 60 : seconds) + L"." + millis;
+    if (minutes) took = TwoDigits(minutes) + L":" + took;
+    if (m_zh) {
+        const wchar_t* what = verb == Verb_en::Build ? L"生成" : verb == Verb_en::Rebuild ? L"重新生成" : L"清理";
+        return L"========== " + std::wstring(what) + L" 于 " + Num(hour) + L":" + TwoDigits(minute) + L" 完成，耗时 " +
+               took + (minutes ? L" 分钟" : L" 秒") + L" ==========\r\n";
+    }
+    const wchar_t* what = verb == Verb_en::Build ? L"Build" : verb == Verb_en::Rebuild ? L"Rebuild" : L"Clean";
+    int twelve = hour % 12 == 0 ? 12 : hour % 12;
+    return L"========== " + std::wstring(what) + L" completed at " + Num(twelve) + L":" + TwoDigits(minute) +
+           (hour < 12 ? L" AM" : L" PM") + L" and took " + took + (minutes ? L" minutes" : L" seconds") +
+           L" ==========\r\n";
 }
 
 } // namespace Standin_ns

@@ -202,19 +202,27 @@ private:
         size_t semi = m_text.find(L';', m_pos);
         if (semi == std::wstring_view::npos || semi - m_pos > 12) return Fail(L"bad character reference");
         std::wstring_view ref = m_text.substr(m_pos + 1, semi - m_pos - 1);
+        if (!Resolve(ref, out))
+            return Fail(ref.empty() || ref[0] != L'#' ? L"unknown entity" : L"bad character reference");
+        m_pos = semi + 1;
+        return true;
+    }
+
+    // The character that a reference between '&' and ';' stands for.
+    static bool Resolve(std::wstring_view ref, std::wstring& out)
+    {
         if (ref == L"lt") out += L'<';
         else if (ref == L"gt") out += L'>';
         else if (ref == L"amp") out += L'&';
         else if (ref == L"quot") out += L'"';
         else if (ref == L"apos") out += L'\'';
         else if (!ref.empty() && ref[0] == L'#') {
-            unsigned long code = 0;
             bool hex = ref.size() > 1 && (ref[1] == L'x' || ref[1] == L'X');
             std::wstring digits(ref.substr(hex ? 2 : 1));
-            if (digits.empty()) return Fail(L"bad character reference");
+            if (digits.empty()) return false;
             wchar_t* end = nullptr;
-            code = std::wcstoul(digits.c_str(), &end, hex ? 16 : 10);
-            if (*end != L'\0' || code == 0 || code > 0x10FFFF) return Fail(L"bad character reference");
+            unsigned long code = std::wcstoul(digits.c_str(), &end, hex ? 16 : 10);
+            if (*end != L'\0' || code == 0 || code > 0x10FFFF) return false;
             if (code >= 0x10000) {
                 code -= 0x10000;
                 out += static_cast<wchar_t>(0xD800 + (code >> 10));
@@ -223,10 +231,31 @@ private:
                 out += static_cast<wchar_t>(code);
             }
         } else {
-            return Fail(L"unknown entity");
+            return false;
         }
-        m_pos = semi + 1;
         return true;
+    }
+
+    // Character data. An ampersand that starts no reference is kept as it
+    // stands: project files that only carry attributes were read that way
+    // before their text mattered.
+    static void AppendText(std::wstring_view text, std::wstring& out)
+    {
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t amp = text.find(L'&', pos);
+            if (amp == std::wstring_view::npos) amp = text.size();
+            out.append(text.substr(pos, amp - pos));
+            if (amp == text.size()) break;
+            size_t semi = text.find(L';', amp);
+            if (semi != std::wstring_view::npos && semi - amp <= 12 &&
+                Resolve(text.substr(amp + 1, semi - amp - 1), out)) {
+                pos = semi + 1;
+            } else {
+                out += L'&';
+                pos = amp + 1;
+            }
+        }
     }
 
     // An attribute value with references resolved and line ends and tabs
@@ -290,6 +319,7 @@ private:
                 m_pos = m_text.size();
                 return Fail(L"missing end tag");
             }
+            AppendText(m_text.substr(m_pos, lt - m_pos), e.text);
             m_pos = lt;
             if (At(L"</")) {
                 m_pos += 2;
@@ -304,7 +334,9 @@ private:
             if (At(L"<!--")) {
                 if (!SkipPast(L"-->", L"unterminated comment")) return false;
             } else if (At(L"<![CDATA[")) {
+                size_t start = m_pos + 9;
                 if (!SkipPast(L"]]>", L"unterminated CDATA section")) return false;
+                e.text.append(m_text.substr(start, m_pos - 3 - start));
             } else if (At(L"<?")) {
                 if (!SkipPast(L"?>", L"unterminated processing instruction")) return false;
             } else {

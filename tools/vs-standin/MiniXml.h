@@ -14,6 +14,7 @@ struct XmlElement_st {
     std::wstring name;
     std::vector<std::pair<std::wstring, std::wstring>> attributes;
     std::vector<XmlElement_st> children;
+    std::wstring text; // the character data between the children, references resolved
 
     // The attribute's value, or nullptr when the element has none by that name
     // (names compare exactly, as XML names do).
@@ -28,8 +29,8 @@ class MiniXml_cl {
 public:
     // Reads and parses the file. On failure returns false and says why in error.
     static bool Load(const std::wstring& path, XmlElement_st& root, std::wstring& error);
-    // Parses decoded text (the prolog, one root element, comments and
-    // processing instructions; character data is skipped).
+    // Parses decoded text (the prolog, one root element, comments,
+    // processing instructions and character data).
     static bool Parse(std::wstring_view text, XmlElement_st& root, std::wstring& error);
     // Decodes the raw bytes of an XML file: by byte-order mark, else by the
     // encoding named in the declaration (through the platform's code pages),

@@ -59,7 +59,9 @@ bool SolutionFile_cl::Load(const std::wstring& path)
             // Project("{type}") = "name", "relative path", "{guid}"
             std::vector<std::wstring> q = QuotedPieces(line);
             if (q.size() < 4) continue;
-            if (!EndsWithNoCase(q[2], L".vcproj") && !EndsWithNoCase(q[2], L".icproj")) continue;
+            if (!EndsWithNoCase(q[2], L".vcproj") && !EndsWithNoCase(q[2], L".icproj") &&
+                !EndsWithNoCase(q[2], L".vcxproj"))
+                continue;
             m_projects.push_back({q[1], FullPath(folder, q[2]), q[3]});
         } else if (line.compare(0, 14, L"GlobalSection(") == 0) {
             if (line.find(L"(SolutionConfigurationPlatforms)") != std::wstring::npos) section = SolutionConfigs;

@@ -9,7 +9,7 @@ namespace Standin_ns {
 
 struct SolutionProject_st {
     std::wstring name; // as the solution names it
-    std::wstring path; // full path of the .vcproj / .icproj
+    std::wstring path; // full path of the .vcproj / .icproj / .vcxproj
     std::wstring guid;
 };
 

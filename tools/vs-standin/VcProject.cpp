@@ -18,37 +18,17 @@ void SetMacro(Macros_t& macros, const wchar_t* name, const std::wstring& value)
     macros.emplace_back(name, value);
 }
 
-// Replaces every $(Name) by its value; names compare ignoring case, as the
-// IDE compares them, and unknown names fall back to the environment.
+// Names compare ignoring case, as the IDE compares them.
 std::wstring Expand(const std::wstring& text, const Macros_t& macros)
 {
-    std::wstring out;
-    size_t pos = 0;
-    for (;;) {
-        size_t open = text.find(L"$(", pos);
-        size_t close = open == std::wstring::npos ? open : text.find(L')', open + 2);
-        if (close == std::wstring::npos) {
-            out.append(text, pos, std::wstring::npos);
-            return out;
-        }
-        out.append(text, pos, open - pos);
-        std::wstring name = text.substr(open + 2, close - open - 2);
-        bool known = false;
+    return ExpandMacros(text, [&](const std::wstring& name, std::wstring& value) {
         for (const auto& m : macros)
             if (EqualsNoCase(m.first, name)) {
-                out += m.second;
-                known = true;
-                break;
+                value = m.second;
+                return true;
             }
-        if (!known) out += EnvironmentValue(name.c_str());
-        pos = close + 1;
-    }
-}
-
-std::wstring WithSeparator(std::wstring folder)
-{
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
+        return false;
+    });
 }
 
 const XmlElement_st* FindTool(const XmlElement_st& configuration, const wchar_t* toolName)
@@ -128,6 +108,7 @@ bool VcProject_cl::Plan(const std::wstring& config, const std::vector<std::wstri
     if (!configuration) return false;
     plan = ProjectPlan_st();
     plan.config = configuration->AttributeText(L"Name");
+    plan.projectFiles = m_projectFiles;
     std::wstring configName = plan.config.substr(0, plan.config.find(L'|'));
     size_t bar = plan.config.find(L'|');
     std::wstring platform = bar == std::wstring::npos ? L"Win32" : plan.config.substr(bar + 1);
@@ -201,32 +182,13 @@ bool VcProject_cl::Plan(const std::wstring& config, const std::vector<std::wstri
 
     if (const XmlElement_st* files = m_root.Child(L"Files")) CollectFiles(*files, plan.config, plan.sources);
 
-    // Libraries: as the linker looks for them, in the named folders, then in
-    // the project's output folder, its own folder, and the toolset's folders.
     for (const XmlElement_st* tool : {linker, librarian}) {
         if (!tool) continue;
-        std::vector<std::wstring> folders;
-        for (const auto& d : SplitList(Expand(tool->AttributeText(L"AdditionalLibraryDirectories"), macros), L";,"))
-            folders.push_back(WithSeparator(FullPath(m_folder, d)));
-        if (!outputFolder.empty()) folders.push_back(outputFolder);
-        folders.push_back(m_folder);
-        for (const auto& f : libraryFolders) folders.push_back(WithSeparator(f));
-        for (const auto& word : SplitQuotedWords(tool->AttributeText(L"AdditionalDependencies"))) {
-            LibraryRef_st lib{Expand(word, macros), std::wstring()};
-            if (lib.written.empty()) continue;
-            if (IsAbsolutePath(lib.written)) {
-                if (FileExists(lib.written)) lib.found = FullPath(std::wstring(), lib.written);
-            } else {
-                for (const auto& f : folders) {
-                    std::wstring candidate = FullPath(f, lib.written);
-                    if (FileExists(candidate)) {
-                        lib.found = candidate;
-                        break;
-                    }
-                }
-            }
-            plan.libraries.push_back(lib);
-        }
+        std::vector<std::wstring> libraries;
+        for (const auto& word : SplitQuotedWords(tool->AttributeText(L"AdditionalDependencies")))
+            libraries.push_back(Expand(word, macros));
+        FindLibraries(libraries, SplitList(Expand(tool->AttributeText(L"AdditionalLibraryDirectories"), macros), L";,"),
+                      outputFolder, m_folder, libraryFolders, plan);
     }
     return true;
 }

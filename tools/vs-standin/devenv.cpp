@@ -1,9 +1,11 @@
 // devenv.exe of the builder stand-in: answers
 //   devenv <file> /build|/rebuild|/clean "<configuration>"
-// for a solution, a Visual C++ project or an Intel wrapper project the way
-// the Visual Studio 2008 command-line builder does, as far as build logs show.
-// The edition comes from QV_STANDIN_EDITION (set by the installation's
-// vcvarsall.bat). For tests:
+// for a solution or a Visual C++ project the way a Visual Studio
+// command-line builder does, as far as build logs show. Which one it stands
+// for is fixed when it is compiled (QV_STANDIN_RELEASE: 2008, 2015 or 2022):
+// 2008 builds .vcproj projects and Intel wrappers of them, the later ones
+// .vcxproj projects. The edition comes from QV_STANDIN_EDITION (set by the
+// installation's vcvarsall.bat). For tests:
 //   QV_STANDIN_DELAY_MS=<ms>   every project takes that long;
 //   QV_STANDIN_TRACE=<file>    every project build appends its times (Trace.h);
 //   QV_STANDIN_FAIL_FIRST_START=<file>
@@ -20,7 +22,21 @@
 
 using namespace Standin_ns;
 
+#ifndef QV_STANDIN_RELEASE
+#error QV_STANDIN_RELEASE names the Visual Studio the stand-in stands for
+#endif
+
 namespace {
+
+#if QV_STANDIN_RELEASE == 2008
+constexpr Release_en kRelease = Release_en::Vs2008;
+#elif QV_STANDIN_RELEASE == 2015
+constexpr Release_en kRelease = Release_en::Vs2015;
+#elif QV_STANDIN_RELEASE == 2022
+constexpr Release_en kRelease = Release_en::Vs2022;
+#else
+#error QV_STANDIN_RELEASE must be 2008, 2015 or 2022
+#endif
 
 struct Arguments_st {
     std::wstring file;
@@ -94,7 +110,7 @@ bool FailThisStart()
 int wmain(int argc, wchar_t** argv)
 {
     if (FailThisStart()) return 9009;
-    Messages_cl messages = Messages_cl::FromEnvironment();
+    Messages_cl messages = Messages_cl::FromEnvironment(kRelease);
     Arguments_st args;
     bool valid = ParseArguments(argc, argv, args);
     Builder_cl builder(args.verb, messages);
