@@ -1055,26 +1055,6 @@ String_cl Solution2022(const Workspace_cl& ws, const String_cl& relative, const 
     return path;
 }
 
-// Sets an environment variable of this process (and so of the programs it
-// starts) for the length of a scope.
-class ScopedEnvironment_cl {
-public:
-    ScopedEnvironment_cl(const wchar_t* name, const String_cl& value) : m_name(name)
-    {
-        wchar_t old[4096];
-        const DWORD n = GetEnvironmentVariableW(name, old, 4096);
-        m_had = n > 0 && n < 4096;
-        if (m_had) m_old.assign(old, n);
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedEnvironment_cl() { SetEnvironmentVariableW(m_name, m_had ? m_old.c_str() : nullptr); }
-
-private:
-    const wchar_t* m_name;
-    String_cl m_old;
-    bool m_had = false;
-};
-
 } // namespace
 
 // A program listed before the solution of the DLL and the library it links:
@@ -1145,19 +1125,16 @@ TEST_F(ConsoleTest, Vs2022PlanIsReadOrderedBuiltAndLearnedAsA2008One)
     EXPECT_TRUE(NoTemporaryFilesIn(FolderOf(legacy)));
     EXPECT_FALSE(FileExists(program.GoodLogs() + L"Legacy.log"));
 
-    // --vc-dir auto: what the installer's locator names, in the ANSI code page.
-    TempDir_cl programFiles(L"qv-pf");
-    const String_cl installer = programFiles / L"Microsoft Visual Studio\\Installer\\";
-    Test_ns::CreateFolders(installer + L"vswhere.exe");
-    ASSERT_TRUE(CopyFileW((Test_ns::ExeDirectory() + L"..\\tools\\vswhere.exe").c_str(), (installer + L"vswhere.exe").c_str(), FALSE));
-    ScopedEnvironment_cl x86Programs(L"ProgramFiles(x86)", programFiles.Path());
-    Test_ns::WriteBytes(installer + L"installationPath.txt", Test_ns::Ansi(vs2022.substr(0, vs2022.size() - 1)) + "\r\n");
+    // --vc-dir auto: what the installer's locator names.
+    Test_ns::LocatorStandin_cl locator;
+    ASSERT_TRUE(locator.Ready());
+    locator.Names(vs2022);
     Run_st located = program.Run({L"build", L"新版", L"--vc-dir", L"auto"});
     EXPECT_EQ(0, located.exit) << U8(located.text);
     EXPECT_TRUE(located.HasLine(L"VC安装目录 " + vs2022)) << U8(located.text);
     // What the refused link left unbuilt is built now.
     EXPECT_EQ("core:已编译 net:已编译 viewer:已编译", U8(located.Walk())) << U8(located.text);
-    DeleteFileW((installer + L"installationPath.txt").c_str());
+    locator.Names(L"");
     Run_st none = program.Run({L"build", L"新版", L"--vc-dir", L"auto"});
     EXPECT_EQ(2, none.exit) << U8(none.text);
     EXPECT_TRUE(none.Has(L"没有找到VC安装目录")) << U8(none.text);
