@@ -1116,7 +1116,12 @@ TEST_F(ConsoleTest, Vs2022PlanIsReadOrderedBuiltAndLearnedAsA2008One)
     EXPECT_FALSE(old.Has(L"正在编译工程")) << U8(old.text);
     String_cl legacy = ws.Project(L"Old", {L"Legacy", L"lib", L""});
     std::string legacyBytes = Test_ns::ReadBytes(legacy);
-    ASSERT_EQ(0, program.Run({L"add", L"旧版", legacy}).exit);
+    // A lone project file of either era is added as a solution is.
+    const String_cl lone = ws / L"Libs\\core\\core.vcxproj";
+    ASSERT_EQ(0, program.Run({L"add", L"旧版", legacy, lone}).exit);
+    const DataFile_st both = ReadDataFile(program.DataFile());
+    ASSERT_NE(nullptr, both.Plan(L"旧版"));
+    EXPECT_EQ(U8(legacy + L"\n" + lone), U8(Join(both.Plan(L"旧版")->solutions, L"\n")));
     Run_st converted = program.Run({L"rebuild", L"旧版", L"--vc-dir", vs2022, L"--rename"});
     EXPECT_EQ(2, converted.exit) << U8(converted.text);
     EXPECT_TRUE(converted.Has(L"要先转换.vcproj工程") && converted.Has(legacy)) << U8(converted.text);
