@@ -4,6 +4,32 @@ namespace Quorvane_ns {
 
 using Base_ns::String_cl;
 
+namespace {
+
+bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF; }
+
+// Control characters, and surrogates that are not part of a pair, as "?";
+// with oneLine line ends and tabs as blanks.
+String_cl Printable(const String_cl& text, bool oneLine)
+{
+    String_cl out = text;
+    for (size_t i = 0; i < out.size(); ++i) {
+        wchar_t& c = out[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (c == L'\r' || c == L'\n' || c == L'\t') {
+            if (oneLine) c = L' ';
+        } else if (IsControl(c) || (c >= 0xD800 && c <= 0xDFFF)) {
+            c = L'?';
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+String_cl ConsoleOutput_cl::Field(const String_cl& text) { return Printable(text, true); }
+
 ConsoleOutput_cl::ConsoleOutput_cl(DWORD stdHandle) : m_handle(GetStdHandle(stdHandle))
 {
     DWORD mode = 0;
@@ -14,13 +40,14 @@ ConsoleOutput_cl::ConsoleOutput_cl(DWORD stdHandle) : m_handle(GetStdHandle(stdH
 void ConsoleOutput_cl::Write(const String_cl& text)
 {
     if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE || text.empty()) return;
+    const String_cl printable = Printable(text, false);
     std::lock_guard<std::mutex> lock(m_mutex);
     DWORD done = 0;
     if (m_console) {
-        WriteConsoleW(m_handle, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+        WriteConsoleW(m_handle, printable.data(), static_cast<DWORD>(printable.size()), &done, nullptr);
         return;
     }
-    std::string bytes = text.ToUtf8();
+    std::string bytes = printable.ToUtf8();
     WriteFile(m_handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
 }
 

@@ -13,8 +13,16 @@ namespace Quorvane_ns {
 class ConsoleOutput_cl {
 public:
     explicit ConsoleOutput_cl(DWORD stdHandle);
+    // Control characters other than line ends and tabs are written as "?",
+    // as the reports write them: nothing printed, a log line included, can
+    // send the terminal a control sequence.
     void Write(const Base_ns::String_cl& text);
     void Line(const Base_ns::String_cl& text) { Write(text + L"\r\n"); }
+
+    // Text from a file someone else wrote (a name, a path, a log line) as a
+    // field of one printed line: line ends and tabs become blanks too, so
+    // that such text can neither forge a line nor shift a column.
+    static Base_ns::String_cl Field(const Base_ns::String_cl& text);
 
 private:
     HANDLE m_handle;

@@ -43,8 +43,15 @@ int CQuorvaneApp::Run(const Base_ns::String_cl& commandLine)
         // Saved and emptied while the window object still exists; it closes
         // the settings library when it goes.
         m_stores.EndProgram(DataFilePath());
+    } catch (const Base_ns::Error_cl& e) {
+        // A window that could not be made (no display), or a data file that
+        // could not be saved: whoever started the program unattended, the
+        // console front end or a build server, learns it from the status.
+        e.Show(::GetDesktopWindow());
+        return e.IsSystemError() ? 3 : 2;
     } catch (...) {
         Base_ns::ShowCurrentException(::GetDesktopWindow(), L"QuorvaneApp", __LINE__);
+        return 3;
     }
     return 0;
 }

@@ -11,7 +11,8 @@ class CQuorvaneApp {
 public:
     const wchar_t* ClassName() const { return L"CQuorvaneApp"; }
     // commandLine: the program's command line after its name. The exit code
-    // is 0 whatever happened; what went wrong has been shown.
+    // is 0, or, after an error that ended the program (shown, and logged when
+    // it is a system error), 3 for a system error and 2 for a user error.
     int Run(const Base_ns::String_cl& commandLine);
 
 private:

@@ -1,14 +1,11 @@
 #include "app/ui/QuorvaneDlg.h"
 #include <commctrl.h>
-#include <thread>
 #include "app/ProgramPlaces.h"
 #include "app/engine/MProjectPack.h"
 #include "app/res/resource.h"
 #include "app/ui/WindowMessages.h"
-#include "app/workflow/HtmlReport.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/PageCommands.h"
-#include "app/workflow/RunRecorder.h"
 #include "app/workflow/VcDirectory.h"
 #include "common/base/Presenter.h"
 #include "common/ctl/Choosers.h"
@@ -61,6 +58,7 @@ CQuorvaneDlg::CQuorvaneDlg(Stores_cl& stores, const String_cl& commandLine, Inst
 CQuorvaneDlg::~CQuorvaneDlg()
 {
     try {
+        JoinWorker();
         m_settings.Close();
     } catch (...) {
     }
@@ -118,6 +116,7 @@ void CQuorvaneDlg::OnDestroy()
 {
     try {
         KillTimer(kCommandLineTimer);
+        if (CurrentJob() == JobIdle) JoinWorker();
         SaveOptions();
     } catch (...) {
         Base_ns::ShowCurrentException(m_hwnd, L"QuorvaneDlg", __LINE__);
@@ -206,10 +205,12 @@ bool CQuorvaneDlg::RefusedWhileBusy()
 void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
 {
     if (RefusedWhileBusy()) return;
-    const String_cl vc = GetVcDirectory();
-    CheckVcDirectory(vc);
-    PlanId_cl plan = m_solutionPage.SelectedPlan();
-    const int jobs = Jobs();
+    JobOrder_st order;
+    order.kind = kind;
+    order.request.vcDirectory = GetVcDirectory();
+    CheckVcDirectory(order.request.vcDirectory);
+    order.plan = m_solutionPage.SelectedPlan();
+    order.request.jobs = Jobs();
 
     m_running = kind == JobBuild && singleRow != 0 ? 0 : 1;
     m_jobKind = kind;
@@ -217,27 +218,31 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
         m_singleRow = singleRow;
         m_rebuildEach = rebuildEach;
     }
+    order.request.singleRow = m_singleRow;
+    order.request.rebuildEach = m_rebuildEach;
     LockUi();
+    StartWorker(order);
+}
 
-    BuildRequest_st request;
-    request.vcDirectory = vc;
-    request.singleRow = m_singleRow;
-    request.rebuildEach = m_rebuildEach;
-    request.jobs = jobs;
+void CQuorvaneDlg::StartRead()
+{
+    if (CurrentJob() != JobIdle) return;
+    UpdateCaption();
+    if (!m_solutionPage.HasPlan()) return;
+    JobOrder_st order;
+    order.kind = JobRead;
+    order.plan = m_solutionPage.SelectedPlan();
+    LockUi();
+    // Set after LockUi, so that Stop stays disabled while a plan is read.
+    m_jobKind = JobRead;
+    StartWorker(order);
+}
+
+void CQuorvaneDlg::StartWorker(JobOrder_st& order)
+{
     try {
-        std::thread([this, kind, plan, request]() {
-            if (kind == JobClean) {
-                RunCleanJob(m_stores, plan, request.vcDirectory, m_running, m_reporter);
-                return;
-            }
-            // Every build job leaves its report beside the logs.
-            RunRecorder_cl recorder(m_reporter, plan, kind, request.singleRow);
-            recorder.OnFinished(WriteHtmlReport);
-            if (kind == JobRebuild)
-                RunRebuildJob(m_stores, plan, request.vcDirectory, m_running, recorder, request.jobs);
-            else
-                RunBuildJob(m_stores, plan, request, m_running, recorder);
-        }).detach();
+        JoinWorker();
+        m_worker = StartJobThread(m_stores, order, m_running, m_reporter);
     } catch (...) {
         m_running = 0;
         m_jobKind = JobIdle;
@@ -246,22 +251,11 @@ void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
     }
 }
 
-void CQuorvaneDlg::StartRead()
+void CQuorvaneDlg::JoinWorker()
 {
-    if (CurrentJob() != JobIdle) return;
-    UpdateCaption();
-    if (!m_solutionPage.HasPlan()) return;
-    PlanId_cl plan = m_solutionPage.SelectedPlan();
-    LockUi();
-    // Set after LockUi, so that Stop stays disabled while a plan is read.
-    m_jobKind = JobRead;
-    try {
-        std::thread([this, plan]() { RunReadJob(m_stores, plan, m_reporter); }).detach();
-    } catch (...) {
-        m_jobKind = JobIdle;
-        UnlockUi();
-        throw;
-    }
+    // The window is idle only after the job has reported its end; its thread
+    // then only returns, so this never waits for the window itself.
+    if (m_worker.joinable()) m_worker.join();
 }
 
 void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)

@@ -11,12 +11,14 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include "app/store/DataFile.h"
 #include "app/ui/WHistoryPage.h"
 #include "app/ui/WProjectPage.h"
 #include "app/ui/WSolutionPage.h"
 #include "app/ui/WindowReporter.h"
 #include "app/workflow/InstanceLock.h"
+#include "app/workflow/Jobs.h"
 #include "app/workflow/JobReporter.h"
 #include "app/workflow/SettingsInterface.h"
 #include "common/ctl/Dialog.h"
@@ -62,6 +64,10 @@ private:
     // A job that changes the stores: the checks, the fields, LockUi, the thread.
     void StartJob(JobKind kind, uint32_t singleRow = 0, bool rebuildEach = false);
     void StartRead();
+    // The job's thread, after the last one's has returned; unlocks again
+    // when no thread can be made.
+    void StartWorker(JobOrder_st& order);
+    void JoinWorker();
     void OnJobEnded(const JobEnd_st& end);
     void OnStop();
     void OnChooseVcDirectory();
@@ -92,6 +98,9 @@ private:
     // The stop-on-error box as the worker reads it after every row.
     std::atomic<bool> m_stopOnError{true};
     WindowReporter_cl m_reporter;
+    // The last job's thread: it has reported its end once the window is
+    // idle, and is joined before the next one starts and before the window goes.
+    std::thread m_worker;
 
     // A command line unchecks stop-on-error and checks shutdown for its run;
     // the user's own states are what is saved, unless the user changes a

@@ -1,8 +1,7 @@
 #pragma once
 // The modal dialog in which the user names a new plan. It stays open until
-// the name is made of letters, digits, underscores and Chinese characters
-// (and starts with a letter, an underscore or a Chinese character), or the
-// user cancels.
+// the name follows the rule for plan names (CheckPlanName), or the user
+// cancels.
 #include "common/base/Error.h"
 #include "common/ctl/Dialog.h"
 
@@ -28,10 +27,5 @@ private:
 
     String_cl m_name;
 };
-
-// The rule itself: 0 when name is valid, else the error code (101 empty,
-// 102 bad first character, 103 a bad character after it). Every code from
-// 127 up counts as a Chinese character; letters and digits are ASCII ones.
-int32_t CheckPlanName(const String_cl& name);
 
 } // namespace Quorvane_ns

@@ -1,4 +1,5 @@
 #include "app/workflow/InstanceLock.h"
+#include "app/workflow/FileIdentity.h"
 
 namespace Quorvane_ns {
 
@@ -6,16 +7,34 @@ using Base_ns::String_cl;
 
 namespace {
 
-// Object names cannot hold "\" (nor be as long as a path may be): name them
-// after a hash of the upper-cased path.
-String_cl ObjectName(const String_cl& dataPath, const wchar_t* suffix)
+uint64_t Hash(const String_cl& text)
 {
     uint64_t h = 1469598103934665603ull;
-    for (wchar_t c : Base_ns::ToUpper(dataPath)) {
+    for (wchar_t c : text) {
         h ^= static_cast<uint16_t>(c);
         h *= 1099511628211ull;
     }
-    return L"Local\\Quorvane.data." + String_cl::FromUnsigned(h) + suffix;
+    return h;
+}
+
+// The lock is named after the data file's folder as the file system knows
+// it, and the file's name: every spelling of the path (letter case, an 8.3
+// name, another drive letter onto the same folder, a symbolic link) names
+// one lock. The folder, not the file, because the file may not exist yet
+// when one instance starts and exist when the next one does. A folder that
+// cannot be opened leaves the spelling, upper-cased. Object names cannot
+// hold "\" (nor be as long as a path may be): hence the hash.
+String_cl LockKey(const String_cl& dataPath)
+{
+    const FilePlace_st place = PlaceOf(dataPath);
+    if (!place.folder.known) return L"p" + String_cl::FromUnsigned(Hash(Base_ns::ToUpper(dataPath)));
+    return L"v" + String_cl::FromUnsigned(place.folder.volume) + L"." + String_cl::FromUnsigned(place.folder.index) +
+           L"." + String_cl::FromUnsigned(Hash(place.name));
+}
+
+String_cl ObjectName(const String_cl& key, const wchar_t* suffix)
+{
+    return L"Local\\Quorvane.data." + key + suffix;
 }
 
 } // namespace
@@ -25,7 +44,8 @@ InstanceLock_cl::~InstanceLock_cl() { Release(); }
 bool InstanceLock_cl::Acquire(const String_cl& dataPath, Kind_en kind)
 {
     Release();
-    m_mutex.Reset(CreateMutexW(nullptr, FALSE, ObjectName(dataPath, L"").c_str()));
+    const String_cl key = LockKey(dataPath);
+    m_mutex.Reset(CreateMutexW(nullptr, FALSE, ObjectName(key, L"").c_str()));
     // Without a lock object there is nothing to share; go on as the only one.
     if (!m_mutex.Valid()) {
         m_held = true;
@@ -36,7 +56,7 @@ bool InstanceLock_cl::Acquire(const String_cl& dataPath, Kind_en kind)
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
         m_mutex.Reset();
         m_holder = Holder_st();
-        Base_ns::Handle_cl mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, ObjectName(dataPath, L".holder").c_str()));
+        Base_ns::Handle_cl mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, ObjectName(key, L".holder").c_str()));
         if (mapping.Valid()) {
             if (void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(Holder_st))) {
                 m_holder = *static_cast<const Holder_st*>(view);
@@ -47,7 +67,7 @@ bool InstanceLock_cl::Acquire(const String_cl& dataPath, Kind_en kind)
     }
     m_held = true;
     m_mapping.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Holder_st),
-                                       ObjectName(dataPath, L".holder").c_str()));
+                                       ObjectName(key, L".holder").c_str()));
     if (m_mapping.Valid())
         m_shared = static_cast<Holder_st*>(MapViewOfFile(m_mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(Holder_st)));
     if (m_shared) {

@@ -28,11 +28,11 @@ public:
     InstanceLock_cl(const InstanceLock_cl&) = delete;
     InstanceLock_cl& operator=(const InstanceLock_cl&) = delete;
 
-    // Takes the lock of the data file at dataPath (compared ignoring case)
-    // for this process. False when another instance holds it; Holder() then
-    // says which, as far as it has published itself.
+    // Takes the lock of the data file at dataPath for this process, however
+    // the path is spelt (the file's folder and name as the file system knows
+    // them). False when another instance holds it; Holder() then says which,
+    // as far as it has published itself.
     bool Acquire(const Base_ns::String_cl& dataPath, Kind_en kind);
-    bool Held() const { return m_held; }
     // What the holder published (valid after a refused Acquire).
     const Holder_st& Holder() const { return m_holder; }
     // The holder makes its main window known to later instances.

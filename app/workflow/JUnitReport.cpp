@@ -17,7 +17,7 @@ String_cl Seconds(double s)
 
 String_cl Attr(const wchar_t* name, const String_cl& value)
 {
-    return String_cl(L" ") + name + L"=\"" + MarkupText(value) + L"\"";
+    return String_cl(L" ") + name + L"=\"" + MarkupAttribute(value) + L"\"";
 }
 
 String_cl Attr(const wchar_t* name, long long value) { return Attr(name, String_cl::FromInt(value)); }

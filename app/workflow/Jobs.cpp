@@ -2,7 +2,9 @@
 #include "common/base/ComScope.h"
 #include <windows.h>
 #include <objbase.h>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/ProjectFileReader.h"
 #include "app/engine/RowScheduler.h"
@@ -10,7 +12,9 @@
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/HtmlReport.h"
 #include "app/workflow/ParallelWalk.h"
+#include "app/workflow/RunRecorder.h"
 
 namespace Quorvane_ns {
 
@@ -93,10 +97,10 @@ void ReportCurrentException(JobReporter_cl& reporter, int line)
 
 // The last calls of a job; a front end that fails here must not take the
 // job's thread down with it.
-void EndJob(JobReporter_cl& reporter, const String_cl& status, const JobEnd_st& end)
+void EndJob(JobReporter_cl& reporter, const JobEnd_st& end)
 {
     try {
-        reporter.Status(status);
+        reporter.Status(end.kind == JobRead ? MissingFilesStatusText(end.missing) : String_cl());
         reporter.Ended(end);
     } catch (...) {
     }
@@ -179,9 +183,8 @@ bool CleanWalk(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDi
     return true;
 }
 
-} // namespace
-
-int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& reporter)
+// The jobs without their ending: what EndJob reports.
+JobEnd_st ReadPlan(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& reporter)
 {
     JobEnd_st end;
     end.kind = JobRead;
@@ -201,12 +204,11 @@ int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& repor
         end.error = true;
         end.missing = 0;
     }
-    EndJob(reporter, MissingFilesStatusText(end.missing), end);
-    return end.missing;
+    return end;
 }
 
-bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
-                 std::atomic<int>& running, JobReporter_cl& reporter)
+JobEnd_st BuildPlan(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
+                    std::atomic<int>& running, JobReporter_cl& reporter)
 {
     JobEnd_st end;
     end.kind = JobBuild;
@@ -214,25 +216,21 @@ bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_
         end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
     else
         end.error = true;
-    running = 0;
-    EndJob(reporter, String_cl(), end);
-    return end.reachedEnd;
+    return end;
 }
 
-bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
-                 std::atomic<int>& running, JobReporter_cl& reporter)
+JobEnd_st CleanPlan(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
+                    std::atomic<int>& running, JobReporter_cl& reporter)
 {
     JobEnd_st end;
     end.kind = JobClean;
     end.error = !InstallationFits(planId, vcDirectory, reporter) ||
                 !CleanWalk(stores, planId, vcDirectory, running, reporter);
-    running = 0;
-    EndJob(reporter, String_cl(), end);
-    return !end.error;
+    return end;
 }
 
-bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vcDirectory,
-                   std::atomic<int>& running, JobReporter_cl& reporter, int jobs)
+JobEnd_st RebuildPlan(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vcDirectory,
+                      std::atomic<int>& running, JobReporter_cl& reporter, int jobs)
 {
     JobEnd_st end;
     end.kind = JobRebuild;
@@ -252,9 +250,98 @@ bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vc
         end.reachedEnd = BuildWalk(stores, plan, request, running, reporter, buildError);
         end.error = buildError;
     }
+    return end;
+}
+
+JobEnd_st OrderedJob(Stores_cl& stores, const JobOrder_st& order, std::atomic<int>& running,
+                     JobReporter_cl& reporter)
+{
+    switch (order.kind) {
+    case JobRead: return ReadPlan(stores, order.plan, reporter);
+    case JobClean: return CleanPlan(stores, order.plan, order.request.vcDirectory, running, reporter);
+    case JobRebuild:
+        return RebuildPlan(stores, order.plan, order.request.vcDirectory, running, reporter, order.request.jobs);
+    default: return BuildPlan(stores, order.plan, order.request, running, reporter);
+    }
+}
+
+} // namespace
+
+int RunReadJob(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& reporter)
+{
+    const JobEnd_st end = ReadPlan(stores, planId, reporter);
+    EndJob(reporter, end);
+    return end.missing;
+}
+
+bool RunBuildJob(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request,
+                 std::atomic<int>& running, JobReporter_cl& reporter)
+{
+    const JobEnd_st end = BuildPlan(stores, planId, request, running, reporter);
     running = 0;
-    EndJob(reporter, String_cl(), end);
+    EndJob(reporter, end);
     return end.reachedEnd;
+}
+
+bool RunCleanJob(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDirectory,
+                 std::atomic<int>& running, JobReporter_cl& reporter)
+{
+    const JobEnd_st end = CleanPlan(stores, planId, vcDirectory, running, reporter);
+    running = 0;
+    EndJob(reporter, end);
+    return !end.error;
+}
+
+bool RunRebuildJob(Stores_cl& stores, const PlanId_cl& plan, const String_cl& vcDirectory,
+                   std::atomic<int>& running, JobReporter_cl& reporter, int jobs)
+{
+    const JobEnd_st end = RebuildPlan(stores, plan, vcDirectory, running, reporter, jobs);
+    running = 0;
+    EndJob(reporter, end);
+    return end.reachedEnd;
+}
+
+JobEnd_st RunJob(Stores_cl& stores, JobOrder_st& order, std::atomic<int>& running, JobReporter_cl& reporter,
+                 RunRecord_st* record)
+{
+    JobEnd_st end;
+    end.kind = order.kind;
+    std::optional<RunRecorder_cl> recorder;
+    JobReporter_cl* target = &reporter;
+    try {
+        if (order.kind == JobBuild || order.kind == JobRebuild) {
+            recorder.emplace(reporter, order.plan, order.kind, order.request.singleRow);
+            recorder->OnFinished(WriteHtmlReport);
+            target = &*recorder;
+        }
+        end = OrderedJob(stores, order, running, *target);
+    } catch (...) {
+        ReportCurrentException(*target, __LINE__);
+        end.error = true;
+    }
+    if (order.kind != JobRead) running = 0;
+    order.plan.Reset();
+    EndJob(*target, end);
+    if (record && recorder) *record = recorder->Record();
+    return end;
+}
+
+std::thread StartJobThread(Stores_cl& stores, JobOrder_st& order, std::atomic<int>& running,
+                           JobReporter_cl& reporter)
+{
+    // The caller lets go of the plan before the thread can start, so that
+    // the job's end never comes while the caller still holds it.
+    auto taken = std::make_shared<JobOrder_st>(order);
+    order.plan.Reset();
+    return std::thread([&stores, &running, &reporter, taken] {
+        try {
+            Base_ns::ComScope_cl com;
+            RunJob(stores, *taken, running, reporter);
+        } catch (...) {
+            // RunJob reports and ends its job whatever happens; an exception
+            // here could not be reported anywhere, and must not end the program.
+        }
+    });
 }
 
 bool IsSolutionOrProjectFile(const String_cl& path)

@@ -12,22 +12,26 @@
 // reporter calls, which a front end delivers synchronously (the job waits
 // until the window has handled them): that is where the window copies what
 // its pages show. Between those calls the window works on its copies and
-// refuses every command that would read or change a store. The containers'
-// identifier counts are therefore never touched by two threads at once.
-// Only running (a job's stop flag) and the reporter's StopOnError cross
-// threads freely.
+// refuses every command that would read or change a store. Only running (a
+// job's stop flag), the reporter's StopOnError and the identifiers' counts
+// cross threads freely: the job holds the plan by an identifier, which the
+// window thread also copies and drops, so the counts change atomically.
+// RunJob lets go of every identifier of the job before the reporter hears
+// Ended, so that a front end may drop or delete the plan as soon as it does.
 #include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <thread>
 #include <vector>
+#include "app/store/PlanPack.h"
 #include "app/workflow/JobReporter.h"
 #include "common/base/String.h"
 
 namespace Quorvane_ns {
 
 class Stores_cl;
-class PlanId_cl;
+struct RunRecord_st;
 
 struct BuildRequest_st {
     Base_ns::String_cl vcDirectory;  // checked by the caller, ends with "\"
@@ -38,6 +42,32 @@ struct BuildRequest_st {
     int jobs = 1;
 };
 
+// A job as a front end asks for it.
+struct JobOrder_st {
+    JobKind kind = JobBuild;  // JobRead, JobClean, JobBuild or JobRebuild
+    PlanId_cl plan;
+    // vcDirectory for all but a read; for a rebuild also jobs; for a build
+    // all of it.
+    BuildRequest_st request;
+};
+
+// Runs the job the order names on this thread, the one way both front ends
+// start a job. A build or a rebuild is recorded and leaves the build report
+// (编译日志\报告.html); record, when given, receives what was recorded. The
+// order's plan is let go (order.plan is empty) before the reporter hears
+// Ended, the recorder's copy too. running is cleared at the end of every job
+// but a read. Whatever goes wrong is reported and the job still ends.
+JobEnd_st RunJob(Stores_cl& stores, JobOrder_st& order, std::atomic<int>& running, JobReporter_cl& reporter,
+                 RunRecord_st* record = nullptr);
+// RunJob on a thread of its own (with COM), for a window that must stay
+// responsive. The thread takes the order over: order.plan is empty when this
+// returns. Nothing escapes the thread, which only returns after Ended; join
+// it before the next one and before the stores go. Raises std::system_error
+// when no thread can be made.
+std::thread StartJobThread(Stores_cl& stores, JobOrder_st& order, std::atomic<int>& running,
+                           JobReporter_cl& reporter);
+
+// The jobs one by one; the caller holds the plan and lets go of it itself.
 // Reads the plan's solutions the first time, later refreshes the rows'
 // states. Returns how many of the plan's project files do not exist (0 after
 // an error).

@@ -1,9 +1,12 @@
 #include "app/workflow/PageCommands.h"
+#include <iterator>
+#include "common/io/TextIStream.h"
 #include "common/io/FileStream.h"
 #include "app/engine/RowState.h"
 #include "app/engine/SerialPack.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
+#include "app/workflow/WriteTarget.h"
 
 namespace Quorvane_ns {
 
@@ -124,6 +127,30 @@ int EraseUnusedEntries(SerialPack_cl& sequences, const std::vector<uint32_t>& ke
         ++erased;
     }
     return erased;
+}
+
+void ExportSequenceFile(Stores_cl& stores, const String_cl& path)
+{
+    CheckWriteTarget(stores, path);
+    stores.sequences.ExportSequence(path);
+}
+
+void ImportSequenceFile(Stores_cl& stores, const String_cl& path)
+{
+    static const Base_ns::ErrorEntry_st kErrors[] = {{101, L"导入的文件是空的，历史顺序保持不变。"}};
+    bool empty = true;
+    {
+        IO_ns::FileStream_tl<IO_ns::TextIStream_cl> stream;
+        stream.Open(path);
+        stream.SetSeparators(L"\r\n");
+        String_cl line;
+        empty = stream.ReadWord(line) <= 0;
+        stream.Close();
+    }
+    if (empty)
+        throw Base_ns::UserError_cl(__LINE__, L"PageCommands", L"PageCommands", 101, kErrors, int(std::size(kErrors)),
+                                    path);
+    stores.sequences.ImportSequence(path);
 }
 
 } // namespace Quorvane_ns

@@ -76,4 +76,12 @@ void SequenceRowViews(const SerialPack_cl& sequences, std::vector<SequenceRowVie
 // lookup error (the entries before it are gone by then).
 int EraseUnusedEntries(SerialPack_cl& sequences, const std::vector<uint32_t>& keys);
 
+// Writes the learned order to a file the user named, which CheckWriteTarget
+// must accept first.
+void ExportSequenceFile(Stores_cl& stores, const String_cl& path);
+// Takes the learned order from a file the user named (SerialPack_cl's rules).
+// A file without a single line is refused with a user error before anything
+// changes: taken as it is, it would empty the learned order.
+void ImportSequenceFile(Stores_cl& stores, const String_cl& path);
+
 } // namespace Quorvane_ns

@@ -1,7 +1,50 @@
 #include "app/workflow/PlanOperations.h"
 #include "app/engine/BuildRunner.h"
 
+#include <iterator>
+
 namespace Quorvane_ns {
+namespace {
+
+const Base_ns::ErrorEntry_st kPlanNameErrors[] = {
+    {101, L"方案名不能为空。"},
+    {102, L"方案名的第一个字符只能为字母或中文字符。"},
+    {103, L"方案名只能由字母，数字，下划线及中文字符组成。"},
+    {104, L"方案名的开头和结尾不能是空白字符。"},
+};
+
+// As the C locale classifies them: only ASCII letters and digits.
+bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsChinese(wchar_t c) { return c >= 127; }
+// The blanks from 127 up (Unicode's white space, and the invisible zero-width
+// space and byte-order mark); those below are no part of a name anyway.
+bool IsBlank(wchar_t c)
+{
+    return c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 ||
+           c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+} // namespace
+
+int32_t CheckPlanName(const String_cl& name)
+{
+    if (name.empty()) return 101;
+    const wchar_t first = name[0];
+    if (!IsChinese(first) && !IsAsciiLetter(first) && first != L'_') return 102;
+    for (size_t i = 1; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        if (!IsChinese(c) && !IsAsciiLetter(c) && !IsAsciiDigit(c) && c != L'_') return 103;
+    }
+    if (IsBlank(first) || IsBlank(name.back())) return 104;
+    return 0;
+}
+
+Base_ns::UserError_cl PlanNameError(int32_t code, int32_t line, const wchar_t* source, const wchar_t* className)
+{
+    return Base_ns::UserError_cl(line, source, className, code, kPlanNameErrors, int(std::size(kPlanNameErrors)),
+                                 L"");
+}
 
 PlanId_cl SavePlanAs(Stores_cl& stores, const PlanId_cl& source, const String_cl& name)
 {

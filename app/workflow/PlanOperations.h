@@ -6,9 +6,23 @@
 #include <cstdint>
 #include <vector>
 #include "app/store/DataFile.h"
+#include "common/base/Error.h"
 #include "common/base/String.h"
 
 namespace Quorvane_ns {
+
+// The rule for a new plan's name, wherever it is typed: a letter, "_" or a
+// Chinese character first, then letters, digits, "_" and Chinese characters,
+// where every code from 127 up counts as Chinese and letters and digits are
+// ASCII ones; and no blank at either end, the ideographic space and the other
+// blanks above 127 included. So no name holds the comma that separates plans
+// on a command line, nor a blank a command line would lose. 0 when the name
+// is valid, else the code of PlanNameError: 101 empty, 102 a bad first
+// character, 103 a bad character after it, 104 a blank at either end.
+int32_t CheckPlanName(const String_cl& name);
+// The user error for a code of CheckPlanName, raised in the name of the
+// class that checked.
+Base_ns::UserError_cl PlanNameError(int32_t code, int32_t line, const wchar_t* source, const wchar_t* className);
 
 // A copy of source under a new name (another plan may have that name too),
 // with its configuration, rows and solutions; no file is read.

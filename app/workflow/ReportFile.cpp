@@ -69,6 +69,20 @@ String_cl MarkupText(const String_cl& text)
     return out;
 }
 
+String_cl MarkupAttribute(const String_cl& text)
+{
+    String_cl out;
+    for (wchar_t c : MarkupText(text)) {
+        switch (c) {
+        case L'\t': out += L"&#9;"; break;
+        case L'\n': out += L"&#10;"; break;
+        case L'\r': out += L"&#13;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 String_cl FileLink(const String_cl& folder, const String_cl& target)
 {
     String_cl base = folder;

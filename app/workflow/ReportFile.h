@@ -13,6 +13,11 @@ using Base_ns::String_cl;
 // characters other than tab and line ends, lone surrogates) become "?".
 String_cl MarkupText(const String_cl& text);
 
+// MarkupText for an XML attribute's value, with tabs and line ends as
+// character references: written as they are, an XML reader hands them back
+// as blanks.
+String_cl MarkupAttribute(const String_cl& text);
+
 // A link from a file in folder to target: relative with "/" when target lies
 // inside folder, else a file:/// address; every byte outside the unreserved
 // characters of a URL is percent-encoded (UTF-8).

@@ -85,6 +85,8 @@ void RunRecorder_cl::Ended(const JobEnd_st& end)
         // (by the user, or at a failure); one with nothing to build was not.
         m_record.stopped = !end.reachedEnd && !end.error && m_record.singleRow == 0 && !m_record.builds.empty();
         if (!m_plan.IsEmpty()) TakeRows(*m_plan, m_record);
+        // The front end may drop the plan as soon as it hears of the end.
+        m_plan.Reset();
         RunRecord_st record = m_record;
         lock.unlock();
         if (m_finished) m_finished(record);

@@ -1,12 +1,14 @@
 #pragma once
 // A reporter around another one: passes every call on and keeps, with the
-// times, what the reports of a build job need (RunRecord_st). Front ends
-// wrap their own reporter in one for each build or rebuild job.
+// times, what the reports of a build job need (RunRecord_st). RunJob wraps
+// the front end's reporter in one for each build or rebuild job.
 //
-// Threads: the calls come from the job's thread, or from several threads
-// when builds run side by side; the record is kept under a lock. The plan's
-// rows are read in Ended, on the job's thread, before the wrapped reporter
-// hears of the end (the job is then still the stores' only user).
+// Threads: the calls come from the job's thread (builds that run side by
+// side report through it too); the record is kept under a lock so that
+// another thread may take a copy while the job runs. The plan's rows are
+// read in Ended, before the wrapped reporter hears of the end (the job is
+// then still the stores' only user), and the recorder lets go of the plan
+// there, so that the front end may drop the plan as soon as it hears.
 #include <functional>
 #include <mutex>
 #include "app/store/PlanPack.h"

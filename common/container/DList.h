@@ -94,7 +94,9 @@ class DList_tl {
         int32_t modified;
         // Set when the container died while identifiers still named the node:
         // the record is gone, the node lives until its last identifier lets go.
-        bool orphaned;
+        // The container and the last identifier may be on two threads: the
+        // one that takes the flag back (exchange) frees the node, never both.
+        std::atomic<bool> orphaned;
     };
 
 public:
@@ -203,7 +205,7 @@ public:
         void Drop()
         {
             if (!m_node) return;
-            if (--m_node->references == 0 && m_node->orphaned) delete m_node;
+            if (--m_node->references == 0 && m_node->orphaned.exchange(false)) delete m_node;
         }
 
         // Bound → accepted; unregistered → 2; empty → 1. A node whose
@@ -252,11 +254,10 @@ public:
             delete n->data;
             n->data = nullptr;
             n->prev = n->next = nullptr;
-            if (n->references > 0) {
-                n->orphaned = true;
-            } else {
-                delete n;
-            }
+            // Flag first, count after: an identifier dropped in between
+            // sees the flag, one dropped before leaves a count of 0 here.
+            n->orphaned = true;
+            if (n->references == 0 && n->orphaned.exchange(false)) delete n;
             n = next;
         }
     }

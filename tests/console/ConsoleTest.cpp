@@ -147,13 +147,24 @@ public:
     String_cl GoodLogs() const { return m_dir / L"编译日志\\正常\\"; }
     String_cl FailedLogs() const { return m_dir / L"编译日志\\错误\\"; }
 
+    // The window beside the console, for a list of plans handed over to it.
+    bool AddWindow() const
+    {
+        return CopyFileW((Test_ns::ExeDirectory() + L"Quorvane.exe").c_str(), (m_dir / L"Quorvane.exe").c_str(), FALSE);
+    }
+
     Run_st Run(const std::vector<String_cl>& args) const
     {
-        String_cl command = Quote(m_dir / L"Quorvane.com");
-        for (const String_cl& a : args) command += L" " + Quote(a);
+        String_cl text;
+        for (const String_cl& a : args) text += L" " + Quote(a);
+        return RunText(text);
+    }
+    // argumentsText as it is typed after the program's name.
+    Run_st RunText(const String_cl& argumentsText) const
+    {
         std::string bytes;
         Run_st run;
-        run.exit = Test_ns::RunProcess(command, m_dir.Path(), &bytes);
+        run.exit = Test_ns::RunProcess(Quote(m_dir / L"Quorvane.com") + L" " + argumentsText, m_dir.Path(), &bytes);
         // Redirected output is UTF-8.
         run.text = String_cl::FromUtf8(bytes);
         return run;
@@ -616,7 +627,7 @@ TEST_F(ConsoleTest, UserErrorsLeaveTheDataIntact)
     EXPECT_EQ("Release|Win32", U8(switched.Plan(L"p")->configuration));
 
     const std::vector<std::vector<String_cl>> badLines = {
-        {L"frobnicate"}, {L"build"}, {L"show", L"p", L"--config"}, {L"plans", L"--no-such-option"}};
+        {L"frobnicate"}, {L"build"}, {L"show", L"p", L"--config"}, {L"plans", L"--no-such-option"}, {L"plans", L"--shutdown"}};
     for (const std::vector<String_cl>& args : badLines) {
         Run_st usage = program.Run(args);
         EXPECT_EQ(2, usage.exit) << U8(usage.text);
@@ -993,6 +1004,107 @@ TEST_F(ConsoleTest, HelpAndVersionFollowTheConsoleConventions)
     Run_st misplaced = program.Run({L"show", L"默认", L"--report", program.Dir() + L"x.xml"});
     EXPECT_EQ(2, misplaced.exit) << U8(misplaced.text);
     EXPECT_TRUE(misplaced.Has(L"--report 只用于 build 和 rebuild。")) << U8(misplaced.text);
+}
+
+// ---------------------------------------------------------------------------
+// Files the console is asked to write, command lines it cannot carry out, and
+// text from files that reaches the console.
+
+namespace {
+
+// The same path through another drive: under Wine, the Unix path of the
+// file on drive Z:, which maps the Unix root.
+String_cl OtherSpelling(const String_cl& path)
+{
+    using UnixName_fn = char*(__cdecl*)(const wchar_t*);
+    // Through void (*)(): the generic function type a FARPROC may become.
+    const auto unixName = reinterpret_cast<UnixName_fn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name) return path;
+    String_cl spelt = L"Z:" + String_cl::FromUtf8(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    for (wchar_t& c : spelt)
+        if (c == L'/') c = L'\\';
+    return spelt;
+}
+
+} // namespace
+
+// An export or a report written over the data file (under another spelling),
+// over a project file of a plan or over a read-only file is refused before
+// anything is built, and the file stays as it was; so is an empty import,
+// which would empty the learned order.
+TEST_F(ConsoleTest, ExportsAndReportsNeverGoOverTheFilesTheProgramNeeds)
+{
+    const String_cl project = ws.Project(L"One", {L"One", L"lib", L""});
+    const String_cl sln = ws.Solution(L"One\\One.sln", {{kVcType, L"One", L"One\\One.vcproj", Workspace_cl::Guid(61)}});
+    ASSERT_EQ(0, program.Run({L"add", L"p", sln}).exit);
+    const std::string data = Test_ns::ReadBytes(program.DataFile());
+    const std::string projectBytes = Test_ns::ReadBytes(project);
+    const String_cl dataElsewhere = OtherSpelling(program.DataFile());
+    ASSERT_NE(dataElsewhere, program.DataFile()) << "the test needs a second spelling";
+
+    const String_cl readOnly = ws / L"junit.xml";
+    Test_ns::WriteBytes(readOnly, "<old/>");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const String_cl& report : {readOnly, dataElsewhere}) {
+        Run_st build = program.Run({L"build", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--report", report});
+        EXPECT_EQ(2, build.exit) << U8(build.text);
+        EXPECT_FALSE(build.Has(L"正在编译工程")) << U8(build.text);
+    }
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ("<old/>", Test_ns::ReadBytes(readOnly));
+
+    Run_st overData = program.Run({L"export-sequence", dataElsewhere});
+    EXPECT_EQ(2, overData.exit) << U8(overData.text);
+    EXPECT_TRUE(overData.Has(L"不能写到程序自己的文件")) << U8(overData.text);
+    Run_st overProject = program.Run({L"export-sequence", project.Upper()});
+    EXPECT_EQ(2, overProject.exit) << U8(overProject.text);
+    EXPECT_TRUE(overProject.Has(L"不能写到方案的解决方案或工程文件上。")) << U8(overProject.text);
+
+    const String_cl empty = ws / L"empty.txt";
+    Test_ns::WriteUtf16(empty, L"\r\n");
+    Run_st import = program.Run({L"import-sequence", empty});
+    EXPECT_EQ(2, import.exit) << U8(import.text);
+    EXPECT_EQ(data, Test_ns::ReadBytes(program.DataFile()));
+    EXPECT_EQ(projectBytes, Test_ns::ReadBytes(project));
+}
+
+// A mistyped command is no plan either: said, with the usage, before any
+// window starts; a window that cannot be made (there is no display here)
+// ends with a system error. Plan names no command line could address are
+// refused. An error line that holds a control sequence reaches the console
+// without it.
+TEST_F(ConsoleTest, WhatNoCommandLineCouldCarryOutIsSaidAtOnce)
+{
+    ASSERT_TRUE(program.AddWindow());
+    Run_st typo = program.RunText(L"buidl 默认");
+    EXPECT_EQ(2, typo.exit) << U8(typo.text);
+    EXPECT_TRUE(typo.Has(L"既不是命令也不是方案：“buidl 默认”")) << U8(typo.text);
+    EXPECT_TRUE(typo.Has(L"用法")) << U8(typo.text);
+    EXPECT_FALSE(FileExists(program.Dir() + L"Error.log")) << "no window was started";
+
+    Run_st noWindow = program.RunText(L"默认");
+    EXPECT_EQ(3, noWindow.exit) << U8(noWindow.text);
+    EXPECT_TRUE(noWindow.Has(L"Error.log")) << U8(noWindow.text);
+    EXPECT_NE(String_cl::npos, Test_ns::ReadText(program.Dir() + L"Error.log").find(L"创建对话框失败"));
+
+    const String_cl project = ws.Project(L"Esc", {L"Esc", L"lib", L""});
+    Test_ns::WriteBytes(FolderOf(project) + L"Esc.cpp", "#error \x1b[2J gone\r\n");
+    const String_cl sln = ws.Solution(L"Esc\\Esc.sln", {{kVcType, L"Esc", L"Esc\\Esc.vcproj", Workspace_cl::Guid(62)}});
+    for (const wchar_t* name : {L"a,b", L"夜间\x3000"}) {
+        Run_st refused = program.Run({L"add", name, sln});
+        EXPECT_EQ(2, refused.exit) << U8(refused.text);
+    }
+    ASSERT_EQ(0, program.Run({L"add", L"esc", sln}).exit);
+    std::vector<String_cl> plans;
+    for (const DataFile_st::Plan_st& p : ReadDataFile(program.DataFile()).plans) plans.push_back(p.name);
+    EXPECT_EQ("默认 esc", U8(Join(plans)));
+    Run_st build = program.Run({L"build", L"esc", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(1, build.exit) << U8(build.text);
+    EXPECT_EQ(String_cl::npos, build.text.find(L'\x1b')) << U8(build.text);
+    EXPECT_TRUE(build.Has(L"?[2J gone")) << U8(build.text);
 }
 
 // ---------------------------------------------------------------------------

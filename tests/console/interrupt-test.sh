@@ -2,7 +2,7 @@
 # Quorvane.com interrupted as people and build servers interrupt it, from
 # outside the program: Ctrl+C in its terminal (SIGINT to the terminal's whole
 # process group, cmd and the builder included), a second instance on the same
-# data file meanwhile, and the program killed alone (a build server's timeout)
+# data file meanwhile (also through a symbolic link to the program folder), and the program killed alone (a build server's timeout)
 # and started again at once. The builder stand-in is slowed so that each
 # signal arrives while a project is being built.
 #   interrupt-test.sh <build folder>
@@ -53,6 +53,10 @@ check "the build starts" start_slow "$tmp/ctrl-c.txt" build p --vc-dir "$vc" --n
 run "$prog/Quorvane.com" add p "$(win "$ws/b/b.vcproj")" >"$tmp/second.txt" 2>&1
 check "a second instance is refused with status 2" test $? -eq 2
 check "... naming the console program that has the data file" has "$tmp/second.txt" "命令行程序 Quorvane.com"
+# The same program folder through a symbolic link: another spelling of the same data file.
+ln -s "$prog" "$tmp/alias"
+run "$tmp/alias/Quorvane.com" add p "$(win "$ws/b/b.vcproj")" >"$tmp/alias.txt" 2>&1
+check "... and so is one through another spelling of its folder" test $? -eq 2
 sleep 1
 kill -INT -- "-$job"
 wait "$job"
@@ -89,6 +93,6 @@ check "no temporary file is left" bash -c "! ls '$ws/a' '$ws/b' | grep -q '^Temp
 check "the learned order is unchanged" bash -c "grep -o '序列[0-9] 路径=\"[^\"]*\"' '$prog/Quorvane.xml' | diff - <(grep -o '序列[0-9] 路径=\"[^\"]*\"' '$tmp/learned.xml')"
 
 if [ $failures -ne 0 ]; then
-    echo "--- outputs"; for f in ctrl-c second killed again; do echo "[$f]"; cat "$tmp/$f.txt"; done
+    echo "--- outputs"; for f in ctrl-c second alias killed again; do echo "[$f]"; cat "$tmp/$f.txt"; done
     exit 1
 fi

@@ -50,6 +50,7 @@ TEST(WInputPlanDlg, EachWrongNameIsShownOverTheDialogWhichStaysOpenUntilTheNameI
         {L"1方案", L"方案名的第一个字符只能为字母或中文字符。"},
         {L"plan-1", L"方案名只能由字母，数字，下划线及中文字符组成。"},
         {L"plan 1", L"方案名只能由字母，数字，下划线及中文字符组成。"},
+        {L"夜间\x3000", L"方案名的开头和结尾不能是空白字符。"},
         {L"_plan_1", nullptr},
     };
     ModalDriver_cl driver([&](HWND d) {
@@ -60,7 +61,7 @@ TEST(WInputPlanDlg, EachWrongNameIsShownOverTheDialogWhichStaysOpenUntilTheNameI
     EXPECT_EQ(dialog.Name(), L"_plan_1");
 
     const auto shown = presenter.Shown();
-    ASSERT_EQ(shown.size(), 4u);
+    ASSERT_EQ(shown.size(), 5u);
     ASSERT_EQ(seen.size(), attempts.size());
     for (size_t i = 0; i + 1 < attempts.size(); ++i) {
         EXPECT_EQ(shown[i].text, attempts[i].message) << i;

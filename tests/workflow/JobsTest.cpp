@@ -8,6 +8,8 @@
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PlanOperations.h"
+#include "app/workflow/RunRecord.h"
 #include "app/workflow/VcDirectory.h"
 #include <condition_variable>
 #include <mutex>
@@ -409,6 +411,52 @@ TEST_F(JobsTest, RowsCopiedInsideSynchronousReportsWhileABuildRuns)
     ASSERT_EQ(h.copy.size(), 12u);
     for (const String_cl& text : h.copy) EXPECT_TRUE(text.EndsWith(L":2")) << text.ToUtf8();
     EXPECT_GT(h.reads, 0);
+}
+
+// As soon as a front end hears that a job ended it may close (the stores are
+// emptied) or delete the plan: neither the job, nor its recorder, nor the
+// thread it ran on may still hold the plan then.
+TEST_F(JobsTest, ThePlanIsLetGoBeforeTheEndIsReported)
+{
+    class Deleting_cl : public Recorder_cl {
+    public:
+        explicit Deleting_cl(Stores_cl& stores) : m_stores(stores) {}
+        void Ended(const JobEnd_st& end) override
+        {
+            Recorder_cl::Ended(end);
+            PlanId_cl plan = m_stores.plans.FindPlan(L"p");
+            try {
+                DeletePlan(m_stores, plan);
+            } catch (const Base_ns::Error_cl& e) {
+                errors.push_back(e.Text());
+            }
+        }
+
+    private:
+        Stores_cl& m_stores;
+    };
+    const String_cl core = Project(L"core", 4);
+    for (JobKind kind : {JobBuild, JobRead}) {
+        if (m_plan.IsEmpty()) m_plan = m_stores.plans.AddPlan(L"p", L"Debug|Win32");
+        Add(core);
+        JobOrder_st order;
+        order.kind = kind;
+        order.plan = m_plan;
+        order.request.vcDirectory = m_vc;
+        m_plan.Reset();
+        Deleting_cl r(m_stores);
+        m_running = 1;
+        if (kind == JobBuild) {
+            RunRecord_st record;
+            RunJob(m_stores, order, m_running, r, &record);
+            EXPECT_EQ(record.rows.size(), 1u);
+        } else {
+            StartJobThread(m_stores, order, m_running, r).join();
+        }
+        EXPECT_TRUE(r.errors.empty()) << r.errors[0].ToUtf8();
+        EXPECT_EQ(r.ends.size(), 1u);
+        EXPECT_TRUE(m_stores.plans.FindPlan(L"p").IsEmpty()) << kind;
+    }
 }
 
 TEST(VcDirectoryTest, NormalisesSeparatorsAndChecksTheScript)

@@ -11,7 +11,9 @@
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/workflow/HtmlReport.h"
+#include "app/workflow/JUnitReport.h"
 #include "app/workflow/RunRecorder.h"
+#include "common/io/XMLFile.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -199,4 +201,32 @@ TEST_F(RunReportTest, AReportThatCannotBeWrittenIsShownAndTheJobStillEnds)
     ASSERT_EQ(inner.errors.size(), 1u);
     EXPECT_NE(inner.errors[0].find(L"无法写入报告文件。"), String_cl::npos) << Test_ns::Ansi(inner.errors[0]);
     EXPECT_FALSE(Test_ns::FileExists(m_dir / L"编译日志\\报告.html.partial"));
+}
+
+// Names and error lines come from files others wrote and may hold tabs and
+// line ends; a build server's XML reader must get them back as they were.
+TEST_F(RunReportTest, TabsAndLineEndsInTheJUnitFileSurviveAnXmlReader)
+{
+    RunRecord_st run;
+    run.planName = L"夜\t间";
+    run.configuration = L"Debug|Win32";
+    RowOutcome_st row;
+    row.key = 1;
+    row.name = L"A\r\nB";
+    row.configuration = run.configuration;
+    row.state = CompileFailed;
+    row.failure.firstError = L"a.cpp(2) :\terror C2065: 'x'\t未定义";
+    run.rows.push_back(row);
+    run.solutions.push_back({m_dir / L"x.sln", {1}});
+    const String_cl path = m_dir / L"junit.xml";
+    WriteJUnitReport(path, {run});
+
+    IO_ns::XMLFile_cl xml;
+    xml.Open(path);
+    const IO_ns::XMLFile_cl::ElementId_cl suite = xml.Root().Child(L"testsuite");
+    const IO_ns::XMLFile_cl::ElementId_cl testcase = suite.Child(L"testcase");
+    EXPECT_EQ(suite.Attribute(L"package", true).Text(), run.planName);
+    EXPECT_EQ(testcase.Attribute(L"name", true).Text(), L"A\r\nB (Debug|Win32)");
+    EXPECT_EQ(testcase.Child(L"failure").Attribute(L"message", true).Text(), row.failure.firstError);
+    xml.Close();
 }
