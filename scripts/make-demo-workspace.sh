@@ -82,6 +82,14 @@ output_tool() {
   esac
 }
 
+# sources <folder> <name> <C++ identifier> <encoding> <number>: the header
+# and the source of a project, its function returning the number.
+sources() {
+  local dir=$1 name=$2 ident=$3 enc=$4 number=$5
+  printf '#pragma once\n// %s\nint %sVersion();\n' "$name" "$ident" | emit "$dir/$name.h" "$enc"
+  printf '#include "%s.h"\n\nint %sVersion()\n{\n    return %s;\n}\n' "$name" "$ident" "$number" | emit "$dir/$name.cpp" "$enc"
+}
+
 # vcproj <file> <name> <guid> <kind> <libraries it links> [<C++ identifier>]
 # Writes the project, its source and its header, as Visual Studio 2008 does
 # on a Chinese Windows (declared gb2312, GBK bytes).
@@ -113,10 +121,7 @@ vcproj() {
     printf '\t\t\t<File\n\t\t\t\tRelativePath=".\\%s.h"\n\t\t\t\t>\n\t\t\t</File>\n\t\t</Filter>\n' "$name"
     printf '\t</Files>\n\t<Globals>\n\t</Globals>\n</VisualStudioProject>\n'
   } | emit "$file" gbk
-  local dir
-  dir=$(dirname "$file")
-  printf '#pragma once\n// %s\nint %sVersion();\n' "$name" "$ident" | emit "$dir/$name.h" gbk
-  printf '#include "%s.h"\n\nint %sVersion()\n{\n    return 1;\n}\n' "$name" "$ident" | emit "$dir/$name.cpp" gbk
+  sources "$(dirname "$file")" "$name" "$ident" gbk 1
 }
 
 # An Intel C++ wrapper beside the project it wraps (same base name).
@@ -269,10 +274,7 @@ vcxproj() {
     printf '  <Import Project="$(VCTargetsPath)\\Microsoft.Cpp.targets" />\n'
     printf '  <ImportGroup Label="ExtensionTargets">\n  </ImportGroup>\n</Project>\n'
   } | emit "$file" utf8bom
-  local dir
-  dir=$(dirname "$file")
-  printf '#pragma once\n// %s（Visual Studio 2022）\nint %sVersion();\n' "$name" "$name" | emit "$dir/$name.h" utf8bom
-  printf '#include "%s.h"\n\nint %sVersion()\n{\n    return 17;\n}\n' "$name" "$name" | emit "$dir/$name.cpp" utf8bom
+  sources "$(dirname "$file")" "$name" "$name" utf8bom 17
 }
 
 # sln2022 <file> <name|relative path|guid>...: a solution of Visual Studio
