@@ -144,7 +144,7 @@ int Session_cl::Take()
     StartReport_st report = m_stores.StartProgram(DataFilePath());
     // A data file that did not load: why, and where it was kept (printed
     // through the presenter, and logged when it is a system error).
-    if (report.unreadable || !report.journalAside.empty()) ShowStartReport(report, nullptr);
+    if (HasStartMessages(report)) ShowStartReport(report, nullptr);
     return 0;
 }
 

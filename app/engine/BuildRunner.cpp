@@ -76,6 +76,10 @@ LogReader_cl::LogReader_cl(const String_cl& path)
 {
     m_stream.Open(path);
     m_stream.SetSeparators(L"\r\n");
+    // The builder's text, not ours: a log cut off in the middle of a
+    // character (a builder that was killed, a full disk) is read for what
+    // it holds, never refused.
+    m_stream.SetReplaceUndecodable(true);
 }
 
 bool LogReader_cl::Next(String_cl& line)
@@ -119,31 +123,58 @@ bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& co
     return true;
 }
 
+namespace {
+
+bool LeavesItsQuotes(const String_cl& text) { return text.find_first_of(L"\"\r\n") != String_cl::npos; }
+
+void AppendQuoted(String_cl& command, const String_cl& piece)
+{
+    command += L'"';
+    command += piece;
+    command += L'"';
+}
+
+} // namespace
+
 void CheckBuildConfiguration(const String_cl& configuration)
 {
-    if (configuration.find_first_of(L"\"\r\n") != String_cl::npos)
-        throw MProjectUserError(103, __LINE__, configuration);
+    if (LeavesItsQuotes(configuration)) throw MProjectUserError(103, __LINE__, configuration);
+}
+
+void CheckBuildPath(const String_cl& path)
+{
+    if (LeavesItsQuotes(path)) throw MProjectUserError(102, __LINE__, path);
 }
 
 String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
                           const String_cl& configuration, const String_cl& logPath)
 {
+    // Every piece but the verb (a word of ours) stands between double
+    // quotes, inside which cmd takes "&", "|", "<", ">" and "^" literally:
+    // only a quote (ending the piece) or a line break (ending the command)
+    // could let a piece out, so none may hold one. ("%" is handled where cmd
+    // is started.)
     CheckBuildConfiguration(configuration);
+    for (const String_cl* path : {&vcDir, &file, &logPath}) CheckBuildPath(*path);
+    for (wchar_t c : verb)
+        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'))) throw MProjectUserError(102, __LINE__, verb);
+
     String_cl p;
     p.reserve(64 + vcDir.size() + file.size() + verb.size() + configuration.size() + logPath.size());
-    p += L"/c cls && \"";
-    p += vcDir;
-    p += VcInstallation_cl(vcDir).EnvironmentCommand(configuration);
-    p += L" && ";
-    p += L"devenv \"";
-    p += file;
-    p += L"\" /";
+    const VcInstallation_cl installation(vcDir);
+    p += L"/c cls && ";
+    AppendQuoted(p, vcDir + installation.EnvironmentScript());
+    // A word of the architecture table, never text of the configuration.
+    if (installation.WantsArchitecture()) p += L" " + VcArchitecture(configuration);
+    p += L" && devenv ";
+    AppendQuoted(p, file);
+    p += L" /";
     p += verb;
-    p += L" \"";
-    p += configuration;
-    p += L"\" > \"";
-    p += logPath;
-    p += L"\" ";
+    p += L" ";
+    AppendQuoted(p, configuration);
+    p += L" > ";
+    AppendQuoted(p, logPath);
+    p += L" ";
     return p;
 }
 

@@ -17,11 +17,17 @@ using Base_ns::String_cl;
 // change files before building call it first, so nothing needs undoing.
 void CheckBuildConfiguration(const String_cl& configuration);
 
+// The same for a path that goes on that command line (the installation
+// folder, the file to build, the log): user error 102 of MProjectPack_cl
+// with the path as note. No file on Windows has such a name.
+void CheckBuildPath(const String_cl& path);
+
 // /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
 // followed by one space; for an installation of the newer layout the script
-// is "<vcDir>VC\Auxiliary\Build\vcvarsall.bat" <architecture of config>
-// (VcInstallation_cl). vcDir is used verbatim and should end in "\"; verb
-// is "build", "rebuild" or "clean". Checks the configuration as above.
+// is "<vcDir>VC\Auxiliary\Build\vcvarsall.bat" followed by the architecture of
+// config (VcInstallation_cl). vcDir is used verbatim and should end in "\";
+// verb is "build", "rebuild" or "clean" (letters only, else 102). Every
+// piece is checked as above before it goes between its quotes.
 String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
                           const String_cl& configuration, const String_cl& logPath);
 
@@ -30,10 +36,11 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
 void RunBuild(const String_cl& params);
 
 // The non-empty lines of a builder's log, decoded as the log was written
-// (UTF-16 with its mark, else the ANSI code page). Lines too long for the
-// reader (a compiler message with long template names) are passed over:
-// none of the lines the program looks for is that long. Opening a missing
-// log raises the reader's file error.
+// (UTF-16 with its mark, else the ANSI code page); what decodes to no
+// character (half a character where the log was cut off) reads as U+FFFD.
+// Lines too long for the reader (a compiler message with long template
+// names) are passed over: none of the lines the program looks for is that
+// long. Opening a missing log raises the reader's file error.
 class LogReader_cl {
 public:
     explicit LogReader_cl(const String_cl& path);

@@ -4,6 +4,7 @@
 #include "app/engine/MProjectPack.h"
 #include <atomic>
 #include "app/engine/RowBuild.h"
+#include "common/base/Path.h"
 
 namespace Quorvane_ns {
 
@@ -45,14 +46,18 @@ bool WaitsFor(MProjectPack_cl& rows, const MProjectId_cl& provider, const MProje
 
 String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& project)
 {
-    // The log folders are shared by every plan: a second project of the same
-    // name (a "core" in two solutions) gets "core (2).log", numbered by its
-    // place among the project records, which only ever grow at the end.
+    // The name comes from a project file someone else wrote and ends up in
+    // a path and on cmd's command line: only a safe form of it is used.
+    // The log folders are shared by every plan: a second project whose name
+    // comes out the same (a "core" in two solutions) gets "core (2).log",
+    // numbered by its place among the project records, which only ever grow
+    // at the end.
+    const String_cl name = Base_ns::SafeFileName(project->name);
     int same = 0;
     for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next())
-        if (Base_ns::EqualsNoCase(p->name, project->name)) ++same;
-    if (same == 0) return project->name + L".log";
-    return project->name + L" (" + String_cl::FromInt(same + 1) + L").log";
+        if (Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name)) ++same;
+    if (same == 0) return name + L".log";
+    return name + L" (" + String_cl::FromInt(same + 1) + L").log";
 }
 
 void SetRenameCompile(bool on) { g_renameCompile = on; }

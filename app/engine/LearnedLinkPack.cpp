@@ -17,9 +17,16 @@ int32_t LearnedLinkPack_cl::StorageProcess_cl::ReadItem(IO_ns::XMLFile_cl& file,
                                                         IO_ns::XMLFile_cl::ElementId_cl& element,
                                                         LearnedLink_st& item)
 {
-    item.path = element.Attribute(L"路径", true).Text();
-    item.configuration = element.Attribute(L"编译方式", true).Text();
-    item.library = element.Attribute(L"库", true).Text();
+    // A link is a hint the next failed link teaches again: an entry without
+    // one of its values is left empty for LoadLinks to drop, instead of
+    // refusing the whole data file.
+    auto text = [&element](const wchar_t* name) {
+        IO_ns::XMLFile_cl::AttributeId_cl attribute = element.Attribute(name, false);
+        return attribute.IsEmpty() ? String_cl() : attribute.Text();
+    };
+    item.path = text(L"路径");
+    item.configuration = text(L"编译方式");
+    item.library = text(L"库");
     return 1;
 }
 
@@ -61,10 +68,34 @@ void LearnedLinkPack_cl::SaveLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile
     WriteXML(file, parent, process);
 }
 
-void LearnedLinkPack_cl::LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
+int LearnedLinkPack_cl::LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
 {
     StorageProcess_cl process;
     ReadXML(file, parent, process);
+    int dropped = 0;
+    for (LearnedLinkId_cl id = First(); !id.IsEmpty();) {
+        LearnedLinkId_cl next = id.Next();
+        if (id->path.IsEmpty() || id->configuration.IsEmpty() || id->library.IsEmpty()) {
+            Erase(id);
+            ++dropped;
+        }
+        id = next;
+    }
+    return dropped;
+}
+
+int LearnedLinkPack_cl::KeepOnly(const std::set<String_cl>& projects)
+{
+    int dropped = 0;
+    for (LearnedLinkId_cl id = First(); !id.IsEmpty();) {
+        LearnedLinkId_cl next = id.Next();
+        if (!projects.count(id->path.Upper())) {
+            Erase(id);
+            ++dropped;
+        }
+        id = next;
+    }
+    return dropped;
 }
 
 } // namespace Quorvane_ns

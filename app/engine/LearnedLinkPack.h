@@ -6,10 +6,12 @@
 //
 // The data file keeps them in an element of its own under the root
 // ("依赖"), after the sequence and the plans, written only when there is
-// something learned. A version of the program that does not know the
+// something learned; the links of a project that no plan holds any more are
+// left out. A version of the program that does not know the
 // element loads the file all the same (it reads only its own two elements)
 // and drops the element when it saves.
 #include <cstdint>
+#include <set>
 #include <vector>
 #include "common/base/String.h"
 #include "common/container/CommonContainer.h"
@@ -65,8 +67,12 @@ public:
 
     void SaveLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
     // Replaces the links by those stored under parent; none when the element
-    // is missing (a file of an earlier version).
-    void LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
+    // is missing (a file of an earlier version). An entry that lacks one of
+    // its values is dropped, not refused; returns how many were.
+    int LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
+    // Drops the links of every project not in projects (upper-cased paths);
+    // returns how many.
+    int KeepOnly(const std::set<String_cl>& projects);
 };
 
 } // namespace Quorvane_ns

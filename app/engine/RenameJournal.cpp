@@ -55,11 +55,14 @@ uint64_t ProcessStart(HANDLE process)
 
 // Running, and the same process as the one that wrote the entry (ids are
 // reused). A process we may not look at is taken for running: better to leave
-// a file alone than to pull it from under a build.
+// a file alone than to pull it from under a build. Our own id is no
+// exception: a killed program's successor often gets its id (under Wine the
+// first program of a session always does), so its start time decides too.
 bool StillRunning(const Entry_st& e)
 {
     if (e.process == 0) return false;
-    if (e.process == GetCurrentProcessId()) return true;
+    if (e.process == GetCurrentProcessId())
+        return e.processStart == 0 || e.processStart == ProcessStart(GetCurrentProcess());
     Base_ns::Handle_cl h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.process));
     if (!h.Valid()) return GetLastError() == ERROR_ACCESS_DENIED;
     DWORD code = 0;

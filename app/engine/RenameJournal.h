@@ -55,7 +55,8 @@ public:
     // file back when it exists and the original name is free, puts the
     // attributes back, deletes the wrapper, and forgets the entry (an entry
     // whose move failed for another reason is kept for the next start).
-    // Entries of running processes, this one included, are left alone.
+    // Entries of running processes, this one included, are left alone; a
+    // process is known by its id and its start time, since ids are reused.
     // Returns the number of files moved back.
     static int RestorePending();
 };

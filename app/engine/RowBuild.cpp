@@ -152,10 +152,12 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& project
 {
     MProject_st& cur = *m_row;
     if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
-    // A configuration that cannot go on the command line, or a project file
-    // the installation's builder would want to convert, is refused before
-    // any file is touched.
+    // What cannot go on the command line, or a project file the
+    // installation's builder would want to convert, is refused before any
+    // file is touched.
     CheckBuildConfiguration(cur.configuration);
+    CheckBuildPath(vcDir);
+    CheckBuildPath(cur.project->path);
     VcInstallation_cl(vcDir).CheckProjectFile(cur.project->path);
 
     if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
@@ -195,14 +197,20 @@ void RowBuild_cl::Conclude(int32_t state, const String_cl& failedFolder, Project
 {
     MProject_st& cur = *m_row;
     cur.state = state;
+    // The failed folder holds the newest log of each project whose last
+    // build failed, and nothing else: what the row, the console and the
+    // report point at is always this build's log.
+    const String_cl failedLog = failedFolder + m_logName;
     if (state != CompileFailed) {
         cur.log = m_logPath;
+        DeleteFileW(failedLog.c_str());
     } else {
-        const String_cl target = failedFolder + m_logName;
-        CreateDirectories(target);
-        // An older log of that name stays; the row names it all the same.
-        MoveFileW(m_logPath.c_str(), target.c_str());
-        cur.log = target;
+        CreateDirectories(failedLog);
+        // When the move fails all the same (the folder cannot be made, an
+        // older log is open in an editor), the row names the log where it is.
+        cur.log = MoveFileExW(m_logPath.c_str(), failedLog.c_str(), MOVEFILE_REPLACE_EXISTING)
+                      ? failedLog
+                      : m_logPath;
     }
     projects.SetResult(cur.project, cur.configuration, state, cur.log);
 }

@@ -29,10 +29,11 @@ class RowBuild_cl {
 public:
     // uniqueTemporary: the temporary project name gets a number of its own
     // besides the time stamp, for builds that start within one second.
-    // Raises user error 101 for a row without configuration and 103 for one
-    // the command line cannot carry, and VcInstallation_cl's error for a
-    // project file of the other era, before any file is touched. A
-    // ".vcxproj" is always built under its own name.
+    // Raises user error 101 for a row without configuration, 103 for one the
+    // command line cannot carry and 102 for such a project path or
+    // installation folder, and VcInstallation_cl's error for a project file
+    // of the other era, before any file is touched. A ".vcxproj" is always
+    // built under its own name.
     RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& projects, const String_cl& normalFolder,
                 const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
     // Puts the project file back if Finish did not.
@@ -48,7 +49,8 @@ public:
     // row marked modified and its log's verdict.
     LogResult_st Finish(MProjectPack_cl& rows);
     // The row takes state; its log stays in the normal folder, or, for a
-    // failure, goes to failedFolder; the project store records the result.
+    // failure, goes to failedFolder, replacing the project's older log there
+    // (a success deletes that one); the project store records the result.
     void Conclude(int32_t state, const String_cl& failedFolder, ProjectPack_cl& projects);
 
 private:

@@ -65,11 +65,7 @@ VcEra_en VcInstallation_cl::Era() const
     return static_cast<VcEra_en>(m_era);
 }
 
-String_cl VcInstallation_cl::EnvironmentCommand(const String_cl& configuration) const
-{
-    if (!m_newLayout) return String_cl(kOldScript) + L"\"";
-    return String_cl(kNewScript) + L"\" " + VcArchitecture(configuration);
-}
+String_cl VcInstallation_cl::EnvironmentScript() const { return m_newLayout ? kNewScript : kOldScript; }
 
 void VcInstallation_cl::CheckProjectFile(const String_cl& projectPath) const
 {

@@ -31,10 +31,11 @@ public:
     // or when the builder's version cannot be read, the era is 2005/2008:
     // the program's oldest and first use.
     VcEra_en Era() const;
-    // The script and what it is given for a configuration ("Debug|x64"),
-    // after the folder: VC\vcvarsall.bat" on the older layout; on the newer
-    // one VC\Auxiliary\Build\vcvarsall.bat" followed by the architecture.
-    String_cl EnvironmentCommand(const String_cl& configuration) const;
+    // The environment script, relative to the folder: VC\vcvarsall.bat, or
+    // on the newer layout VC\Auxiliary\Build\vcvarsall.bat, which wants
+    // the architecture (VcArchitecture) as its argument.
+    String_cl EnvironmentScript() const;
+    bool WantsArchitecture() const { return m_newLayout; }
     // User error 101 or 102 when this installation's builder would not build
     // the project file as it is; the note names the file and the folder.
     void CheckProjectFile(const String_cl& projectPath) const;

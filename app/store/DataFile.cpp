@@ -1,10 +1,12 @@
 #include "app/store/DataFile.h"
+#include <set>
 #include "common/base/ComScope.h"
 #include <objbase.h>
 #include "common/base/Error.h"
 #include "common/base/Presenter.h"
 #include "common/io/XMLFile.h"
 #include "app/engine/RenameJournal.h"
+#include "app/store/SolutionFileReader.h"
 #include "app/ProgramPlaces.h"
 
 namespace Quorvane_ns {
@@ -45,6 +47,33 @@ String_cl SetAside(const String_cl& path)
     return String_cl();
 }
 
+// Adds the upper-cased project paths that the plans hold; false when a
+// solution file of a plan not read in this run cannot be read.
+bool AddHeldProjects(PlanPack_cl& plans, std::set<String_cl>& held)
+{
+    for (PlanId_cl plan = plans.First(); !plan.IsEmpty(); plan = plan.Next()) {
+        if (plan->solutions.Read()) {
+            for (MProjectId_cl row = plan->rows.First(); !row.IsEmpty(); row = row.Next())
+                held.insert(row->project->path.Upper());
+            continue;
+        }
+        for (SolutionId_cl solution = plan->solutions.First(); !solution.IsEmpty(); solution = solution.Next()) {
+            if (!IsSolutionPath(solution->path)) {
+                held.insert(solution->path.Upper());
+                continue;
+            }
+            Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st> found;
+            try {
+                ReadSolutionFile(found, solution->path, plan->solutions);
+            } catch (const Base_ns::Error_cl&) {
+                return false;
+            }
+            for (auto it = found.First(); !it.IsEmpty(); it = it.Next()) held.insert(it->path.Upper());
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Stores_cl::~Stores_cl()
@@ -79,7 +108,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
             if (root.Name() != kProductName) throw ForeignDataFileError(root.Name(), path);
             sequences.LoadSequence(file, root);
             plans.LoadPlans(file, root);
-            links.LoadLinks(file, root);
+            report.droppedLinks = links.LoadLinks(file, root);
             file.Close();
             report.loaded = true;
         } catch (const Base_ns::Error_cl& e) {
@@ -107,6 +136,9 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
 bool Stores_cl::SaveDataFile(const String_cl& path)
 {
     if (!m_keepPath.empty() && m_keepPath.EqualsNoCase(path)) return false;
+    std::set<String_cl> held;
+    if (links.Count() > 0 && AddHeldProjects(plans, held)) links.KeepOnly(held);
+
     Base_ns::ComScope_cl com;
     IO_ns::XMLFile_cl file;
     file.Create(path, kProductName);
@@ -159,10 +191,24 @@ String_cl DamagedJournalText(const StartReport_st& report)
            L"\r\n\r\n其中记录的工程文件可能仍是临时名称（Temp加时间），请检查后手动改回。";
 }
 
+String_cl DroppedLinksText(const StartReport_st& report)
+{
+    if (report.droppedLinks == 0) return String_cl();
+    return L"数据文件中有 " + String_cl::FromInt(report.droppedLinks) + L" 条学到的依赖记录不完整，已丢弃：\r\n" +
+           report.dataPath + L"\r\n\r\n方案、编译顺序和其余的依赖都已照常读入；丢弃的依赖会在下次链接失败时重新学到。";
+}
+
+bool HasStartMessages(const StartReport_st& report)
+{
+    return report.unreadable || !report.journalAside.empty() || report.droppedLinks > 0;
+}
+
 void ShowStartReport(const StartReport_st& report, HWND owner)
 {
     if (!report.journalAside.empty())
         Base_ns::ShowMessage(owner, DamagedJournalText(report), kProductName, MB_OK | MB_ICONWARNING);
+    if (report.droppedLinks > 0)
+        Base_ns::ShowMessage(owner, DroppedLinksText(report), kProductName, MB_OK | MB_ICONWARNING);
     if (!report.unreadable) return;
     if (report.error) {
         try {

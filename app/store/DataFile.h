@@ -40,6 +40,8 @@ struct StartReport_st {
     bool systemError = false; // the load error was a system error
     std::exception_ptr error; // the Error_cl itself, for Error_cl::Show
     bool addedDefaultPlan = false;
+    // Learned links dropped because their entry lacked a value.
+    int droppedLinks = 0;
 };
 
 class Stores_cl {
@@ -66,12 +68,17 @@ public:
     // file's fault (MSXML missing) pass to the caller.
     StartReport_st StartProgram(const String_cl& path);
     // Saves the sequence and the plans to path, then empties the stores.
+    // Learned links of projects that no plan holds are dropped first (see
+    // SaveDataFile).
     // Returns false, saving nothing, when path is a file that did not load
     // and could not be moved aside. Save errors pass, leaving the stores full.
     bool EndProgram(const String_cl& path);
     // Writes the data file without emptying the stores (the console saves
     // after every plan's job). Same refusal as EndProgram. The file is
-    // replaced atomically: a failed save leaves the old file.
+    // replaced atomically: a failed save leaves the old file. Learned links
+    // of a project that no plan holds are dropped: the projects of a plan
+    // read in this run are its rows', those of another plan come from its
+    // solution files; when one of those cannot be read, nothing is dropped.
     bool SaveDataFile(const String_cl& path);
 
     const StartReport_st& LastStart() const { return m_lastStart; }
@@ -88,10 +95,15 @@ String_cl UnreadableDataFilePath(const String_cl& path, const String_cl& stamp);
 String_cl UnreadableDataFileText(const StartReport_st& report);
 // The message that tells the user where a damaged rename record went.
 String_cl DamagedJournalText(const StartReport_st& report);
+// The message that tells the user how many learned links were dropped.
+String_cl DroppedLinksText(const StartReport_st& report);
+// Whether ShowStartReport has anything to show.
+bool HasStartMessages(const StartReport_st& report);
 // Shows what the start routine has to say, through Base_ns::ShowMessage:
-// where a damaged rename record went, the load error (as Error_cl::Show shows it, so a system error is also
+// where a damaged rename record went, how many learned links were dropped,
+// the load error (as Error_cl::Show shows it, so a system error is also
 // logged) and then the message naming the place of the file. Nothing when
-// the file loaded or was not there.
+// HasStartMessages says so.
 void ShowStartReport(const StartReport_st& report, HWND owner);
 
 } // namespace Quorvane_ns

@@ -24,6 +24,25 @@ String_cl ReadProgramFolder()
     }
 }
 
+bool IsForbiddenInFileName(wchar_t c)
+{
+    return c < 32 || c == 127 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
+}
+
+// Whether Win32 opens the name as a device: its stem (the text before the
+// first dot, trailing spaces dropped) is one of the reserved names.
+bool IsDeviceName(std::wstring_view name)
+{
+    std::wstring_view stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+        if (EqualsNoCase(stem, device)) return true;
+    if (stem.size() != 4) return false;
+    const bool port = EqualsNoCase(stem.substr(0, 3), L"COM") || EqualsNoCase(stem.substr(0, 3), L"LPT");
+    const wchar_t digit = stem[3];
+    return port && ((digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+}
+
 } // namespace
 
 String_cl ProgramFolder()
@@ -106,6 +125,22 @@ String_cl MakeAbsolutePath(const String_cl& base, const String_cl& relative)
     }
     // The rest keeps the separators it was written with.
     return b.substr(0, d + 1) + relative.substr(offset);
+}
+
+String_cl SafeFileName(std::wstring_view text, size_t maxLength)
+{
+    if (maxLength < 2) maxLength = 2;
+    String_cl name(text.substr(0, maxLength - 1));
+    // Never half a surrogate pair at the cut.
+    if (name.size() < text.size() && !name.empty() && name.back() >= 0xD800 && name.back() <= 0xDBFF)
+        name.pop_back();
+    for (wchar_t& c : name)
+        if (IsForbiddenInFileName(c)) c = L'_';
+    // Windows drops them from the end of a name: "a." and "a" are one file.
+    for (size_t i = name.size(); i > 0 && (name[i - 1] == L'.' || name[i - 1] == L' '); --i) name[i - 1] = L'_';
+    if (name.empty()) return L"_";
+    if (IsDeviceName(name)) name.insert(name.find(L'.') == String_cl::npos ? name.size() : name.find(L'.'), 1, L'_');
+    return name;
 }
 
 } // namespace Base_ns

@@ -32,4 +32,14 @@ void CreateDirectories(const String_cl& path);
 // already absolute. Empty when relative climbs above base's root.
 String_cl MakeAbsolutePath(const String_cl& base, const String_cl& relative);
 
+// A name for a file of ours made from a text someone else wrote (a
+// project's name from its project file): it names a file in whatever folder
+// it is put in, never another folder, a device or a name Windows would
+// change. Characters no file name may hold, separators and control
+// characters become "_", and so do trailing dots and spaces; a device name
+// (CON, NUL, COM1, LPT1, ... with any extension, in any case) gets a "_"
+// after its stem; an empty text gives "_". At most maxLength characters, so
+// that a long name still fits a path.
+String_cl SafeFileName(std::wstring_view text, size_t maxLength = 100);
+
 } // namespace Base_ns

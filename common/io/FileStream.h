@@ -23,6 +23,7 @@ public:
     void Open(const Base_ns::String_cl& path)
     {
         m_file.OpenRead(path);
+        SetSourceName(path);
         Restart();
     }
     void Close() { m_file.Close(); }

@@ -33,7 +33,8 @@ wchar_t ConvertOne(unsigned codePage, const char* bytes, int count, DWORD extraF
 
 TextIStream_cl::TextIStream_cl(IContainer_cl* container)
     : separators(L" \t\r\n"), m_container(container), m_encoding(EncodingAnsi), m_checkPending(1),
-      m_pendingLow(0), m_classesReady(false), m_byteClass{}, m_wideSeparators(false), m_wideStops(false),
+      m_pendingLow(0), m_replaceUndecodable(false), m_lowExpected(false), m_classesReady(false), m_byteClass{},
+      m_wideSeparators(false), m_wideStops(false),
       m_codePage(GetACP()), m_doubleByte(false), m_singleReady(false), m_single{}
 {
     CPINFO info;
@@ -44,7 +45,7 @@ TextIStream_cl::~TextIStream_cl() = default;
 
 void TextIStream_cl::Raise(int line, int code) const
 {
-    throw Base_ns::SysError_cl(line, kSource, ClassName(), code, kErrors, kErrorCount, L"");
+    throw Base_ns::SysError_cl(line, kSource, ClassName(), code, kErrors, kErrorCount, m_sourceName);
 }
 
 void TextIStream_cl::Restart()
@@ -52,6 +53,7 @@ void TextIStream_cl::Restart()
     m_encoding = EncodingAnsi;
     m_checkPending = 1;
     m_pendingLow = 0;
+    m_lowExpected = false;
 }
 
 void TextIStream_cl::CheckEncoding()
@@ -125,7 +127,12 @@ bool TextIStream_cl::ReadAnsiHigh(uint8_t lead, wchar_t& c, int& bytes)
     }
     // Every byte from 0x80 up is taken as a lead byte.
     uint8_t trail;
-    if (!m_container->ReadByte(trail)) Raise(__LINE__, 1);
+    if (!m_container->ReadByte(trail)) {
+        if (!m_replaceUndecodable) Raise(__LINE__, 1);
+        c = 0xFFFD;
+        bytes = 1;
+        return true;
+    }
     if (!m_pairs) m_pairs.reset(new uint32_t[128 * 256]());
     uint32_t& entry = m_pairs[(lead - 0x80) * 256 + trail];
     if (!entry) {
@@ -141,7 +148,7 @@ bool TextIStream_cl::ReadAnsiHigh(uint8_t lead, wchar_t& c, int& bytes)
     // Not a pair in this code page (a broken file, or the euro sign of 936
     // before a letter): the second byte stays for the next character.
     m_container->Seek(-1, 0);
-    c = SingleByteChar(lead);
+    c = m_replaceUndecodable && IsDBCSLeadByteEx(m_codePage, lead) ? wchar_t(0xFFFD) : SingleByteChar(lead);
     bytes = 1;
     return true;
 }
@@ -172,7 +179,11 @@ bool TextIStream_cl::ReadUtf8High(uint8_t lead, wchar_t& c, int& bytes)
     bytes = 1;
     for (int i = 0; i < more; ++i) {
         uint8_t b;
-        if (!m_container->ReadByte(b)) Raise(__LINE__, 1);
+        if (!m_container->ReadByte(b)) {
+            if (!m_replaceUndecodable) Raise(__LINE__, 1);
+            c = 0xFFFD;
+            return true;
+        }
         const bool fits = i == 0 ? (b >= low && b <= high) : (b >= 0x80 && b <= 0xBF);
         if (!fits) {
             // Malformed: one replacement character, and the byte that does
@@ -204,7 +215,13 @@ bool TextIStream_cl::ReadChar(wchar_t& c, int& bytes)
     }
     if (m_encoding == EncodingUtf16Le) {
         uint8_t two[2];
-        if (!m_container->Read(two, 2)) return false;
+        if (!m_container->Read(two, 2)) {
+            // A last odd byte is half a character.
+            if (!m_replaceUndecodable || !m_container->ReadByte(two[0])) return false;
+            c = 0xFFFD;
+            bytes = 1;
+            return true;
+        }
         c = static_cast<wchar_t>(two[0] | (two[1] << 8));
         bytes = 2;
         return true;
@@ -217,6 +234,21 @@ bool TextIStream_cl::ReadChar(wchar_t& c, int& bytes)
         return true;
     }
     return m_encoding == EncodingUtf8 ? ReadUtf8High(b, c, bytes) : ReadAnsiHigh(b, c, bytes);
+}
+
+wchar_t TextIStream_cl::PairedSurrogate(wchar_t c)
+{
+    if (c >= 0xDC00) {
+        const bool paired = m_lowExpected;
+        m_lowExpected = false;
+        return paired ? c : wchar_t(0xFFFD);
+    }
+    uint8_t next[2];
+    if (!m_container->Read(next, 2)) return 0xFFFD;
+    m_container->Seek(-2, 0);
+    const wchar_t low = static_cast<wchar_t>(next[0] | (next[1] << 8));
+    m_lowExpected = low >= 0xDC00 && low <= 0xDFFF;
+    return m_lowExpected ? c : wchar_t(0xFFFD);
 }
 
 void TextIStream_cl::PutBack(wchar_t c, int bytes)
@@ -290,6 +322,7 @@ int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
         } else if (!ReadChar(c, bytes)) {
             break;
         }
+        if ((c & 0xF800) == 0xD800 && wide && m_replaceUndecodable) c = PairedSurrogate(c);
         const int kind = ClassOf(c);
         if (kind & kStop) {
             if (n == 0) {

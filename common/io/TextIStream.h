@@ -33,10 +33,21 @@ public:
     void SetStopCharacters(const Base_ns::String_cl& s) { m_stops = s; }
     const Base_ns::String_cl& StopCharacters() const { return m_stops; }
 
+    // Text that someone else's program wrote and that is read for what can
+    // be made of it (a builder's log): every byte or unit that decodes to no
+    // character (an ANSI lead byte or a UTF-8 sequence cut off, the last odd
+    // byte of UTF-16, half a surrogate pair) becomes U+FFFD instead of
+    // raising SysError_cl 1. Off by default.
+    void SetReplaceUndecodable(bool on) { m_replaceUndecodable = on; }
+
+    // The file the text comes from; the errors name it in their note.
+    void SetSourceName(const Base_ns::String_cl& name) { m_sourceName = name; }
+
     // The next word into out; its length, or 0 (out empty) when the text is
     // exhausted before any word character. A word longer than 999 characters
     // raises SysError_cl 2; an ANSI lead byte (or a UTF-8 sequence) cut off by
-    // the end raises SysError_cl 1. Container errors pass through.
+    // the end raises SysError_cl 1 (see SetReplaceUndecodable). Container
+    // errors pass through.
     int ReadWord(Base_ns::String_cl& out);
 
     // What the encoding check found; EncodingAnsi until the first read.
@@ -68,6 +79,8 @@ private:
     bool ReadAnsiHigh(uint8_t lead, wchar_t& c, int& bytes);
     bool ReadUtf8High(uint8_t lead, wchar_t& c, int& bytes);
     void PutBack(wchar_t c, int bytes);
+    // With SetReplaceUndecodable, a UTF-16 surrogate stays only as half of a pair.
+    wchar_t PairedSurrogate(wchar_t c);
     wchar_t SingleByteChar(uint8_t b);
     [[noreturn]] void Raise(int line, int code) const;
 
@@ -76,6 +89,9 @@ private:
     Encoding_en m_encoding;
     int32_t m_checkPending;
     wchar_t m_pendingLow;   // second unit of a UTF-8 character outside the BMP
+    bool m_replaceUndecodable;
+    bool m_lowExpected;     // a high surrogate was read whose low half follows
+    Base_ns::String_cl m_sourceName;
 
     // Classes of ASCII characters, rebuilt when the sets change; the bytes
     // from 0x80 up are marked too, so a byte of class 0 is a plain word

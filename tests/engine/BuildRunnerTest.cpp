@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "app/engine/BuildRunner.h"
+#include "app/engine/FirstErrorLine.h"
 #include "app/engine/MProjectErrors.h"
 #include "app/engine/RowState.h"
 #include "tests/support/ProjectFiles.h"
@@ -89,7 +90,7 @@ TEST(BuildRunnerTest, ParametersAreTheExactCommandText)
               L"/c cls && \"VC\\vcvarsall.bat\" && devenv \"\" /build \"\" > \"\" ");
 }
 
-TEST(BuildRunnerTest, ConfigurationThatWouldLeaveItsQuotesIsRefused)
+TEST(BuildRunnerTest, PiecesThatWouldLeaveTheirQuotesAreRefused)
 {
     for (const wchar_t* bad : {L"Debug\" & del x & \"|Win32", L"Debug|Win32\r\n", L"Deb\nug", L"\r", L"\""}) {
         try {
@@ -106,6 +107,50 @@ TEST(BuildRunnerTest, ConfigurationThatWouldLeaveItsQuotesIsRefused)
         EXPECT_THROW(CheckBuildConfiguration(bad), Base_ns::UserError_cl);
     }
     EXPECT_NO_THROW(CheckBuildConfiguration(L"Debug Unicode|Win32 (x) 'a' %b% ^c"));
+
+    // No path can hold a quote or a line break: one that does never reaches cmd.
+    for (int piece = 0; piece < 3; ++piece) {
+        String_cl p[3] = {L"C:\\VS\\", L"a.vcproj", L"a.log"};
+        p[piece] += L"x\" & echo PWNED> pwned.txt & \"";
+        try {
+            BuildParameters(p[0], p[1], L"build", L"Debug|Win32", p[2]);
+            ADD_FAILURE() << "accepted " << Test_ns::Ansi(p[piece]);
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), 102);
+            EXPECT_EQ(e.Note(), p[piece]);
+        }
+    }
+}
+
+// A log is the builder's, not ours: one cut off in the middle of a character
+// (a builder killed, a disk full) is read to its end, whatever cannot be
+// decoded reads as U+FFFD, and its verdict stands.
+TEST(BuildRunnerTest, LogsCutInHalfACharacterAreReadForWhatTheyHold)
+{
+    const String_cl error = L"a.cpp(1) : error C2065: 'x' : undeclared identifier ";
+    const std::string ansi = Test_ns::Ansi(error), mark("\xFF\xFE", 2);
+    auto utf16 = [](const String_cl& t) { return std::string(reinterpret_cast<const char*>(t.data()), t.size() * 2); };
+    const struct {
+        std::string bytes;
+        int32_t state;
+    } cuts[] = {
+        {mark + utf16(error + L"\xD83D\r\n" + kEnBuildOk), Compiled},          // half a surrogate pair
+        {mark + utf16(String_cl(kZhBuildOk) + L"\r\n" + error) + "'", Compiled},  // half a unit at the end
+        // Under 936: the lead byte of 中 before a line end, and at the end.
+        {ansi + "\xD6\r\n" + Test_ns::Ansi(kEnBuildOk), Compiled},
+        {Test_ns::Ansi(L"========== Build: 0 succeeded, 1 failed ==========\r\n") + ansi + "\xD6", CompileFailed},
+    };
+    TempDir_cl tmp(L"log");
+    for (int i = 0; i < (GetACP() == 936 ? 4 : 2); ++i) {
+        const String_cl path = tmp / (String_cl::FromInt(i) + L".log");
+        ASSERT_TRUE(Test_ns::WriteBytes(path, cuts[i].bytes));
+        try {
+            EXPECT_EQ(AnalyseLog(path, false, L"MProjectPack_cl").state, cuts[i].state) << i;
+        } catch (const Base_ns::Error_cl& e) {
+            ADD_FAILURE() << i << ": " << Test_ns::Ansi(e.Text());
+        }
+        EXPECT_EQ(FirstErrorLine(path), error + L"\xFFFD") << i;
+    }
 }
 
 TEST(BuildRunnerTest, ErrorTablesAndStateTexts)

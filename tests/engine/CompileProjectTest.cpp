@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -494,7 +495,7 @@ TEST_F(CompileTest, WithRenameCompileOffOnlyTheLogAppears)
     EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
 }
 
-TEST_F(CompileTest, FailedLogGoesToTheErrorFolderAndAnOlderOneThereIsKeptAndNamed)
+TEST_F(CompileTest, FailedLogGoesToTheErrorFolderReplacingAnOlderOneAndASuccessClearsIt)
 {
     MProjectId_cl row = Add({"bad", {}, false, true});
     MProjectId_cl r = row;
@@ -507,21 +508,24 @@ TEST_F(CompileTest, FailedLogGoesToTheErrorFolderAndAnOlderOneThereIsKeptAndName
     EXPECT_EQ(projects.ProjectState(row->project, L"Debug|Win32"), CompileFailed);
     EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
 
-    // A log of that name already there (another project called bad) stays.
+    // Failed again in a later run (the row names no log yet): the newest
+    // log replaces the older one, and the row and the store name it.
     ASSERT_TRUE(Test_ns::WriteUtf16(failed + L"bad.log", L"older log"));
     row->log.clear();
     r = row;
     EXPECT_EQ(Build(r), 0);
-    EXPECT_EQ(Test_ns::ReadText(failed + L"bad.log"), L"older log");
+    EXPECT_NE(Test_ns::ReadText(failed + L"bad.log").find(L"C1189"), String_cl::npos);
     EXPECT_EQ(row->log, failed + L"bad.log");
     EXPECT_EQ(projects.LogPath(row->project, L"Debug|Win32"), failed + L"bad.log");
-    EXPECT_TRUE(Test_ns::FileExists(normal + L"bad.log")) << "the new log stays where it was written";
+    EXPECT_FALSE(Test_ns::FileExists(normal + L"bad.log"));
 
-    // The next build deletes the log the row names first.
+    // Mended and built in a later run: no failed log of it is left.
+    ASSERT_TRUE(Test_ns::WriteBytes(ws / L"bad\\bad.cpp", "int f() { return 0; }\r\n"));
+    row->log.clear();
     r = row;
-    Build(r);
-    EXPECT_TRUE(Test_ns::FileExists(failed + L"bad.log"));
-    EXPECT_NE(Test_ns::ReadText(failed + L"bad.log").find(L"C1189"), String_cl::npos);
+    EXPECT_EQ(Build(r), 1);
+    EXPECT_EQ(row->log, normal + L"bad.log");
+    EXPECT_FALSE(Test_ns::FileExists(failed + L"bad.log"));
 }
 
 TEST_F(CompileTest, BuildWithoutLogWritesCmdTxtRaises102AndRestoresTheProject)
@@ -607,6 +611,50 @@ TEST_F(CompileTest, PercentSignsInPathsAndConfigurationsReachTheBuilderUnchanged
         EXPECT_EQ(row->log, normal + L"pct.log");
         EXPECT_TRUE(Test_ns::FileExists(folder + L"\\pct.vcproj"));
     }
+}
+
+// A project's name is whatever its project file says. Whatever that is, its
+// log lands in the log folders under a name of its own, nothing of the name
+// runs as a command, and the other rows of the plan build all the same.
+TEST_F(CompileTest, HostileProjectNamesGetLogsOfTheirOwnAndRunNothing)
+{
+    const String_cl names[] = {L"x\" & echo PWNED> pwned.txt & \"", L"..\\..\\..\\trav", L"a/b", L"<x>", L"a|b",
+                               L"a?b", L"NUL", L"con.txt", L"Lpt1 ", L"dots...", L"line\r\nbreak\tand tab",
+                               L"p%PATH%q", String_cl(250, L'n'), L"plain"};
+    // Three folders down, so that "..\..\..\" would reach the workspace, and
+    // a command in a name would write into it (cmd's folder is ours).
+    normal = ws / L"prog\\编译日志\\正常\\";
+    failed = ws / L"prog\\编译日志\\错误\\";
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(ws.Path().c_str()));
+    std::shared_ptr<void> back(nullptr, [&](void*) { SetCurrentDirectoryW(previous); });
+
+    Steps expected;
+    for (const String_cl& name : names) {
+        const String_cl folder = ws / (L"p" + String_cl::FromInt(int(expected.size())));
+        const String_cl out = ws / L"out\\" + GetFileName(folder);
+        const bool broken = name == L"a|b";
+        ASSERT_TRUE(Test_ns::WriteVcprojAndSources(
+            folder + L"\\p.vcproj",
+            {name, {{L"Debug|Win32", 4, {Test_ns::Compiler(), Test_ns::Librarian(out + L".lib")}, {{L"IntermediateDirectory", out}}}},
+             {L"m.cpp"}},
+            broken ? "#error no\r\n" : "int f();\r\n"));
+        RowFor(L"Debug|Win32", rows, folder + L"\\p.vcproj", projects, sequences);
+        expected.push_back({name, broken ? CompileFailed : Compiled, broken ? 0 : 1});
+    }
+    const Listing_t before = List(ws.Path());
+    EXPECT_EQ(Walk(rows, projects, 30), expected);
+
+    // Each log is listed under the very name its row gives, in the folder
+    // its state says; nothing else appeared anywhere.
+    std::set<String_cl> added{L"prog\\编译日志", L"prog\\编译日志\\正常", L"prog\\编译日志\\错误"};
+    for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
+        EXPECT_EQ(GetFileDirectory(it->log, true), it->state == CompileFailed ? failed : normal);
+        added.insert(it->log.substr(ws.Path().size()));
+    }
+    EXPECT_EQ(added.size(), 3u + std::size(names)) << "two rows share a log";
+    ExpectOnlyAdded(ws.Path(), before, added);
 }
 
 TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
@@ -871,6 +919,18 @@ TEST_F(JournalTest, RenamesOfAnotherRunningProcessAreLeftAloneUntilItEnds)
     ASSERT_TRUE(RenameJournal_cl::AddEntry(reused));
     EXPECT_EQ(RenameJournal_cl::RestorePending(), 1);
     EXPECT_TRUE(Test_ns::FileExists(reused.original));
+
+    // Our own id with an earlier start: the killed program before this one
+    // (under Wine the first program of a session always gets the same id).
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+    reused.original = dir / L"mine.vcproj";
+    reused.temporary = dir / L"Temp2020-05-05-05-05-07.vcproj";
+    reused.process = GetCurrentProcessId();
+    reused.processStart = ((uint64_t(created.dwHighDateTime) << 32) | created.dwLowDateTime) - 10000000;
+    Moved(reused.temporary, "left by the killed program");
+    ASSERT_TRUE(RenameJournal_cl::AddEntry(reused));
+    EXPECT_EQ(RenameJournal_cl::RestorePending(), 1);
+    EXPECT_EQ(Test_ns::ReadBytes(reused.original), "left by the killed program");
 
     TerminateProcess(pi.hProcess, 1);
     WaitForSingleObject(pi.hProcess, 10000);

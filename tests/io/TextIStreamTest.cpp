@@ -205,6 +205,7 @@ TEST(TextIStreamTest, AnsiDoubleByteTextUnder936)
     } catch (const Base_ns::Error_cl& e) {
         EXPECT_EQ(e.Code(), 1);
         EXPECT_EQ(e.Message(), L"多字符转化成宽字符失败，无法找到配对字节。");
+        EXPECT_EQ(e.Note(), dir / L"lone.log") << "an error about a file names it";
     }
 
     // A byte that cannot follow the lead stays a character of its own: the

@@ -19,6 +19,13 @@ protected:
     void SetUp() override { RenameJournal_cl::SetPath(dir / L"Quorvane.renames"); }
     void TearDown() override { RenameJournal_cl::SetPath(String_cl()); }
 
+    // A data file with the root's content as given.
+    void WriteData(const String_cl& content)
+    {
+        ASSERT_TRUE(Test_ns::WriteBytes(
+            data, String_cl(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Quorvane>" + content + L"</Quorvane>").ToUtf8()));
+    }
+
     ComScope_cl com;
     TempDir_cl dir;
     String_cl data = dir / L"Quorvane.xml";
@@ -32,8 +39,12 @@ TEST_F(LearnedLinksTest, LinksSurviveTheRunAndTheFileStillLoadsWithoutThem)
     {
         Stores_cl stores;
         stores.StartProgram(data);
-        stores.sequences.Register(net);
-        stores.sequences.Register(app);
+        {
+            // Links are kept for the projects a plan holds.
+            PlanId_cl plan = stores.plans.First();
+            for (const String_cl& project : {net, app})
+                plan->solutions.AddSolution(project, plan->configuration, plan->rows, stores.projects, stores.sequences);
+        }
         EXPECT_TRUE(stores.links.Learn(app, L"Debug|Win32", L"net.lib"));
         EXPECT_FALSE(stores.links.Learn(L"c:\\WS\\app\\APP.vcproj", L"debug|win32", L"NET.LIB")) << "known already";
         EXPECT_TRUE(stores.links.Learn(app, L"Release|Win32", L"netr.lib"));
@@ -70,4 +81,59 @@ TEST_F(LearnedLinksTest, LinksSurviveTheRunAndTheFileStillLoadsWithoutThem)
     EXPECT_EQ(sequences.First()->path, net);
     ASSERT_EQ(plans.Count(), 1);
     EXPECT_EQ(plans.First()->name, L"默认");
+}
+
+TEST_F(LearnedLinksTest, AnIncompleteLinkIsDroppedAndTheRestOfTheFileLoads)
+{
+    const String_cl app = L"C:\\ws\\App\\app.vcproj", link = L"路径=\"" + app + L"\" 编译方式=\"Debug|Win32\"";
+    WriteData(L"<序列/><方案><方案1 名称=\"夜间\" 编译方式=\"Debug|Win32\"><解决方案><解决方案1 路径=\"" + app +
+              L"\"/></解决方案></方案1></方案><依赖><依赖1 " + link + L" 库=\"net.lib\"/><依赖2 " + link +
+              L"/><依赖3 路径=\"\" 编译方式=\"Debug|Win32\" 库=\"zlib.lib\"/></依赖>");
+    Stores_cl stores;
+    StartReport_st report = stores.StartProgram(data);
+    EXPECT_TRUE(report.loaded);
+    EXPECT_EQ(report.droppedLinks, 2);
+    EXPECT_EQ(stores.plans.First()->name, L"夜间");
+    EXPECT_EQ(stores.links.Libraries(app, L"Debug|Win32"), (std::vector<String_cl>{L"net.lib"}));
+
+    // The user is told, with the file named, where the start routine tells things.
+    Test_ns::RecordingPresenter_cl presenter;
+    EXPECT_TRUE(HasStartMessages(report));
+    ShowStartReport(report, nullptr);
+    ASSERT_EQ(presenter.Shown().size(), 1u);
+    EXPECT_NE(presenter.Shown()[0].text.find(data), String_cl::npos);
+}
+
+TEST_F(LearnedLinksTest, LinksOfProjectsNoPlanHoldsAreNotSaved)
+{
+    // A plan not read in this run holds the projects of its solution file
+    // and its lone project files; a plan read in this run those of its rows.
+    const String_cl sln = dir / L"s\\s.sln", inSolution = dir / L"s\\y\\y.vcproj", lone = dir / L"z\\z.vcproj";
+    const String_cl read = dir / L"x\\x.vcproj", gone = dir / L"gone\\gone.vcproj";
+    Test_ns::CreateFolders(sln);
+    WriteSolution(sln, {{L"y", L"y\\y.vcproj", L"{11111111-1111-1111-1111-111111111111}", BothConfigs()}});
+    WriteProject(read, L"x");
+    WriteData(L"<序列/><方案><方案1 名称=\"甲\" 编译方式=\"Debug|Win32\"><解决方案><解决方案1 路径=\"" + sln +
+              L"\"/><解决方案2 路径=\"" + lone + L"\"/></解决方案></方案1></方案>");
+    Stores_cl stores;
+    ASSERT_TRUE(stores.StartProgram(data).loaded);
+    {
+        PlanId_cl plan = stores.plans.AddPlan(L"乙", L"Debug|Win32");
+        plan->solutions.AddSolution(read, plan->configuration, plan->rows, stores.projects, stores.sequences);
+    }
+    for (const String_cl& project : {inSolution, lone, read, gone})
+        stores.links.Learn(project.Upper(), L"Debug|Win32", L"core.lib");
+    ASSERT_TRUE(stores.SaveDataFile(data));
+    Stores_cl later;
+    later.StartProgram(data);
+    EXPECT_EQ(later.links.Count(), 3);
+    EXPECT_TRUE(later.links.Libraries(gone, L"Debug|Win32").empty());
+
+    // A solution file that cannot be read: nobody can say what it holds.
+    DeleteFileW(sln.c_str());
+    ASSERT_TRUE(stores.SaveDataFile(data));
+    EXPECT_EQ(stores.links.Count(), 3);
+    stores.links.Learn(gone, L"Debug|Win32", L"core.lib");
+    ASSERT_TRUE(stores.SaveDataFile(data));
+    EXPECT_EQ(stores.links.Count(), 4);
 }

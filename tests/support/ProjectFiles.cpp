@@ -14,6 +14,10 @@ String_cl Escaped(String_cl value)
     value.ReplaceAll(L"<", L"&lt;");
     value.ReplaceAll(L">", L"&gt;");
     value.ReplaceAll(L"\"", L"&quot;");
+    // Written as they are, a parser would read them as spaces.
+    value.ReplaceAll(L"\t", L"&#9;");
+    value.ReplaceAll(L"\r", L"&#13;");
+    value.ReplaceAll(L"\n", L"&#10;");
     return value;
 }
 

@@ -11,8 +11,9 @@
 namespace Test_ns {
 
 using Base_ns::String_cl;
-// Values as meant: quotes, ampersands and angle brackets are escaped when
-// written; an empty value leaves its attribute out, as Visual Studio does.
+// Values as meant: quotes, ampersands, angle brackets, tabs and line breaks
+// are escaped when written; an empty value leaves its attribute out, as
+// Visual Studio does.
 using XmlAttributes_t = std::vector<std::pair<String_cl, String_cl>>;
 
 // A Tool element. The setters return a changed copy, so that a tool is
