@@ -124,7 +124,7 @@ TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
     debug.link = {{L"AdditionalDependencies", L"$(TargetName).lib;%(AdditionalDependencies)"},
                   {L"", L"<AdditionalDependencies Condition=\"'$(Configuration)|$(Platform)'=='Release|Win32'\">"
                         L"wrong.lib</AdditionalDependencies>"},
-                  {L"OutputFile", L"$(OutDir)bin\\$(TargetName)$(TargetExt)"},
+                  {L"OutputFile", L"$(OutDir)\\bin\\$(TargetName)$(TargetExt)"},
                   {L"ProgramDatabaseFile", L"$(IntDir)$(TargetName).pdb"}};
     // No type: an application. Its sheet's folder and name.
     VcxConfiguration_st release{L"Release|Win32", L""};
