@@ -153,9 +153,13 @@ summary() {
 }
 step "The window: the same plan rebuilt unattended through Quorvane.exe's command line"
 # The shutdown that follows an unattended run must not end the session the
-# demo runs in: a stand-in shutdown.exe beside the program (found first by
-# the program's command line) records what would have been run.
-cp "$BUILD/tools/shutdown.exe" "$prog/"
+# demo runs in: a stand-in takes the place of the system's shutdown.exe in
+# the demo's prefix for this one run (Wine runs it instead of its builtin
+# with the override below) and records what would have been run.
+sys32=$WINEPREFIX/drive_c/windows/system32
+cp "$sys32/shutdown.exe" "$demo/system-shutdown.exe"
+cp "$BUILD/tools/shutdown.exe" "$sys32/shutdown.exe"
+rm -f "$sys32/shutdown.txt"
 xvfb=
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$demo/.display" 2>/dev/null &
@@ -168,13 +172,14 @@ fi
 wine reg add 'HKCU\Software\Quorvane\Settings' /v 'VC安装目录' /t REG_SZ /d "$vcdir" /f >/dev/null 2>&1
 printf '\n$ Quorvane.exe demo\n'
 set +e
-wine "$prog/Quorvane.exe" demo
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;shutdown.exe=n" wine "$prog/Quorvane.exe" demo
 rc3=$?
 set -e
-for _ in $(seq 50); do [ -s "$prog/shutdown.txt" ] && break; sleep 0.1; done
+for _ in $(seq 50); do [ -s "$sys32/shutdown.txt" ] && break; sleep 0.1; done
 printf '(exit status %s; the window closed itself; shutdown it asked for: %s)\n' "$rc3" \
-  "$(tr -d '\r' < "$prog/shutdown.txt" 2>/dev/null || echo none)"
-rm -f "$prog/shutdown.txt"
+  "$(tr -d '\r' < "$sys32/shutdown.txt" 2>/dev/null || echo none)"
+cp "$demo/system-shutdown.exe" "$sys32/shutdown.exe"
+rm -f "$sys32/shutdown.txt" "$demo/system-shutdown.exe"
 
 pictures=$prog/编译日志/窗口截图
 step "The window opened on the plan, built once more, and pictures of its three pages: $pictures"

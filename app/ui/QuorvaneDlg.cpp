@@ -1,5 +1,7 @@
 #include "app/ui/QuorvaneDlg.h"
 #include <commctrl.h>
+#include <thread>
+#include <vector>
 #include "app/ProgramPlaces.h"
 #include "app/engine/MProjectPack.h"
 #include "app/res/resource.h"
@@ -39,8 +41,9 @@ const Anchor_st kAnchors[] = {
 };
 
 // What a job locks and unlocking gives back (Stop goes the other way).
-const int kJobLockedControls[] = {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD, IDC_CLEAN, IDC_BUILD,
-                                  IDC_VERSION, IDC_EXIT, IDC_JOBS, IDC_JOBS_SPIN};
+const std::vector<int> kJobLockedControls = {IDC_VC_DIRECTORY, IDC_CHOOSE_VC_DIRECTORY, IDC_REBUILD,
+                                             IDC_CLEAN,        IDC_BUILD,               IDC_VERSION,
+                                             IDC_EXIT,         IDC_JOBS,                IDC_JOBS_SPIN};
 
 const wchar_t kContactLine[] = L"问题反馈：请附上 Error.log 和编译日志";
 const wchar_t kCloseRefusedText[] = L"任务正在进行，请先停止或等它结束再关闭窗口。";
@@ -164,15 +167,9 @@ void CQuorvaneDlg::ShowVersion()
 
 void CQuorvaneDlg::LockUi()
 {
-    // Disabling the control that has the focus would leave the keyboard with
-    // nowhere to go: the focus moves to the tab control first.
-    const HWND focus = ::GetFocus();
-    for (int id : kJobLockedControls) {
-        if (focus && focus == GetDlgItem(id)) {
-            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
-            break;
-        }
-    }
+    // The focus leaves what goes grey (for the tab control) and comes back
+    // with UnlockUi; the pages do the same with their own controls.
+    ParkFocus(kJobLockedControls, GetDlgItem(IDC_TAB));
     for (int id : kJobLockedControls) ::EnableWindow(GetDlgItem(id), FALSE);
     ::EnableWindow(GetDlgItem(IDC_STOP), CurrentJob() != JobIdle);
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
@@ -186,9 +183,9 @@ void CQuorvaneDlg::UnlockUi()
     for (int id : kJobLockedControls)
         if (id != IDC_BUILD) ::EnableWindow(GetDlgItem(id), TRUE);
     ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
-    if (::GetFocus() == GetDlgItem(IDC_STOP))
-        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_TAB)), TRUE);
+    ParkFocus({IDC_STOP}, GetDlgItem(IDC_TAB));
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
+    ReturnFocus();
     ::EnableMenuItem(::GetSystemMenu(m_hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
     m_solutionPage.UpdatePageControls();
     m_projectPage.SetBusy(false);
@@ -268,15 +265,27 @@ void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)
         RunShutdownCommand();
         ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
     }
+    // The last plan's job has ended, and with it the unattended run.
+    if (m_commandLine.empty()) EndUnattended();
+}
+
+void CQuorvaneDlg::EndUnattended()
+{
+    KillTimer(kCommandLineTimer);
+    m_commandLine.clear();
+    // A box the user has changed meanwhile keeps the user's choice.
+    if (m_forcedStopOnError) SetChecked(IDC_STOP_ON_ERROR, m_userStopOnError);
+    if (m_forcedShutdown) SetChecked(IDC_SHUTDOWN, m_userShutdown);
+    m_forcedStopOnError = m_forcedShutdown = false;
+    m_stopOnError = Checked(IDC_STOP_ON_ERROR);
 }
 
 void CQuorvaneDlg::OnStop()
 {
-    if (!m_commandLine.empty()) {
-        KillTimer(kCommandLineTimer);
-        m_commandLine.clear();
-    }
+    // The user takes over: no forced shutdown after the job that runs now.
+    EndUnattended();
     m_running = 0;
+    ParkFocus({IDC_STOP}, GetDlgItem(IDC_TAB));
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
 }
 
@@ -298,7 +307,7 @@ void CQuorvaneDlg::OnCommandLineTick()
 {
     if (CurrentJob() != JobIdle) return;
     if (m_commandLine.empty()) {
-        KillTimer(kCommandLineTimer);
+        EndUnattended();
         return;
     }
     const size_t comma = m_commandLine.find(L',');
@@ -311,8 +320,7 @@ void CQuorvaneDlg::OnCommandLineTick()
         return;
     }
     if (!m_solutionPage.SelectPlan(name)) {
-        m_commandLine.clear();
-        KillTimer(kCommandLineTimer);
+        EndUnattended();
         throw MainWindowUserError(104, __LINE__, name);
     }
 }
@@ -342,6 +350,14 @@ void CQuorvaneDlg::OnCancel()
     End(IDCANCEL);
 }
 
+bool CQuorvaneDlg::PreTranslateMessage(MSG& msg)
+{
+    // The window's own Alt+letters act wherever the focus is: the dialog
+    // manager would click the first control with the letter after the focus,
+    // which from inside a page is the page's own.
+    return msg.message == WM_SYSCHAR && PressOwnMnemonic(static_cast<wchar_t>(msg.wParam));
+}
+
 bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
 {
     switch (id) {
@@ -369,18 +385,8 @@ bool CQuorvaneDlg::OnCommand(int code, int id, HWND)
 bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
-    case WM_PAINT:
-        if (!::IsIconic(m_hwnd)) return false;
-        {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(m_hwnd, &ps);
-            RECT r = GetClientRect();
-            const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-            ::DrawIcon(dc, (r.right - cx + 1) / 2, (r.bottom - cy + 1) / 2, m_icon);
-            ::EndPaint(m_hwnd, &ps);
-        }
-        result = 0;
-        return true;
+    // Minimised, the window shows the icon given with WM_SETICON and paints
+    // no client area of its own; a drag shows the same icon.
     case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(m_icon); return true;
     case WM_HELP: ShowVersion(); result = TRUE; return true;
     case UM_BUILD_ONE:

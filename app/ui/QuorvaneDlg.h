@@ -60,6 +60,7 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnOK() override;
     void OnCancel() override;
+    bool PreTranslateMessage(MSG& msg) override;
 
     // A job that changes the stores: the checks, the fields, LockUi, the thread.
     void StartJob(JobKind kind, uint32_t singleRow = 0, bool rebuildEach = false);
@@ -72,6 +73,9 @@ private:
     void OnStop();
     void OnChooseVcDirectory();
     void OnCommandLineTick();
+    // The list of plans is done with, worked through or not: the timer
+    // stops, and the boxes the command line set show the user's states again.
+    void EndUnattended();
     void SaveOptions();
     // The spin box "同时编译": how many rows may build at once.
     int Jobs();
@@ -102,9 +106,9 @@ private:
     // idle, and is joined before the next one starts and before the window goes.
     std::thread m_worker;
 
-    // A command line unchecks stop-on-error and checks shutdown for its run;
-    // the user's own states are what is saved, unless the user changes a
-    // box meanwhile.
+    // A command line unchecks stop-on-error and checks shutdown for its run
+    // only; the user's own states are what is saved and what the boxes show
+    // once the run is over, unless the user changes a box meanwhile.
     bool m_forcedStopOnError = false;
     bool m_forcedShutdown = false;
     bool m_userStopOnError = true;

@@ -29,7 +29,9 @@ HWND WHistoryPage_cl::Create(HWND parent) { return ModelessDialog_cl::Create(IDD
 void WHistoryPage_cl::SetBusy(bool busy)
 {
     m_busy = busy ? 1 : 0;
+    if (busy) ParkFocus({IDC_IMPORT_SEQUENCE, IDC_EXPORT_SEQUENCE}, m_list);
     EnableControls();
+    if (!busy) ReturnFocus();
 }
 
 void WHistoryPage_cl::EnableControls()
@@ -109,7 +111,7 @@ void WHistoryPage_cl::Import()
     const String_cl file = CTL_ns::ChooseOpenFile(kSequenceFilter, m_settings.GetString(kKeySequenceFolder));
     // A job may have started while the chooser was open.
     if (file.IsEmpty() || RefusedWhileBusy()) return;
-    m_stores.sequences.ImportSequence(file);
+    ImportSequenceFile(m_stores, file);
     RefreshList();
     m_settings.SetString(kKeySequenceFolder, GetFileDirectory(file, false));
 }
@@ -120,7 +122,7 @@ void WHistoryPage_cl::Export()
     const String_cl file =
         CTL_ns::ChooseSaveFile(L"txt", kSequenceFilter, m_settings.GetString(kKeySequenceFolder));
     if (file.IsEmpty() || RefusedWhileBusy()) return;
-    m_stores.sequences.ExportSequence(file);
+    ExportSequenceFile(m_stores, file);
     m_settings.SetString(kKeySequenceFolder, GetFileDirectory(file, false));
 }
 
@@ -151,7 +153,7 @@ void WHistoryPage_cl::CopySelectedPath()
 {
     if (m_list.GetSelectedCount() == 0) return;
     // Several selected rows: the list's own error says so.
-    SystemInfo_ns::SimulateInput_cl::CopyText(m_rows.Selected().path);
+    SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path);
 }
 
 bool WHistoryPage_cl::RefusedWhileBusy() const

@@ -79,8 +79,10 @@ HWND WProjectPage_cl::Create(HWND parent) { return ModelessDialog_cl::Create(IDD
 void WProjectPage_cl::SetBusy(bool busy)
 {
     m_busy = busy ? 1 : 0;
+    if (busy) ParkFocus({IDC_LOG_FILE, IDC_CHOOSE_LOG_FILE, IDC_GENERATE_BATCH}, m_list);
     for (int id : {IDC_LOG_FILE, IDC_CHOOSE_LOG_FILE, IDC_GENERATE_BATCH}) ::EnableWindow(GetDlgItem(id), !busy);
     m_list.Enable(true);
+    if (!busy) ReturnFocus();
 }
 
 bool WProjectPage_cl::OnInit()
@@ -185,7 +187,7 @@ bool WProjectPage_cl::OnMenuCommand(int id)
     case ID_SHOW_LOG: SimulateInput_cl::OpenWithShell(m_rows.Selected().log); return true;
     case ID_IGNORE: ToggleIgnoreSelected(); return true;
     case ID_RAISE_PRIORITY: RaiseSelectedPriority(); return true;
-    case ID_COPY_PATH: SimulateInput_cl::CopyText(m_rows.Selected().path); return true;
+    case ID_COPY_PATH: SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path); return true;
     default: return false;
     }
 }
@@ -194,7 +196,7 @@ void WProjectPage_cl::OnListKey(WORD key)
 {
     if (!m_rows.HasSelection()) return;
     if (key == VK_DELETE) MarkSelectedIgnored();
-    else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) SimulateInput_cl::CopyText(m_rows.Selected().path);
+    else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) SimulateInput_cl::CopyText(m_hwnd, m_rows.Selected().path);
 }
 
 void WProjectPage_cl::RefreshList(uint32_t planKey)
@@ -239,7 +241,8 @@ void WProjectPage_cl::GenerateBatch()
     WriteBatchFile(path, plan->rows, logFile);
     // The file goes once Notepad has read it; one that Notepad may still
     // want stays, and the user is told where.
-    if (OpenInNotepad(L"notepad.exe \"" + path + L"\"")) ::DeleteFileW(path.c_str());
+    const String_cl notepad = Base_ns::SystemFolder() + L"notepad.exe";
+    if (OpenInNotepad(L"\"" + notepad + L"\" \"" + path + L"\"")) ::DeleteFileW(path.c_str());
     else Status(L"记事本未能及时打开批处理命令，文件保留在" + path + L"。");
 }
 

@@ -106,6 +106,9 @@ bool WSolutionPage_cl::RefusedWhileBusy()
 
 void WSolutionPage_cl::LockPage()
 {
+    ParkFocus({IDC_PLAN, IDC_CONFIGURATION, IDC_SAVE_PLAN_AS, IDC_DELETE_PLAN, IDC_DELETE_SOLUTIONS,
+               IDC_CLEAR_SOLUTIONS},
+              m_list);
     m_plans.Enable(false);
     m_configurations.Enable(false);
     m_list.Enable(true);
@@ -125,6 +128,7 @@ void WSolutionPage_cl::UpdatePageControls()
     ::EnableWindow(GetDlgItem(IDC_DELETE_SOLUTIONS), m_list.GetSelectedCount() > 0);
     ::EnableWindow(GetDlgItem(IDC_CLEAR_SOLUTIONS), m_list.GetItemCount() > 0);
     m_busy = false;
+    ReturnFocus();
 }
 
 void WSolutionPage_cl::OnPlanChanged()
@@ -155,6 +159,9 @@ void WSolutionPage_cl::OnSaveAs()
     if (!HasPlan() || RefusedWhileBusy()) return;
     WInputPlanDlg_cl dialog;
     if (dialog.Run(m_hwnd) != IDOK) return;
+    // A job may have started while the dialog was open: the command line's
+    // timer runs in its loop too.
+    if (!HasPlan() || RefusedWhileBusy()) return;
     SavePlanAs(m_stores, SelectedPlan(), dialog.Name());
     FillPlans();
     // Notifies the page, so the copy is read.
@@ -260,7 +267,7 @@ bool WSolutionPage_cl::OnCommand(int code, int id, HWND)
     case IDC_CLEAR_SOLUTIONS: OnClearList(); return true;
     case ID_LOCATE: SystemInfo_ns::SimulateInput_cl::ShowInExplorer(SelectedPath()); return true;
     case ID_OPEN: SystemInfo_ns::SimulateInput_cl::OpenWithShell(SelectedPath()); return true;
-    case ID_COPY_PATH: SystemInfo_ns::SimulateInput_cl::CopyText(SelectedPath()); return true;
+    case ID_COPY_PATH: SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, SelectedPath()); return true;
     default: return false;
     }
 }
@@ -278,7 +285,7 @@ bool WSolutionPage_cl::OnNotify(int id, NMHDR* header, LRESULT& result)
         if (key == VK_DELETE) {
             OnDeleteSolutions();
         } else if (key == 'C' && ::GetKeyState(VK_CONTROL) < 0) {
-            SystemInfo_ns::SimulateInput_cl::CopyText(SelectedPath());
+            SystemInfo_ns::SimulateInput_cl::CopyText(m_hwnd, SelectedPath());
         }
         result = 0;
         return true;

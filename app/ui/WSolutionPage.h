@@ -23,10 +23,12 @@ public:
     // The page, as a child of the main window's tab control.
     HWND Create(HWND parent);
 
-    // While a job runs: only the list stays usable, and nothing that would
-    // change the plan under the worker is accepted.
+    // While a job runs: only the list stays usable (and has the focus if a
+    // greyed control had it), and nothing that would change the plan under
+    // the worker is accepted.
     void LockPage();
-    // After a job and after every change here: each control by what it can do now.
+    // After a job and after every change here: each control by what it can
+    // do now; the focus goes back to where LockPage found it.
     void UpdatePageControls();
 
     // The plan combo, for the main window.

@@ -9,11 +9,15 @@ namespace Quorvane_ns {
 // To the project page (lParam: plan key) or the history page (0), through
 // the settings library's window registry.
 inline constexpr UINT UM_REFRESH = 0x3779;
-// Posted by the project page to the main window: wParam row key, lParam 1
-// build, 0 rebuild.
+// UM_BUILD_ONE and UM_CLEAR_PROJECTS share one value, so the receiver
+// decides what it means, and each has exactly one receiver:
+// - UM_BUILD_ONE is posted by the project page to its root window, the main
+//   window, and only to it: wParam row key, lParam 1 build, 0 rebuild.
+// - UM_CLEAR_PROJECTS is sent through the registry to PAGE_PROJECTS, which
+//   only the project page registers as: drop the rows before a read.
+// The main window registers under no id, and the project page is never a
+// root window, so neither ever gets the other's message.
 inline constexpr UINT UM_BUILD_ONE = 0x377A;
-// To the project page through the registry: drop the rows before a read.
-// Same value as UM_BUILD_ONE: the receiver decides what it means.
 inline constexpr UINT UM_CLEAR_PROJECTS = 0x377A;
 // Posted by the solution page to the main window: read the selected plan.
 inline constexpr UINT UM_READ_PLAN = 0x377B;

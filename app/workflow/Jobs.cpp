@@ -15,6 +15,8 @@
 #include "app/workflow/HtmlReport.h"
 #include "app/workflow/ParallelWalk.h"
 #include "app/workflow/RunRecorder.h"
+#include "common/base/Path.h"
+#include "common/sysinfo/SimulateInput.h"
 
 namespace Quorvane_ns {
 
@@ -399,7 +401,8 @@ void RunShutdownCommand()
         runner();
         return;
     }
-    WinExec("shutdown -f -s -t 300", SW_HIDE);
+    SystemInfo_ns::SimulateInput_cl::StartProgram(Base_ns::SystemFolder() + L"shutdown.exe", L"-f -s -t 300",
+                                                  SW_HIDE);
 }
 
 } // namespace Quorvane_ns

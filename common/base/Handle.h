@@ -26,7 +26,8 @@ public:
 
     bool Valid() const { return m_h != nullptr && m_h != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return m_h; }
-    HANDLE Release() { return std::exchange(m_h, nullptr); }
+    // Gives the handle up without closing it: the caller owns it now.
+    HANDLE Detach() { return std::exchange(m_h, nullptr); }
     // Closes the handle; false when CloseHandle failed (a file whose last
     // write could not be flushed reports it here).
     bool Reset(HANDLE h = nullptr)

@@ -43,6 +43,15 @@ bool IsDeviceName(std::wstring_view name)
     return port && ((digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
+// A folder of the system as GetSystemDirectoryW and its kin give it, with
+// its trailing backslash; empty when the call fails.
+String_cl WithSeparator(UINT(WINAPI* get)(LPWSTR, UINT))
+{
+    wchar_t folder[MAX_PATH];
+    const UINT n = get(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? String_cl() : String_cl(folder, n) + L"\\";
+}
+
 } // namespace
 
 String_cl ProgramFolder()
@@ -52,6 +61,10 @@ String_cl ProgramFolder()
     std::call_once(once, [] { folder = ReadProgramFolder(); });
     return folder;
 }
+
+String_cl SystemFolder() { return WithSeparator(GetSystemDirectoryW); }
+
+String_cl WindowsFolder() { return WithSeparator(GetWindowsDirectoryW); }
 
 String_cl GetFileDirectory(const String_cl& path, bool keepSeparator)
 {

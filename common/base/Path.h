@@ -1,7 +1,7 @@
 #pragma once
 // Path helpers on plain strings. Both "\\" and "/" count as separators unless
-// a helper says otherwise; nothing here touches the disk except ProgramFolder
-// and CreateDirectories.
+// a helper says otherwise; nothing here touches the disk except the folders
+// of the program and the system, and CreateDirectories.
 #include "common/base/String.h"
 
 namespace Base_ns {
@@ -10,6 +10,12 @@ namespace Base_ns {
 // Whatever a front end or a test points the program's data at, libraries and
 // the error log lie beside the program itself.
 String_cl ProgramFolder();
+// The system's folder (System32) and the Windows folder, each with its
+// trailing "\\". Programs of the system are started by their full path
+// there: by name alone, the program's own folder and the current folder are
+// searched first, and a program of the same name there would run instead.
+String_cl SystemFolder();
+String_cl WindowsFolder();
 
 // The text before the last separator, with it when keepSeparator is set.
 // A drive root ("C:\x") keeps its backslash either way; no separator: empty.

@@ -34,11 +34,6 @@ public:
     bool DeleteAllItems() { return SendMsg(TCM_DELETEALLITEMS) != FALSE; }
     // larger false: from a window rectangle to its display area.
     void AdjustRect(bool larger, RECT& rect) const { SendMsg(TCM_ADJUSTRECT, larger, reinterpret_cast<LPARAM>(&rect)); }
-    HIMAGELIST GetImageList() const { return reinterpret_cast<HIMAGELIST>(SendMsg(TCM_GETIMAGELIST)); }
-    HIMAGELIST SetImageList(HIMAGELIST list)
-    {
-        return reinterpret_cast<HIMAGELIST>(SendMsg(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)));
-    }
 };
 
 } // namespace CTL_ns

@@ -22,8 +22,12 @@ public:
     void AddStrings(const Container_ns::List_tl<String_cl>& texts);
     uint32_t GetItemData(int index) const;
     int GetCurSel() const;
+    // Unlike CB_SETCURSEL, which tells no one, this selects and then posts
+    // the parent CBN_SELCHANGE as a user's choice would: the parent's
+    // handler runs afterwards, once the queue is served.
     void SetCurSel(int index);
-    // Selects the first item equal to text; false when there is none.
+    // Selects the first item equal to text and tells the parent as SetCurSel
+    // does; false, and nothing posted, when there is none.
     bool SelectString(const String_cl& text);
     // The selected item's text; with no selection, what the edit shows.
     String_cl GetText() const;

@@ -1,5 +1,7 @@
 #include "common/ctl/Dialog.h"
+#include <cwctype>
 #include <iterator>
+#include <vector>
 #include "common/ctl/Control.h"
 
 namespace CTL_ns {
@@ -12,6 +14,25 @@ const Base_ns::ErrorEntry_st kErrors[] = {
 };
 
 String_cl TemplateNote(int templateId) { return L"模板：" + String_cl::FromInt(templateId); }
+
+// The modal dialogs of this thread, innermost last, and the one hook that
+// serves them while there are any.
+struct ModalLoops_st {
+    std::vector<ModalDialog_cl*> dialogs;
+    HHOOK hook = nullptr;
+};
+thread_local ModalLoops_st t_modal;
+
+// The letter after a single "&" of a control's text, or 0.
+wchar_t MnemonicOf(const String_cl& text)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&') continue;
+        if (text[i + 1] != L'&') return text[i + 1];
+        ++i;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -119,10 +140,80 @@ bool Dialog_cl::DispatchNotify(NMHDR* header)
     return true;
 }
 
+bool Dialog_cl::PressOwnMnemonic(wchar_t letter)
+{
+    for (HWND child = ::GetWindow(m_hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child) || !::IsWindowEnabled(child)) continue;
+        const LRESULT code = ::SendMessageW(child, WM_GETDLGCODE, 0, 0);
+        if (!(code & (DLGC_BUTTON | DLGC_STATIC))) continue;
+        const wchar_t mine = MnemonicOf(CWindow(child).GetText());
+        if (!mine || std::towupper(mine) != std::towupper(letter)) continue;
+        if (code & DLGC_STATIC) {
+            // A label names the control after it.
+            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetNextDlgTabItem(m_hwnd, child, FALSE)),
+                           TRUE);
+        } else {
+            ::SendMessageW(child, BM_CLICK, 0, 0);
+        }
+        return true;
+    }
+    return false;
+}
+
+void Dialog_cl::ParkFocus(const std::vector<int>& ids, HWND to)
+{
+    const HWND focus = ::GetFocus();
+    if (!focus) return;
+    for (int id : ids) {
+        const HWND c = GetDlgItem(id);
+        if (c && (focus == c || ::IsChild(c, focus))) {
+            m_parkedFrom = c;
+            m_parkedAt = to;
+            ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(to), TRUE);
+            return;
+        }
+    }
+}
+
+void Dialog_cl::ReturnFocus()
+{
+    if (m_parkedFrom && ::GetFocus() == m_parkedAt && ::IsWindowEnabled(m_parkedFrom) &&
+        ::IsWindowVisible(m_parkedFrom))
+        ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_parkedFrom), TRUE);
+    m_parkedFrom = m_parkedAt = nullptr;
+}
+
+LRESULT CALLBACK ModalDialog_cl::MessageFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg) {
+        for (auto it = t_modal.dialogs.rbegin(); it != t_modal.dialogs.rend(); ++it) {
+            const HWND dialog = (*it)->m_hwnd;
+            if (!dialog || (msg->hwnd != dialog && !::IsChild(dialog, msg->hwnd))) continue;
+            try {
+                if ((*it)->PreTranslateMessage(*msg)) return TRUE;
+            } catch (...) {
+                Base_ns::ShowCurrentException(dialog, kSource, __LINE__);
+                return TRUE;
+            }
+            break;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 INT_PTR ModalDialog_cl::DoModal(int templateId, HWND parent, HINSTANCE instance)
 {
+    if (t_modal.dialogs.empty())
+        t_modal.hook = ::SetWindowsHookExW(WH_MSGFILTER, &MessageFilter, nullptr, ::GetCurrentThreadId());
+    t_modal.dialogs.push_back(this);
     const INT_PTR result = ::DialogBoxParamW(DefaultInstance(instance), MAKEINTRESOURCEW(templateId), parent,
                                              &DialogProc, reinterpret_cast<LPARAM>(static_cast<Dialog_cl*>(this)));
+    t_modal.dialogs.pop_back();
+    if (t_modal.dialogs.empty() && t_modal.hook) {
+        ::UnhookWindowsHookEx(t_modal.hook);
+        t_modal.hook = nullptr;
+    }
     if (result == -1) Raise(1, __LINE__, TemplateNote(templateId));
     return result;
 }

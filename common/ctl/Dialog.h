@@ -12,8 +12,12 @@
 //   OnCommand.
 // - A modal dialog ends with End (EndDialog), a modeless one with Destroy
 //   (DestroyWindow). Tab pages are modeless child dialogs (DS_CONTROL).
+// - A modal dialog sees the messages of its loop meant for itself or any of
+//   its descendants before the dialog manager does (PreTranslateMessage,
+//   through the thread's message filter hook, which IsDialogMessage calls).
 #include <windows.h>
 #include <commctrl.h>
+#include <vector>
 #include "common/base/Error.h"
 #include "common/ctl/CWindow.h"
 
@@ -54,12 +58,27 @@ protected:
         return instance ? instance : ::GetModuleHandleW(nullptr);
     }
     [[noreturn]] void Raise(int32_t code, int32_t line, const String_cl& note) const;
+    // Alt+letter among this dialog's own controls only, not those of its
+    // child dialogs: a button is clicked, a label moves the focus to the
+    // control after it, as the dialog manager does. False when no enabled,
+    // visible control has that letter.
+    bool PressOwnMnemonic(wchar_t letter);
+    // Before the controls of these ids go grey: when one of them (or a child
+    // of one, as a combo's edit) has the focus, the focus moves to `to`,
+    // which stays usable, so the keyboard is not left with nowhere to go.
+    void ParkFocus(const std::vector<int>& ids, HWND to);
+    // Once they are usable again: the focus goes back where ParkFocus found
+    // it, unless the user has moved it since.
+    void ReturnFocus();
 
 private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool DispatchCommand(WPARAM wParam, LPARAM lParam);
     bool DispatchNotify(NMHDR* header);
     void SetResult(LRESULT result) { ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, result); }
+
+    HWND m_parkedFrom = nullptr;
+    HWND m_parkedAt = nullptr;
 };
 
 class ModalDialog_cl : public Dialog_cl {
@@ -71,6 +90,12 @@ public:
 protected:
     void OnOK() override { End(IDOK); }
     void OnCancel() override { End(IDCANCEL); }
+    // A message of the dialog's loop for this dialog or a descendant, before
+    // the dialog manager sees it; true: it is taken, nothing else sees it.
+    virtual bool PreTranslateMessage(MSG& msg) { return false; }
+
+private:
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 };
 
 class ModelessDialog_cl : public Dialog_cl {

@@ -55,7 +55,6 @@ void TabCtrl_cl::AddPage(const String_cl& title, HWND page)
     Item_st* item = NewItem();
     if (!item) Raise(2, __LINE__, title);
     item->page = page;
-    item->dataId = 0;
     if (InsertItem(GetItemCount(), title, reinterpret_cast<LPARAM>(item)) < 0) {
         delete item;
         Raise(2, __LINE__, title);
@@ -69,15 +68,7 @@ void TabCtrl_cl::AddPage(const String_cl& title, HWND page)
 void TabCtrl_cl::RemoveAll()
 {
     const int count = GetItemCount();
-    for (int i = 0; i < count; ++i) {
-        Item_st& item = GetItem(i);
-        if (i == m_current && m_hiddenMessage) {
-            // Sent, not posted: the item is gone once this returns.
-            Notify(m_hiddenMessage, item.dataId, false);
-            m_current = -1;
-        }
-        delete &item;
-    }
+    for (int i = 0; i < count; ++i) delete &GetItem(i);
     DeleteAllItems();
     m_current = -1;
 }
@@ -104,28 +95,12 @@ void TabCtrl_cl::MovePages(const RECT& area)
     }
 }
 
-void TabCtrl_cl::Notify(UINT message, uint32_t dataId, bool post)
-{
-    const HWND parent = GetParent();
-    const WPARAM id = static_cast<WPARAM>(GetDlgCtrlID());
-    if (post) ::PostMessageW(parent, message, id, static_cast<LPARAM>(dataId));
-    else ::SendMessageW(parent, message, id, static_cast<LPARAM>(dataId));
-}
-
 void TabCtrl_cl::OnSelChange()
 {
     const int selected = GetCurSel();
     if (selected == m_current) return;
-    if (m_current != -1) {
-        Item_st& item = GetItem(m_current);
-        ::ShowWindow(item.page, SW_HIDE);
-        if (m_hiddenMessage) Notify(m_hiddenMessage, item.dataId, true);
-    }
-    if (selected != -1) {
-        Item_st& item = GetItem(selected);
-        ::ShowWindow(item.page, SW_SHOW);
-        if (m_shownMessage) Notify(m_shownMessage, item.dataId, true);
-    }
+    if (m_current != -1) ::ShowWindow(GetItem(m_current).page, SW_HIDE);
+    if (selected != -1) ::ShowWindow(GetItem(selected).page, SW_SHOW);
     m_current = selected;
 }
 
@@ -155,7 +130,6 @@ LRESULT TabCtrl_cl::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_DESTROY:
         RemoveAll();
-        if (GetImageList()) SetImageList(nullptr);
         break;
     default:
         break;

@@ -1,10 +1,7 @@
 #pragma once
 // The tab strip of the main window. Every tab owns a page (a modeless child
 // dialog made as a child of this control); the control keeps each page sized
-// to its display area and shows only the page of the selected tab. The
-// parent can be told which page was shown or hidden by private messages of
-// its choosing (word parameter: this control's id; long parameter: the tab's
-// data identifier).
+// to its display area and shows only the page of the selected tab.
 #include <cstdint>
 #include "common/ctl/CTabCtrl.h"
 #include "common/ctl/Control.h"
@@ -15,15 +12,10 @@ class TabCtrl_cl : public CTabCtrl, public Control_cl {
 public:
     struct Item_st {
         virtual ~Item_st() = default;
-        uint32_t dataId = 0;
         HWND page = nullptr;
     };
 
-    // 0: that message is not sent.
-    explicit TabCtrl_cl(UINT shownMessage = 0, UINT hiddenMessage = 0)
-        : m_current(-1), m_shownMessage(shownMessage), m_hiddenMessage(hiddenMessage)
-    {
-    }
+    TabCtrl_cl() : m_current(-1) {}
     ~TabCtrl_cl() override;
 
     // Takes over a tab control made elsewhere and runs Initialize.
@@ -41,9 +33,6 @@ public:
     Item_st& GetItem(int index) const;
     int Current() const { return m_current; }
 
-    void SetShownMessage(UINT message) { m_shownMessage = message; }
-    void SetHiddenMessage(UINT message) { m_hiddenMessage = message; }
-
     // Private message that shows the page of the tab selected at start.
     static constexpr UINT kShowFirstPage = 2246;
 
@@ -56,12 +45,9 @@ private:
     void OnSelChange();
     RECT DisplayArea(int width, int height) const;
     void MovePages(const RECT& area);
-    void Notify(UINT message, uint32_t dataId, bool post);
     [[noreturn]] void Raise(int32_t code, int32_t line, const String_cl& note = String_cl()) const;
 
     int32_t m_current;
-    UINT m_shownMessage;
-    UINT m_hiddenMessage;
 };
 
 } // namespace CTL_ns

@@ -105,8 +105,12 @@ void AutoSize_cl::Resize()
         const int32_t y = c.rect.top + static_cast<int32_t>(c.top * dy);
         const int32_t w = static_cast<int32_t>(dx * c.right) + c.rect.right - x;
         const int32_t h = static_cast<int32_t>(dy * c.bottom) + c.rect.bottom - y;
-        ::MoveWindow(c.child, x, y, w, h, TRUE);
+        ::MoveWindow(c.child, x, y, w, h, FALSE);
     }
+    // Painted once all have moved: a child repainted as it moves can land
+    // on the place of one moved after it, which then wipes it (Wine leaves
+    // such a control blank until the mouse passes over it).
+    ::RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace SystemInfo_ns

@@ -29,7 +29,8 @@ public:
     // share: which part of the change the child grows by on that axis.
     void AddByAlignment(HWND child, int32_t horizontal, int32_t vertical, double horizontalShare,
                         double verticalShare);
-    // From WM_SIZE: moves every child for the window's present size.
+    // From WM_SIZE: moves every child for the window's present size, then
+    // has the window and all its children painted afresh.
     void Resize();
 
 private:

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 #include "common/base/Error.h"
+#include "common/base/Path.h"
 
 namespace SystemInfo_ns {
 namespace {
@@ -30,9 +31,9 @@ const Base_ns::ErrorEntry_st kErrors[] = {
 
 } // namespace
 
-void SimulateInput_cl::CopyText(const Base_ns::String_cl& text)
+void SimulateInput_cl::CopyText(HWND owner, const Base_ns::String_cl& text)
 {
-    if (!::OpenClipboard(nullptr)) Raise(3, __LINE__);
+    if (!::OpenClipboard(owner)) Raise(3, __LINE__);
     ::EmptyClipboard();
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -49,16 +50,18 @@ void SimulateInput_cl::CopyText(const Base_ns::String_cl& text)
     ::CloseClipboard();
 }
 
-bool SimulateInput_cl::StartProgram(const Base_ns::String_cl& commandLine, int show)
+bool SimulateInput_cl::StartProgram(const Base_ns::String_cl& program, const Base_ns::String_cl& arguments,
+                                    int show)
 {
     // CreateProcessW may write into the command line.
-    Base_ns::String_cl line = commandLine;
+    Base_ns::String_cl line = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(show);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
         return false;
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
@@ -67,7 +70,7 @@ bool SimulateInput_cl::StartProgram(const Base_ns::String_cl& commandLine, int s
 
 void SimulateInput_cl::ShowInExplorer(const Base_ns::String_cl& path)
 {
-    StartProgram(L"explorer /select,\"" + path + L"\"", SW_SHOW);
+    StartProgram(Base_ns::WindowsFolder() + L"explorer.exe", L"/select,\"" + path + L"\"", SW_SHOW);
 }
 
 void SimulateInput_cl::OpenWithShell(const Base_ns::String_cl& path)

@@ -157,15 +157,28 @@ String_cl AnsweringChooser_cl::ChooseSaveFile(const String_cl& defaultExtension,
 
 void ClickButton(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-String_cl SaveScreenshot(HWND window, const String_cl& name)
+String_cl SaveScreenshot(HWND window, const String_cl& name, bool redraw)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (redraw)
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The X server shows what Wine drew only after the queue has run.
     PumpMessages(300);
     const String_cl folder = ExeDirectory() + L"..\\screenshots\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     const String_cl path = folder + name + L".png";
     return SaveWindowPicture(window, path) ? path : String_cl();
+}
+
+int InkPixels(HWND window)
+{
+    int width = 0, height = 0, ink = 0;
+    const std::vector<BYTE> pixels = WindowPixels(window, width, height);
+    // Text, frame lines and grey text are darker than the white or light
+    // grey a place left unpainted shows.
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+        if (pixels[i] < 0xC0 && pixels[i + 1] < 0xC0 && pixels[i + 2] < 0xC0) ++ink;
+    return ink;
 }
 
 } // namespace Test_ns

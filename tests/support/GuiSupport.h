@@ -123,6 +123,12 @@ void ClickButton(HWND dialog, int id);
 
 // The window as it is on the screen (BitBlt from the screen), written as
 // <build>\screenshots\<name>.png; returns the path, empty on failure.
-String_cl SaveScreenshot(HWND window, const String_cl& name);
+// redraw: everything is painted afresh first; false shows what the window
+// itself has painted so far.
+String_cl SaveScreenshot(HWND window, const String_cl& name, bool redraw = true);
+
+// How many pixels of the window's place on the screen are as dark as text
+// and frame lines (greyed text included): none where nothing was painted.
+int InkPixels(HWND window);
 
 } // namespace Test_ns

@@ -36,39 +36,38 @@ bool WritePng(const String_cl& path, int width, int height, const BYTE* pixels)
 
 } // namespace
 
-bool SaveWindowPicture(HWND window, const String_cl& path)
+std::vector<BYTE> WindowPixels(HWND window, int& width, int& height)
 {
     RECT r{};
     GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return false;
-
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return {};
+    std::vector<BYTE> pixels(size_t(width) * height * 4);
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down, as WIC expects
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB};  // top-down, as WIC expects
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
-        SelectObject(memory, old);
-    }
-    if (ok) {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ok = WritePng(path, width, height, static_cast<const BYTE*>(bits));
-        if (SUCCEEDED(com)) CoUninitialize();
-    }
-    if (bitmap) DeleteObject(bitmap);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+    SelectObject(memory, old);
+    const bool read = ok && GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    if (!read) pixels.clear();
+    return pixels;
+}
+
+bool SaveWindowPicture(HWND window, const String_cl& path)
+{
+    int width = 0, height = 0;
+    const std::vector<BYTE> pixels = WindowPixels(window, width, height);
+    if (pixels.empty()) return false;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const bool ok = WritePng(path, width, height, pixels.data());
+    if (SUCCEEDED(com)) CoUninitialize();
     return ok;
 }
 

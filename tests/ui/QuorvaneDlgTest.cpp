@@ -130,6 +130,33 @@ void ChooseItem(HWND page, int id, int index)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
+// Alt and a letter as the keyboard delivers them to the control with the
+// focus, through the dialog manager as the window's own loop does. (The Alt
+// key's own down and up add nothing here: the letter's are what count.)
+void PressAlt(HWND dialog, wchar_t letter)
+{
+    const HWND focus = GetFocus();
+    const LPARAM scan = LPARAM(MapVirtualKeyW(letter, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(focus, WM_SYSKEYDOWN, letter, 0x20000001 | scan);
+    PostMessageW(focus, WM_SYSKEYUP, letter, LPARAM(0xE0000001) | scan);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageW(dialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+// Shows a page as a click on its tab does.
+HWND ShowPage(HWND dialog, int index, int idOnPage)
+{
+    SendDlgItemMessageW(dialog, IDC_TAB, TCM_SETCURSEL, index, 0);
+    NMHDR header{GetDlgItem(dialog, IDC_TAB), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(dialog, WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
+    return PageWith(dialog, idOnPage);
+}
+
 class Shutdowns_cl {
 public:
     Shutdowns_cl()
@@ -270,6 +297,112 @@ TEST_F(QuorvaneDlgTest, DropConfigurationAndSaveAs)
     EXPECT_EQ(copy->solutions.First()->path, sln);
 }
 
+// Made larger, the window shows the controls that moved with its right and
+// bottom edges at once, not only once the mouse has passed over them.
+TEST_F(QuorvaneDlgTest, ControlsMovedByALargerWindowArePaintedAtOnce)
+{
+    Plan(L"默认", {});
+    CQuorvaneDlg window(stores, L"");
+    const int moved[] = {IDC_REBUILD, IDC_BUILD,  IDC_CLEAN, IDC_STOP,      IDC_RENAME_COMPILE, IDC_STOP_ON_ERROR,
+                         IDC_SHUTDOWN, IDC_JOBS_LABEL, IDC_JOBS, IDC_JOBS_SPIN, IDC_VERSION, IDC_EXIT};
+    std::vector<int> ink;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        // Where dragging the frame ends: one move to the new size.
+        SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240, r.bottom - r.top + 160,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        Test_ns::PumpMessages(300);
+        Test_ns::SaveScreenshot(dialog, L"main-window-larger", false);
+        for (int id : moved) ink.push_back(Test_ns::InkPixels(GetDlgItem(dialog, id)));
+        ClickButton(dialog, IDC_EXIT);
+    });
+    ASSERT_EQ(ink.size(), std::size(moved));
+    // A painted button or box shows its frame and text; an unpainted one
+    // only the background. The thresholds are far below what each shows.
+    for (size_t i = 0; i < ink.size(); ++i) EXPECT_GT(ink[i], 30) << "control " << moved[i];
+}
+
+// With the focus in a page, Alt and a letter of the window's own controls
+// press those (rebuild, clean, the rename box), never a page's button that
+// had the same letter (delete the plan, empty its list, write the batch
+// file); the page's buttons answer to letters of their own.
+TEST_F(QuorvaneDlgTest, TheWindowsMnemonicsActWhereverTheFocusIs)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    int notepads = 0;
+    SetNotepadRunner([&](const String_cl&) { return ++notepads > 0; });
+    CQuorvaneDlg window(stores, L"");
+    std::vector<int> clicked;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        Test_ns::MessageRecorder_cl recorder(dialog, {WM_COMMAND});
+        HWND page = PageWith(dialog, IDC_PLAN);
+        // Even a page's button with a letter of the window's own does not
+        // take it (the dialog manager looks from the focus on, and the plan
+        // combo comes before every button of the page).
+        SetDlgItemTextW(page, IDC_DELETE_PLAN, L"删除(&R)");
+        for (wchar_t letter : {L'R', L'C'}) {
+            SetFocus(GetDlgItem(page, IDC_PLAN));
+            PressAlt(dialog, letter);
+            WaitFor([&] { return Idle(window); });
+        }
+        SetFocus(GetDlgItem(ShowPage(dialog, 1, IDC_GENERATE_BATCH), IDC_LOG_FILE));
+        PressAlt(dialog, L'A');
+        for (const Test_ns::Received_st& r : recorder.Received())
+            if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
+        SetFocus(GetDlgItem(ShowPage(dialog, 0, IDC_PLAN), IDC_PLAN));
+        PressAlt(dialog, L'L');
+        ClickButton(dialog, IDC_EXIT);
+    });
+    SetNotepadRunner(nullptr);
+    EXPECT_EQ(clicked, (std::vector<int>{IDC_REBUILD, IDC_CLEAN, IDC_RENAME_COMPILE}));
+    EXPECT_EQ(notepads, 0);
+    const PlanId_cl plan = stores.plans.FindPlan(L"默认");
+    ASSERT_FALSE(plan.IsEmpty());
+    EXPECT_EQ(plan->solutions.Count(), 0) << "the list was emptied by its own letter";
+}
+
+// A job started from the plan page (a plan chosen with the keyboard, the
+// plan deleted) or by a button of the window greys the control that has the
+// focus: the focus waits on a usable control meanwhile and goes back once
+// the job has ended.
+TEST_F(QuorvaneDlgTest, TheFocusOutlivesAJob)
+{
+    Plan(L"默认", {});
+    Plan(L"第二", {});
+    CQuorvaneDlg window(stores, L"");
+    HWND combo = nullptr, remove = nullptr, clean = nullptr;
+    HWND afterChoosing = nullptr, afterDeleting = nullptr, afterCleaning = nullptr;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        HWND page = PageWith(dialog, IDC_PLAN);
+        combo = GetDlgItem(page, IDC_PLAN);
+        remove = GetDlgItem(page, IDC_DELETE_PLAN);
+        SetFocus(combo);
+        SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 1);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        afterChoosing = GetFocus();
+        SetFocus(remove);
+        ClickButton(page, IDC_DELETE_PLAN);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        afterDeleting = GetFocus();
+        clean = GetDlgItem(dialog, IDC_CLEAN);
+        SetFocus(clean);
+        ClickButton(dialog, IDC_CLEAN);
+        WaitFor([&] { return Idle(window); });
+        afterCleaning = GetFocus();
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_TRUE(stores.plans.FindPlan(L"第二").IsEmpty()) << "the plan chosen was deleted";
+    EXPECT_EQ(afterChoosing, combo);
+    EXPECT_EQ(afterDeleting, remove);
+    EXPECT_EQ(afterCleaning, clean);
+}
+
 // While a slowed build runs: the controls as locked, closing and dropping
 // refused; Stop ends the walk after the current row, and the controls come back.
 TEST_F(QuorvaneDlgTest, ControlsWhileABuildRunsAndStopAfterTheCurrentRow)
@@ -346,19 +479,55 @@ TEST_F(QuorvaneDlgTest, CommandLineRebuildsEachPlanThenShutsDown)
     EXPECT_FALSE(settings.GetBool(kKeyAutoShutdown, true));
 }
 
+// The command line's timer runs in the plan-name dialog's loop too and can
+// start a rebuild while the user types a name: the copy is then refused as
+// every other change is while a job runs.
+TEST_F(QuorvaneDlgTest, SaveAsIsRefusedWhenAJobStartedMeanwhile)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1000");
+    Shutdowns_cl shutdowns;
+    CQuorvaneDlg window(stores, L"默认");
+    String_cl status;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        Test_ns::ModalDriver_cl nameDialog([&](HWND d) {
+            WaitFor([&] { return !Idle(window); }, 10000);
+            SetDlgItemTextW(d, IDC_PLAN_NAME, L"副本");
+            ClickButton(d, IDOK);
+        });
+        ClickButton(PageWith(dialog, IDC_PLAN), IDC_SAVE_PLAN_AS);
+        status = ItemText(dialog, IDC_STATUS);
+        WaitFor([&] { return !IsWindowVisible(dialog); }, 60000);
+    });
+    EXPECT_EQ(status, BusyStatusText());
+    EXPECT_TRUE(stores.plans.FindPlan(L"副本").IsEmpty());
+    EXPECT_EQ(shutdowns.count, 1) << "the rebuild ran to its end";
+}
+
+// The run ends there: the boxes show the user's states again, so the
+// user's next rebuild does not end in the forced shutdown.
 TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
 {
-    Plan(L"默认", {});
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
     Shutdowns_cl shutdowns;
     CQuorvaneDlg window(stores, L"默认,没有这个");
+    bool stopOnError = false, shutdown = true;
     RunWindow(window, [&](HWND dialog) {
         WaitFor([&] { return presenter.Shown().size() > 0; }, 60000);
+        WaitFor([&] { return Idle(window); });
+        stopOnError = IsDlgButtonChecked(dialog, IDC_STOP_ON_ERROR) == BST_CHECKED;
+        shutdown = IsDlgButtonChecked(dialog, IDC_SHUTDOWN) == BST_CHECKED;
+        ClickButton(dialog, IDC_REBUILD);
         WaitFor([&] { return Idle(window); });
         ClickButton(dialog, IDC_EXIT);
     });
     ASSERT_FALSE(presenter.Shown().empty());
     EXPECT_EQ(presenter.Shown().back().text, L"方案不存在。\r\n没有这个");
+    EXPECT_TRUE(stopOnError);
+    EXPECT_FALSE(shutdown);
     EXPECT_EQ(shutdowns.count, 0);
+    EXPECT_EQ(stores.plans.FindPlan(L"默认")->rows.First()->state, Compiled);
     EXPECT_TRUE(window.CommandLine().empty());
 }
 

@@ -1,5 +1,7 @@
 // The history page driven by messages on a sequence the engine filled:
 // import and export, deletion with its questions, and a running job.
+#include <filesystem>
+#include <fstream>
 #include "app/res/resource.h"
 #include "app/ui/WHistoryPage.h"
 #include "tests/ui/PageTestSupport.h"
@@ -43,6 +45,17 @@ TEST_F(HistoryPageTest, ExportThenImportReproducesTheOrderAndRemembersTheFolder)
     EXPECT_EQ(Column(list, 0), (std::vector<String_cl>{L"a", L"b", L"c"}));
     EXPECT_EQ(chooser.folders, (std::vector<String_cl>{L"", m_dir.Path().substr(0, m_dir.Path().size() - 1)}));
     EXPECT_TRUE(m_presenter.Shown().empty());
+
+    // An export over the program's own data file would cost every plan at the next start.
+    const auto contents = [] {
+        std::ifstream in(std::filesystem::path(DataFilePath().c_str()), std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(none)");
+    };
+    const std::string before = contents();
+    chooser.answer = DataFilePath();
+    Test_ns::ClickButton(p.hwnd, IDC_EXPORT_SEQUENCE);
+    EXPECT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(contents(), before);
 }
 
 TEST_F(HistoryPageTest, DeleteAsksOnceAndKeepsEntriesThatRowsHold)

@@ -266,7 +266,8 @@ TEST_F(ProjectPageTest, TheBatchFileIsDeletedOnlyAfterNotepadHasReadIt)
         notepadReads = false;
         Test_ns::ClickButton(p.hwnd, IDC_GENERATE_BATCH);
         EXPECT_TRUE(Test_ns::FileExists(file));
-        EXPECT_EQ(lines, std::vector<String_cl>(2, L"notepad.exe \"" + file + L"\""));
+        // Notepad of the system folder, whatever the current folder holds.
+        EXPECT_EQ(lines, std::vector<String_cl>(2, L"\"C:\\windows\\system32\\notepad.exe\" \"" + file + L"\""));
         EXPECT_EQ(texts, (std::vector<String_cl>{
                              L"devenv \"" + a + L"\" /build \"Debug|Win32\"\r\ndevenv \"" + gone + L"\" /build \"\"\r\n",
                              L"devenv \"" + a + L"\" /build \"Debug|Win32\" >> \"C:\\logs\\all.log\"\r\ndevenv \"" +

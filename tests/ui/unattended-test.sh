@@ -3,9 +3,10 @@
 # program, on the display of this run: a plan of three solutions whose
 # libraries are used across solutions, listed in the wrong order, rebuilt
 # unattended from a list of plans on the command line (handed from
-# Quorvane.com to the window); the order learned and saved, the shutdown
-# command run once at the end (a stand-in shutdown.exe beside the program
-# records it), the window closed by itself. Then the window opened on the
+# Quorvane.com to the window); the order learned and saved, the system's
+# shutdown command run once at the end (a recording stand-in takes its place
+# in the prefix's system folder; one beside the program is never run), the
+# window closed by itself. Then the window opened on the
 # plan, a second window and a console refused while it is open, and
 # pictures of its three pages.
 #   unattended-test.sh <build folder> <source folder>      (on a display)
@@ -14,9 +15,14 @@ build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
 tmp=$(mktemp -d /tmp/qv-unattended.XXXXXX)
 export WINEPREFIX=$build/wineprefix-936-gui LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shutdown.exe=n: the stand-in in the system folder runs, not Wine's builtin.
+export WINEDLLOVERRIDES="mscoree,mshtml=;shutdown.exe=n"
 [ -f "$WINEPREFIX/.qv-ready" ] || "$src/cmake/wine-prefix.sh" "$WINEPREFIX" zh_CN.UTF-8 >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null; rm -rf "$tmp"' EXIT
+sys32=$WINEPREFIX/drive_c/windows/system32
+cp "$sys32/shutdown.exe" "$tmp/system-shutdown.exe"
+cp "$build/tools/shutdown.exe" "$sys32/shutdown.exe"
+rm -f "$sys32/shutdown.txt"
+trap 'wineserver -k 2>/dev/null; cp "$tmp/system-shutdown.exe" "$sys32/shutdown.exe"; rm -f "$sys32/shutdown.txt"; rm -rf "$tmp"' EXIT
 win() { echo "Z:${1//\//\\}"; }
 failures=0
 check() {
@@ -42,8 +48,9 @@ check "a plan of the three solutions" wine "$prog/Quorvane.com" add demo "${args
 timeout 300 wine "$prog/Quorvane.com" demo >"$tmp/handover.txt" 2>&1
 check "the unattended rebuild ends with the window" test $? -eq 0
 # The command is started, not waited for: give it a moment to write.
-for _ in $(seq 100); do [ -s "$prog/shutdown.txt" ] && break; sleep 0.1; done
-check "the shutdown command ran once, at the end" test "$(cat "$prog/shutdown.txt" 2>/dev/null | tr -d '\r')" = "-f -s -t 300"
+for _ in $(seq 100); do [ -s "$sys32/shutdown.txt" ] && break; sleep 0.1; done
+check "the shutdown command ran once, at the end" test "$(cat "$sys32/shutdown.txt" 2>/dev/null | tr -d '\r')" = "-f -s -t 300"
+check "... the system's, not the one beside the program" test ! -e "$prog/shutdown.txt"
 for p in Core Text 网络 Storage Viewer Tool; do
     check "$p built, its log with the good ones" test -f "$prog/编译日志/正常/$p.log"
 done

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include "common/base/Path.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -487,6 +488,40 @@ TEST(ShutdownTest, TheRunnerReplacesTheRealCommand)
     RunShutdownCommand();
     SetShutdownRunner(nullptr);
     EXPECT_EQ(calls, 1);
+}
+
+// The shutdown is the system's own program: one of the same name in the
+// program's folder or in the current folder is never run instead. A
+// recording stand-in waits in each of the three places; Wine's overrides
+// make the one in the system folder run instead of Wine's builtin.
+TEST(ShutdownTest, TheSystemsShutdownRunsNotOneBesideTheProgramOrHere)
+{
+    Test_ns::TempDir_cl here;
+    const String_cl places[] = {Base_ns::SystemFolder(), Test_ns::ExeDirectory(), here.Path()};
+    const String_cl builtin = here / L"builtin-shutdown.exe";
+    const String_cl standin = Test_ns::ExeDirectory() + L"..\\tools\\shutdown.exe";
+    ASSERT_TRUE(CopyFileW((places[0] + L"shutdown.exe").c_str(), builtin.c_str(), FALSE));
+    for (const String_cl& folder : places)
+        EXPECT_TRUE(CopyFileW(standin.c_str(), (folder + L"shutdown.exe").c_str(), FALSE)) << folder.ToUtf8();
+    const wchar_t overrides[] = L"Software\\Wine\\DllOverrides", native[] = L"native";
+    RegSetKeyValueW(HKEY_CURRENT_USER, overrides, L"shutdown.exe", REG_SZ, native, sizeof native);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(here.Path().c_str());
+    RunShutdownCommand();
+    // Started, not waited for: whichever ran writes its record shortly.
+    const std::vector<std::string> none(3);
+    std::vector<std::string> records = none;
+    for (int i = 0; i < 200 && records == none; ++i) {
+        Sleep(50);
+        for (int p = 0; p < 3; ++p) records[p] = Test_ns::ReadBytes(places[p] + L"shutdown.txt");
+    }
+    SetCurrentDirectoryW(previous);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, overrides, L"shutdown.exe");
+    CopyFileW(builtin.c_str(), (places[0] + L"shutdown.exe").c_str(), FALSE);
+    DeleteFileW((places[1] + L"shutdown.exe").c_str());
+    for (const String_cl& folder : places) DeleteFileW((folder + L"shutdown.txt").c_str());
+    EXPECT_EQ(records, (std::vector<std::string>{"-f -s -t 300\r\n", "", ""}));
 }
 
 TEST(StatusTextTest, TextsOfTheJobs)

@@ -1,7 +1,8 @@
 // A stand-in for the system's "shutdown" command, for tests and the demo:
-// placed beside Quorvane.exe it is found first by the program's command
-// line, and instead of shutting the machine down it appends its arguments
-// as one line to "shutdown.txt" beside itself.
+// copied over shutdown.exe in a Wine prefix's system folder, it runs instead
+// of Wine's builtin where WINEDLLOVERRIDES says shutdown.exe=n (or the
+// prefix's DllOverrides say native), and instead of shutting the machine
+// down it appends its arguments as one line to "shutdown.txt" beside itself.
 #include <windows.h>
 #include <string>
 
