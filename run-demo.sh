@@ -6,7 +6,10 @@
 # its own and three solutions whose libraries are used across solutions,
 # listed in the wrong order, and rebuilds that plan twice under Wine with
 # Quorvane.com. The first run learns the build order from the linker's
-# complaints; the second builds straight through. Then the window: the plan
+# complaints; the second builds straight through. Beside them a Visual
+# Studio 2022 solution (.vcxproj) is a plan of its own, built through the
+# stand-in of the 2017-and-later layout: Win32, then x64 with the folder the
+# installer's locator names (--vc-dir auto). Then the window: the plan
 # rebuilt unattended through Quorvane.exe's command line, the window opened
 # on it, and pictures of its three pages (on a private Xvfb display when
 # there is no desktop). Everything lands in out/demo (DEMO_DIR to change it).
@@ -53,20 +56,26 @@ cmake --install "$BUILD" --prefix "$prog" >/dev/null
 expect_files "$prog" Quorvane.exe Quorvane.com SettingsHost.dll README.txt README.zh-CN.txt
 (cd "$prog" && ls)
 
-step "Laying out the builder stand-in (Visual Studio 2008, Chinese and English editions): $vs"
+step "Laying out the builder stand-in (Visual Studio 2008 and 2022, Chinese and English editions): $vs"
 cmake --install "$BUILD" --component standin --prefix "$vs" >/dev/null
 for edition in zh en; do
-  [ -f "$vs/$edition/VC/vcvarsall.bat" ] && [ -f "$vs/$edition/Common7/IDE/devenv.exe" ] || {
+  [ -f "$vs/$edition/VC/vcvarsall.bat" ] && [ -f "$vs/$edition/Common7/IDE/devenv.exe" ] &&
+    [ -f "$vs/vs2022/$edition/VC/Auxiliary/Build/vcvarsall.bat" ] &&
+    [ -f "$vs/vs2022/$edition/Common7/IDE/devenv.exe" ] || {
     echo "The stand-in's $edition edition was not laid out in $vs" >&2
     exit 3
   }
 done
-(cd "$vs" && ls -d */VC/vcvarsall.bat */Common7/IDE/devenv.exe)
+(cd "$vs" && ls -d */VC/vcvarsall.bat vs2022/*/VC/Auxiliary/Build/vcvarsall.bat */Common7/IDE/devenv.exe \
+  vs2022/*/Common7/IDE/devenv.exe)
 
 step "Laying out the demo workspace: $ws"
 mapfile -t solutions < <(scripts/make-demo-workspace.sh "$ws")
-[ ${#solutions[@]} -eq 3 ] || { echo "The demo workspace was not laid out" >&2; exit 3; }
-(cd "$ws" && find . -name '*.sln' -o -name '*.vcproj' -o -name '*.icproj' -o -name '*.csproj' | sort)
+[ ${#solutions[@]} -eq 4 ] || { echo "The demo workspace was not laid out" >&2; exit 3; }
+# The three 2008 solutions; the 2022 one comes last.
+media=${solutions[3]}
+solutions=("${solutions[@]:0:3}")
+(cd "$ws" && find . -name '*.sln' -o -name '*.vcproj' -o -name '*.icproj' -o -name '*.csproj' -o -name '*.vcxproj' | sort)
 
 export WINEPREFIX=$demo/wineprefix LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -111,13 +120,33 @@ step "Second rebuild (a new process: the learned order comes from the data file)
 quorvane rebuild-2 rebuild demo --vc-dir "$vcdir" --keep-going
 rc2=$rc
 
+vcdir2022=$(win "$vs/vs2022/zh")
+step "Visual Studio 2022: the plan \"demo2022\" of Media 2022/Media.sln (its program listed first), Debug|x86"
+quorvane add-2022 add demo2022 "$(win "$media")" --config "Debug|x86"
+[ "$rc" -eq 0 ] || { echo "add failed" >&2; exit "$rc"; }
+
+step "Its first rebuild, through the 2022 stand-in (vcvarsall.bat x86): learns the order"
+quorvane rebuild-2022 rebuild demo2022 --vc-dir "$vcdir2022" --keep-going
+rc4=$rc
+
+# The installer's locator as Visual Studio installs it, a stand-in naming
+# the 2022 installation, for --vc-dir auto; removed again afterwards.
+installer="$WINEPREFIX/drive_c/Program Files (x86)/Microsoft Visual Studio/Installer"
+mkdir -p "$installer"
+cp "$BUILD/tools/vswhere.exe" "$installer/"
+printf '%s\r\n' "$vcdir2022" >"$installer/installationPath.txt"
+step "And x64 (vcvarsall.bat x64), with the installation vswhere names: straight through in the learned order"
+quorvane rebuild-2022-x64 rebuild demo2022 --vc-dir auto --config "Debug|x64" --keep-going
+rc5=$rc
+rm -rf "$installer"
+
 seq_file=$demo/learned-order.txt
 quorvane export export-sequence "$(win "$seq_file")" >/dev/null
 
 summary() {
   local file=$1 code=$2
   local rows waits
-  rows=$(grep -c '^  .*  Debug|Win32  ' "$file" || true)
+  rows=$(grep -c '^  .*  Debug|[A-Za-z0-9]*  ' "$file" || true)
   waits=$(grep -c '  正常(库依赖)' "$file" || true)
   printf '  exit %s, %s row builds, %s of them deferred for a missing library; %s\n' \
     "$code" "$rows" "$waits" "$(grep '^工程总数' "$file" | tail -1)"
@@ -169,6 +198,8 @@ wait $window 2>/dev/null || true
 step "Summary"
 echo "First rebuild:"; summary "$demo/rebuild-1.txt" "$rc1"
 echo "Second rebuild:"; summary "$demo/rebuild-2.txt" "$rc2"
+echo "Visual Studio 2022, Win32:"; summary "$demo/rebuild-2022.txt" "$rc4"
+echo "Visual Studio 2022, x64:"; summary "$demo/rebuild-2022-x64.txt" "$rc5"
 echo "Learned build order (Quorvane export-sequence):"
 iconv -f UTF-16 -t UTF-8 "$seq_file" | tr -d '\r' | sed 's/^/  /'
 
@@ -181,14 +212,15 @@ printf '  %-22s %s\n                         %s\n' \
   "$(win "$prog/编译日志/错误")" \
   "Workspace:" "$ws" "$(win "$ws")" \
   "Builder stand-in:" "$vs/zh" "$vcdir" \
+  "Its 2022 layout:" "$vs/vs2022/zh" "$vcdir2022" \
   "Console transcripts:" "$demo/*.txt" "$(win "$demo")" \
   "Pictures of the window:" "$pictures" "$(win "$pictures")" \
   "Report of the last build:" "$prog/编译日志/报告.html" "$(win "$prog/编译日志/报告.html")"
 echo "  The logs are in the ANSI code page, as the builder writes them: iconv -f GBK -t UTF-8 <log>"
 echo "  Run it yourself:  WINEPREFIX=$WINEPREFIX LC_ALL=zh_CN.UTF-8 wine $prog/Quorvane.com show demo"
 
-if [ "$rc1" -ne 0 ] || [ "$rc2" -ne 0 ]; then
-  echo "A rebuild did not end with every project built (exit statuses $rc1 and $rc2)." >&2
+if [ "$rc1" -ne 0 ] || [ "$rc2" -ne 0 ] || [ "$rc4" -ne 0 ] || [ "$rc5" -ne 0 ]; then
+  echo "A rebuild did not end with every project built (exit statuses $rc1, $rc2, $rc4 and $rc5)." >&2
   exit 1
 fi
 if [ "$shots" -ne 0 ]; then

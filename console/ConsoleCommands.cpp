@@ -9,7 +9,7 @@ namespace {
 [[noreturn]] void Refuse(const String_cl& message) { throw UsageError_st{message}; }
 
 const std::vector<Option_st> kOptions = {
-    {{L"--vc-dir"}, L"<目录>", L"VC安装目录（默认：保存的设置）",
+    {{L"--vc-dir"}, L"<目录>|auto", L"VC安装目录（默认：保存的设置；auto：vswhere 找到的最新安装）",
      [](Invocation_st& l, size_t, const String_cl& v) {
          l.vcDirectory = v;
          l.hasVcDirectory = true;

@@ -191,6 +191,12 @@ void Session_cl::ApplyConfiguration(const PlanId_cl& plan)
 String_cl Session_cl::VcDirectory()
 {
     String_cl text = m_line.hasVcDirectory ? m_line.vcDirectory : m_settings.GetString(kKeyVcDirectory, L"");
+    if (m_line.hasVcDirectory && Base_ns::EqualsNoCase(text, L"auto")) {
+        const String_cl located = LocateVcInstallation();
+        if (located.empty()) throw MainWindowUserError(105, __LINE__, L"");
+        m_out.Line(L"VC安装目录 " + located);
+        return located;
+    }
     String_cl dir = NormalizeVcDirectory(text);
     CheckVcDirectory(dir);
     return dir;

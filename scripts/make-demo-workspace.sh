@@ -15,6 +15,17 @@
 # Libraries land in lib/<configuration>/, programs and DLLs in
 # bin/<configuration>/, both beside the solution folders.
 #
+# Beside them a Visual Studio 2022 solution (.vcxproj projects, Win32 and
+# x64), its program listed before the DLL and the library it links; printed
+# last, on a line of its own:
+#
+#   Media 2022/Media.sln        Player (program: Decoder.lib, and Codec through
+#                               a project reference), Codec (DLL: Decoder.lib),
+#                               Decoder (library)
+#
+# Their libraries land in lib/<platform>/<configuration>/, programs and DLLs
+# in bin/<platform>/<configuration>/.
+#
 # Usage: make-demo-workspace.sh <folder>   (made afresh; must be empty or an
 # earlier demo workspace)
 set -euo pipefail
@@ -71,6 +82,14 @@ output_tool() {
   esac
 }
 
+# sources <folder> <name> <C++ identifier> <encoding> <number>: the header
+# and the source of a project, its function returning the number.
+sources() {
+  local dir=$1 name=$2 ident=$3 enc=$4 number=$5
+  printf '#pragma once\n// %s\nint %sVersion();\n' "$name" "$ident" | emit "$dir/$name.h" "$enc"
+  printf '#include "%s.h"\n\nint %sVersion()\n{\n    return %s;\n}\n' "$name" "$ident" "$number" | emit "$dir/$name.cpp" "$enc"
+}
+
 # vcproj <file> <name> <guid> <kind> <libraries it links> [<C++ identifier>]
 # Writes the project, its source and its header, as Visual Studio 2008 does
 # on a Chinese Windows (declared gb2312, GBK bytes).
@@ -102,10 +121,7 @@ vcproj() {
     printf '\t\t\t<File\n\t\t\t\tRelativePath=".\\%s.h"\n\t\t\t\t>\n\t\t\t</File>\n\t\t</Filter>\n' "$name"
     printf '\t</Files>\n\t<Globals>\n\t</Globals>\n</VisualStudioProject>\n'
   } | emit "$file" gbk
-  local dir
-  dir=$(dirname "$file")
-  printf '#pragma once\n// %s\nint %sVersion();\n' "$name" "$ident" | emit "$dir/$name.h" gbk
-  printf '#include "%s.h"\n\nint %sVersion()\n{\n    return 1;\n}\n' "$name" "$ident" | emit "$dir/$name.cpp" gbk
+  sources "$(dirname "$file")" "$name" "$ident" gbk 1
 }
 
 # An Intel C++ wrapper beside the project it wraps (same base name).
@@ -193,5 +209,117 @@ sln "$app/App.sln" \
   "$VC_TYPE|Tool|Tool\\Tool.vcproj|$G_TOOL" \
   "$CS_TYPE|Tools|Tools\\Tools.csproj|$G_TOOLS_CS"
 
-# The wrong order, on purpose.
-printf '%s\n' "$app/App.sln" "$svc/Services.sln" "$base/Base.sln"
+# vcxproj <file> <name> <guid> <kind> <libraries it links, ";" between>
+#         [<referenced project, relative>|<its guid>]
+# Writes the project (Debug and Release, Win32 and x64), its source and its
+# header as Visual Studio 2022 does: UTF-8 with its mark, a group per
+# configuration, the folders on the property pages set.
+vcxproj() {
+  local file=$1 name=$2 guid=$3 kind=$4 deps=$5 ref=${6:-}
+  local type out='..\..\bin\$(Platform)\$(Configuration)\' libdir='..\..\lib\$(Platform)\$(Configuration)\'
+  case $kind in lib) type=StaticLibrary; out=$libdir ;; exe) type=Application ;; dll) type=DynamicLibrary ;; esac
+  local configs=("Debug|Win32" "Release|Win32" "Debug|x64" "Release|x64")
+  local cond="'\$(Configuration)|\$(Platform)'=="
+  {
+    printf '<?xml version="1.0" encoding="utf-8"?>\n'
+    printf '<Project DefaultTargets="Build" ToolsVersion="17.0" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">\n'
+    printf '  <ItemGroup Label="ProjectConfigurations">\n'
+    for c in "${configs[@]}"; do
+      printf '    <ProjectConfiguration Include="%s">\n      <Configuration>%s</Configuration>\n' "$c" "${c%|*}"
+      printf '      <Platform>%s</Platform>\n    </ProjectConfiguration>\n' "${c#*|}"
+    done
+    printf '  </ItemGroup>\n  <PropertyGroup Label="Globals">\n    <VCProjectVersion>17.0</VCProjectVersion>\n'
+    printf '    <Keyword>Win32Proj</Keyword>\n    <ProjectGuid>%s</ProjectGuid>\n    <RootNamespace>%s</RootNamespace>\n' "$guid" "$name"
+    printf '    <WindowsTargetPlatformVersion>10.0</WindowsTargetPlatformVersion>\n  </PropertyGroup>\n'
+    printf '  <Import Project="$(VCTargetsPath)\\Microsoft.Cpp.Default.props" />\n'
+    for c in "${configs[@]}"; do
+      printf '  <PropertyGroup Condition="%s'"'"'%s'"'"'" Label="Configuration">\n' "$cond" "$c"
+      printf '    <ConfigurationType>%s</ConfigurationType>\n    <UseDebugLibraries>%s</UseDebugLibraries>\n' \
+        "$type" "$([ "${c%|*}" = Debug ] && echo true || echo false)"
+      printf '    <PlatformToolset>v143</PlatformToolset>\n    <CharacterSet>Unicode</CharacterSet>\n  </PropertyGroup>\n'
+    done
+    printf '  <Import Project="$(VCTargetsPath)\\Microsoft.Cpp.props" />\n'
+    printf '  <ImportGroup Label="ExtensionSettings">\n  </ImportGroup>\n  <ImportGroup Label="Shared">\n  </ImportGroup>\n'
+    for c in "${configs[@]}"; do
+      printf '  <ImportGroup Label="PropertySheets" Condition="%s'"'"'%s'"'"'">\n' "$cond" "$c"
+      printf '    <Import Project="$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props" '
+      printf 'Condition="exists('"'"'$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props'"'"')" Label="LocalAppDataPlatform" />\n'
+      printf '  </ImportGroup>\n'
+    done
+    printf '  <PropertyGroup Label="UserMacros" />\n'
+    for c in "${configs[@]}"; do
+      printf '  <PropertyGroup Condition="%s'"'"'%s'"'"'">\n    <OutDir>%s</OutDir>\n' "$cond" "$c" "$out"
+      printf '    <IntDir>$(Platform)\\$(Configuration)\\</IntDir>\n  </PropertyGroup>\n'
+    done
+    for c in "${configs[@]}"; do
+      printf '  <ItemDefinitionGroup Condition="%s'"'"'%s'"'"'">\n    <ClCompile>\n' "$cond" "$c"
+      printf '      <WarningLevel>Level3</WarningLevel>\n      <SDLCheck>true</SDLCheck>\n'
+      printf '      <PreprocessorDefinitions>%s;%%(PreprocessorDefinitions)</PreprocessorDefinitions>\n' \
+        "$([ "${c%|*}" = Debug ] && echo _DEBUG || echo NDEBUG)"
+      printf '    </ClCompile>\n    <Link>\n      <SubSystem>%s</SubSystem>\n' "$([ "$kind" = exe ] && echo Console || echo Windows)"
+      printf '      <GenerateDebugInformation>true</GenerateDebugInformation>\n'
+      if [ "$kind" != lib ]; then
+        printf '      <AdditionalDependencies>%s;%%(AdditionalDependencies)</AdditionalDependencies>\n' "$deps"
+        printf '      <AdditionalLibraryDirectories>%s;%%(AdditionalLibraryDirectories)</AdditionalLibraryDirectories>\n' "$libdir"
+      fi
+      [ "$kind" = dll ] && printf '      <ImportLibrary>%s$(TargetName).lib</ImportLibrary>\n' "$libdir"
+      printf '    </Link>\n  </ItemDefinitionGroup>\n'
+    done
+    printf '  <ItemGroup>\n    <ClCompile Include="%s.cpp" />\n  </ItemGroup>\n' "$name"
+    printf '  <ItemGroup>\n    <ClInclude Include="%s.h" />\n  </ItemGroup>\n' "$name"
+    if [ -n "$ref" ]; then
+      printf '  <ItemGroup>\n    <ProjectReference Include="%s">\n      <Project>%s</Project>\n' "${ref%|*}" "${ref#*|}"
+      printf '    </ProjectReference>\n  </ItemGroup>\n'
+    fi
+    printf '  <Import Project="$(VCTargetsPath)\\Microsoft.Cpp.targets" />\n'
+    printf '  <ImportGroup Label="ExtensionTargets">\n  </ImportGroup>\n</Project>\n'
+  } | emit "$file" utf8bom
+  sources "$(dirname "$file")" "$name" "$name" utf8bom 17
+}
+
+# sln2022 <file> <name|relative path|guid>...: a solution of Visual Studio
+# 2022, whose platform x86 builds the projects' Win32.
+sln2022() {
+  local file=$1
+  shift
+  {
+    printf '\nMicrosoft Visual Studio Solution File, Format Version 12.00\n# Visual Studio Version 17\n'
+    printf 'VisualStudioVersion = 17.8.34330.188\nMinimumVisualStudioVersion = 10.0.40219.1\n'
+    for e in "$@"; do
+      IFS='|' read -r name rel guid <<<"$e"
+      printf 'Project("%s") = "%s", "%s", "%s"\nEndProject\n' "$VC_TYPE" "$name" "$rel" "$guid"
+    done
+    printf 'Global\n\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\n'
+    for cfg in Debug Release; do printf '\t\t%s|x64 = %s|x64\n\t\t%s|x86 = %s|x86\n' $cfg $cfg $cfg $cfg; done
+    printf '\tEndGlobalSection\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\n'
+    for e in "$@"; do
+      IFS='|' read -r name rel guid <<<"$e"
+      for cfg in Debug Release; do
+        for pair in "x64 x64" "x86 Win32"; do
+          read -r solution_platform project_platform <<<"$pair"
+          printf '\t\t%s.%s|%s.ActiveCfg = %s|%s\n\t\t%s.%s|%s.Build.0 = %s|%s\n' \
+            "$guid" $cfg "$solution_platform" $cfg "$project_platform" \
+            "$guid" $cfg "$solution_platform" $cfg "$project_platform"
+        done
+      done
+    done
+    printf '\tEndGlobalSection\n\tGlobalSection(SolutionProperties) = preSolution\n'
+    printf '\t\tHideSolutionNode = FALSE\n\tEndGlobalSection\nEndGlobal\n'
+  } | emit "$file" utf8bom
+}
+
+G_DECODER='{7B4C2D10-9E3F-4A51-8C62-1D2E3F405001}'
+G_CODEC='{7B4C2D10-9E3F-4A51-8C62-1D2E3F405002}'
+G_PLAYER='{7B4C2D10-9E3F-4A51-8C62-1D2E3F405003}'
+
+media="$ws/Media 2022"
+vcxproj "$media/Decoder/Decoder.vcxproj" Decoder "$G_DECODER" lib ""
+vcxproj "$media/Codec/Codec.vcxproj" Codec "$G_CODEC" dll "Decoder.lib"
+vcxproj "$media/Player/Player.vcxproj" Player "$G_PLAYER" exe "Decoder.lib" "..\Codec\Codec.vcxproj|$G_CODEC"
+sln2022 "$media/Media.sln" \
+  "Player|Player\Player.vcxproj|$G_PLAYER" \
+  "Codec|Codec\Codec.vcxproj|$G_CODEC" \
+  "Decoder|Decoder\Decoder.vcxproj|$G_DECODER"
+
+# The wrong order, on purpose; the 2022 solution last.
+printf '%s\n' "$app/App.sln" "$svc/Services.sln" "$base/Base.sln" "$media/Media.sln"

@@ -1,45 +1,67 @@
 #include "app/engine/BuildRunner.h"
 #include "app/engine/MProjectErrors.h"
+#include "app/engine/VcInstallation.h"
 #include "common/io/FileStream.h"
 #include "common/io/TextIStream.h"
 #include "common/base/Handle.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <iterator>
 
 namespace Quorvane_ns {
 namespace {
 
-// The lines of a devenv log that matter, in the Chinese (0) and the English
-// (1) edition. Chinese puts the count after its marker, English before.
-struct Language_st {
+// The summary lines of a devenv log, a row per format they come in. Each
+// row is told apart by its prefix and its two markers, and says where the
+// counts stand and what a count of zero looks like beside its marker, so
+// that "10" is never read as "0". The Chinese edition of 2022 writes its
+// counts before the words; the earlier Chinese editions after them.
+struct SummaryFormat_st {
     std::wstring_view prefixes[3];  // by SummaryKind_en: build, rebuild, clean
     std::wstring_view succeeded;
     std::wstring_view failed;
-    std::wstring_view zero;
+    std::wstring_view succeededZero;
+    std::wstring_view failedZero;
     bool countAfterMarker;
+};
+
+const SummaryFormat_st kSummaryFormats[] = {
+    // 2005 to 2019, Chinese: "========== 生成: 成功 1 个，失败 0 个，最新 0 个，跳过 0 个 =========="
+    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L"成功 ", L"失败 ", L"0 个",
+     L"0 个", true},
+    // 2005 to 2022, English: "========== Build: 1 succeeded, 0 failed, 0 up-to-date, 0 skipped =========="
+    {{L"========== Build: ", L"========== Rebuild All: ", L"========== Clean: "}, L" succeeded", L" failed",
+     L" 0", L" 0", false},
+    // 2022, Chinese: "========== 生成: 1 成功，0 失败，0 最新，0 已跳过 =========="
+    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L" 成功，", L" 失败，", L": 0",
+     L"，0", false},
+};
+
+// The linker's complaints, in the Chinese (0) and the English (1) edition;
+// every version from 2005 to 2022 writes them alike.
+struct LinkerLanguage_st {
     std::wstring_view cannotOpen;
     std::wstring_view cannotOpenInput;
     std::wstring_view closingQuote;
 };
 
-const Language_st kLanguages[2] = {
-    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L"成功 ", L"失败 ", L"0 个",
-     true, L"LINK : fatal error LNK1104: 无法打开文件“", L"LINK : fatal error LNK1181: 无法打开输入文件“", L"”"},
-    {{L"========== Build: ", L"========== Rebuild All: ", L"========== Clean: "}, L" succeeded", L" failed",
-     L" 0", false, L"LINK : fatal error LNK1104: cannot open file '",
-     L"LINK : fatal error LNK1181: cannot open input file '", L"'"},
+const LinkerLanguage_st kLinkerLanguages[2] = {
+    {L"LINK : fatal error LNK1104: 无法打开文件“", L"LINK : fatal error LNK1181: 无法打开输入文件“", L"”"},
+    {L"LINK : fatal error LNK1104: cannot open file '", L"LINK : fatal error LNK1181: cannot open input file '",
+     L"'"},
 };
 
 constexpr std::wstring_view kLinkerFailure = L"LINK : fatal error LNK";
 
-bool IsZeroCount(std::wstring_view s, size_t marker, const Language_st& lang, std::wstring_view markerText)
+bool IsZeroCount(std::wstring_view s, size_t marker, std::wstring_view markerText, std::wstring_view zero,
+                 bool countAfterMarker)
 {
-    const size_t n = lang.zero.size();
-    if (lang.countAfterMarker) {
+    const size_t n = zero.size();
+    if (countAfterMarker) {
         size_t at = marker + markerText.size();
-        return s.size() >= at + n && s.substr(at, n) == lang.zero;
+        return s.size() >= at + n && s.substr(at, n) == zero;
     }
-    return marker >= n && s.substr(marker - n, n) == lang.zero;
+    return marker >= n && s.substr(marker - n, n) == zero;
 }
 
 String_cl AfterLastSeparator(std::wstring_view path)
@@ -77,19 +99,27 @@ bool LogReader_cl::Next(String_cl& line)
 
 int SummaryLanguage(const String_cl& line, SummaryKind_en kind)
 {
-    for (int i = 0; i < 2; ++i)
-        if (line.StartsWith(kLanguages[i].prefixes[static_cast<int>(kind)])) return i;
-    return -1;
+    // Formats may share a prefix; their markers tell them apart. A line
+    // with a known prefix but neither pair of markers is still a summary
+    // (of the first such format), one whose counts cannot be read.
+    int prefixOnly = -1;
+    for (int i = 0; i < static_cast<int>(std::size(kSummaryFormats)); ++i) {
+        const SummaryFormat_st& f = kSummaryFormats[i];
+        if (!line.StartsWith(f.prefixes[static_cast<int>(kind)])) continue;
+        if (line.find(f.succeeded) != String_cl::npos && line.find(f.failed) != String_cl::npos) return i;
+        if (prefixOnly < 0) prefixOnly = i;
+    }
+    return prefixOnly;
 }
 
 bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& counts)
 {
-    const Language_st& lang = kLanguages[language];
-    const size_t succeeded = line.find(lang.succeeded);
-    const size_t failed = line.find(lang.failed);
+    const SummaryFormat_st& f = kSummaryFormats[language];
+    const size_t succeeded = line.find(f.succeeded);
+    const size_t failed = line.find(f.failed);
     if (succeeded == String_cl::npos || failed == String_cl::npos) return false;
-    counts.succeededZero = IsZeroCount(line, succeeded, lang, lang.succeeded);
-    counts.failedZero = IsZeroCount(line, failed, lang, lang.failed);
+    counts.succeededZero = IsZeroCount(line, succeeded, f.succeeded, f.succeededZero, f.countAfterMarker);
+    counts.failedZero = IsZeroCount(line, failed, f.failed, f.failedZero, f.countAfterMarker);
     return true;
 }
 
@@ -131,8 +161,11 @@ String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const S
 
     String_cl p;
     p.reserve(64 + vcDir.size() + file.size() + verb.size() + configuration.size() + logPath.size());
+    const VcInstallation_cl installation(vcDir);
     p += L"/c cls && ";
-    AppendQuoted(p, vcDir + L"VC\\vcvarsall.bat");
+    AppendQuoted(p, vcDir + installation.EnvironmentScript());
+    // A word of the architecture table, never text of the configuration.
+    if (installation.WantsArchitecture()) p += L" " + VcArchitecture(configuration);
     p += L" && devenv ";
     AppendQuoted(p, file);
     p += L" /";
@@ -256,7 +289,7 @@ LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* c
             summaryLanguage = language;
         }
         if (!linkerLine) continue;
-        for (const Language_st& lang : kLanguages) {
+        for (const LinkerLanguage_st& lang : kLinkerLanguages) {
             size_t prefix = line.find(lang.cannotOpen);
             size_t start = prefix + lang.cannotOpen.size();
             if (prefix == String_cl::npos) {

@@ -23,7 +23,9 @@ void CheckBuildConfiguration(const String_cl& configuration);
 void CheckBuildPath(const String_cl& path);
 
 // /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
-// followed by one space. vcDir is used verbatim and should end in "\";
+// followed by one space; for an installation of the newer layout the script
+// is "<vcDir>VC\Auxiliary\Build\vcvarsall.bat" followed by the architecture of
+// config (VcInstallation_cl). vcDir is used verbatim and should end in "\";
 // verb is "build", "rebuild" or "clean" (letters only, else 102). Every
 // piece is checked as above before it goes between its quotes.
 String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
@@ -51,16 +53,18 @@ private:
     IO_ns::FileStream_tl<IO_ns::TextIStream_cl> m_stream;
 };
 
-// The builder's summary line ("========== 生成: 成功 1 个，失败 0 个…" or
-// "========== Build: 1 succeeded, 0 failed…") of a build, a rebuild or a
-// clean, in either edition.
+// The builder's summary line ("========== 生成: 成功 1 个，失败 0 个…",
+// "========== 生成: 1 成功，0 失败…" or "========== Build: 1 succeeded,
+// 0 failed…") of a build, a rebuild or a clean, in either edition of every
+// version. The line 2022 writes after it ("========== Build completed at …")
+// is none.
 enum class SummaryKind_en { Build = 0, Rebuild = 1, Clean = 2 };
 struct SummaryCounts_st {
     bool succeededZero = true;
     bool failedZero = true;
 };
-// The edition (0 Chinese, 1 English) whose summary prefix of that kind the
-// line starts with; -1 when it is no such line.
+// The format (the row of the summary table) that the line is a summary of,
+// of that kind; -1 when it is no such line.
 int SummaryLanguage(const String_cl& line, SummaryKind_en kind);
 // Whether the succeeded and the failed counts of a summary line are zero.
 // False when a marker is missing.

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 #include "app/ProgramPlaces.h"
+#include "app/engine/ProjectFileText.h"
+#include "app/engine/VcxprojReader.h"
 #include "common/base/Number.h"
 #include "common/io/XMLFile.h"
 
@@ -35,13 +37,6 @@ bool IsElement(const IO_ns::XMLFile_cl::ElementId_cl& node)
         return false;
     String_cl name = node.Name();
     return !name.empty() && name[0] != L'#';
-}
-
-// The file name without folder and last extension; unlike GetFileTitle on the
-// whole path, a dot in a folder name does not empty it.
-String_cl FileTitle(const String_cl& path)
-{
-    return GetFileTitle(GetFileName(path));
 }
 
 const wchar_t* DefaultExtension(int32_t configurationType)
@@ -113,62 +108,34 @@ Macros_t ConfigurationMacros(const String_cl& vcPath, const String_cl& projectNa
 }
 
 // Every $(Name) replaced, names compared ignoring case as the builder
-// compares them; a name it does not define comes from the environment, and
-// is empty there too when unset ($(NOINHERIT) in a list of libraries).
+// compares them.
 String_cl ExpandMacros(const String_cl& text, const Macros_t& macros)
 {
-    String_cl out;
-    size_t pos = 0;
-    for (;;) {
-        const size_t open = text.find(L"$(", pos);
-        const size_t close = open == String_cl::npos ? open : text.find(L')', open + 2);
-        if (close == String_cl::npos) {
-            out.append(text, pos, String_cl::npos);
-            return out;
-        }
-        out.append(text, pos, open - pos);
-        const String_cl name = text.substr(open + 2, close - open - 2);
-        bool known = false;
+    return Quorvane_ns::ExpandMacros(text, [&macros](const String_cl& name, String_cl& value) {
         for (const auto& m : macros) {
             if (Base_ns::EqualsNoCase(m.first, name)) {
-                out += m.second;
-                known = true;
-                break;
+                value = m.second;
+                return true;
             }
         }
-        if (!known && !name.empty()) {
-            wchar_t value[2048];
-            const DWORD n = GetEnvironmentVariableW(name.c_str(), value, 2048);
-            if (n > 0 && n < 2048) out.append(value, n);
-        }
-        pos = close + 1;
-    }
+        return false;
+    });
 }
 
-// A path as the configuration writes it, made full: relative to the project's
-// folder, "." and ".." folded, doubled separators (a "$(OutDir)\\x" whose
-// folder already ends in one) made single; so that two projects' paths
-// compare as texts (ignoring case).
-String_cl FullPath(String_cl path, const String_cl& vcPath)
-{
-    path.ReplaceAll(L"/", L"\\");
-    const bool absolute = path.find(L':') != String_cl::npos || path.StartsWith(L"\\");
-    String_cl joined = absolute ? path : GetFileDirectory(vcPath, true) + path;
-    for (size_t at = joined.find(L"\\\\", 1); at != String_cl::npos; at = joined.find(L"\\\\", at))
-        joined.erase(at, 1);
-    wchar_t full[4096];
-    const DWORD n = GetFullPathNameW(joined.c_str(), 4096, full, nullptr);
-    return n > 0 && n < 4096 ? String_cl(full, n) : joined;
-}
-
-// A folder of the configuration as a full path ending in "\".
+// A folder of the configuration as a full path ending in "\", so that two
+// projects' folders compare as texts (ignoring case).
 String_cl ConfigurationFolder(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const wchar_t* attribute,
                               const wchar_t* fallback, const String_cl& vcPath, const Macros_t& macros)
 {
     IO_ns::XMLFile_cl::AttributeId_cl given = configuration.Attribute(attribute, false);
-    String_cl result = FullPath(ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros), vcPath);
-    if (result.empty() || result.back() != L'\\') result += L'\\';
-    return result;
+    const String_cl folder = ExpandMacros(given.IsEmpty() ? String_cl(fallback) : given.Text(), macros);
+    return FullPathIn(GetFileDirectory(vcPath, true), folder, true);
+}
+
+// A path of the configuration as a full path, taken from the project's folder.
+String_cl FullPath(const String_cl& path, const String_cl& vcPath)
+{
+    return FullPathIn(GetFileDirectory(vcPath, true), path, false);
 }
 
 // The tool element of that name in the configuration; empty when none.
@@ -250,27 +217,6 @@ std::vector<String_cl> ProjectReferences(IO_ns::XMLFile_cl& document, const Stri
     return references;
 }
 
-// Words of an "AdditionalDependencies" value: separated by blanks (or ";"),
-// a word in double quotes may hold blanks.
-std::vector<String_cl> DependencyWords(const String_cl& text)
-{
-    std::vector<String_cl> words;
-    String_cl word;
-    bool quoted = false;
-    for (wchar_t c : text) {
-        if (c == L'"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == L' ' || c == L'\t' || c == L';' || c == L'\r' || c == L'\n')) {
-            if (!word.empty()) words.push_back(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) words.push_back(word);
-    return words;
-}
-
 // The libraries that the linker and the librarian of the configuration name,
 // by file name, as the link-failure analysis names what it could not open.
 std::vector<String_cl> LinkedLibraries(const IO_ns::XMLFile_cl::ElementId_cl& configuration, const Macros_t& macros)
@@ -280,18 +226,18 @@ std::vector<String_cl> LinkedLibraries(const IO_ns::XMLFile_cl::ElementId_cl& co
         if (!IsElement(tool)) continue;
         const String_cl toolName = OptionalText(tool, L"Name");
         if (toolName != L"VCLinkerTool" && toolName != L"VCLibrarianTool") continue;
-        for (const String_cl& word : DependencyWords(OptionalText(tool, L"AdditionalDependencies"))) {
-            const String_cl name = GetFileName(ExpandMacros(word, macros));
-            if (name.empty()) continue;
-            bool known = false;
-            for (const String_cl& l : libraries) known = known || Base_ns::EqualsNoCase(l, name);
-            if (!known) libraries.push_back(name);
-        }
+        for (const String_cl& word : DependencyWords(OptionalText(tool, L"AdditionalDependencies")))
+            AddLibraryName(libraries, ExpandMacros(word, macros));
     }
     return libraries;
 }
 
 } // namespace
+
+bool IsVcProjectFile(const String_cl& path)
+{
+    return HasExtension(path, L"vcproj") || HasExtension(path, L"icproj") || HasExtension(path, L"vcxproj");
+}
 
 void ReadProjectFile(Project_st& project)
 {
@@ -301,6 +247,10 @@ void ReadProjectFile(Project_st& project)
         return;
     }
     project.exists = 1;
+    if (HasExtension(project.path, L"vcxproj")) {
+        ReadVcxprojFile(project);
+        return;
+    }
 
     // An Intel C++ project only wraps the Visual C++ project beside it.
     String_cl vcPath = HasExtension(project.path, L"vcproj") ? project.path

@@ -7,9 +7,13 @@
 
 namespace Quorvane_ns {
 
+// Whether the path names a Visual C++ project file this program reads and
+// builds: ".vcproj", ".icproj" (wrapping a ".vcproj") or ".vcxproj", any case.
+bool IsVcProjectFile(const String_cl& path);
+
 // project.path must be set. A missing file or a folder gives exists = 0 and
-// the file title as name. An ".icproj" is read through the ".vcproj" of the
-// same folder and base name. A configuration that no tool resolves and that
+// the file title as name. A ".vcxproj" is read by ReadVcxprojFile. An
+// ".icproj" is read through the ".vcproj" of the same folder and base name. A configuration that no tool resolves and that
 // lacks "ConfigurationType" raises user error 103 of ProjectPack_cl; errors
 // of the XML document pass through, leaving the record as far as it got.
 void ReadProjectFile(Project_st& project);

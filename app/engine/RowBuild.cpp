@@ -7,6 +7,7 @@
 #include <atomic>
 #include "app/engine/MProjectErrors.h"
 #include "app/engine/RenameJournal.h"
+#include "app/engine/VcInstallation.h"
 #include "app/ProgramPlaces.h"
 #include "common/io/FileStream.h"
 #include "common/io/WTextOStream.h"
@@ -151,10 +152,13 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& project
 {
     MProject_st& cur = *m_row;
     if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
-    // What cannot go on the command line is refused before any file is touched.
+    // What cannot go on the command line, or a project file the
+    // installation's builder would want to convert, is refused before any
+    // file is touched.
     CheckBuildConfiguration(cur.configuration);
     CheckBuildPath(vcDir);
     CheckBuildPath(cur.project->path);
+    VcInstallation_cl(vcDir).CheckProjectFile(cur.project->path);
 
     if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
     m_logName = LogFileName(projects, cur.project);
@@ -164,7 +168,9 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& project
     // build's result when cmd fails before its redirection creates the log.
     DeleteFileW(m_logPath.c_str());
     const String_cl verb = rebuild ? L"rebuild" : L"build";
-    const bool rename = RenameCompile();
+    // An MSBuild project is named after its file: under a temporary name it
+    // would build "Temp….exe" and lose its ".filters" and ".user" files.
+    const bool rename = RenameCompile() && !HasExtension(cur.project->path, L"vcxproj");
 
     m_file = std::make_unique<BuildFile_cl>(cur.project->path, rename, uniqueTemporary);
     m_parameters = BuildParameters(vcDir, m_file->Path(), verb, cur.configuration, m_logPath);

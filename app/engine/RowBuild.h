@@ -31,7 +31,9 @@ public:
     // besides the time stamp, for builds that start within one second.
     // Raises user error 101 for a row without configuration, 103 for one the
     // command line cannot carry and 102 for such a project path or
-    // installation folder, before any file is touched.
+    // installation folder, and VcInstallation_cl's error for a project file
+    // of the other era, before any file is touched. A ".vcxproj" is always
+    // built under its own name.
     RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& projects, const String_cl& normalFolder,
                 const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
     // Puts the project file back if Finish did not.

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <set>
 #include <vector>
+#include "app/engine/ProjectFileReader.h"
 #include "common/io/FileStream.h"
 #include "common/io/TextIStream.h"
 #include "common/io/WTextOStream.h"
@@ -20,16 +21,6 @@ const Base_ns::ErrorEntry_st kSysErrors[] = {
 const Base_ns::ErrorEntry_st kUserErrors[] = {
     {101, L"导入的文件内容不正确。"},
 };
-
-// Only Visual C++ and Intel C++ project files belong in the sequence.
-bool HasProjectExtension(const String_cl& path)
-{
-    size_t dot = path.rfind(L'.');
-    if (dot == String_cl::npos)
-        return false;
-    std::wstring_view extension = std::wstring_view(path).substr(dot + 1);
-    return Base_ns::EqualsNoCase(extension, L"vcproj") || Base_ns::EqualsNoCase(extension, L"icproj");
-}
 
 } // namespace
 
@@ -160,7 +151,7 @@ void SerialPack_cl::LoadSequence(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_c
     SerialId_cl id = First();
     while (!id.IsEmpty()) {
         SerialId_cl next = id.Next();
-        if (!HasProjectExtension(id->path) || !seen.insert(id->path.Upper()).second) {
+        if (!IsVcProjectFile(id->path) || !seen.insert(id->path.Upper()).second) {
             Erase(id);
             dropped = true;
         }
@@ -199,7 +190,7 @@ void SerialPack_cl::ImportSequence(const String_cl& path)
         String_cl line;
         while (stream.ReadWord(line) > 0) {
             line.ReplaceAll(L"/", L"\\");
-            if (!line.EndsWithNoCase(L".vcproj") && !line.EndsWithNoCase(L".icproj"))
+            if (!IsVcProjectFile(line))
                 throw UserError(101, 366, line);
             if (line.find(L'\\') == String_cl::npos)
                 throw UserError(101, 371, line);

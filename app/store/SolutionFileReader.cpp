@@ -1,6 +1,7 @@
 #include "app/store/SolutionFileReader.h"
 #include "common/io/FileStream.h"
 #include "app/ProgramPlaces.h"
+#include "app/engine/ProjectFileReader.h"
 
 namespace Quorvane_ns {
 namespace {
@@ -50,11 +51,6 @@ void ReadConfigurationLine(const String_cl& word, OriList_cl& out)
     }
 }
 
-bool IsVcProjectPath(const String_cl& path)
-{
-    return HasExtension(path, L"vcproj") || HasExtension(path, L"icproj");
-}
-
 } // namespace
 
 void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack_cl& raiser)
@@ -88,7 +84,7 @@ void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack
             ++state;
             break;
         case 5:
-            if (IsVcProjectPath(word)) pending = MakeAbsolutePath(folder, word);
+            if (IsVcProjectFile(word)) pending = MakeAbsolutePath(folder, word);
             state = 6;
             break;
         case 7:

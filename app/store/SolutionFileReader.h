@@ -8,7 +8,8 @@
 
 namespace Quorvane_ns {
 
-// Appends one entry per ".vcproj"/".icproj" project, in file order. raiser is
+// Appends one entry per ".vcproj", ".icproj" or ".vcxproj" project (solutions
+// of Visual Studio 2005 to 2022 list them alike), in file order. raiser is
 // the store on whose behalf the file is read; it names the class of user
 // error 101, raised when the file ends inside a project entry or inside the
 // configuration section (the entries appended before stay in out). Errors of

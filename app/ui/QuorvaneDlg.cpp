@@ -292,8 +292,15 @@ void CQuorvaneDlg::OnStop()
 
 void CQuorvaneDlg::OnChooseVcDirectory()
 {
-    const String_cl chosen =
-        CTL_ns::ChooseFolder(L"选择VC的安装目录", CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText());
+    const String_cl current = CWindow(GetDlgItem(IDC_VC_DIRECTORY)).GetText();
+    // The installer's own locator first. Once the box holds what it found,
+    // the button browses, so that another installation can still be chosen.
+    const String_cl located = LocateVcInstallation();
+    if (!located.empty() && (current.empty() || !Base_ns::EqualsNoCase(NormalizeVcDirectory(current), located))) {
+        ::SetDlgItemTextW(m_hwnd, IDC_VC_DIRECTORY, located.c_str());
+        return;
+    }
+    const String_cl chosen = CTL_ns::ChooseFolder(L"选择VC的安装目录", current);
     if (!chosen.empty()) ::SetDlgItemTextW(m_hwnd, IDC_VC_DIRECTORY, chosen.c_str());
 }
 

@@ -6,7 +6,9 @@
 #include <mutex>
 #include <optional>
 #include "app/engine/MProjectPack.h"
+#include "app/engine/ProjectFileReader.h"
 #include "app/engine/RowScheduler.h"
+#include "app/engine/VcInstallation.h"
 #include "app/store/DataFile.h"
 #include "app/store/PlanPack.h"
 #include "app/ProgramPlaces.h"
@@ -112,6 +114,24 @@ void EndJob(JobReporter_cl& reporter, const JobEnd_st& end)
         reporter.Status(end.kind == JobRead ? MissingFilesStatusText(end.missing) : String_cl());
         reporter.Ended(end);
     } catch (...) {
+    }
+}
+
+// A plan builds with one installation: a project file whose builder era
+// differs (a ".vcxproj" given Visual Studio 2005/2008, a ".vcproj" given a
+// later one, which would want to convert it) is reported before anything is
+// cleaned or built. False then.
+bool InstallationFits(const PlanId_cl& planId, const String_cl& vcDirectory, JobReporter_cl& reporter)
+{
+    try {
+        const VcInstallation_cl installation(vcDirectory);
+        const Plan_st& plan = planId.Data();
+        for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
+            if (!row->configuration.IsEmpty()) installation.CheckProjectFile(row->project->path);
+        return true;
+    } catch (...) {
+        ReportCurrentException(reporter, __LINE__);
+        return false;
     }
 }
 
@@ -222,7 +242,10 @@ JobEnd_st BuildPlan(Stores_cl& stores, const PlanId_cl& planId, const BuildReque
 {
     JobEnd_st end;
     end.kind = JobBuild;
-    end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
+    if (InstallationFits(planId, request.vcDirectory, reporter))
+        end.reachedEnd = BuildWalk(stores, planId, request, running, reporter, end.error);
+    else
+        end.error = true;
     return end;
 }
 
@@ -231,7 +254,8 @@ JobEnd_st CleanPlan(Stores_cl& stores, const PlanId_cl& planId, const String_cl&
 {
     JobEnd_st end;
     end.kind = JobClean;
-    end.error = !CleanWalk(stores, planId, vcDirectory, running, reporter);
+    end.error = !InstallationFits(planId, vcDirectory, reporter) ||
+                !CleanWalk(stores, planId, vcDirectory, running, reporter);
     return end;
 }
 
@@ -241,8 +265,9 @@ JobEnd_st RebuildPlan(Stores_cl& stores, const PlanId_cl& plan, const String_cl&
     JobEnd_st end;
     end.kind = JobRebuild;
     // A clean that failed still hands over to the build while running is set.
-    end.error = !CleanWalk(stores, plan, vcDirectory, running, reporter);
-    if (running != 0) {
+    const bool fits = InstallationFits(plan, vcDirectory, reporter);
+    end.error = !fits || !CleanWalk(stores, plan, vcDirectory, running, reporter);
+    if (fits && running != 0) {
         try {
             reporter.BuildPhaseStarted();
         } catch (...) {
@@ -351,9 +376,7 @@ std::thread StartJobThread(Stores_cl& stores, JobOrder_st& order, std::atomic<in
 
 bool IsSolutionOrProjectFile(const String_cl& path)
 {
-    const String_cl ext = GetFileExtension(path);
-    return Base_ns::EqualsNoCase(ext, L"sln") || Base_ns::EqualsNoCase(ext, L"vcproj") ||
-           Base_ns::EqualsNoCase(ext, L"icproj");
+    return HasExtension(path, L"sln") || IsVcProjectFile(path);
 }
 
 std::vector<AddOutcome_st> AddFilesToPlan(Stores_cl& stores, const PlanId_cl& planId,

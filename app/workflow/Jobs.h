@@ -107,7 +107,7 @@ struct AddOutcome_st {
     std::exception_ptr error;  // Refused: the user error the store raised
 };
 
-// Adds solution and project files (extensions sln, vcproj, icproj, any case)
+// Adds solution and project files (extensions sln, vcproj, icproj, vcxproj, any case)
 // to the plan, in order, as dropping them on the plan's list does. Files of
 // other kinds, folders and missing files are passed over; a user error of
 // one file is kept in its outcome and the rest are still added. A system

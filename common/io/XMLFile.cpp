@@ -112,6 +112,16 @@ Base_ns::String_cl BaseName(IXMLDOMNode* node)
     return TakeBstr(b);
 }
 
+// The node's text as the parser gives it (an attribute's value, an
+// element's text with that of everything in it).
+Base_ns::String_cl NodeText(IXMLDOMNode* node, const wchar_t* className)
+{
+    BSTR b = nullptr;
+    HRESULT hr = node->get_text(&b);
+    if (FAILED(hr)) RaiseCom(__LINE__, className, hr);
+    return TakeBstr(b);
+}
+
 bool IsElement(IXMLDOMNode* node)
 {
     DOMNodeType type = NODE_INVALID;
@@ -558,6 +568,18 @@ Base_ns::String_cl XMLFile_cl::ElementId_cl::Name() const
     return BaseName(m_node.Get());
 }
 
+bool XMLFile_cl::ElementId_cl::IsElement() const
+{
+    CheckNotEmpty(__LINE__);
+    return IO_ns::IsElement(m_node.Get());
+}
+
+Base_ns::String_cl XMLFile_cl::ElementId_cl::Text() const
+{
+    CheckNotEmpty(__LINE__);
+    return NodeText(m_node.Get(), ClassName());
+}
+
 XMLFile_cl::ElementId_cl XMLFile_cl::ElementId_cl::FirstChild() const
 {
     CheckNotEmpty(__LINE__);
@@ -613,10 +635,7 @@ Base_ns::String_cl XMLFile_cl::AttributeId_cl::Name() const
 Base_ns::String_cl XMLFile_cl::AttributeId_cl::Text() const
 {
     CheckNotEmpty(__LINE__);
-    BSTR b = nullptr;
-    HRESULT hr = m_node->get_text(&b);
-    if (FAILED(hr)) RaiseCom(__LINE__, ClassName(), hr);
-    return TakeBstr(b);
+    return NodeText(m_node.Get(), ClassName());
 }
 
 int32_t XMLFile_cl::AttributeId_cl::Number() const

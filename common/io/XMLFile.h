@@ -54,6 +54,11 @@ public:
         // Every operation below raises SysError_cl 21 on an empty handle.
         // The element's base name.
         Base_ns::String_cl Name() const;
+        // Whether the node is an element, not a comment or text between them.
+        bool IsElement() const;
+        // The text of the node and of everything in it, as the parser gives
+        // it: white space at both ends dropped, entities decoded.
+        Base_ns::String_cl Text() const;
         // The first child node of any kind; empty when there is none.
         ElementId_cl FirstChild() const;
         // Moves to the next sibling node of any kind: true; after the last

@@ -1106,3 +1106,153 @@ TEST_F(ConsoleTest, WhatNoCommandLineCouldCarryOutIsSaidAtOnce)
     EXPECT_EQ(String_cl::npos, build.text.find(L'\x1b')) << U8(build.text);
     EXPECT_TRUE(build.Has(L"?[2J gone")) << U8(build.text);
 }
+
+// ---------------------------------------------------------------------------
+// Visual Studio 2022: solutions of format 12.00 whose solution platform x86
+// builds the projects' Win32, .vcxproj files as its editor saves them, and
+// the stand-in's installation of the 2017-and-later layout.
+
+namespace {
+
+struct VcxEntry_st {
+    String_cl name;
+    String_cl kind;   // "lib", "dll" or "exe"
+    String_cl needs;  // libraries it links, separated by ";"
+};
+
+// <folder>\<name>\<name>.vcxproj with its source; libraries (and the import
+// libraries of DLLs) go to lib\<platform>\<configuration>\ at the root,
+// programs and DLLs to bin\<platform>\<configuration>\.
+String_cl WriteVcxproj(const Workspace_cl& ws, const String_cl& folder, const VcxEntry_st& e)
+{
+    const String_cl libDir = L"..\\..\\lib\\$(Platform)\\$(Configuration)\\";
+    Test_ns::VcxProject_st p;
+    for (const wchar_t* platform : {L"Win32", L"x64"}) {
+        Test_ns::VcxConfiguration_st c{String_cl(L"Debug|") + platform,
+                                       e.kind == L"lib" ? L"StaticLibrary" : e.kind == L"dll" ? L"DynamicLibrary" : L"Application"};
+        c.properties = {{L"OutDir", e.kind == L"lib" ? libDir : L"..\\..\\bin\\$(Platform)\\$(Configuration)\\"}};
+        if (e.kind != L"lib")
+            c.link = {{L"AdditionalDependencies", e.needs + L";%(AdditionalDependencies)"},
+                      {L"AdditionalLibraryDirectories", libDir + L";%(AdditionalLibraryDirectories)"}};
+        if (e.kind == L"dll") c.link.emplace_back(L"ImportLibrary", libDir + L"$(TargetName).lib");
+        p.configurations.push_back(c);
+    }
+    p.sources = {e.name + L".cpp"};
+    const String_cl path = ws.Root() + folder + L"\\" + e.name + L"\\" + e.name + L".vcxproj";
+    Test_ns::WriteVcxprojAndSources(path, p, "// 完成\r\nint Value() { return 1; }\r\n");
+    return path;
+}
+
+String_cl Solution2022(const Workspace_cl& ws, const String_cl& relative, const std::vector<SlnEntry_st>& entries)
+{
+    String_cl t = L"\r\nMicrosoft Visual Studio Solution File, Format Version 12.00\r\n# Visual Studio Version 17\r\n"
+                  L"VisualStudioVersion = 17.8.34330.188\r\nMinimumVisualStudioVersion = 10.0.40219.1\r\n";
+    for (const SlnEntry_st& e : entries)
+        t += L"Project(\"" + String_cl(e.type) + L"\") = \"" + e.name + L"\", \"" + e.relative + L"\", \"" + e.guid +
+             L"\"\r\nEndProject\r\n";
+    t += L"Global\r\n\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n"
+         L"\t\tDebug|x64 = Debug|x64\r\n\t\tDebug|x86 = Debug|x86\r\n\tEndGlobalSection\r\n"
+         L"\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n";
+    for (const SlnEntry_st& e : entries)
+        for (const wchar_t* pair : {L"x64 = Debug|x64", L"x86 = Debug|Win32"})
+            for (const wchar_t* kind : {L"ActiveCfg", L"Build.0"}) {
+                const String_cl p(pair);
+                t += L"\t\t" + e.guid + L".Debug|" + p.substr(0, 3) + L"." + kind + p.substr(3) + L"\r\n";
+            }
+    t += L"\tEndGlobalSection\r\n\tGlobalSection(SolutionProperties) = preSolution\r\n\t\tHideSolutionNode = FALSE\r\n"
+         L"\tEndGlobalSection\r\nEndGlobal\r\n";
+    const String_cl path = ws.Root() + relative;
+    Test_ns::CreateFolders(path);
+    Test_ns::WriteBytes(path, "\xEF\xBB\xBF" + t.ToUtf8());
+    return path;
+}
+
+} // namespace
+
+// A program listed before the solution of the DLL and the library it links:
+// the first rebuild learns the order, the next process builds straight
+// through it, Win32 and x64 alike (x64 links only in the x64 environment the
+// architecture asks the 2022 script for). Files of the other era are refused
+// before anything is built; --vc-dir auto asks the installer's locator.
+TEST_F(ConsoleTest, Vs2022PlanIsReadOrderedBuiltAndLearnedAsA2008One)
+{
+    WriteVcxproj(ws, L"App", {L"viewer", L"exe", L"net.lib;core.lib"});
+    String_cl app = Solution2022(ws, L"App\\App.sln", {{kVcType, L"viewer", L"viewer\\viewer.vcxproj", Workspace_cl::Guid(51)}});
+    WriteVcxproj(ws, L"Libs", {L"core", L"lib", L""});
+    WriteVcxproj(ws, L"Libs", {L"net", L"dll", L"core.lib"});
+    String_cl libs = Solution2022(ws, L"Libs\\Libs.sln", {{kVcType, L"core", L"core\\core.vcxproj", Workspace_cl::Guid(52)},
+                                                          {kVcType, L"net", L"net\\net.vcxproj", Workspace_cl::Guid(53)}});
+    const String_cl vs2022 = Test_ns::StandinDir(L"zh", L"vs2022");
+
+    Run_st add = program.Run({L"add", L"新版", app, libs, L"--config", L"Debug|x86"});
+    ASSERT_EQ(0, add.exit) << U8(add.text);
+    Run_st shown = program.Run({L"show", L"新版"});
+    EXPECT_TRUE(shown.Has(L"viewer.vcxproj") && shown.Has(L"core.vcxproj") && shown.Has(L"net.vcxproj")) << U8(shown.text);
+
+    Run_st first = program.Run({L"rebuild", L"新版", L"--vc-dir", vs2022, L"--keep-going"});
+    EXPECT_EQ(0, first.exit) << U8(first.text);
+    EXPECT_EQ("viewer:正常(库依赖) net:正常(库依赖) core:已编译 net:已编译 viewer:已编译", U8(first.Walk())) << U8(first.text);
+    EXPECT_TRUE(FileExists(ws / L"bin\\Win32\\Debug\\viewer.exe"));
+    EXPECT_TRUE(FileExists(ws / L"lib\\Win32\\Debug\\net.lib"));
+    EXPECT_EQ("core.vcxproj net.vcxproj viewer.vcxproj", U8(ReadDataFile(program.DataFile()).SequenceNames()));
+    // Built under its own name: nothing named after a temporary file.
+    EXPECT_TRUE(NoTemporaryFilesIn(ws / L"Libs\\core\\"));
+
+    Run_st second = program.Run({L"rebuild", L"新版", L"--vc-dir", vs2022, L"--keep-going"});
+    EXPECT_EQ(0, second.exit) << U8(second.text);
+    EXPECT_EQ("core:已编译 net:已编译 viewer:已编译", U8(second.Walk())) << U8(second.text);
+    EXPECT_EQ("core.vcxproj net.vcxproj viewer.vcxproj", U8(ReadDataFile(program.DataFile()).SequenceNames()));
+    String_cl log = Test_ns::ReadText(program.GoodLogs() + L"viewer.log");
+    EXPECT_NE(String_cl::npos, log.find(L"1 成功，0 失败")) << U8(log);
+
+    Run_st x64 = program.Run({L"build", L"新版", L"--vc-dir", vs2022, L"--config", L"Debug|x64", L"--keep-going"});
+    EXPECT_EQ(0, x64.exit) << U8(x64.text);
+    EXPECT_EQ("core:已编译 net:已编译 viewer:已编译", U8(x64.Walk())) << U8(x64.text);
+    EXPECT_TRUE(FileExists(ws / L"bin\\x64\\Debug\\viewer.exe"));
+    // The same build where the script is not told the architecture (an
+    // installation whose script always sets up x86): the linker refuses.
+    TempDir_cl deaf(L"qv-vs x86");
+    Test_ns::CreateFolders(deaf / L"VC\\Auxiliary\\Build\\vcvarsall.bat");
+    Test_ns::WriteBytes(deaf / L"VC\\Auxiliary\\Build\\vcvarsall.bat",
+                        Test_ns::Ansi(L"@call \"" + vs2022 + L"VC\\Auxiliary\\Build\\vcvarsall.bat\" x86\r\n"));
+    Run_st x86Only = program.Run({L"rebuild", L"新版", L"--vc-dir", deaf.Path(), L"--keep-going"});
+    EXPECT_EQ(1, x86Only.exit) << U8(x86Only.text);
+    EXPECT_TRUE(x86Only.Has(L"LNK1112")) << U8(x86Only.text);
+
+    // The 2008 builder takes no .vcxproj, and the 2022 one no .vcproj: each
+    // refused before anything is cleaned, renamed or built.
+    Run_st old = program.Run({L"build", L"新版", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(2, old.exit) << U8(old.text);
+    EXPECT_TRUE(old.Has(L"不能编译.vcxproj工程") && old.Has(L"core.vcxproj")) << U8(old.text);
+    EXPECT_TRUE(old.Has(Test_ns::StandinDir(L"zh"))) << U8(old.text);
+    EXPECT_FALSE(old.Has(L"正在编译工程")) << U8(old.text);
+    String_cl legacy = ws.Project(L"Old", {L"Legacy", L"lib", L""});
+    std::string legacyBytes = Test_ns::ReadBytes(legacy);
+    // A lone project file of either era is added as a solution is.
+    const String_cl lone = ws / L"Libs\\core\\core.vcxproj";
+    ASSERT_EQ(0, program.Run({L"add", L"旧版", legacy, lone}).exit);
+    const DataFile_st both = ReadDataFile(program.DataFile());
+    ASSERT_NE(nullptr, both.Plan(L"旧版"));
+    EXPECT_EQ(U8(legacy + L"\n" + lone), U8(Join(both.Plan(L"旧版")->solutions, L"\n")));
+    Run_st converted = program.Run({L"rebuild", L"旧版", L"--vc-dir", vs2022, L"--rename"});
+    EXPECT_EQ(2, converted.exit) << U8(converted.text);
+    EXPECT_TRUE(converted.Has(L"要先转换.vcproj工程") && converted.Has(legacy)) << U8(converted.text);
+    EXPECT_FALSE(converted.Has(L"正在清理解决方案")) << U8(converted.text);
+    EXPECT_EQ(legacyBytes, Test_ns::ReadBytes(legacy));
+    EXPECT_TRUE(NoTemporaryFilesIn(FolderOf(legacy)));
+    EXPECT_FALSE(FileExists(program.GoodLogs() + L"Legacy.log"));
+
+    // --vc-dir auto: what the installer's locator names.
+    Test_ns::LocatorStandin_cl locator;
+    ASSERT_TRUE(locator.Ready());
+    locator.Names(vs2022);
+    Run_st located = program.Run({L"build", L"新版", L"--vc-dir", L"auto"});
+    EXPECT_EQ(0, located.exit) << U8(located.text);
+    EXPECT_TRUE(located.HasLine(L"VC安装目录 " + vs2022)) << U8(located.text);
+    // What the refused link left unbuilt is built now.
+    EXPECT_EQ("core:已编译 net:已编译 viewer:已编译", U8(located.Walk())) << U8(located.text);
+    locator.Names(L"");
+    Run_st none = program.Run({L"build", L"新版", L"--vc-dir", L"auto"});
+    EXPECT_EQ(2, none.exit) << U8(none.text);
+    EXPECT_TRUE(none.Has(L"没有找到VC安装目录")) << U8(none.text);
+}

@@ -250,6 +250,84 @@ TEST(BuildRunnerTest, LinkerLinesNameTheMissingFile)
     });
 }
 
+// The builder of 2010 to 2022: node prefixes ("1>"), no per-project
+// up-to-date line, a failure line per project, and from 2022 on a last line
+// after the counters that is no summary; its Chinese edition of 2022 writes
+// the counts before the words. Each log in UTF-16 and, where the code page
+// holds it, in ANSI.
+TEST(BuildRunnerTest, NewerBuilderLogsInBothEditions)
+{
+    const wchar_t* enStarted = L"1>------ Build started: Project: core, Configuration: Debug Win32 ------";
+    const wchar_t* enFailed = L"1>Done building project \"core.vcxproj\" -- FAILED.";
+    const wchar_t* enCompleted = L"========== Build completed at 10:15 AM and took 00.512 seconds ==========";
+    const wchar_t* zhStarted = L"1>------ 已启动生成: 项目: core, 配置: Debug Win32 ------";
+    const wchar_t* zhFailed = L"1>已完成生成项目“core.vcxproj”的操作 - 失败。";
+    const wchar_t* zhCompleted = L"========== 生成 于 10:15 完成，耗时 00.512 秒 ==========";
+    const wchar_t* lnk1112 =
+        L"1>x64\\Debug\\a.obj : fatal error LNK1112: module machine type 'x64' conflicts with target machine type 'x86'";
+    const wchar_t* zhLnk1112 = L"1>x64\\Debug\\a.obj : fatal error LNK1112: 模块计算机类型“x64”与目标计算机类型“x86”冲突";
+    CheckCases({
+        {"en built", Lines({enStarted, kEnBuildOk, enCompleted}), false, Compiled, L""},
+        {"en up to date", Lines({enStarted, L"========== Build: 0 succeeded, 0 failed, 1 up-to-date, 0 skipped ==========",
+                                 enCompleted}),
+         false, CompiledUnchanged, L""},
+        {"en failed", Lines({enStarted, enFailed, L"========== Build: 0 succeeded, 1 failed, 0 up-to-date, 0 skipped ==========",
+                             enCompleted}),
+         false, CompileFailed, L""},
+        {"en rebuilt", Lines({L"1>------ Rebuild All started: Project: core, Configuration: Debug Win32 ------",
+                              L"========== Rebuild All: 1 succeeded, 0 failed, 0 skipped ==========",
+                              L"========== Rebuild completed at 10:15 AM and took 00.512 seconds =========="}),
+         true, Compiled, L""},
+        {"en completed line is no summary", Lines({enStarted, enCompleted}), false, CompileFailed, L""},
+        {"en cannot open", Lines({enStarted, L"1>LINK : fatal error LNK1104: cannot open file 'core.lib'", kEnBuildOk}),
+         false, CompileFailed, L"core.lib"},
+        {"en machine type", Lines({enStarted, lnk1112, enFailed,
+                                   L"========== Build: 0 succeeded, 1 failed, 0 up-to-date, 0 skipped =========="}),
+         false, CompileFailed, L""},
+        {"zh 2019 built", Lines({zhStarted, kZhBuildOk}), false, Compiled, L""},
+        {"zh 2022 built", Lines({zhStarted, L"========== 生成: 1 成功，0 失败，0 最新，0 已跳过 ==========", zhCompleted}),
+         false, Compiled, L""},
+        {"zh 2022 up to date", Lines({L"========== 生成: 0 成功，0 失败，1 最新，0 已跳过 ==========", zhCompleted}), false,
+         CompiledUnchanged, L""},
+        {"zh 2022 ten built", Lines({L"========== 生成: 10 成功，0 失败，0 最新，0 已跳过 =========="}), false, Compiled, L""},
+        {"zh 2022 ten failed", Lines({zhFailed, L"========== 生成: 0 成功，10 失败，0 最新，0 已跳过 ==========", zhCompleted}),
+         false, CompileFailed, L""},
+        {"zh 2022 rebuilt", Lines({L"1>------ 已启动全部重新生成: 项目: core, 配置: Debug Win32 ------",
+                                   L"========== 全部重新生成: 1 成功，0 失败，0 已跳过 ==========",
+                                   L"========== 重新生成 于 10:15 完成，耗时 00.512 秒 =========="}),
+         true, Compiled, L""},
+        {"zh 2022 rebuild needs its own summary", Lines({L"========== 生成: 1 成功，0 失败，0 最新，0 已跳过 =========="}),
+         true, CompileFailed, L""},
+        {"zh completed line is no summary", Lines({zhStarted, zhCompleted}), false, CompileFailed, L""},
+        {"zh cannot open input", Lines({zhStarted, L"1>LINK : fatal error LNK1181: 无法打开输入文件“..\\lib\\core.lib”"}),
+         false, CompileFailed, L"core.lib"},
+        {"zh machine type", Lines({zhLnk1112, zhFailed, L"========== 生成: 0 成功，1 失败，0 最新，0 已跳过 =========="}),
+         false, CompileFailed, L""},
+    });
+
+    // A clean reads the same formats; only its failed count matters.
+    struct Clean_st {
+        const wchar_t* line;
+        bool failedZero;
+    } cleans[] = {
+        {L"========== Clean: 2 succeeded, 0 failed, 0 skipped ==========", true},
+        {L"========== Clean: 0 succeeded, 10 failed, 0 skipped ==========", false},
+        {L"========== 清理: 成功 1 个，失败 0 个，跳过 0 个 ==========", true},
+        {L"========== 清理: 1 成功，0 失败，0 已跳过 ==========", true},
+        {L"========== 清理: 0 成功，10 失败，0 已跳过 ==========", false},
+    };
+    for (const Clean_st& c : cleans) {
+        const int format = SummaryLanguage(c.line, SummaryKind_en::Clean);
+        SummaryCounts_st counts;
+        ASSERT_GE(format, 0) << Test_ns::Ansi(c.line);
+        ASSERT_TRUE(ReadSummaryCounts(c.line, format, counts)) << Test_ns::Ansi(c.line);
+        EXPECT_EQ(c.failedZero, counts.failedZero) << Test_ns::Ansi(c.line);
+    }
+    EXPECT_EQ(-1, SummaryLanguage(L"========== 清理 于 10:15 完成，耗时 00.512 秒 ==========", SummaryKind_en::Clean));
+    EXPECT_EQ(-1, SummaryLanguage(L"========== Clean completed at 10:15 AM and took 00.512 seconds ==========",
+                                  SummaryKind_en::Clean));
+}
+
 TEST(BuildRunnerTest, BrokenLinesRaiseSystemErrors)
 {
     TempDir_cl tmp(L"log");

@@ -198,10 +198,12 @@ TEST_F(SerialPackTest, LoadKeepsOnlyProjectFilesOncePerPath)
         L"<序列4 路径=\"C:\\a.vcproj\\noext\"/>"
         L"<序列5 路径=\"C:\\A\\ONE.VCPROJ\"/>"
         L"<序列6 路径=\"C:\\a\\three.vcproj\"/>"
+        L"<序列7 路径=\"C:\\a\\four.VcxProj\"/>"
         L"</序列>");
     Load(path, m_pack);
-    EXPECT_EQ(V({L"C:\\a\\one.vcproj", L"C:\\a\\two.ICPROJ", L"C:\\a\\three.vcproj"}), Paths(m_pack));
-    EXPECT_EQ((std::vector<int32_t>{1, 2, 3}), Orders(m_pack));
+    EXPECT_EQ(V({L"C:\\a\\one.vcproj", L"C:\\a\\two.ICPROJ", L"C:\\a\\three.vcproj", L"C:\\a\\four.VcxProj"}),
+              Paths(m_pack));
+    EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), Orders(m_pack));
     // What was dropped differs from the file: the store says so.
     EXPECT_EQ(1, m_pack.Modified());
 }
@@ -268,12 +270,14 @@ TEST_F(SerialPackTest, ImportReadsAnsiWithForwardSlashesAndSkipsEmptyLines)
 {
     // A folder name the running code page can hold: Chinese under 936, Latin under 1252.
     const String_cl folder = GetACP() == 936 ? L"核心" : L"Fran\u00e7ais";
-    String_cl text = L"\r\n\r\nC:/src/" + folder + L"/core.vcproj\r\n\r\nC:\\src\\ui.ICPROJ\n\nC:\\src\\net.VcProj";
+    String_cl text = L"\r\n\r\nC:/src/" + folder + L"/core.vcproj\r\n\r\nC:\\src\\ui.ICPROJ\n\nC:\\src\\net.VcProj\r\nC:\\src\\app.vcxproj";
     String_cl file = m_dir / L"list.txt";
     ASSERT_TRUE(Test_ns::WriteBytes(file, Test_ns::Ansi(text)));
     m_pack.ImportSequence(file);
-    EXPECT_EQ(V({L"C:\\src\\" + folder + L"\\core.vcproj", L"C:\\src\\ui.ICPROJ", L"C:\\src\\net.VcProj"}), Paths(m_pack));
-    EXPECT_EQ((std::vector<int32_t>{1, 2, 3}), Orders(m_pack));
+    EXPECT_EQ(V({L"C:\\src\\" + folder + L"\\core.vcproj", L"C:\\src\\ui.ICPROJ", L"C:\\src\\net.VcProj",
+                 L"C:\\src\\app.vcxproj"}),
+              Paths(m_pack));
+    EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), Orders(m_pack));
 }
 
 TEST_F(SerialPackTest, ImportRefusesBadLinesAndChangesNothing)

@@ -101,7 +101,7 @@ TEST(SolutionFileReaderTest, RelativePathsResolveAgainstTheSolutionFolder)
     ASSERT_TRUE(Test_ns::WriteBytes(sln, Test_ns::Ansi(Crlf(text))));
 
     auto found = Read(sln);
-    ASSERT_EQ(found.size(), 5u);
+    ASSERT_EQ(found.size(), 6u);
     EXPECT_EQ(found[0].path, dir / L"Common\\Common.vcproj");
     // One level up, then the rest exactly as written, forward slashes kept.
     EXPECT_EQ(found[1].path, dir / L"Work\\Lib/sub/lib.VCPROJ");
@@ -109,13 +109,14 @@ TEST(SolutionFileReaderTest, RelativePathsResolveAgainstTheSolutionFolder)
     // The project climbing above the drive root is not recorded: {4} is absent.
     EXPECT_EQ(found[3].path, dir / L"Work\\App\\intel\\e.icproj");
     EXPECT_EQ(found[3].guid, L"{5}");
-    EXPECT_EQ(found[4].path, dir / L"Work\\App\\.\\g.vcproj");
+    EXPECT_EQ(found[4].path, dir / L"Work\\App\\new\\f.vcxproj");
+    EXPECT_EQ(found[5].path, dir / L"Work\\App\\.\\g.vcproj");
 }
 
 // Visual Studio 2010 and later: .vcxproj and C# projects, solution folders
-// with nested items, UTF-8 with its mark. Only the old C++ projects count,
-// and no GUID of the others lends its Build.0 lines to them.
-TEST(SolutionFileReaderTest, NewerSolutionYieldsOnlyVcprojAndIcproj)
+// with nested items, UTF-8 with its mark. The C++ projects of either era
+// count, and no GUID of the others lends its Build.0 lines to them.
+TEST(SolutionFileReaderTest, NewerSolutionYieldsItsCppProjectsOfEitherEra)
 {
     TempDir_cl dir;
     String_cl text =
@@ -138,13 +139,17 @@ TEST(SolutionFileReaderTest, NewerSolutionYieldsOnlyVcprojAndIcproj)
     ASSERT_TRUE(Test_ns::WriteBytes(dir / L"new.sln", "\xEF\xBB\xBF" + Crlf(text).ToUtf8()));
 
     auto found = Read(dir / L"new.sln");
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].guid, L"{L}");
-    EXPECT_EQ(found[0].path, dir / L"legacy\\legacy.vcproj");
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].guid, L"{M}");
+    EXPECT_EQ(found[0].path, dir / L"modern\\modern.vcxproj");
     EXPECT_EQ(found[0].configurations.size(), 1u);
     EXPECT_EQ(found[0].configurations[L"DEBUG|X64"], L"Debug|x64");
-    EXPECT_EQ(found[1].guid, L"{I}");
-    EXPECT_TRUE(found[1].configurations.empty());
+    EXPECT_EQ(found[1].guid, L"{L}");
+    EXPECT_EQ(found[1].path, dir / L"legacy\\legacy.vcproj");
+    EXPECT_EQ(found[1].configurations.size(), 1u);
+    EXPECT_EQ(found[1].configurations[L"DEBUG|X64"], L"Debug|x64");
+    EXPECT_EQ(found[2].guid, L"{I}");
+    EXPECT_TRUE(found[2].configurations.empty());
 }
 
 // Visual Studio 2005+ saves solutions as UTF-8 with a mark, older ones and

@@ -126,4 +126,175 @@ bool WriteVcprojAndSources(const String_cl& path, const VcProject_st& project, c
     return written;
 }
 
+namespace {
+
+const wchar_t kMsBuildNamespace[] = L"http://schemas.microsoft.com/developer/msbuild/2003";
+
+String_cl Indent(size_t depth) { return String_cl(depth * 2, L' '); }
+
+String_cl ConditionFor(const String_cl& configuration)
+{
+    return L"'$(Configuration)|$(Platform)'=='" + configuration + L"'";
+}
+
+String_cl Element(size_t depth, const String_cl& name, const String_cl& value, const String_cl& condition = String_cl())
+{
+    if (name.empty()) return Indent(depth) + value + L"\r\n";
+    String_cl t = Indent(depth) + L"<" + name;
+    if (!condition.empty()) t += L" Condition=\"" + Escaped(condition) + L"\"";
+    return t + L">" + Escaped(value) + L"</" + name + L">\r\n";
+}
+
+String_cl Elements(size_t depth, const XmlElements_t& elements)
+{
+    String_cl t;
+    for (const auto& [name, value] : elements) t += Element(depth, name, value);
+    return t;
+}
+
+// <name attributes>children</name>, or <name attributes /> without children.
+String_cl Group(size_t depth, const String_cl& name, const String_cl& attributes, const String_cl& children)
+{
+    const String_cl open = Indent(depth) + L"<" + name + (attributes.empty() ? L"" : L" " + attributes);
+    if (children.empty()) return open + L" />\r\n";
+    return open + L">\r\n" + children + Indent(depth) + L"</" + name + L">\r\n";
+}
+
+String_cl Conditioned(const String_cl& configuration, const wchar_t* label = nullptr)
+{
+    String_cl a = L"Condition=\"" + Escaped(ConditionFor(configuration)) + L"\"";
+    if (label) a += String_cl(L" Label=\"") + label + L"\"";
+    return a;
+}
+
+String_cl Import(size_t depth, const String_cl& project, const String_cl& more = String_cl())
+{
+    return Indent(depth) + L"<Import Project=\"" + Escaped(project) + L"\"" + (more.empty() ? L"" : L" " + more) +
+           L" />\r\n";
+}
+
+String_cl Tools(const VcxConfiguration_st& c, VcxEdition_en edition)
+{
+    String_cl compiler = Element(3, L"WarningLevel", L"Level3") + Element(3, L"Optimization", L"Disabled");
+    if (edition == VcxEdition_en::Vs2022) compiler += Element(3, L"SDLCheck", L"true");
+    compiler += Element(3, L"PreprocessorDefinitions", L"WIN32;_DEBUG;%(PreprocessorDefinitions)");
+    String_cl t = Group(2, L"ClCompile", L"", compiler);
+    XmlElements_t link = c.link;
+    link.insert(link.begin(), {{L"SubSystem", L"Windows"}, {L"GenerateDebugInformation", L"true"}});
+    t += Group(2, L"Link", L"", Elements(3, link));
+    if (!c.lib.empty()) t += Group(2, L"Lib", L"", Elements(3, c.lib));
+    return t;
+}
+
+} // namespace
+
+String_cl VcxprojText(const VcxProject_st& p)
+{
+    const VcxEdition_en e = p.edition;
+    const wchar_t* tools = e == VcxEdition_en::Vs2010 ? L"4.0" : e == VcxEdition_en::Vs2015 ? L"14.0" : L"17.0";
+    String_cl body;
+
+    String_cl configurations;
+    for (const VcxConfiguration_st& c : p.configurations) {
+        const size_t bar = c.name.find(L'|');
+        configurations += Group(2, L"ProjectConfiguration", L"Include=\"" + Escaped(c.name) + L"\"",
+                                Element(3, L"Configuration", c.name.substr(0, bar)) +
+                                    Element(3, L"Platform", bar == String_cl::npos ? L"" : c.name.substr(bar + 1)));
+    }
+    body += Group(1, L"ItemGroup", L"Label=\"ProjectConfigurations\"", configurations);
+
+    XmlElements_t globals;
+    if (e == VcxEdition_en::Vs2022) globals.emplace_back(L"VCProjectVersion", L"17.0");
+    globals.insert(globals.end(), {{L"ProjectGuid", p.guid}, {L"Keyword", L"Win32Proj"}, {L"RootNamespace", L"demo"}});
+    if (e == VcxEdition_en::Vs2015) globals.emplace_back(L"WindowsTargetPlatformVersion", L"8.1");
+    if (e == VcxEdition_en::Vs2022) globals.emplace_back(L"WindowsTargetPlatformVersion", L"10.0");
+    globals.insert(globals.end(), p.globals.begin(), p.globals.end());
+    body += Group(1, L"PropertyGroup", L"Label=\"Globals\"", Elements(2, globals));
+    body += Import(1, L"$(VCTargetsPath)\\Microsoft.Cpp.Default.props");
+
+    for (const VcxConfiguration_st& c : p.configurations) {
+        String_cl settings;
+        if (!c.type.empty()) settings += Element(2, L"ConfigurationType", c.type);
+        settings += Element(2, L"UseDebugLibraries", L"true");
+        if (e != VcxEdition_en::Vs2010)
+            settings += Element(2, L"PlatformToolset", e == VcxEdition_en::Vs2015 ? L"v140" : L"v143");
+        settings += Element(2, L"CharacterSet", L"Unicode");
+        body += Group(1, L"PropertyGroup", Conditioned(c.name, L"Configuration"), settings);
+    }
+    body += Import(1, L"$(VCTargetsPath)\\Microsoft.Cpp.props");
+    body += Group(1, L"ImportGroup", L"Label=\"ExtensionSettings\"", L"");
+    if (e != VcxEdition_en::Vs2010) body += Group(1, L"ImportGroup", L"Label=\"Shared\"", L"");
+    for (const VcxConfiguration_st& c : p.configurations) {
+        String_cl sheets = Import(2, L"$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props",
+                                  L"Condition=\"exists('$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props')\" "
+                                  L"Label=\"LocalAppDataPlatform\"");
+        for (const String_cl& sheet : p.propertySheets) sheets += Import(2, sheet);
+        body += Group(1, L"ImportGroup", L"Label=\"PropertySheets\" " + Conditioned(c.name), sheets);
+    }
+    body += Group(1, L"PropertyGroup", L"Label=\"UserMacros\"", L"");
+
+    if (e == VcxEdition_en::Vs2010) {
+        // One group; each property carries its configuration's condition.
+        String_cl properties = Element(2, L"_ProjectFileVersion", L"10.0.30319.1");
+        for (const VcxConfiguration_st& c : p.configurations)
+            for (const auto& [name, value] : c.properties)
+                properties += name.empty() ? Element(2, name, value) : Element(2, name, value, ConditionFor(c.name));
+        body += Group(1, L"PropertyGroup", L"", properties);
+    } else {
+        for (const VcxConfiguration_st& c : p.configurations) {
+            XmlElements_t properties = c.properties;
+            if (e == VcxEdition_en::Vs2015) properties.insert(properties.begin(), {L"LinkIncremental", L"true"});
+            if (!properties.empty()) body += Group(1, L"PropertyGroup", Conditioned(c.name), Elements(2, properties));
+        }
+    }
+    for (const VcxConfiguration_st& c : p.configurations)
+        body += Group(1, L"ItemDefinitionGroup", Conditioned(c.name), Tools(c, e));
+
+    String_cl sources;
+    for (const String_cl& s : p.sources) sources += Indent(2) + L"<ClCompile Include=\"" + Escaped(s) + L"\" />\r\n";
+    if (!sources.empty()) body += Group(1, L"ItemGroup", L"", sources);
+    String_cl references;
+    for (size_t i = 0; i < p.references.size(); ++i)
+        references += Group(2, L"ProjectReference", L"Include=\"" + Escaped(p.references[i]) + L"\"",
+                            Element(3, L"Project", L"{6A2B3C4D-0000-4000-8000-1000000000" +
+                                                       String_cl::FromInt(10 + static_cast<int>(i)) + L"}"));
+    if (!references.empty()) body += Group(1, L"ItemGroup", L"", references);
+    body += Import(1, L"$(VCTargetsPath)\\Microsoft.Cpp.targets");
+    body += Group(1, L"ImportGroup", L"Label=\"ExtensionTargets\"", L"");
+
+    return L"<Project DefaultTargets=\"Build\" ToolsVersion=\"" + String_cl(tools) + L"\" xmlns=\"" + kMsBuildNamespace +
+           L"\">\r\n" + body + L"</Project>";
+}
+
+String_cl PropsText(const XmlElements_t& properties, const XmlElements_t& link, const XmlElements_t& lib,
+                    const std::vector<String_cl>& imports)
+{
+    String_cl sheets;
+    for (const String_cl& i : imports) sheets += Import(2, i);
+    String_cl tools;
+    if (!link.empty()) tools += Group(2, L"Link", L"", Elements(3, link));
+    if (!lib.empty()) tools += Group(2, L"Lib", L"", Elements(3, lib));
+    return L"<Project ToolsVersion=\"4.0\" xmlns=\"" + String_cl(kMsBuildNamespace) + L"\">\r\n" +
+           Group(1, L"ImportGroup", L"Label=\"PropertySheets\"", sheets) +
+           Group(1, L"PropertyGroup", L"Label=\"UserMacros\"", L"") + Group(1, L"PropertyGroup", L"", Elements(2, properties)) +
+           Group(1, L"ItemDefinitionGroup", L"", tools) + Group(1, L"ItemGroup", L"", L"") + L"</Project>";
+}
+
+bool WriteMsBuildFile(const String_cl& path, const String_cl& text)
+{
+    CreateFolders(path);
+    return WriteBytes(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + text.ToUtf8());
+}
+
+bool WriteVcxprojAndSources(const String_cl& path, const VcxProject_st& project, const std::string& sources)
+{
+    const String_cl folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    bool written = WriteMsBuildFile(path, VcxprojText(project));
+    for (const String_cl& source : project.sources) {
+        CreateFolders(folder + source);
+        written = WriteBytes(folder + source, sources) && written;
+    }
+    return written;
+}
+
 } // namespace Test_ns

@@ -1,7 +1,8 @@
 #pragma once
 // Visual C++ project files for the tests, laid out as Visual Studio 2008
-// saves them and encoded as it does on the system they stand for, so that the
-// project reader and the builder stand-in meet the files they meet in use.
+// (".vcproj") and 2010, 2015 and 2022 (".vcxproj") save them and encoded as
+// they do on the system they stand for, so that the project reader and the
+// builder stand-in meet the files they meet in use.
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,5 +78,47 @@ bool WriteVcproj(const String_cl& path, const VcProject_st& project, unsigned co
 // Then every file of the project, relative to the folder of the path, with the bytes given.
 bool WriteVcprojAndSources(const String_cl& path, const VcProject_st& project,
                            const std::string& sources = "int f() { return 0; }\r\n", unsigned codePage = 65001);
+
+// ---- MSBuild projects (.vcxproj) and property sheets (.props) --------------
+
+// The editions differ in where they put a configuration's properties: 2010
+// writes them into one group, each with its own condition; 2015 and 2022
+// write a group per configuration. Every edition writes the settings of the
+// compiler, the linker and the librarian per configuration, and saves UTF-8
+// with its mark.
+enum class VcxEdition_en { Vs2010, Vs2015, Vs2022 };
+
+// Elements with a text, in order: (name, value); an empty name is raw XML
+// written as it stands (for conditions of other forms).
+using XmlElements_t = std::vector<std::pair<String_cl, String_cl>>;
+
+struct VcxConfiguration_st {
+    String_cl name = L"Debug|Win32";
+    String_cl type = L"StaticLibrary";  // ConfigurationType; empty leaves it out
+    XmlElements_t properties;           // OutDir, IntDir, TargetName, TargetExt, ...
+    XmlElements_t link;                 // the linker's settings (Link)
+    XmlElements_t lib;                  // the librarian's settings (Lib)
+};
+
+struct VcxProject_st {
+    VcxEdition_en edition = VcxEdition_en::Vs2022;
+    std::vector<VcxConfiguration_st> configurations;
+    XmlElements_t globals;                 // beside the edition's own (ProjectName, ...)
+    std::vector<String_cl> propertySheets; // imported for every configuration, as written
+    std::vector<String_cl> references;     // ProjectReference, as written
+    std::vector<String_cl> sources;        // ClCompile, relative to the project
+    String_cl guid = L"{6A2B3C4D-0000-4000-8000-000000000001}";
+};
+
+String_cl VcxprojText(const VcxProject_st& project);
+// A property sheet as the property manager writes it: its properties in one
+// group, its linker and librarian settings in one item definition group.
+String_cl PropsText(const XmlElements_t& properties, const XmlElements_t& link = {}, const XmlElements_t& lib = {},
+                    const std::vector<String_cl>& imports = {});
+// UTF-8 with its mark, creating the folders of the path.
+bool WriteMsBuildFile(const String_cl& path, const String_cl& text);
+// Then every source of the project with the bytes given.
+bool WriteVcxprojAndSources(const String_cl& path, const VcxProject_st& project,
+                            const std::string& sources = "int f() { return 0; }\r\n");
 
 } // namespace Test_ns

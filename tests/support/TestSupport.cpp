@@ -136,6 +136,35 @@ String_cl StandinDir(const wchar_t* edition, const wchar_t* layout)
     return ExeDirectory() + L"..\\" + layout + L"\\" + edition + L"\\";
 }
 
+LocatorStandin_cl::LocatorStandin_cl() : m_installer(m_programFiles / L"Microsoft Visual Studio\\Installer\\")
+{
+    CreateFolders(m_installer + L"vswhere.exe");
+    m_ready = CopyFileW((ExeDirectory() + L"..\\tools\\vswhere.exe").c_str(), (m_installer + L"vswhere.exe").c_str(),
+                        FALSE) != 0;
+    wchar_t old[4096];
+    const DWORD n = GetEnvironmentVariableW(L"ProgramFiles(x86)", old, 4096);
+    m_had = n > 0 && n < 4096;
+    if (m_had) m_old.assign(old, n);
+    SetEnvironmentVariableW(L"ProgramFiles(x86)", m_programFiles.Path().c_str());
+}
+
+LocatorStandin_cl::~LocatorStandin_cl()
+{
+    SetEnvironmentVariableW(L"ProgramFiles(x86)", m_had ? m_old.c_str() : nullptr);
+}
+
+void LocatorStandin_cl::Names(const String_cl& folder)
+{
+    const String_cl answer = m_installer + L"installationPath.txt";
+    if (folder.empty()) {
+        DeleteFileW(answer.c_str());
+        return;
+    }
+    // Without its final separator, as the locator prints a folder.
+    const String_cl text = folder.EndsWith(L"\\") ? String_cl(folder.substr(0, folder.size() - 1)) : folder;
+    WriteBytes(answer, Ansi(text) + "\r\n");
+}
+
 HANDLE StartProcess(const String_cl& commandLine)
 {
     STARTUPINFOW si{};

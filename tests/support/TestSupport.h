@@ -71,6 +71,28 @@ String_cl ExeDirectory();
 // ending in a backslash, laid out by the build next to the test programs:
 // Visual Studio 2008 in the layout "vs", 2015 in "vs2015", 2022 in "vs2022".
 String_cl StandinDir(const wchar_t* edition, const wchar_t* layout = L"vs");
+// The Visual Studio installer's locator (the vswhere stand-in the build puts
+// in tools\) in a program folder of its own, which %ProgramFiles(x86)% names
+// for this process and the programs it starts while the object lives.
+class LocatorStandin_cl {
+public:
+    LocatorStandin_cl();
+    ~LocatorStandin_cl();
+    LocatorStandin_cl(const LocatorStandin_cl&) = delete;
+    LocatorStandin_cl& operator=(const LocatorStandin_cl&) = delete;
+    bool Ready() const { return m_ready; }
+    // The installation it names from now on, written in the ANSI code page
+    // as the real one writes it; empty: it names none.
+    void Names(const String_cl& folder);
+
+private:
+    TempDir_cl m_programFiles{L"qv-pf"};
+    String_cl m_installer;
+    String_cl m_old;
+    bool m_had = false;
+    bool m_ready = false;
+};
+
 // Runs a command line, waits, returns the exit code (or -1). output receives
 // what the process wrote to its standard output and error until it ended.
 int RunProcess(const String_cl& commandLine, const String_cl& workDir = String_cl(),

@@ -615,3 +615,47 @@ TEST_F(QuorvaneDlgTest, TheStatusLineAndTheTaskbarButtonShowTheProgress)
                                                      L"value 1/2 正在编译工程b......（1/2，剩余约2分钟）",
                                                      L"state " + String_cl::FromInt(TBPF_NOPROGRESS)}));
 }
+
+// The "..." button asks the installer's locator first and takes the
+// installation it names, of the 2017-and-later layout, which the window's
+// check accepts: a .vcxproj plan builds through it. Pressed again, with that
+// folder already in the box, the button browses.
+TEST_F(QuorvaneDlgTest, FolderButtonTakesTheLocatedInstallationThenBrowses)
+{
+    const String_cl vs2022 = Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en", L"vs2022");
+    Test_ns::LocatorStandin_cl locator;
+    ASSERT_TRUE(locator.Ready());
+    locator.Names(vs2022);
+    Test_ns::VcxProject_st core;
+    core.configurations = {{L"Debug|Win32", L"StaticLibrary"}};
+    core.sources = {L"core.cpp"};
+    const String_cl project = ws / L"新版\\core\\core.vcxproj";
+    ASSERT_TRUE(Test_ns::WriteVcxprojAndSources(project, core));
+    Plan(L"默认", {project});
+    Test_ns::AnsweringChooser_cl chooser(ws / L"别的目录");
+
+    CQuorvaneDlg window(stores, L"");
+    String_cl located, browsed;
+    size_t askedAfterLocating = 99;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_CHOOSE_VC_DIRECTORY);
+        located = ItemText(dialog, IDC_VC_DIRECTORY);
+        askedAfterLocating = chooser.Asked().size();
+        ClickButton(dialog, IDC_BUILD);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_CHOOSE_VC_DIRECTORY);
+        browsed = ItemText(dialog, IDC_VC_DIRECTORY);
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(Test_ns::Ansi(vs2022), Test_ns::Ansi(located));
+    EXPECT_EQ(0u, askedAfterLocating);
+    ASSERT_EQ(1u, chooser.Asked().size());
+    EXPECT_EQ(Test_ns::Ansi(vs2022), Test_ns::Ansi(chooser.Asked()[0].initial));
+    EXPECT_EQ(Test_ns::Ansi(ws / L"别的目录"), Test_ns::Ansi(browsed));
+    for (const Test_ns::Shown_st& shown : presenter.Shown()) ADD_FAILURE() << Test_ns::Ansi(shown.text);
+    const PlanId_cl plan = stores.plans.FindPlan(L"默认");
+    ASSERT_EQ(1, plan->rows.Count());
+    EXPECT_EQ(Compiled, plan->rows.First()->state);
+    EXPECT_TRUE(Test_ns::FileExists(ws / L"新版\\core\\Debug\\core.lib"));
+}

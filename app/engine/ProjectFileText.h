@@ -1,0 +1,35 @@
+#pragma once
+// Pieces of text in Visual C++ project files that the readers of both
+// formats (.vcproj, .vcxproj) take apart alike: macros, lists of libraries,
+// paths relative to the project.
+#include <functional>
+#include <vector>
+#include "common/base/String.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+// Every $(Name) replaced by what known gives for it (true: known); a name
+// it does not know comes from the environment, as the builder takes it, and
+// is empty there too when unset ($(NOINHERIT) in a list of libraries).
+String_cl ExpandMacros(const String_cl& text, const std::function<bool(const String_cl& name, String_cl& value)>& known);
+
+// Words of an "AdditionalDependencies" value: separated by blanks or ";",
+// a word in double quotes may hold blanks.
+std::vector<String_cl> DependencyWords(const String_cl& text);
+
+// Appends the file name of a library unless it is empty or named already
+// (ignoring case).
+void AddLibraryName(std::vector<String_cl>& libraries, const String_cl& path);
+
+// path as a full path: "/" become "\", a relative one is taken from folder
+// (which ends in "\"), "." and ".." are resolved. With trailingSeparator
+// the result ends in "\" (a folder).
+String_cl FullPathIn(const String_cl& folder, const String_cl& path, bool trailingSeparator);
+
+// The file name without folder and last extension; unlike GetFileTitle on
+// the whole path, a dot in a folder name does not empty it.
+String_cl FileTitle(const String_cl& path);
+
+} // namespace Quorvane_ns
