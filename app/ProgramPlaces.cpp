@@ -8,9 +8,6 @@ namespace {
 std::mutex g_moduleMutex;
 String_cl g_moduleDirectory;   // guarded by g_moduleMutex; empty until first asked
 
-// Index of the later of the last "\" and the last "/", or npos.
-size_t LastSeparator(const String_cl& path) { return path.find_last_of(L"\\/"); }
-
 } // namespace
 
 String_cl ModuleDirectory()

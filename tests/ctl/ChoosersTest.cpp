@@ -61,7 +61,7 @@ TEST(Choosers, TheFolderBrowserOpensAtTheCurrentDirectoryWithoutAnInitialFolder)
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"选择VC的安装目录"), texts.end());
     EXPECT_TRUE(showsHere(texts)) << [&] {
         std::string all;
-        for (const String_cl& t : texts) all += "[" + t.ToUtf8() + "]";
+        for (const String_cl& t : texts) all.append("[").append(t.ToUtf8()).append("]");
         return all;
     }();
 }

@@ -384,7 +384,11 @@ TEST_F(ParallelBuildTest, ALinkThatFailsForARunningProviderWaitsForItAndTheEdgeI
     ASSERT_EQ(ws.RowNames(), (std::vector<String_cl>{L"app", L"core"}));
     EnvironmentScope_cl hidden(L"QV_TEST_HIDDEN_LIB", L"core.lib");
     EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
-    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"300");
+    // app's builder runs long enough for core's to start beside it even on a
+    // busy machine, where starting cmd, the environment script and the
+    // builder can take a second or more; core's runs longer still, so that
+    // app's link fails for want of core.lib.
+    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"3000");
 
     // core is slow, and starts only once app's builder runs with its own delay.
     const String_cl appLog = GoodLogDirectory() + L"app.log";
@@ -392,10 +396,10 @@ TEST_F(ParallelBuildTest, ALinkThatFailsForARunningProviderWaitsForItAndTheEdgeI
     r.onStart = [&](const MProject_st& row) {
         if (row.project->name != L"core") return;
         for (int i = 0; i < 1500 && Test_ns::ReadBytes(appLog).empty(); ++i) Sleep(20);
-        SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"3000");
+        SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"9000");
     };
     r.onEnd = [&](const MProject_st& row) {
-        if (row.project->name == L"core") SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"300");
+        if (row.project->name == L"core") SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"3000");
     };
     EXPECT_TRUE(ws.Build(r, 4));
     ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
