@@ -356,6 +356,16 @@ ConfigEntry_st Entry(const Evaluation_cl& e, const String_cl& projectFolder)
     ConfigEntry_st entry;
     entry.outputFolder = FullPathIn(projectFolder, e.Property(L"OutDir"), true);
     entry.intermediateFolder = FullPathIn(projectFolder, e.Property(L"IntDir"), true);
+    // Every configuration type compiles; a folder (ending in a separator)
+    // holds "vc<toolset>.pdb", as the installation's defaults name it.
+    String_cl compiler = e.Setting(L"ClCompile", L"ProgramDataBaseFileName");
+    if (compiler.empty()) compiler = e.Expand(L"$(IntDir)");
+    if (compiler.empty() || compiler.back() == L'\\' || compiler.back() == L'/') {
+        String_cl toolset = e.Property(L"PlatformToolset");
+        if (!toolset.empty() && (toolset.front() == L'v' || toolset.front() == L'V')) toolset.erase(0, 1);
+        compiler += L"vc" + toolset + L".pdb";
+    }
+    entry.compilerDatabase = FullPathIn(projectFolder, compiler, false);
 
     const String_cl type = e.Property(L"ConfigurationType");
     const bool program = Base_ns::EqualsNoCase(type, L"Application");

@@ -119,6 +119,7 @@ TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
                         L"wrong.lib</AdditionalDependencies>"},
                   {L"OutputFile", L"$(OutDir)\\bin\\$(TargetName)$(TargetExt)"},
                   {L"ProgramDatabaseFile", L"$(IntDir)$(TargetName).pdb"}};
+    debug.compile = {{L"ProgramDataBaseFileName", L"$(OutDir)shared.pdb"}};
     // No type: an application. Its sheet's folder and name.
     VcxConfiguration_st release{L"Release|Win32", L""};
     // A static library with its librarian's own output.
@@ -138,6 +139,10 @@ TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
     EXPECT_EQ(U8(L"Viewer_sheet_s.lib|~\\lib\\ARM64\\Viewer_sheet_s.lib|||~\\shared\\out\\Lib\\|~\\app\\ARM64\\Lib\\|"
               L"common.lib "), Entry(project, L"LIB|ARM64"));
     EXPECT_EQ(U8(L"||||~\\shared\\out\\Utility\\|~\\app\\Utility\\|"), Entry(project, L"UTILITY|WIN32"));
+    // The compiler's program database: where the project puts it, else in
+    // the intermediate folder under the toolset's name.
+    EXPECT_EQ(m_dir / L"shared\\out\\Debug\\shared.pdb", project.configurations.Find(L"DEBUG|WIN32")->compilerDatabase);
+    EXPECT_EQ(m_dir / L"app\\Release\\vc143.pdb", project.configurations.Find(L"RELEASE|WIN32")->compilerDatabase);
     EXPECT_EQ(4, project.configurations.Count());
 }
 

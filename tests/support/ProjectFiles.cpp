@@ -178,6 +178,7 @@ String_cl Tools(const VcxConfiguration_st& c, VcxEdition_en edition)
     String_cl compiler = Element(3, L"WarningLevel", L"Level3") + Element(3, L"Optimization", L"Disabled");
     if (edition == VcxEdition_en::Vs2022) compiler += Element(3, L"SDLCheck", L"true");
     compiler += Element(3, L"PreprocessorDefinitions", L"WIN32;_DEBUG;%(PreprocessorDefinitions)");
+    compiler += Elements(3, c.compile);
     String_cl t = Group(2, L"ClCompile", L"", compiler);
     XmlElements_t link = c.link;
     link.insert(link.begin(), {{L"SubSystem", L"Windows"}, {L"GenerateDebugInformation", L"true"}});

@@ -96,6 +96,7 @@ struct VcxConfiguration_st {
     String_cl name = L"Debug|Win32";
     String_cl type = L"StaticLibrary";  // ConfigurationType; empty leaves it out
     XmlElements_t properties;           // OutDir, IntDir, TargetName, TargetExt, ...
+    XmlElements_t compile;              // the compiler's settings (ClCompile), beside the editor's own
     XmlElements_t link;                 // the linker's settings (Link)
     XmlElements_t lib;                  // the librarian's settings (Lib)
 };
