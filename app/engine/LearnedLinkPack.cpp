@@ -84,18 +84,4 @@ int LearnedLinkPack_cl::LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_
     return dropped;
 }
 
-int LearnedLinkPack_cl::KeepOnly(const std::set<String_cl>& projects)
-{
-    int dropped = 0;
-    for (LearnedLinkId_cl id = First(); !id.IsEmpty();) {
-        LearnedLinkId_cl next = id.Next();
-        if (!projects.count(id->path.Upper())) {
-            Erase(id);
-            ++dropped;
-        }
-        id = next;
-    }
-    return dropped;
-}
-
 } // namespace Quorvane_ns

@@ -70,9 +70,6 @@ public:
     // is missing (a file of an earlier version). An entry that lacks one of
     // its values is dropped, not refused; returns how many were.
     int LoadLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
-    // Drops the links of every project not in projects (upper-cased paths);
-    // returns how many.
-    int KeepOnly(const std::set<String_cl>& projects);
 };
 
 } // namespace Quorvane_ns

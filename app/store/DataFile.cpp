@@ -47,6 +47,18 @@ String_cl SetAside(const String_cl& path)
     return String_cl();
 }
 
+// Erases the records (learned links, build times) of projects not in held
+// (upper-cased paths).
+template <class Pack>
+void EraseUnheld(Pack& pack, const std::set<String_cl>& held)
+{
+    for (auto id = pack.First(); !id.IsEmpty();) {
+        auto next = id.Next();
+        if (!held.count(id->path.Upper())) pack.Erase(id);
+        id = next;
+    }
+}
+
 // Adds the upper-cased project paths that the plans hold; false when a
 // solution file of a plan not read in this run cannot be read.
 bool AddHeldProjects(PlanPack_cl& plans, std::set<String_cl>& held)
@@ -138,8 +150,13 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
 bool Stores_cl::SaveDataFile(const String_cl& path)
 {
     if (!m_keepPath.empty() && m_keepPath.EqualsNoCase(path)) return false;
+    // What was learned of projects that no plan holds any more would only
+    // grow the file; a project added again learns it again.
     std::set<String_cl> held;
-    if (links.Count() > 0 && AddHeldProjects(plans, held)) links.KeepOnly(held);
+    if ((links.Count() > 0 || times.Count() > 0) && AddHeldProjects(plans, held)) {
+        EraseUnheld(links, held);
+        EraseUnheld(times, held);
+    }
 
     Base_ns::ComScope_cl com;
     IO_ns::XMLFile_cl file;

@@ -20,7 +20,12 @@ TEST(BuildTimesTest, TimesSurviveARestartAndThePredecessorStillLoadsTheFile)
     {
         Stores_cl stores;
         stores.StartProgram(data);
-        stores.sequences.Register(core);
+        {
+            // Times are kept for the projects a plan holds.
+            PlanId_cl plan = stores.plans.First();
+            for (const String_cl& project : {core, app})
+                plan->solutions.AddSolution(project, plan->configuration, plan->rows, stores.projects, stores.sequences);
+        }
         stores.times.Record(app, L"Debug|Win32", 12.3456);
         stores.times.Record(core, L"Debug|Win32", 80);
         stores.times.Record(L"c:\\WS\\CORE\\core.vcproj", L"debug|win32", 30.5);  // the same, built again
@@ -38,7 +43,7 @@ TEST(BuildTimesTest, TimesSurviveARestartAndThePredecessorStillLoadsTheFile)
     SerialPack_cl sequences;
     PlanPack_cl plans;
     EXPECT_EQ(LoadAsThePredecessor(data, sequences, plans), (std::vector<String_cl>{L"序列", L"方案", L"耗时"}));
-    ASSERT_EQ(sequences.Count(), 1);
+    ASSERT_EQ(sequences.Count(), 2);
     EXPECT_EQ(sequences.First()->path, core);
     ASSERT_EQ(plans.Count(), 1);
     RenameJournal_cl::SetPath(String_cl());

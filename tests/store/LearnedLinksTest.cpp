@@ -92,7 +92,7 @@ TEST_F(LearnedLinksTest, AnIncompleteLinkIsDroppedAndTheRestOfTheFileLoads)
     EXPECT_NE(presenter.Shown()[0].text.find(data), String_cl::npos);
 }
 
-TEST_F(LearnedLinksTest, LinksOfProjectsNoPlanHoldsAreNotSaved)
+TEST_F(LearnedLinksTest, LinksAndTimesOfProjectsNoPlanHoldsAreNotSaved)
 {
     // A plan not read in this run holds the projects of its solution file
     // and its lone project files; a plan read in this run those of its rows.
@@ -111,11 +111,15 @@ TEST_F(LearnedLinksTest, LinksOfProjectsNoPlanHoldsAreNotSaved)
     }
     for (const String_cl& project : {inSolution, lone, read, gone})
         stores.links.Learn(project.Upper(), L"Debug|Win32", L"core.lib");
+    stores.times.Record(read, L"Debug|Win32", 2.0);
+    stores.times.Record(gone, L"Debug|Win32", 3.0);
     ASSERT_TRUE(stores.SaveDataFile(data));
     Stores_cl later;
     later.StartProgram(data);
     EXPECT_EQ(later.links.Count(), 3);
     EXPECT_TRUE(later.links.Libraries(gone, L"Debug|Win32").empty());
+    EXPECT_EQ(later.times.Seconds(read, L"Debug|Win32"), 2.0);
+    EXPECT_LT(later.times.Seconds(gone, L"Debug|Win32"), 0.0);
 
     // A solution file that cannot be read: nobody can say what it holds.
     DeleteFileW(sln.c_str());
