@@ -19,6 +19,24 @@ namespace {
 
 std::atomic<unsigned> g_temporaryNumber{0};
 
+// A file just built is often still open for a moment in someone else's
+// hands (a virus scanner, an indexer, the builder's helpers) without delete
+// sharing, and then cannot be moved or deleted. Such a refusal is tried
+// again for a while: given up at once, it leaves the project under its
+// temporary name or a temporary wrapper beside it.
+template <class Operation>
+bool RetriedWhileInUse(Operation operation)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (operation()) return true;
+        const DWORD error = GetLastError();
+        const bool inUse =
+            error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+        if (!inUse || attempt == 30) return false;
+        Sleep(100);
+    }
+}
+
 void PutAttributes(const String_cl& path, DWORD attributes)
 {
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), attributes);
@@ -120,14 +138,17 @@ public:
     {
         if (!m_rename || m_restored) return;
         m_restored = true;
-        const bool back = m_renamed && MoveFileW(m_temporary.c_str(), m_moved.c_str()) != 0;
+        const bool back =
+            m_renamed && RetriedWhileInUse([&] { return MoveFileW(m_temporary.c_str(), m_moved.c_str()) != 0; });
         if (m_journaled) PutAttributes(m_moved, m_attributes);
         // The wrapper exists only once the wrapped project has moved (and is
         // then what devenv built); an error while writing it may leave it too.
-        if (m_wrapperCase && m_renamed) DeleteFileW(m_wrapper.c_str());
-        // A file that could not be moved back stays in the record, so the next
-        // start tries again.
-        if (m_journaled && (back || !m_renamed)) RenameJournal_cl::Remove(m_moved, m_temporary);
+        const bool wrapperGone = !(m_wrapperCase && m_renamed) || RetriedWhileInUse([&] {
+            return DeleteFileW(m_wrapper.c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+        });
+        // A file that could not be moved back, or a wrapper that could not be
+        // deleted, stays in the record, so the next start tries again.
+        if (m_journaled && (back || !m_renamed) && wrapperGone) RenameJournal_cl::Remove(m_moved, m_temporary);
     }
 
 private:

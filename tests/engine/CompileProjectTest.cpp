@@ -470,6 +470,35 @@ TEST_F(CompileTest, RenameCompileOfAnIntelProjectMovesTheWrappedProjectAndDropsT
     ExpectOnlyAdded(ws.Path(), before, LogFoldersAnd({L"编译日志\\正常\\intel.log"}));
     EXPECT_FALSE(HasTemporaryFile(folder)) << "a temporary wrapper or project was left behind";
     EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
+
+    // A scanner holds the new wrapper open (without delete sharing) past the
+    // build's end: the wrapper still goes once it lets go.
+    std::atomic<bool> held{false};
+    std::thread scanner([&] {
+        HANDLE h = INVALID_HANDLE_VALUE;
+        for (int i = 0; i < 3000 && h == INVALID_HANDLE_VALUE; ++i) {
+            WIN32_FIND_DATAW fd;
+            HANDLE find = FindFirstFileW((folder + L"\\Temp*.icproj").c_str(), &fd);
+            if (find != INVALID_HANDLE_VALUE) {
+                FindClose(find);
+                h = CreateFileW((folder + L"\\" + fd.cFileName).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            }
+            if (h == INVALID_HANDLE_VALUE) Sleep(5);
+        }
+        if (h == INVALID_HANDLE_VALUE) return;
+        held = true;
+        Sleep(2500);
+        CloseHandle(h);
+    });
+    {
+        EnvironmentScope_cl quick(L"QV_STANDIN_DELAY_MS", L"300");
+        EXPECT_EQ(Build(row), 1);
+    }
+    scanner.join();
+    EXPECT_TRUE(held);
+    EXPECT_FALSE(HasTemporaryFile(folder)) << "a wrapper held open at the build's end was left behind";
+    EXPECT_FALSE(Test_ns::FileExists(RenameJournal_cl::Path()));
 }
 
 TEST_F(CompileTest, WithRenameCompileOffOnlyTheLogAppears)
