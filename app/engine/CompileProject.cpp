@@ -2,7 +2,9 @@
 // choice of the row to build next, including the rescheduling of a library
 // provider that the link showed to be missing.
 #include "app/engine/MProjectPack.h"
+#include <algorithm>
 #include <atomic>
+#include <vector>
 #include "app/engine/ProviderWait.h"
 #include "app/engine/RowBuild.h"
 #include "common/base/Path.h"
@@ -51,10 +53,17 @@ String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& projec
     // comes out the same (a "core" in two solutions) gets "core (2).log",
     // numbered by its place among the project records, which only ever grow
     // at the end.
+    // A project read in two solutions' contexts is two records of one file:
+    // one log name.
     const String_cl name = Base_ns::SafeFileName(project->name);
-    int same = 0;
-    for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next())
-        if (Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name)) ++same;
+    std::vector<String_cl> others;
+    for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next()) {
+        if (!Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name) || p->path.EqualsNoCase(project->path))
+            continue;
+        if (std::none_of(others.begin(), others.end(), [&](const String_cl& o) { return o.EqualsNoCase(p->path); }))
+            others.push_back(p->path);
+    }
+    const int same = static_cast<int>(others.size());
     if (same == 0) return name + L".log";
     return name + L" (" + String_cl::FromInt(same + 1) + L").log";
 }

@@ -48,11 +48,11 @@ MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String
 }
 
 MProjectId_cl RowFor(const String_cl& config, MProjectPack_cl& rows, const String_cl& path,
-                     ProjectPack_cl& projects, SerialPack_cl& sequences)
+                     ProjectPack_cl& projects, SerialPack_cl& sequences, const String_cl& solution)
 {
     MProjectId_cl found = FindRow(rows, path, config);
     if (!found.IsEmpty()) return found;
-    ProjectId_cl project = projects.FindOrAdd(path);
+    ProjectId_cl project = projects.FindOrAdd(path, solution);
     return CreateRow(project, config, rows, projects, sequences);
 }
 

@@ -31,6 +31,15 @@ struct MProject_st {
     // row, which failed before it in this run, is missing: that row's key.
     // 0 otherwise. Not kept in the data file.
     uint32_t failedBecauseOf = 0;
+    // Why the row failed when its log does not say it (the project file could
+    // not be read; a line of the builder the program cannot read, quoted),
+    // as the console, the status line and the report show it; empty
+    // otherwise. Not kept in the data file.
+    String_cl failReason;
+    // What of the row's project could not be read, when the row is built all
+    // the same (the solution builds a configuration the reader did not find,
+    // a property it could not evaluate); empty when it was read whole.
+    String_cl readNote;
 };
 
 class MProjectId_cl : public Container_ns::DList_tl<MProject_st>::Identifier_cl {
@@ -55,9 +64,11 @@ public:
 // both ignoring case; empty when none.
 MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String_cl& config);
 // FindRow's row, else a new row for the project (read into the project store
-// when it is not there yet), placed in sequence order.
+// in the context of solution when it is not there yet; empty: the project
+// file alone), placed in sequence order.
 MProjectId_cl RowFor(const String_cl& config, MProjectPack_cl& rows, const String_cl& path,
-                     ProjectPack_cl& projects, SerialPack_cl& sequences);
+                     ProjectPack_cl& projects, SerialPack_cl& sequences,
+                     const String_cl& solution = String_cl());
 // The row of this very project record and configuration, else a new one.
 MProjectId_cl RowForProject(const ProjectId_cl& project, const String_cl& config,
                             MProjectPack_cl& rows, ProjectPack_cl& projects,

@@ -1,6 +1,7 @@
 #include "app/engine/ProjectPack.h"
 
 #include "app/engine/ProjectFileReader.h"
+#include "app/engine/ProjectFileText.h"
 #include "app/engine/RowState.h"
 
 #include <iterator>
@@ -60,18 +61,29 @@ void ProjectPack_cl::DeleteData(Project_st* data)
     delete data;
 }
 
-ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path)
+ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& solution)
 {
     for (ProjectId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path))
+        if (id->path.EqualsNoCase(path) && id->solution.EqualsNoCase(solution))
             return id;
     }
     ProjectId_cl id = PushBackNew();
     MarkModified(id);
     SetModified(1);
     id->path = path;
-    // A reader error leaves the record in the store as far as it was filled.
-    ReadProjectFile(*id);
+    id->solution = solution;
+    try {
+        ReadProjectFile(*id);
+    } catch (const Base_ns::Error_cl& e) {
+        // A file someone else wrote that cannot be read is that project's
+        // problem, not the plan's: the record says why, and only its rows
+        // fail. MSXML missing is no fault of the file and ends the read.
+        if (e.ClassName() == L"XMLFile_cl" && e.Code() == 141) throw;
+        id->unreadable = e.Message();
+        if (!e.Note().empty()) id->unreadable += L" " + e.Note();
+        id->configurations.Clear();
+        if (id->name.empty()) id->name = FileTitle(path);
+    }
     return id;
 }
 

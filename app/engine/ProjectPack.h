@@ -36,10 +36,19 @@ struct ConfigEntry_st {
     String_cl importLibrary;
     String_cl programDatabase;
     String_cl compilerDatabase;
+    // What the reader could not evaluate for this configuration (a property
+    // function it does not know, a value grown past its limit), one line
+    // each, for show, the log and the report; empty when all was read.
+    std::vector<String_cl> unknowns;
 };
 
 struct Project_st {
-    String_cl path;                 // as given when added; the key, compared ignoring case
+    String_cl path;                 // as given when added; with solution the key, compared ignoring case
+    // The solution in whose context the project is read and built
+    // ($(SolutionDir), $(SolutionName) and the like are its own, and the
+    // builder is given the solution with the project); empty for a project
+    // file the plan lists alone.
+    String_cl solution;
     String_cl name;                 // "Name" of the project file, or the file title when missing
     SerialId_cl sequenceEntry;      // left empty by this store
     Container_ns::Dictionary_tl<ConfigEntry_st> configurations;  // key: configuration name upper-cased
@@ -47,6 +56,14 @@ struct Project_st {
     // Full paths of the projects this one declares it depends on
     // (ProjectReference), resolved against the project's own folder.
     std::vector<String_cl> references;
+    // Not empty when the project file exists but could not be read (not
+    // XML, cut short, over the reader's limits): the reader's message with
+    // the file named. Such a project has no configurations; its rows fail
+    // without being built, naming this.
+    String_cl unreadable;
+    // Full paths of the files read besides the project file (its property
+    // sheets, Directory.Build.props and the like): the plan's files too.
+    std::vector<String_cl> sheets;
 };
 
 class ProjectId_cl : public Container_ns::DList_tl<Project_st>::Identifier_cl {
@@ -66,10 +83,12 @@ public:
     void DeleteData(Project_st* data) override;
     const wchar_t* ClassName() const override { return L"ProjectPack_cl"; }
 
-    // The record whose path equals path ignoring case; otherwise a new record
-    // read from the project file. A reader error propagates, leaving the new
-    // record in the store.
-    ProjectId_cl FindOrAdd(const String_cl& path);
+    // The record of path read in the context of solution (empty: the project
+    // file alone), both compared ignoring case; otherwise a new record read
+    // from the project file. A file that cannot be read is a record with
+    // unreadable set; only errors that are not the file's fault (MSXML
+    // missing) propagate, leaving the new record in the store.
+    ProjectId_cl FindOrAdd(const String_cl& path, const String_cl& solution = String_cl());
     // 6 (NotExist) for a missing project file, 5 (Ignored) when the project
     // lacks the configuration, else the stored state.
     int32_t ProjectState(const ProjectId_cl& project, const String_cl& configuration) const;

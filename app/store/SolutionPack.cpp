@@ -114,7 +114,7 @@ void SolutionPack_cl::AddProjects(Solution_st& entry, const OriList_cl& found, c
         // A project without a Build.0 line for this configuration gets the
         // empty project configuration: its row shows it as not built.
         const String_cl projectConfig = info.configurations[key];
-        info.row = RowFor(projectConfig, rows, ori.path, projects, sequences);
+        info.row = RowFor(projectConfig, rows, ori.path, projects, sequences, entry.path);
         info.project = info.row->project;
         entry.projects.PushBack(info);
     }

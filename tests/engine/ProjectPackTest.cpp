@@ -159,20 +159,22 @@ TEST_F(ProjectPackTest, MissingProjectIsNotExistAndStoresNothing)
     EXPECT_EQ(0, missing->exists);
 }
 
-TEST_F(ProjectPackTest, ReaderErrorLeavesTheRecordInTheStore)
+TEST_F(ProjectPackTest, AFileThatCannotBeReadIsARecordThatSaysWhy)
 {
     String_cl path = m_dir / L"broken.vcproj";
     ASSERT_TRUE(Test_ns::WriteBytes(path, "<VisualStudioProject Name=\"broken\">"));
-    EXPECT_THROW(m_projects.FindOrAdd(path), Base_ns::Error_cl);
-    ASSERT_EQ(1, m_projects.Count());
-
-    // Later lookups find it without reading the file again.
     ProjectId_cl broken;
     ASSERT_NO_THROW(broken = m_projects.FindOrAdd(path));
-    EXPECT_EQ(1, m_projects.Count());
+    ASSERT_EQ(1, m_projects.Count());
     EXPECT_EQ(1, broken->exists);
-    EXPECT_TRUE(broken->name.empty());
-    EXPECT_EQ(Ignored, m_projects.ProjectState(broken, L"Debug|Win32"));
+    EXPECT_EQ(L"broken", broken->name);
+    EXPECT_NE(String_cl::npos, broken->unreadable.find(path)) << broken->unreadable.c_str();
+    EXPECT_EQ(0, broken->configurations.Count());
+
+    // Later lookups find it without reading the file again.
+    ASSERT_TRUE(Test_ns::WriteBytes(path, "not even the start of XML"));
+    EXPECT_TRUE(broken == m_projects.FindOrAdd(path));
+    EXPECT_EQ(1, m_projects.Count());
 }
 
 } // namespace

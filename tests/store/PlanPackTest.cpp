@@ -61,7 +61,9 @@ TEST_F(PlanPackTest, CopyPlanGivesOwnRowsAndSolutions)
     EXPECT_EQ(RowNames(copy->rows), (std::vector<String_cl>{L"core.vcproj", L"util.vcproj"}));
     EXPECT_EQ(source->rows.Count(), 3);
     EXPECT_EQ(source->solutions.Count(), 2);
-    EXPECT_EQ(stores.projects.Count(), 3);   // app is still the source's
+    // One plan builds core once, in the first solution that lists it; app
+    // is still the source's.
+    EXPECT_EQ(stores.projects.Count(), 3);
 }
 
 TEST_F(PlanPackTest, ConfigurationRemovalAndLookup)
@@ -70,7 +72,8 @@ TEST_F(PlanPackTest, ConfigurationRemovalAndLookup)
     PlanId_cl two = stores.plans.AddPlan(L"Two", L"Debug|Win32");
     AddTo(one, a);
     AddTo(two, b);
-    EXPECT_EQ(stores.projects.Count(), 3);
+    // core is in both solutions, and read in the context of each.
+    EXPECT_EQ(stores.projects.Count(), 4);
 
     stores.plans.SetPlanConfiguration(one, L"Release|Win32", stores.projects, stores.sequences);
     EXPECT_EQ(one->configuration, L"Release|Win32");
@@ -81,7 +84,7 @@ TEST_F(PlanPackTest, ConfigurationRemovalAndLookup)
     EXPECT_TRUE(stores.plans.FindPlan(L"two").IsEmpty());
     EXPECT_TRUE(stores.plans.FindPlan(L"Three").IsEmpty());
 
-    // core stays for plan Two; app was only One's.
+    // Plan Two's records stay; One's core and app go with it.
     one = PlanId_cl();
     PlanId_cl gone = stores.plans.FindPlan(L"One");
     stores.plans.RemovePlan(gone, stores.projects);

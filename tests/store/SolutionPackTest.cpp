@@ -164,18 +164,22 @@ TEST_F(SolutionPackTest, FailedAddLeavesNothingHalfAdded)
     EXPECT_EQ(s.projects.Count(), 0);
     EXPECT_EQ(s.sequences.Count(), 0);
 
-    // Here the failure comes after the entry was made: core gets its row,
-    // then broken's project file is not XML. The entry and core's row go.
+    // A project file that is not XML is that project's problem: the
+    // solution is added with both rows, and the record says why.
     CreateDirectoryW((dir / L"broken").c_str(), nullptr);
     Test_ns::WriteBytes(dir / L"broken\\broken.vcproj", "this is not XML");
     String_cl mixed = dir / L"mixed.sln";
     WriteSolution(mixed, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()},
                           {L"broken", L"broken\\broken.vcproj", L"{B0}", BothConfigs()}});
-    EXPECT_THROW(s.Add(mixed, L"Debug|Win32"), Base_ns::Error_cl);
-    EXPECT_EQ(s.solutions.Count(), 0);
-    EXPECT_EQ(s.rows.Count(), 0);
-    for (ProjectId_cl p = s.projects.First(); !p.IsEmpty(); p = p.Next())
-        EXPECT_NE(GetFileName(p->path), L"core.vcproj");
+    ASSERT_NO_THROW(s.Add(mixed, L"Debug|Win32"));
+    EXPECT_EQ(s.solutions.Count(), 1);
+    EXPECT_EQ(s.rows.Count(), 2);
+    int unreadable = 0;
+    for (ProjectId_cl p = s.projects.First(); !p.IsEmpty(); p = p.Next()) {
+        EXPECT_EQ(p->solution, mixed);
+        if (!p->unreadable.empty()) ++unreadable;
+    }
+    EXPECT_EQ(unreadable, 1);
 }
 
 // ------------------------------------------------------------------ clean
