@@ -10,6 +10,7 @@
 #include "app/workflow/Jobs.h"
 #include "app/workflow/PageCommands.h"
 #include "app/workflow/PlanOperations.h"
+#include "app/workflow/ReportFile.h"
 #include "app/workflow/RunRecord.h"
 #include "app/workflow/VcDirectory.h"
 #include "app/workflow/WriteTarget.h"
@@ -262,6 +263,7 @@ int Session_cl::Job()
     if (!report.empty()) {
         CreateDirectories(report);
         CheckWriteTarget(m_stores, report);
+        CheckReportFileWritable(report);
     }
 
     const bool stopOnError =

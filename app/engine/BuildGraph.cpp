@@ -1,5 +1,6 @@
 #include "app/engine/BuildGraph.h"
 #include "app/ProgramPlaces.h"
+#include <algorithm>
 
 namespace Quorvane_ns {
 
@@ -19,6 +20,32 @@ String_cl DotEscaped(const String_cl& text)
 
 String_cl DotQuoted(const String_cl& text) { return L"\"" + DotEscaped(text) + L"\""; }
 
+// The rows that stand for each project file, found again by any spelling
+// of it: by final path, or by volume and index.
+class RowsOfFile_cl {
+public:
+    void Add(const Base_ns::FileIdentity_st& file, uint32_t row)
+    {
+        m_byPath[file.finalPath].push_back(row);
+        if (file.indexed) m_byIndex[{file.volume, file.index}].push_back(row);
+    }
+    std::vector<uint32_t> Find(const Base_ns::FileIdentity_st& file) const
+    {
+        std::vector<uint32_t> rows;
+        auto byPath = m_byPath.find(file.finalPath);
+        if (byPath != m_byPath.end()) rows = byPath->second;
+        auto byIndex = file.indexed ? m_byIndex.find({file.volume, file.index}) : m_byIndex.end();
+        if (byIndex != m_byIndex.end())
+            for (uint32_t row : byIndex->second)
+                if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
+        return rows;
+    }
+
+private:
+    std::map<String_cl, std::vector<uint32_t>> m_byPath;
+    std::map<std::pair<uint32_t, uint64_t>, std::vector<uint32_t>> m_byIndex;
+};
+
 } // namespace
 
 BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& projects,
@@ -26,25 +53,28 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
 {
     // Who produces what, by upper-cased file name; several rows may (a
     // "core.lib" in two solutions), and a consumer then waits for each. Which
-    // rows stand for a project file, by upper-cased path: one per
-    // configuration the plan builds it in.
-    std::map<String_cl, std::vector<uint32_t>> producers, rowsOfFile;
+    // rows stand for a project file: one per configuration the plan builds
+    // it in.
+    Base_ns::IdentityScope_cl scope;
+    std::map<String_cl, std::vector<uint32_t>> producers;
+    RowsOfFile_cl rowsOfFile;
     std::vector<std::pair<uint32_t, std::vector<String_cl>>> learned;
     std::vector<std::pair<uint32_t, const std::vector<String_cl>*>> references;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
         if (row->configuration.IsEmpty()) continue;
         const uint32_t serial = row.Serial();
         Node_st& node = m_nodes[serial];
-        node.projectFile = Base_ns::ToUpper(row->project->path);
+        Project_st& project = *row->project;
+        node.projectFile = Base_ns::CachedIdentity(project.identity, project.path);
         if (const ConfigEntry_st* entry = projects.Entry(row->project, row->configuration)) {
             node.libraries = entry->libraries;
-            node.intermediateFolder = Base_ns::ToUpper(entry->intermediateFolder);
+            if (!entry->intermediateFolder.IsEmpty()) node.intermediateFolder = Base_ns::IdentityOf(entry->intermediateFolder);
             for (const String_cl* file :
                  {&entry->outputFile, &entry->importLibrary, &entry->programDatabase, &entry->compilerDatabase})
-                if (!file->IsEmpty()) node.written.push_back(Base_ns::ToUpper(*file));
+                if (!file->IsEmpty()) node.written.push_back(Base_ns::IdentityOf(*file));
         }
         if (!row->output.IsEmpty()) producers[Base_ns::ToUpper(row->output)].push_back(serial);
-        rowsOfFile[node.projectFile].push_back(serial);
+        rowsOfFile.Add(node.projectFile, serial);
         learned.emplace_back(serial, links.Libraries(row->project->path, row->configuration));
         references.emplace_back(serial, &row->project->references);
     }
@@ -57,18 +87,13 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
         }
     }
     auto declare = [&](uint32_t from, const String_cl& toFile) {
-        auto to = rowsOfFile.find(Base_ns::ToUpper(toFile));
-        if (to == rowsOfFile.end()) return;
-        for (uint32_t t : to->second)
+        for (uint32_t t : rowsOfFile.Find(Base_ns::IdentityOf(toFile)))
             if (t != from) Add(from, t, String_cl(), EdgeKind_en::Declared);
     };
     for (const auto& [serial, files] : references)
         for (const String_cl& file : *files) declare(serial, file);
-    for (const DeclaredDependency_st& d : declared) {
-        auto from = rowsOfFile.find(Base_ns::ToUpper(d.from));
-        if (from == rowsOfFile.end()) continue;
-        for (uint32_t f : from->second) declare(f, d.to);
-    }
+    for (const DeclaredDependency_st& d : declared)
+        for (uint32_t f : rowsOfFile.Find(Base_ns::IdentityOf(d.from))) declare(f, d.to);
     for (const auto& [serial, libraries] : learned) {
         for (const String_cl& library : libraries) {
             auto p = producers.find(Base_ns::ToUpper(library));
@@ -88,12 +113,12 @@ const std::vector<uint32_t>& BuildGraph_cl::Needs(uint32_t row) const
 
 bool BuildGraph_cl::Meet(const Node_st& a, const Node_st& b)
 {
-    if (a.projectFile == b.projectFile) return true;
-    if (!a.intermediateFolder.empty() && a.intermediateFolder == b.intermediateFolder) return true;
-    for (const String_cl& f : a.written) {
-        if (!b.intermediateFolder.empty() && f.StartsWith(b.intermediateFolder)) return true;
-        for (const String_cl& g : b.written)
-            if (f == g) return true;
+    if (a.projectFile.Same(b.projectFile)) return true;
+    if (!a.intermediateFolder.Empty() && a.intermediateFolder.Same(b.intermediateFolder)) return true;
+    for (const Base_ns::FileIdentity_st& f : a.written) {
+        if (f.Inside(b.intermediateFolder)) return true;
+        for (const Base_ns::FileIdentity_st& g : b.written)
+            if (f.Same(g)) return true;
     }
     return false;
 }

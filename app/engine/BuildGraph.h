@@ -20,8 +20,8 @@
 //   a file the other writes, or lies in the other's intermediate folder,
 //   which the other's rebuild empties.
 // Sharing a project folder or an output folder is safe when the files
-// differ. Paths are compared resolved and case-folded, as the project file
-// reader makes them.
+// differ. Files are compared as the file system knows them
+// (FileIdentity_st): two spellings of one file or folder are one.
 //
 // Rows are named by their serial numbers; only rows with a configuration
 // (those that can be built) take part.
@@ -68,9 +68,9 @@ public:
 private:
     struct Node_st {
         std::vector<String_cl> libraries;  // as the project file names them
-        String_cl projectFile;             // upper-cased, as every path below
-        String_cl intermediateFolder;      // ends in "\"
-        std::vector<String_cl> written;    // files the build writes
+        Base_ns::FileIdentity_st projectFile;
+        Base_ns::FileIdentity_st intermediateFolder;  // empty when unknown
+        std::vector<Base_ns::FileIdentity_st> written;  // files the build writes
         std::vector<uint32_t> needs;       // the rows of its edges, as Needs gives them
     };
     static bool Meet(const Node_st& a, const Node_st& b);

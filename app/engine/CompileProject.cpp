@@ -56,12 +56,14 @@ String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& projec
     // A project read in two solutions' contexts is two records of one file:
     // one log name.
     const String_cl name = Base_ns::SafeFileName(project->name);
-    std::vector<String_cl> others;
+    const Base_ns::FileIdentity_st file = Base_ns::CachedIdentity(project->identity, project->path);
+    std::vector<Base_ns::FileIdentity_st> others;
     for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next()) {
-        if (!Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name) || p->path.EqualsNoCase(project->path))
-            continue;
-        if (std::none_of(others.begin(), others.end(), [&](const String_cl& o) { return o.EqualsNoCase(p->path); }))
-            others.push_back(p->path);
+        if (!Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name)) continue;
+        const Base_ns::FileIdentity_st& other = Base_ns::CachedIdentity(p->identity, p->path);
+        if (other.Same(file)) continue;
+        if (std::none_of(others.begin(), others.end(), [&](const Base_ns::FileIdentity_st& o) { return o.Same(other); }))
+            others.push_back(other);
     }
     const int same = static_cast<int>(others.size());
     if (same == 0) return name + L".log";

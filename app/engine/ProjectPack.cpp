@@ -61,10 +61,30 @@ void ProjectPack_cl::DeleteData(Project_st* data)
     delete data;
 }
 
+namespace {
+
+// Whether the record is of the file identity names, in solution's context.
+bool IsRecordOf(Project_st& record, const Base_ns::FileIdentity_st& identity, const String_cl& solution,
+                const Base_ns::FileIdentity_st& solutionIdentity)
+{
+    // Most records of a plan share its few solutions, spelt alike.
+    const bool sameSolution =
+        record.solution.EqualsNoCase(solution) ||
+        (!record.solution.empty() && !solution.empty() &&
+         Base_ns::CachedIdentity(record.solutionIdentity, record.solution).Same(solutionIdentity));
+    return sameSolution && Base_ns::CachedIdentity(record.identity, record.path).Same(identity);
+}
+
+} // namespace
+
 ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& solution)
 {
+    Base_ns::IdentityScope_cl scope;
+    const Base_ns::FileIdentity_st identity = Base_ns::IdentityOf(path);
+    const Base_ns::FileIdentity_st solutionIdentity =
+        solution.empty() ? Base_ns::FileIdentity_st() : Base_ns::IdentityOf(solution);
     for (ProjectId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path) && id->solution.EqualsNoCase(solution))
+        if (IsRecordOf(*id, identity, solution, solutionIdentity))
             return id;
     }
     ProjectId_cl id = PushBackNew();
@@ -72,6 +92,8 @@ ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& s
     SetModified(1);
     id->path = path;
     id->solution = solution;
+    id->identity = identity;
+    id->solutionIdentity = solutionIdentity;
     try {
         ReadProjectFile(*id);
     } catch (const Base_ns::Error_cl& e) {

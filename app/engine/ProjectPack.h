@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 #include "common/base/Error.h"
+#include "common/base/FileIdentity.h"
 #include "common/base/String.h"
 #include "common/container/DList.h"
 #include "common/container/Dictionary.h"
@@ -43,7 +44,7 @@ struct ConfigEntry_st {
 };
 
 struct Project_st {
-    String_cl path;                 // as given when added; with solution the key, compared ignoring case
+    String_cl path;                 // as given when added; with solution the key, compared as files
     // The solution in whose context the project is read and built
     // ($(SolutionDir), $(SolutionName) and the like are its own, and the
     // builder is given the solution with the project); empty for a project
@@ -64,6 +65,11 @@ struct Project_st {
     // Full paths of the files read besides the project file (its property
     // sheets, Directory.Build.props and the like): the plan's files too.
     std::vector<String_cl> sheets;
+    // The files path and solution name, taken when the record is made (or
+    // first compared): two records never stand for one project file in one
+    // solution, however either is spelt.
+    Base_ns::FileIdentity_st identity;
+    Base_ns::FileIdentity_st solutionIdentity;
 };
 
 class ProjectId_cl : public Container_ns::DList_tl<Project_st>::Identifier_cl {
@@ -84,7 +90,8 @@ public:
     const wchar_t* ClassName() const override { return L"ProjectPack_cl"; }
 
     // The record of path read in the context of solution (empty: the project
-    // file alone), both compared ignoring case; otherwise a new record read
+    // file alone), both compared as the files they name (FileIdentity_st),
+    // however they are spelt; otherwise a new record read
     // from the project file. A file that cannot be read is a record with
     // unreadable set; only errors that are not the file's fault (MSXML
     // missing) propagate, leaving the new record in the store.

@@ -1,5 +1,6 @@
 #include "app/engine/VcxprojReader.h"
 #include <windows.h>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <utility>
@@ -98,6 +99,8 @@ public:
         m_files.emplace_back(key, std::move(file));
         return *m_files.back().second;
     }
+
+    std::vector<String_cl> sheets;  // the files imported, in the order first met
 
 private:
     std::vector<std::pair<String_cl, std::unique_ptr<IO_ns::XMLFile_cl>>> m_files;
@@ -315,6 +318,7 @@ private:
         path.ReplaceAll(L"/", L"\\");
         path = FullPathIn(m_thisFileFolder, path, false);
         if (!HasExtension(path, L"props") || !IsFile(path)) return;
+        if (std::find(m_documents.sheets.begin(), m_documents.sheets.end(), path) == m_documents.sheets.end()) m_documents.sheets.push_back(path);
         ReadFile(path, depth + 1);
     }
 
@@ -419,6 +423,7 @@ void ReadVcxprojFile(Project_st& project)
             if (!known) project.references.push_back(reference);
         }
     }
+    project.sheets = documents.sheets;
 }
 
 } // namespace Quorvane_ns

@@ -1,5 +1,6 @@
 #include "app/workflow/InstanceLock.h"
-#include "app/workflow/FileIdentity.h"
+#include "common/base/FileIdentity.h"
+#include "common/base/Path.h"
 
 namespace Quorvane_ns {
 
@@ -26,10 +27,11 @@ uint64_t Hash(const String_cl& text)
 // hold "\" (nor be as long as a path may be): hence the hash.
 String_cl LockKey(const String_cl& dataPath)
 {
-    const FilePlace_st place = PlaceOf(dataPath);
-    if (!place.folder.known) return L"p" + String_cl::FromUnsigned(Hash(Base_ns::ToUpper(dataPath)));
-    return L"v" + String_cl::FromUnsigned(place.folder.volume) + L"." + String_cl::FromUnsigned(place.folder.index) +
-           L"." + String_cl::FromUnsigned(Hash(place.name));
+    const Base_ns::FileIdentity_st folder = Base_ns::IdentityOf(Base_ns::GetFileDirectory(dataPath, false));
+    if (!folder.indexed) return L"p" + String_cl::FromUnsigned(Hash(Base_ns::ToUpper(dataPath)));
+    const String_cl name = Base_ns::GetFileName(Base_ns::IdentityOf(dataPath).finalPath);
+    return L"v" + String_cl::FromUnsigned(folder.volume) + L"." + String_cl::FromUnsigned(folder.index) + L"." +
+           String_cl::FromUnsigned(Hash(name));
 }
 
 String_cl ObjectName(const String_cl& key, const wchar_t* suffix)

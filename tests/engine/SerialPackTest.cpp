@@ -120,7 +120,7 @@ TEST_F(SerialPackTest, ProjectNameIsBetweenTheLastBackslashAndTheLastDot)
     EXPECT_EQ(L"my.lib", m_pack.ProjectName(m_pack.Register(L"D:\\a.b\\my.lib.icproj")));
     EXPECT_EQ(L"", m_pack.ProjectName(m_pack.Register(L"D:\\x\\.vcproj")));
 
-    for (const wchar_t* bad : {L"core.vcproj", L"C:\\src.d\\core", L"C:\\src\\core", L"C:/src/core.vcproj"}) {
+    for (const wchar_t* bad : {L"core.vcproj", L"C:\\src.d\\core", L"C:\\src\\core", L"C:/other/core.vcproj"}) {
         SerialId_cl id = m_pack.Register(bad);
         try {
             m_pack.ProjectName(id);

@@ -1,0 +1,66 @@
+#pragma once
+// Which file a path names, as the file system knows it. A path can be spelt
+// many ways: letter case, "." and ".." parts, "/" for "\", an 8.3 short
+// name, a "\\?\" prefix, "\\?\UNC\" for "\\", another drive letter onto the
+// same folder (Wine's Z: reaches every folder of C:), a symbolic link or a
+// junction on the way, a second hard link. Two spellings name one file when
+// the file system gives them the same volume and file index (where the file
+// exists), or when they resolve to the same final path (where it does not,
+// and for a file an editor has since replaced under the same name).
+//
+// Taking an identity opens the path (without asking for any access, so a
+// file held open by another program still has one). While an
+// IdentityScope_cl lives on a thread, each path text is looked up once
+// there: one operation (reading a plan, building its graph) compares the
+// same few files many times.
+#include <cstdint>
+#include "common/base/String.h"
+
+namespace Base_ns {
+
+struct FileIdentity_st {
+    // The full path, upper-cased, with every part that exists as the file
+    // system names it (links followed, short names long, the drive that
+    // holds the folder); the rest as written, "." and ".." folded. No
+    // trailing separator, except a drive's root ("C:\"). Empty only for an
+    // empty path.
+    String_cl finalPath;
+    // The file or folder exists and the file system gave it an index.
+    bool indexed = false;
+    uint32_t volume = 0;
+    uint64_t index = 0;
+    // How many names (hard links) the existing file has; 0 when it does not exist.
+    uint32_t links = 0;
+
+    bool Empty() const { return finalPath.empty(); }
+    // Both name one file: the same volume and index, or the same final path.
+    bool Same(const FileIdentity_st& other) const;
+    // This path lies inside folder (below it, at any depth).
+    bool Inside(const FileIdentity_st& folder) const;
+};
+
+FileIdentity_st IdentityOf(const String_cl& path);
+
+// Whether two paths name one file (IdentityOf both).
+bool SameFile(const String_cl& a, const String_cl& b);
+
+// The identity in cache, taken from path first when cache is still empty:
+// for records that keep their file's identity beside its path.
+const FileIdentity_st& CachedIdentity(FileIdentity_st& cache, const String_cl& path);
+
+// The full path as GetFullPathNameW makes it ("/" as "\", "." and ".."
+// folded, relative to the current folder), without a "\\?\" prefix
+// ("\\?\UNC\server\share" as "\\server\share"). Case is kept.
+String_cl NormalPath(const String_cl& path);
+
+// Within the lifetime of the outermost scope on a thread, IdentityOf takes
+// each path text from the file system once. Scopes nest.
+class IdentityScope_cl {
+public:
+    IdentityScope_cl();
+    ~IdentityScope_cl();
+    IdentityScope_cl(const IdentityScope_cl&) = delete;
+    IdentityScope_cl& operator=(const IdentityScope_cl&) = delete;
+};
+
+} // namespace Base_ns
