@@ -149,7 +149,7 @@ void CheckWriteTarget(const Stores_cl& stores, const String_cl& path)
             Raise(106, __LINE__, path + L"\r\n" + logs);
     }
 
-    for (const String_cl& known : KnownFiles(stores, target.indexed && LooksLikeProjectFile(path)))
+    for (const String_cl& known : KnownFiles(stores, target.exists && LooksLikeProjectFile(path)))
         if (target.Same(IdentityOf(known))) Raise(102, __LINE__, path + L"\r\n" + known);
 }
 

@@ -115,14 +115,19 @@ FileIdentity_st TakeIdentity(const String_cl& path)
     Handle_cl file(CreateFileW(OpenForm(full).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file.Valid()) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(file.Get(), &info)) {
-            identity.volume = info.dwVolumeSerialNumber;
-            identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-            // A file system without file indexes (some network servers)
-            // gives 0 to every file; then only the path tells files apart.
-            identity.indexed = identity.index != 0;
-            identity.links = info.nNumberOfLinks;
+        identity.exists = true;
+        FILE_STANDARD_INFO standard;
+        if (GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard)) {
+            identity.links = standard.NumberOfLinks;
+            BY_HANDLE_FILE_INFORMATION info;
+            // A folder has one name however many links Wine counts for it.
+            if (!standard.Directory && standard.NumberOfLinks > 1 && GetFileInformationByHandle(file.Get(), &info)) {
+                identity.volume = info.dwVolumeSerialNumber;
+                identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+                // A file system without file indexes (some network servers)
+                // gives 0 to every file; then only the path tells files apart.
+                identity.indexed = identity.index != 0;
+            }
         }
         const String_cl final = FinalPathOf(file.Get());
         identity.finalPath = ToUpper(WithoutTrailingSeparator(final.empty() ? full : final));

@@ -4,9 +4,12 @@
 // name, a "\\?\" prefix, "\\?\UNC\" for "\\", another drive letter onto the
 // same folder (Wine's Z: reaches every folder of C:), a symbolic link or a
 // junction on the way, a second hard link. Two spellings name one file when
-// the file system gives them the same volume and file index (where the file
-// exists), or when they resolve to the same final path (where it does not,
-// and for a file an editor has since replaced under the same name).
+// they resolve to the same final path (the file system's own name for an
+// existing file, followed through links; for a missing one its folder's,
+// with the rest as written), or when the file system gives them the same
+// volume and file index. The index tells more only for a file of several
+// names (hard links): only such a file is asked for it, since the volume's
+// serial number costs a query of its own (a slow one under Wine).
 //
 // Taking an identity opens the path (without asking for any access, so a
 // file held open by another program still has one). While an
@@ -25,12 +28,13 @@ struct FileIdentity_st {
     // trailing separator, except a drive's root ("C:\"). Empty only for an
     // empty path.
     String_cl finalPath;
-    // The file or folder exists and the file system gave it an index.
+    bool exists = false;
+    // How many names (hard links) the existing file has; 0 when it does not exist.
+    uint32_t links = 0;
+    // A file of several names: the file system gave its volume and index.
     bool indexed = false;
     uint32_t volume = 0;
     uint64_t index = 0;
-    // How many names (hard links) the existing file has; 0 when it does not exist.
-    uint32_t links = 0;
 
     bool Empty() const { return finalPath.empty(); }
     // Both name one file: the same volume and index, or the same final path.
