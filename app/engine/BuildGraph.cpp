@@ -75,7 +75,7 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
         }
         if (!row->output.IsEmpty()) producers[Base_ns::ToUpper(row->output)].push_back(serial);
         rowsOfFile.Add(node.projectFile, serial);
-        learned.emplace_back(serial, links.Libraries(row->project->path, row->configuration));
+        learned.emplace_back(serial, links.Libraries(node.projectFile, row->configuration));
         references.emplace_back(serial, &row->project->references);
     }
     for (const auto& [serial, node] : m_nodes) {
