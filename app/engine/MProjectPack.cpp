@@ -42,9 +42,10 @@ MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String
     const Base_ns::FileIdentity_st file = Base_ns::IdentityOf(path);
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         const MProject_st& row = *it;
-        if (!Base_ns::EqualsNoCase(row.configuration, config)) continue;
         Project_st& project = *row.project;
-        if (Base_ns::CachedIdentity(project.identity, project.path).Same(file)) return it;
+        if (Base_ns::CachedIdentity(project.identity, project.path).Same(file) &&
+            Base_ns::EqualsNoCase(row.configuration, config))
+            return it;
     }
     return MProjectId_cl();
 }

@@ -152,7 +152,12 @@ FileIdentity_st TakeIdentity(const String_cl& path)
 bool FileIdentity_st::Same(const FileIdentity_st& other) const
 {
     if (indexed && other.indexed && volume == other.volume && index == other.index) return true;
-    return !finalPath.empty() && finalPath == other.finalPath;
+    if (finalPath.empty() || finalPath.size() != other.finalPath.size()) return false;
+    // Stores compare one path with every record's, and paths of one plan
+    // share their folders: they differ near the end, where this starts.
+    for (size_t i = finalPath.size(); i-- > 0;)
+        if (finalPath[i] != other.finalPath[i]) return false;
+    return true;
 }
 
 bool FileIdentity_st::Inside(const FileIdentity_st& folder) const
