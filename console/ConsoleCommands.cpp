@@ -1,4 +1,5 @@
 #include "console/ConsoleCommands.h"
+#include "app/workflow/PlanOperations.h"
 #include <algorithm>
 #include "app/workflow/Jobs.h"
 #include "console/Session.h"
@@ -185,19 +186,6 @@ String_cl UsageText()
     return text;
 }
 
-std::vector<String_cl> SplitPlans(const String_cl& list)
-{
-    std::vector<String_cl> names;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = list.find(L',', start);
-        if (comma == String_cl::npos) {
-            if (start < list.size() || names.empty()) names.push_back(list.substr(start));
-            return names;
-        }
-        names.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
-}
+std::vector<String_cl> SplitPlans(const String_cl& list) { return SplitPlanList(list); }
 
 } // namespace Quorvane_ns

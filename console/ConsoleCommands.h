@@ -73,8 +73,9 @@ const std::vector<Option_st>& Options();
 Invocation_st ParseCommandLine(const std::vector<String_cl>& args);
 String_cl UsageText();
 
-// The names of a comma-separated list of plans as the window reads them: a
-// comma at the end is harmless, an empty name is a name that no plan has.
+// The names of a comma-separated list of plans as the window reads them
+// (SplitPlanList): a comma at the end is harmless, an empty name elsewhere
+// refuses the list.
 std::vector<String_cl> SplitPlans(const String_cl& list);
 
 } // namespace Quorvane_ns

@@ -224,8 +224,18 @@ JobEnd_st ReadPlan(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& r
         Base_ns::ComScope_cl com;
         Plan_st& plan = planId.Data();
         MarkPlanChanged(stores, planId);
+        // A solution file that cannot be read is reported, named; the
+        // plan's other solutions are read and their rows built all the same.
+        std::vector<std::exception_ptr> refused;
         plan.solutions.ReadSolutions(plan.configuration, plan.rows, stores.projects,
-                                     stores.sequences);
+                                     stores.sequences, &refused);
+        for (const std::exception_ptr& error : refused) {
+            try {
+                std::rethrow_exception(error);
+            } catch (...) {
+                ReportCurrentException(reporter, __LINE__);
+            }
+        }
         reporter.RefreshProjects(planId.Serial());
         reporter.RefreshHistory();
         end.missing = CountNotExist(plan.rows);

@@ -51,6 +51,7 @@ RowFailure_st DescribeFailure(const Plan_st& plan, const MProject_st& row)
 {
     RowFailure_st f;
     if (row.state != CompileFailed) return f;
+    f.reason = row.failReason;
     f.firstError = FirstErrorLine(row.log);
     if (row.failedBecauseOf != 0) {
         f.causeKey = row.failedBecauseOf;
@@ -126,6 +127,7 @@ void TakeRows(const Plan_st& plan, RunRecord_st& record)
         o.state = r->state;
         o.log = r->log;
         o.failure = DescribeFailure(plan, *r);
+        o.readNote = r->readNote;
         auto b = builds.find(o.key);
         if (b != builds.end()) {
             o.builds = b->second.first;
