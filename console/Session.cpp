@@ -220,7 +220,11 @@ PlanId_cl Session_cl::ReadNamedPlan(JobReporter_cl& reporter)
 bool Session_cl::RowsFailed(const Plan_st& plan) const
 {
     RowStatistics_st s = Statistics(plan.rows);
-    return s.failed > 0 || s.notExist > 0;
+    if (s.failed > 0 || s.notExist > 0) return true;
+    // A row whose project file cannot be read fails when it is built.
+    for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
+        if (!row->configuration.empty() && !UnreadableReason(*row).empty()) return true;
+    return false;
 }
 
 int Session_cl::Plans()

@@ -63,9 +63,11 @@ size_t CountsStart(std::wstring_view line, std::wstring_view verb)
     return SkipBlanks(line, at + 1);
 }
 
-// The count beside the first word at or after from: whether it is zero.
-// False when the word is missing or no count stands where the format puts it.
-bool CountBeside(std::wstring_view line, size_t from, std::wstring_view word, const SummaryFormat_st& f, bool& zero)
+// The count beside the first word at or after from: whether it is zero, and
+// its value. False when the word is missing or no count stands where the
+// format puts it.
+bool CountBeside(std::wstring_view line, size_t from, std::wstring_view word, const SummaryFormat_st& f, bool& zero,
+                 uint64_t* value = nullptr)
 {
     const size_t at = line.find(word, from);
     if (at == std::wstring_view::npos) return false;
@@ -83,8 +85,12 @@ bool CountBeside(std::wstring_view line, size_t from, std::wstring_view word, co
         if (last == first) return false;
     }
     zero = true;
-    for (size_t i = first; i < last; ++i)
+    uint64_t n = 0;
+    for (size_t i = first; i < last; ++i) {
         if (line[i] != L'0') zero = false;
+        n = n > (UINT64_MAX - 9) / 10 ? UINT64_MAX : n * 10 + static_cast<uint64_t>(line[i] - L'0');
+    }
+    if (value) *value = n;
     return true;
 }
 
@@ -155,7 +161,7 @@ SummaryRead_en ReadSummaryLine(const String_cl& line, SummaryKind_en kind, Summa
         read = SummaryRead_en::Unreadable;
         SummaryCounts_st c;
         if (CountBeside(line, start, f.succeeded, f, c.succeededZero) &&
-            CountBeside(line, start, f.failed, f, c.failedZero)) {
+            CountBeside(line, start, f.failed, f, c.failedZero, &c.failed)) {
             counts = c;
             return SummaryRead_en::Counts;
         }

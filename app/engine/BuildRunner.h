@@ -63,6 +63,7 @@ enum class SummaryKind_en { Build = 0, Rebuild = 1, Clean = 2 };
 struct SummaryCounts_st {
     bool succeededZero = true;
     bool failedZero = true;
+    uint64_t failed = 0;  // the failed count (the largest number when it is longer)
 };
 enum class SummaryRead_en {
     None,       // no summary line of that kind

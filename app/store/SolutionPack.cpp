@@ -189,11 +189,13 @@ int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl&
     // counts as not read, so that the next read tries that file again.
     std::vector<std::exception_ptr> failed;
     for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
+        id->unreadable.clear();
         try {
             FillEntry(*id, config, rows, projects, sequences);
         } catch (Base_ns::UserError_cl& e) {
             if (e.Note().find(id->path) == String_cl::npos) e.AppendNote(L"文件：" + id->path);
             id->projects.Clear();
+            id->unreadable = e.Message();
             failed.push_back(std::current_exception());
         }
     }
@@ -305,7 +307,15 @@ void SolutionPack_cl::CleanSolution(const SolutionId_cl& solution, MProjectPack_
     // of the program: the user learns which solution and which line.
     if (read == SummaryRead_en::Unreadable)
         throw UserError(103, __LINE__, GetFileTitle(solution->path) + L"\r\n" + UnreadableSummaryReason(summary));
-    if (read == SummaryRead_en::Counts && !counts.failedZero) throw UserError(102, 565, GetFileTitle(solution->path));
+    // The builder cannot load a project file the program cannot read either:
+    // such projects are the failures of their own rows, which say why, and
+    // do not make the clean of the others a failure.
+    uint64_t unreadable = 0;
+    for (const auto& info : solution->projects)
+        if (!info.row.IsEmpty() && !info.row->configuration.IsEmpty() && !UnreadableReason(*info.row).IsEmpty())
+            ++unreadable;
+    if (read == SummaryRead_en::Counts && !counts.failedZero && counts.failed > unreadable)
+        throw UserError(102, 565, GetFileTitle(solution->path));
     DeleteFileW(logPath.c_str());
 }
 

@@ -38,6 +38,10 @@ struct ProjectInfo_st {
 struct Solution_st {
     String_cl path;   // as the user added it; the identity, compared ignoring case
     Container_ns::List_tl<ProjectInfo_st> projects;
+    // Not empty when the last read of the file failed (ReadSolutions): the
+    // reader's message. Such an entry has no projects and is not cleaned,
+    // for what its file would clean is built by no row.
+    String_cl unreadable;
 };
 
 class SolutionId_cl : public Container_ns::DList_tl<Solution_st>::Identifier_cl {
