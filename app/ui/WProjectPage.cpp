@@ -170,7 +170,10 @@ bool WProjectPage_cl::OnNotify(int id, NMHDR* header, LRESULT& result)
         return true;
     }
     if (header->code == LVN_ITEMCHANGED) {
-        if (reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) ShowSelectedNote();
+        // A row that has just become selected.
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED))
+            ShowSelectedNote();
         return false;
     }
     return false;

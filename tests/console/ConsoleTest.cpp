@@ -1417,3 +1417,72 @@ TEST_F(ConsoleTest, ASolutionThatCannotBeReadIsNamedAndTheRestIsBuilt)
     EXPECT_TRUE(FileExists(lost)) << "the cut solution's outputs were cleaned";
     EXPECT_EQ("Fine:已编译", U8(run.Walk())) << U8(run.text);
 }
+
+// The Chinese builder of 2005 writes its counters with the count first
+// ("生成: 0 已成功, 1 已失败, 0 最新, 0 已跳过"): a failed row fails, its log
+// goes to the failed folder, the others build, and a rebuild's counters
+// ("全部重新生成: …") and its clean's ("清理: …") are read too.
+TEST_F(ConsoleTest, Vs2005ChineseCountersFailOrPassTheirRows)
+{
+    ws.Project(L"Old", {L"Broken", L"lib", L"", true});
+    ws.Project(L"Old", {L"Fine", L"lib", L""});
+    const String_cl old = ws.Solution(L"Old\\Old.sln", {{kVcType, L"Broken", L"Broken\\Broken.vcproj", Workspace_cl::Guid(91)},
+                                                        {kVcType, L"Fine", L"Fine\\Fine.vcproj", Workspace_cl::Guid(92)}});
+    ASSERT_EQ(0, program.Run({L"add", L"旧", old}).exit);
+    const String_cl vs2005 = Test_ns::StandinDir(L"zh", L"vs2005");
+    for (const wchar_t* job : {L"build", L"rebuild"}) {
+        SCOPED_TRACE(U8(String_cl(job)));
+        Run_st run = program.Run({job, L"旧", L"--vc-dir", vs2005, L"--keep-going"});
+        EXPECT_EQ(1, run.exit) << U8(run.text);
+        EXPECT_EQ("Broken:编译失败 Fine:已编译", U8(run.Walk())) << U8(run.text);
+        EXPECT_FALSE(run.Has(L"系统错误")) << U8(run.text);
+        const String_cl failedLog = Test_ns::ReadText(program.FailedLogs() + L"Broken.log");
+        EXPECT_NE(failedLog.find(L"1 已失败"), String_cl::npos) << U8(failedLog);
+        EXPECT_TRUE(FileExists(program.GoodLogs() + L"Fine.log"));
+    }
+    Run_st clean = program.Run({L"clean", L"旧", L"--vc-dir", vs2005});
+    EXPECT_EQ(0, clean.exit) << U8(clean.text);
+    EXPECT_TRUE(clean.HasLine(L"  Old.sln  清理完成")) << U8(clean.text);
+}
+
+// A project the solution builds in a configuration the reader did not find
+// in its file is never left out silently: its row is built (the solution
+// decides what the builder builds) and the console, show and the JUnit file
+// say what could not be read; the builder's verdict stands. A project the
+// solution does not build in that configuration stays ignored.
+TEST_F(ConsoleTest, RowsTheSolutionBuildsAreBuiltWhenTheirConfigurationWasNotRead)
+{
+    ws.Project(L"Mixed", {L"OnlyRelease", L"lib", L"", false, L"Release|Win32"});
+    ws.Project(L"Mixed", {L"NotBuilt", L"lib", L"", false, L"Release|Win32"});
+    ws.Project(L"Mixed", {L"Plain", L"lib", L""});
+    const String_cl sln =
+        ws.Solution(L"Mixed\\Mixed.sln", {{kVcType, L"OnlyRelease", L"OnlyRelease\\OnlyRelease.vcproj", Workspace_cl::Guid(93)},
+                                          {kVcType, L"NotBuilt", L"NotBuilt\\NotBuilt.vcproj", Workspace_cl::Guid(94), false},
+                                          {kVcType, L"Plain", L"Plain\\Plain.vcproj", Workspace_cl::Guid(95)}});
+    ASSERT_EQ(0, program.Run({L"add", L"混合", sln}).exit);
+    const String_cl note = L"    工程文件未能完整读取：找不到解决方案要编译的配置“Debug|Win32”，读到的配置：RELEASE|WIN32。照常编译。";
+
+    Run_st show = program.Run({L"show", L"混合"});
+    EXPECT_EQ(0, show.exit) << U8(show.text);
+    EXPECT_EQ(LineAfter(show.Lines(), L"OnlyRelease\t"), note) << U8(show.text);
+    EXPECT_TRUE(show.HasLine(L"工程总数 3，忽略 1，编译工程 0/2")) << U8(show.text);
+
+    const String_cl junit = program.Dir() + L"j.xml";
+    Run_st run = program.Run({L"build", L"混合", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--keep-going", L"--report", junit});
+    EXPECT_EQ(1, run.exit) << U8(run.text);
+    EXPECT_EQ("OnlyRelease:编译失败 Plain:已编译", U8(run.Walk())) << U8(run.text);
+    const std::vector<String_cl> lines = run.Lines();
+    // Its first error (the builder's own word on the configuration), then the note.
+    EXPECT_NE(LineAfter(lines, L"  OnlyRelease  ").find(L"PRJ0019"), String_cl::npos) << U8(run.text);
+    const size_t row = IndexOfLine(lines, L"  OnlyRelease  ");
+    ASSERT_LT(row + 2, lines.size());
+    EXPECT_EQ(lines[row + 2], note);
+    EXPECT_EQ("工程总数 3，忽略 1，编译失败 1，编译工程 1/2", U8(run.Counters())) << U8(run.text);
+    XmlNode_st root;
+    ASSERT_TRUE(LoadXml(junit, root));
+    const XmlNode_st* c = Child(root.children.at(0), L"testcase", L"name", L"OnlyRelease (Debug|Win32)");
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(Child(*c, L"failure"), nullptr);
+    EXPECT_NE(Child(*c, L"failure")->text.find(L"读取说明：" + note.substr(4)), String_cl::npos)
+        << U8(Child(*c, L"failure")->text);
+}

@@ -539,6 +539,37 @@ TEST_F(ParallelBuildTest, AWizardMadeDllIsFoundByItsDefaultImportLibrary)
     EXPECT_GE(builds[1].start, builds[0].end) << "app was built beside the DLL";
 }
 
+// Side by side as one at a time: a project file that cannot be read fails
+// its own row without a build, naming the file, and every other row builds;
+// with stop-on-error nothing starts after it.
+TEST_F(ParallelBuildTest, AProjectFileThatCannotBeReadFailsItsRowWithoutABuild)
+{
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stop on error" : "keep going");
+        Workspace_cl ws;
+        const String_cl cut = ws.Root() + L"cut\\cut.vcproj";
+        Test_ns::CreateFolders(cut);
+        ASSERT_TRUE(Test_ns::WriteBytes(cut, "<?xml version=\"1.0\"?>\r\n<VisualStudioProject Name=\"cut\"><Configurations>"));
+        ws.Add(cut);
+        ws.Add(ws.Write({L"core", L"core", false, L""}));
+        ws.Add(ws.Write({L"util", L"util", false, L""}));
+        EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+        Recorder_cl r;
+        r.stopOnError = stop;
+        EXPECT_EQ(ws.Build(r, 2), !stop);
+        ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+        const MProjectId_cl row = ws.Row(L"cut");
+        EXPECT_EQ(row->state, CompileFailed);
+        EXPECT_TRUE(row->failReason.StartsWith(L"无法读取工程文件：")) << row->failReason.ToUtf8();
+        EXPECT_NE(row->failReason.find(cut), String_cl::npos) << row->failReason.ToUtf8();
+        EXPECT_TRUE(row->log.empty());
+        for (const StandinBuild_st& b : Test_ns::ReadStandinTrace(ws.Trace())) EXPECT_NE(NameOf(b), L"cut");
+        EXPECT_EQ(r.Starts(L"cut"), 1);
+        EXPECT_EQ(ws.Row(L"core")->state, stop ? Normal : Compiled);
+        EXPECT_EQ(ws.Row(L"util")->state, stop ? Normal : Compiled);
+    }
+}
+
 // A failure with stop-on-error, and a Stop: the builds that run end and are
 // recorded, nothing starts after that moment, the rows not started stay as
 // they were, and the walk has not reached its end (so no shutdown follows).
