@@ -14,9 +14,10 @@
 // shorter than both plain groupings everywhere. Exit status 1 when one is
 // missed.
 //
-//   bench_pipeline.exe
+//   bench_pipeline.exe [shortest longest]   (build times drawn from that range, default 30 150)
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 #include "app/engine/PipelineGrouping.h"
 
@@ -30,14 +31,14 @@ struct Workspace_st {
     std::vector<int> solutionOf;  // per node
 };
 
-Workspace_st Layered(const char* name, int chain)
+Workspace_st Layered(const char* name, int chain, int shortest, int longest)
 {
     const int width = 22;
     Workspace_st w{name, {}, {}};
     uint32_t seed = 12345;
     auto draw = [&] {
         seed = seed * 1103515245u + 12345u;
-        return 30.0 + static_cast<double>((seed >> 8) % 121);
+        return shortest + static_cast<double>((seed >> 8) % static_cast<uint32_t>(longest - shortest + 1));
     };
     for (int layer = 0; layer < 5; ++layer) {
         for (int i = 0; i < width; ++i) {
@@ -80,13 +81,18 @@ std::vector<std::vector<int>> PerSolution(const Workspace_st& w)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const int shortest = argc > 2 ? std::atoi(argv[1]) : 30;
+    const int longest = argc > 2 ? std::atoi(argv[2]) : 150;
+    if (shortest < 0 || longest < shortest) return 2;
+    std::printf("build times %d to %d s a project\n", shortest, longest);
     bool met = true;
     std::printf("| workspace | K | overhead s | bound s | pipeline s | jobs | pipeline / bound | one job per project s | "
                 "one job per solution s |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
-    for (Workspace_st w : {Layered("layered, chain of 10", 10), Layered("layered, chain of 20", 20)}) {
+    for (Workspace_st w : {Layered("layered, chain of 10", 10, shortest, longest),
+                           Layered("layered, chain of 20", 20, shortest, longest)}) {
         for (double overhead : {10.0, 60.0}) {
             for (int agents : {2, 4, 8, 16}) {
                 w.graph.agents = agents;

@@ -1,5 +1,6 @@
 #include "app/engine/PipelineGrouping.h"
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <queue>
@@ -13,9 +14,14 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 // Estimates within this many seconds count as equal: sums in another order
 // need not come out bit for bit the same.
 constexpr double kTie = 1e-6;
-// How many estimates the merging may make: it must stay quick on plans of
-// thousands of rows, where each estimate costs a walk over every job.
-constexpr int kMergeBudget = 20000;
+// How many estimates each improving pass may make: it must stay quick on
+// plans of thousands of rows, where each estimate walks every job and edge.
+int Budget(const GroupingInput_st& in)
+{
+    size_t size = in.seconds.size();
+    for (const std::vector<int>& n : in.needs) size += n.size();
+    return static_cast<int>(std::min<size_t>(20000, 10000000 / (size + 1)));
+}
 
 // The nodes as units: nodes in a circle of needs form one unit, which no
 // cut may split. Units stand in an order that puts needs first, keeping the
@@ -224,8 +230,12 @@ Estimate_st Estimate(const Dag_st& dag, const UnitGroups_t& groups, int agents, 
 // A job ends for waiting nodes when the most urgent of them has a chain
 // longer than ratio times that of the node that would join; with
 // whenFree, only while an agent has nothing to do. With near, a node that
-// needs what the job has built joins before any other.
-UnitGroups_t Play(const Dag_st& dag, int agents, double overhead, double ratio, bool whenFree, bool near)
+// needs what the job has built joins before any other. A free agent waits
+// for the next job to end, while others run, when what may start now comes
+// to less than gather times the overhead: a short job pays its overhead for
+// little.
+UnitGroups_t Play(const Dag_st& dag, int agents, double overhead, double ratio, bool whenFree, bool near,
+                  double gather)
 {
     const int units = static_cast<int>(dag.seconds.size());
     struct Job_st {
@@ -283,6 +293,15 @@ UnitGroups_t Play(const Dag_st& dag, int agents, double overhead, double ratio, 
                     for (int w : dag.needs[u]) builds = builds || jobOf[w] == id;
                     return builds && satisfied(u, id, job.start);
                 });
+            if (next < 0 && near) {
+                // Else the neighbour of what the job built first, in the plan's order.
+                int closest = -1;
+                for (int u = 0; u < units; ++u)
+                    if (jobOf[u] < 0 && satisfied(u, id, job.start) &&
+                        (closest < 0 || std::abs(u - job.units.front()) < std::abs(closest - job.units.front())))
+                        closest = u;
+                next = closest;
+            }
             if (next < 0) next = best([&](int u) { return satisfied(u, id, job.start); });
             bool end = next < 0;
             if (!end) {
@@ -304,6 +323,17 @@ UnitGroups_t Play(const Dag_st& dag, int agents, double overhead, double ratio, 
                 if (other.free == kNever) other.free = now;
         }
         const int first = left > 0 ? best([&](int u) { return satisfied(u, -1, now); }) : -1;
+        if (first >= 0 && gather > 0) {
+            double ready = 0;
+            bool others = false;
+            for (int u = 0; u < units; ++u)
+                if (jobOf[u] < 0 && satisfied(u, -1, now)) ready += dag.seconds[u];
+            for (const Lane_st& other : lanes) others = others || other.job >= 0;
+            if (others && ready < gather * overhead) {
+                at.free = kNever;
+                continue;
+            }
+        }
         if (first < 0) {
             at.free = kNever;
             continue;
@@ -323,6 +353,58 @@ UnitGroups_t Play(const Dag_st& dag, int agents, double overhead, double ratio, 
     // unit left over still gets a job of its own.
     for (int u = 0; u < units; ++u)
         if (jobOf[u] < 0) groups.push_back({u});
+    return groups;
+}
+
+// Another way of cutting: the longest chain whole in one job, and the rest
+// in waves by depth (a unit one deeper than the deepest it needs), each
+// wave's units dealt to `width` jobs, heaviest first onto the lightest.
+UnitGroups_t Waves(const Dag_st& dag, int width)
+{
+    const int units = static_cast<int>(dag.seconds.size());
+    std::vector<char> inChain(units, 0);
+    int at = -1;
+    for (int u = 0; u < units; ++u)
+        if (at < 0 || dag.chain[u] > dag.chain[at] + kTie) at = u;
+    UnitGroups_t groups;
+    if (at >= 0 && dag.needs[at].empty()) {
+        std::vector<int> chain;
+        while (at >= 0) {
+            chain.push_back(at);
+            inChain[at] = 1;
+            int next = -1;
+            for (int user : dag.users[at])
+                if (std::abs(dag.chain[user] - (dag.chain[at] - dag.seconds[at])) <= kTie * (1 + dag.chain[at]) &&
+                    dag.needs[user].size() == 1)
+                    next = user;
+            at = next;
+        }
+        groups.push_back(chain);
+    }
+    std::vector<int> depth(units, 0);
+    int deepest = 0;
+    for (int u = 0; u < units; ++u) {
+        for (int w : dag.needs[u]) depth[u] = std::max(depth[u], depth[w] + 1);
+        deepest = std::max(deepest, depth[u]);
+    }
+    for (int d = 0; d <= deepest; ++d) {
+        std::vector<int> wave;
+        for (int u = 0; u < units; ++u)
+            if (!inChain[u] && depth[u] == d) wave.push_back(u);
+        const int jobs = std::min<int>(width, static_cast<int>(wave.size()));
+        std::vector<std::vector<int>> dealt(jobs);
+        std::sort(wave.begin(), wave.end(), [&](int a, int b) { return dag.seconds[a] > dag.seconds[b]; });
+        std::vector<double> load(jobs, 0);
+        for (int u : wave) {
+            const int j = static_cast<int>(std::min_element(load.begin(), load.end()) - load.begin());
+            dealt[j].push_back(u);
+            load[j] += dag.seconds[u];
+        }
+        for (std::vector<int>& g : dealt) {
+            std::sort(g.begin(), g.end());
+            groups.push_back(g);
+        }
+    }
     return groups;
 }
 
@@ -393,6 +475,38 @@ void MergeWhereShorter(const Dag_st& dag, int agents, double overhead, UnitGroup
                     }
                 }
             }
+        }
+    }
+}
+
+// Moves single units to another job wherever that shortens the estimate.
+void MoveWhereShorter(const Dag_st& dag, int agents, double overhead, UnitGroups_t& groups, Estimate_st& estimate,
+                      int& budget)
+{
+    bool moved = true;
+    while (moved && budget > 0) {
+        moved = false;
+        for (int a = 0; a < static_cast<int>(groups.size()) && budget > 0; ++a) {
+            if (groups[a].size() < 2) continue;
+            for (size_t i = 0; i < groups[a].size() && budget > 0; ++i) {
+                for (int b = 0; b < static_cast<int>(groups.size()) && budget > 0; ++b) {
+                    if (b == a) continue;
+                    --budget;
+                    UnitGroups_t trial = groups;
+                    const int u = trial[a][i];
+                    trial[a].erase(trial[a].begin() + static_cast<long>(i));
+                    trial[b].insert(std::upper_bound(trial[b].begin(), trial[b].end(), u), u);
+                    Estimate_st e = Estimate(dag, trial, agents, overhead);
+                    if (e.valid && e.wall < estimate.wall - kTie) {
+                        groups = std::move(trial);
+                        estimate = std::move(e);
+                        moved = true;
+                        break;
+                    }
+                }
+                if (moved) break;
+            }
+            if (moved) break;
         }
     }
 }
@@ -527,15 +641,25 @@ Grouping_st GroupForPipeline(const GroupingInput_st& input)
             bestGroups = std::move(groups);
         }
     };
-    for (bool near : {false, true}) {
-        for (double ratio : {0.0, 0.5, 1.0, 2.0}) {
-            consider(Play(dag, agents, input.jobOverhead, ratio, true, near));
-            consider(Play(dag, agents, input.jobOverhead, ratio, false, near));
+    for (double gather : {0.0, 1.0, 2.0, 4.0})
+        for (bool near : {false, true}) {
+            for (double ratio : {0.0, 0.5, 1.0, 2.0}) {
+                consider(Play(dag, agents, input.jobOverhead, ratio, true, near, gather));
+                consider(Play(dag, agents, input.jobOverhead, ratio, false, near, gather));
+            }
+            consider(Play(dag, agents, input.jobOverhead, kNever, true, near, gather));
         }
-        consider(Play(dag, agents, input.jobOverhead, kNever, true, near));
-    }
+    for (int width = 1; width <= agents; width *= 2) consider(Waves(dag, width));
+    if (agents > 1) consider(Waves(dag, agents - 1));
+    consider(Waves(dag, agents));
     if (!best.valid) return Result(input, dag, bestGroups, best);
-    int budget = kMergeBudget;
+    int budget = Budget(input);
+    MergeWhereShorter(dag, agents, input.jobOverhead, bestGroups, best, budget);
+    budget = Budget(input);
+    MoveWhereShorter(dag, agents, input.jobOverhead, bestGroups, best, budget);
+    budget = Budget(input);
+    MergeWhereShorter(dag, agents, input.jobOverhead, bestGroups, best, budget);
+    budget = Budget(input);
     MergeWhereShorter(dag, agents, input.jobOverhead, bestGroups, best, budget);
     KeepNeedsLimit(dag, agents, input.jobOverhead, input.maxNeeds, bestGroups, best);
     return Result(input, dag, bestGroups, best);

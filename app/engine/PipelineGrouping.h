@@ -11,12 +11,19 @@
 // - Where to cut: agents are played through in time, at most `agents` jobs
 //   at once. A free agent starts a job with the most urgent node that may
 //   start (the longest chain of expected seconds from it through the nodes
-//   that need it) and keeps adding the most urgent node whose needs are in
-//   the job or in jobs that ended before it began. It ends the job when
-//   nothing more may join, or when nodes of a longer chain wait only for
-//   what the job has built and an agent is free for them. Several such
-//   rules are played, then jobs merged with a job they need where that
-//   shortens the estimate; the grouping whose estimate is shortest wins.
+//   that need it) and keeps adding nodes whose needs are in the job or in
+//   jobs that ended before it began: the most urgent, or (a variant) first
+//   those that need what the job built, then the job's neighbours in the
+//   plan's order. It ends the job when nothing more may join, or when nodes
+//   of a longer chain wait only for what the job has built (and, in a
+//   variant, an agent is free for them). In another variant a free agent
+//   waits for the next job to end rather than start a job of little work.
+//   Other groupings come in waves: the
+//   longest chain whole, the rest by depth, each wave dealt to a number of
+//   jobs. Then jobs are merged with a job they need or one beside them, and
+//   single nodes moved to another job, wherever that shortens the estimate.
+//   The grouping whose estimate is shortest wins; the same plan always
+//   gives the same grouping.
 // - The estimate: jobs on `agents` agents, a free agent taking the ready job
 //   with the longest chain of job times after it; a job takes its overhead
 //   plus its nodes' seconds.
