@@ -65,10 +65,9 @@ function pick([gitlabFile, graphFile, failing]) {
         for (const b of Object.keys(jobs)) {
             if (a === b || upstream(jobs, a).has(b) || upstream(jobs, b).has(a)) continue;
             const lib = jobs[b].artifacts.find(p => /\.lib$/i.test(p));
-            // ASCII names: the #pragma goes into a source in the code page of the build.
             const producer = lib && jobs[b].rows.find(r => lib.toLowerCase().endsWith(`/${r.toLowerCase()}.lib`));
             const user = jobs[a].rows[jobs[a].rows.length - 1];
-            if (producer && producer !== failing && /^\w+$/.test(producer + user)) {
+            if (producer) {
                 console.log(`${user} ${producer} ${path.basename(lib)}`);
                 return;
             }
@@ -156,7 +155,8 @@ function gitlab([gitlabFile, graphFile, builds, outputFile, traceFile, collectPl
     const plan = fs.readFileSync(collectPlan, "utf8");
     const learned = [...plan.matchAll(/<依赖 路径="([^"]+)" 编译方式="[^"]+" 库="([^"]+)"/g)];
     check(`the collected plan file learned ${unknownUser} -> ${unknownLib}`,
-          learned.some(m => m[1].endsWith(`${unknownUser}.vcproj`) && m[2] === unknownLib), learned.map(m => m[0]).join(" "));
+          learned.some(m => /\.(vcproj|icproj)$/i.test(m[1]) && path.win32.basename(m[1]).startsWith(`${unknownUser}.`) && m[2] === unknownLib),
+          learned.map(m => m[0]).join(" "));
     check("... and kept the earlier learned links", learned.length >= 2, `${learned.length}`);
     const junit = fs.readFileSync(path.join(path.dirname(collectPlan), "junit.xml"), "utf8");
     for (const name of Object.keys(jobs)) {

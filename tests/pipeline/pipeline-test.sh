@@ -6,8 +6,9 @@
 # The workspace is the demo's: three Visual Studio 2008 solutions whose
 # libraries are used across solutions (Core -> Text -> Storage, a DLL ->
 # Viewer, its user; 网络 -> Viewer; Core -> Tool), and Tool's source links
-# Text.lib by a #pragma, which no project file says: an earlier local run
-# learns it from a failed link. The plan is made and built on "this
+# Storage.lib (the DLL's import library, of another solution) by a #pragma,
+# which no project file says: an earlier local run learns it from a failed
+# link, and only that learned link puts Tool after Storage. The plan is made and built on "this
 # machine", its pipeline generated for jobs in bash, committed, and then:
 # 网络 gets an #error, and a project gets a #pragma for a library another
 # job builds that its job does not need (an edge nobody knew). gitlab-ci-local
@@ -54,7 +55,7 @@ q() { "$source/cmake/wine-run.sh" "$prog/Quorvane.com" "$@"; }
 vc=$(win "$build/vs/zh")
 
 bash "$source/scripts/make-demo-workspace.sh" "$ws" >/dev/null
-printf '#pragma comment(lib, "Text.lib")\r\n' >>"$ws/App/Tool/Tool.cpp"
+printf '#pragma comment(lib, "Storage.lib")\r\n' >>"$ws/App/Tool/Tool.cpp"
 printf 'lib/\nbin/\nDebug/\nquorvane-out/\n.gitlab-ci-local/\n' >"$ws/.gitignore"
 git -C "$ws" init -q && git -C "$ws" add -A && git -C "$ws" -c user.name=test -c user.email=test@localhost commit -qm sources
 
@@ -63,12 +64,12 @@ q add demo "$(win "$ws/App/App.sln")" "$(win "$ws/Services/Services.sln")" "$(wi
 q build demo --only Core --vc-dir "$vc" --no-rename >"$tmp/core.txt" 2>&1
 check "build --only Core builds Core alone" has "$tmp/core.txt" "编译工程 1/6"
 q build demo --only Tool --vc-dir "$vc" --no-rename >"$tmp/tool.txt" 2>&1
-check "build --only Tool fails on Text.lib, naming Text" has "$tmp/tool.txt" "缺少库 Text.lib：它由工程 Text"
-check "... and learns the link" grep -qF '库="Text.lib"' "$prog/Quorvane.xml"
+check "build --only Tool fails on Storage.lib, naming Storage" has "$tmp/tool.txt" "缺少库 Storage.lib：它由工程 Storage"
+check "... and learns the link" grep -qF '库="Storage.lib"' "$prog/Quorvane.xml"
 q rebuild demo --vc-dir "$vc" --no-rename --keep-going >"$tmp/rebuild.txt" 2>&1
 check "the whole plan builds" has "$tmp/rebuild.txt" "编译工程 6/6"
 q graph demo >"$tmp/graph.dot" 2>/dev/null
-check "the graph knows Tool needs Text (learned)" grep -q 'style=dashed' "$tmp/graph.dot"
+check "the graph knows Tool needs Storage (learned)" grep -q 'label="Storage.lib", style=dashed' "$tmp/graph.dot"
 
 # --- The pipeline, generated from the workspace's top and committed.
 q pipeline demo --for gitlab --shell bash --agents 3 --job-overhead 0 --vc-dir "$vc" >"$tmp/pipeline.txt" 2>&1
@@ -93,7 +94,8 @@ read -r unknownUser unknownProducer unknownLib < <(node "$here/check-pipeline.cj
 check "the grouping leaves two unrelated jobs for the unknown edge" test "$unknownUser" != none
 printf '#error broken on purpose\r\n' >>"$ws/Services/网络/网络.cpp"
 user_source=$(git -C "$ws" ls-files | grep -i "/$unknownUser\.cpp$")
-printf '#pragma comment(lib, "%s")\r\n' "$unknownLib" >>"$ws/$user_source"
+# The demo's sources are in GBK, as Visual Studio 2008 saves them on a Chinese Windows.
+printf '#pragma comment(lib, "%s")\r\n' "$unknownLib" | iconv -f UTF-8 -t GBK >>"$ws/$user_source"
 git -C "$ws" add -A && git -C "$ws" -c user.name=test -c user.email=test@localhost commit -qm "pipeline and faults"
 echo "      unknown edge: $unknownUser links $unknownLib of $unknownProducer"
 
