@@ -257,7 +257,7 @@ int Session_cl::Job()
     // an unattended run, nor a report go over a file the program needs.
     std::vector<PlanId_cl> plans;
     for (const String_cl& name : SplitPlans(m_line.operands[0])) plans.push_back(FindPlan(name));
-    if (!m_line.only.empty() && plans.size() != 1) throw MainWindowUserError(104, __LINE__, L"--only 只用于一个方案");
+    if (!m_line.only.empty() && plans.size() != 1) throw UsageError_st{L"--only 只用于一个方案。"};
     const String_cl results = m_line.results.empty() ? String_cl() : FullPath(m_line.results);
     if (!results.empty()) {
         CreateDirectories(results);
