@@ -176,7 +176,7 @@ std::vector<Check_st> CompareConfiguration(const MsbuildValues_t& msbuild, const
 
     const String_cl folder = ProjectFolder(project);
     auto path = [&](const wchar_t* name, bool isFolder) { return MsbuildPath(Value(msbuild, name), folder, toWindows, isFolder); };
-    std::vector<Check_st> checks;
+    std::vector<Check_st> checks{{L"configuration", true, true, L"read", L"declared", String_cl()}};
 
     const String_cl configurationType = Value(msbuild, L"ConfigurationType");
     const Type_en type = MsbuildType(configurationType);

@@ -63,8 +63,10 @@ String_cl CanonicalPath(const String_cl& path, bool folder);
 String_cl MsbuildPath(const String_cl& value, const String_cl& projectFolder, const ToWindows_t& toWindows,
                       bool folder);
 
-// Every field of one configuration. entry is the record's configuration of
-// that name (null: the record lacks it, which is the only check then).
+// Every field of one configuration, the first being "configuration": that
+// the record has it. entry is the record's configuration of that name (null:
+// the record lacks it, which is then the only check, as is a record of a
+// file the reader could not read).
 std::vector<Check_st> CompareConfiguration(const MsbuildValues_t& msbuild, const Project_st& project,
                                            const ConfigEntry_st* entry, const ToWindows_t& toWindows);
 

@@ -172,6 +172,12 @@ int Compare(const String_cl& folder, bool strict)
     const std::vector<const wchar_t*> fields{L"configurations", L"configuration", L"type", L"OutDir", L"IntDir",
                                              L"target name", L"output file", L"import library", L"program database",
                                              L"libraries", L"references"};
+    // Paths shown from the corpus's folder on; compared whole.
+    const String_cl corpus = folder + L"corpus\\";
+    auto Shown = [&](String_cl text) {
+        text.ReplaceAll(corpus, L"<corpus>\\");
+        return text;
+    };
     std::map<String_cl, Tally_st> tally;
     std::vector<String_cl> differences;
     String_cl results;
@@ -181,7 +187,7 @@ int Compare(const String_cl& folder, bool strict)
     for (const auto& row : cases) {
         if (row.size() < 4) continue;
         const String_cl& number = row[0];
-        const String_cl place = L"[" + row[1] + L"] " + row[2] + (row[3].empty() ? L" (alone)" : L" in " + NameOf(row[3]));
+        const String_cl place = L"[" + row[1] + L"] " + Shown(row[2]) + (row[3].empty() ? L" (alone)" : L" in " + NameOf(row[3]));
         auto evaluated = report.find(number);
         if (evaluated == report.end()) {
             Print(L"MSBuild did not evaluate " + place);
@@ -199,8 +205,8 @@ int Compare(const String_cl& folder, bool strict)
                 ++t.agree;
             } else {
                 ++t.differ;
-                differences.push_back(place + L", " + configuration + L", " + check.field + L":\n    reader: " +
-                                      check.reader + L"\n    MSBuild: " + check.msbuild);
+                differences.push_back(place + L", " + configuration + L", " + check.field + L":\n    reader:  " +
+                                      Shown(check.reader) + L"\n    MSBuild: " + Shown(check.msbuild));
             }
             results += number + L"\t" + configuration + L"\t" + check.field + L"\t" +
                        (check.compared ? (check.agree ? L"agree" : L"differ") : L"n/a") + L"\t" + check.reader + L"\t" +

@@ -14,7 +14,7 @@
 # Without dotnet the test is skipped (exit 77), saying so.
 # usage: oracle-test.sh <source folder> <build folder> <qv_msbuild_oracle.exe>
 set -u
-src=$1; build=$2; tool=$3
+src=$(cd "$1" && pwd); build=$(cd "$2" && pwd); tool=$3
 here="$src/tests/msbuild"
 if ! command -v dotnet >/dev/null 2>&1; then
   echo "SKIPPED: dotnet (the .NET SDK) is not installed: the .vcxproj reader is not compared with MSBuild."

@@ -8,7 +8,7 @@
 # skipped (exit 77), saying so, without dotnet.
 # usage: standin-test.sh <source folder> <build folder>
 set -u
-src=$1; build=$2
+src=$(cd "$1" && pwd); build=$(cd "$2" && pwd)
 here="$src/tests/msbuild"
 if ! command -v dotnet >/dev/null 2>&1; then
   echo "SKIPPED: dotnet (the .NET SDK) is not installed: the stand-in VC files are not checked."
