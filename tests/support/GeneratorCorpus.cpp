@@ -309,6 +309,7 @@ void WriteHand(Writer_cl& w)
   <ItemDefinitionGroup>
     <Link>
       <AdditionalDependencies>$(SolutionDir)$(Platform)\$(Configuration)\zlib.lib;%(AdditionalDependencies)</AdditionalDependencies>
+      <ProgramDatabaseFile>$(TargetDir)$(TargetName).pdb</ProgramDatabaseFile>
       <SubSystem>Console</SubSystem>
     </Link>
   </ItemDefinitionGroup>
@@ -747,7 +748,7 @@ void WriteDirectoryBuild(Writer_cl& w)
   <PropertyGroup>
     <AcmeRoot>$(MSBuildThisFileDirectory)</AcmeRoot>
     <OutDir>$(AcmeRoot)out\$(Platform)\$(Configuration)\</OutDir>
-    <IntDir>$(AcmeRoot)out\obj\$(MSBuildProjectName)\$(Platform)\$(Configuration)\</IntDir>
+    <IntDir>$(AcmeRoot)out\obj\$(SolutionName)\$(MSBuildProjectName)\$(Platform)\$(Configuration)\</IntDir>
     <LibPrefix>acme_</LibPrefix>
   </PropertyGroup>
 </Project>
@@ -762,6 +763,9 @@ void WriteDirectoryBuild(Writer_cl& w)
     w.Write(L"dirbuild\\Directory.Build.targets", Fill(LR"xml(<Project>
   <PropertyGroup Condition="'$(Configuration)' == 'Debug' and '$(ConfigurationType)' != 'Application'">
     <TargetName>$(TargetName)_d</TargetName>
+  </PropertyGroup>
+  <PropertyGroup>
+    <AcmeAudioProject>$(MSBuildThisFileDirectory)src\audio\audio.vcxproj</AcmeAudioProject>
   </PropertyGroup>
 </Project>
 )xml"));
@@ -822,7 +826,7 @@ void WriteDirectoryBuild(Writer_cl& w)
                            {L"{TYPE}", L"DynamicLibrary"},
                            {L"{MORE}", L"  <PropertyGroup>\n    <TargetName>$(LibPrefix)$(ProjectName)</TargetName>\n  </PropertyGroup>\n"
                                        L"  <ItemDefinitionGroup>\n    <Link>\n"
-                                       L"      <OutputFile>$(OutDir)plugins\\$(TargetName)$(TargetExt)</OutputFile>\n"
+                                       L"      <OutputFile>$(OutDir)plugins\\$(TargetFileName)</OutputFile>\n"
                                        L"      <AdditionalDependencies>winmm.lib;%(AdditionalDependencies)</AdditionalDependencies>\n"
                                        L"    </Link>\n  </ItemDefinitionGroup>\n"},
                            {L"{REFERENCES}", L""}}));
@@ -842,7 +846,7 @@ void WriteDirectoryBuild(Writer_cl& w)
                               L"    </Link>\n  </ItemDefinitionGroup>\n"},
                   {L"{REFERENCES}", L"  <ItemGroup>\n    <ProjectReference Include=\"..\\engine\\engine.vcxproj\">\n"
                                     L"      <Project>" + Guid(31) + L"</Project>\n    </ProjectReference>\n"
-                                    L"    <ProjectReference Include=\"..\\audio\\audio.vcxproj\">\n"
+                                    L"    <ProjectReference Include=\"$(AcmeAudioProject)\">\n"
                                     L"      <Project>" + Guid(32) + L"</Project>\n    </ProjectReference>\n  </ItemGroup>\n"}}));
     for (const wchar_t* s : {L"engine", L"audio", L"player"})
         w.Source(L"dirbuild\\src\\" + String_cl(s) + L"\\" + s + L".cpp");

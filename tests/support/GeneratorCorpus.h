@@ -8,12 +8,12 @@
 //   through $(SolutionDir), $(ProjectDir), $(MSBuildThisFileDirectory) and by
 //   relative paths, one named after the configuration, nested sheets, a
 //   sheet imported twice (MSBuild reads it once), the configuration type
-//   chosen by
-//   $(Configuration.IndexOf('DLL')) != -1, Choose/When/Otherwise, the
-//   libraries a program links coming from a sheet under conditions on other
-//   properties; two examples that take their configurations, type, output
-//   folder and project reference from one sheet imported before anything
-//   else; a DLL of the 2010 editor with configurations named with dots
+//   chosen by $(Configuration.IndexOf('DLL')) != -1, Choose/When/Otherwise,
+//   the libraries a program links coming from a sheet under conditions on
+//   other properties, a program database named by $(TargetDir); two
+//   examples that take their configurations, type, output folder and
+//   project reference from one sheet imported before anything else; a DLL
+//   of the 2010 editor with configurations named with dots
 //   (Release.MT|Win32), unquoted and Exists/HasTrailingSlash conditions;
 // - "cmake": what CMake's Visual Studio generators write: a build folder
 //   apart from the sources (its name has a blank), absolute paths, OutDir per
@@ -23,10 +23,12 @@
 // - "premake": what premake5 writes: bin\Debug\ relative output folders,
 //   TargetName and TargetExt per configuration, references to sibling
 //   projects, a utility project;
-// - "dirbuild": a tree with Directory.Build.props (output folders and a
-//   prefix the projects use), a nearer Directory.Build.props importing it,
-//   and Directory.Build.targets (a debug suffix); a DLL without
-//   ImportLibrary whose output is moved by its linker settings;
+// - "dirbuild": a tree with Directory.Build.props (output folders by
+//   $(SolutionName), a prefix the projects use), a nearer
+//   Directory.Build.props importing it, and Directory.Build.targets (a debug
+//   suffix, a property a project's reference names before it is defined); a
+//   DLL without ImportLibrary whose linker output, named by
+//   $(TargetFileName), goes to a subfolder;
 // - "writers": the files this repository's own test writers (ProjectFiles.h)
 //   make for the 2010, 2015 and 2022 editors, in a folder with a Chinese name.
 //
