@@ -16,22 +16,16 @@
 set -u
 src=$(cd "$1" && pwd); build=$(cd "$2" && pwd); tool=$3
 here="$src/tests/msbuild"
-if ! command -v dotnet >/dev/null 2>&1; then
-  echo "SKIPPED: dotnet (the .NET SDK) is not installed: the .vcxproj reader is not compared with MSBuild."
-  exit 77
-fi
+. "$here/msbuild-env.sh"
+need_dotnet "the .vcxproj reader is not compared with MSBuild."
 work="$build/msbuild-oracle"
 rm -rf "$work" && mkdir -p "$work" || exit 1
 export QV_BUILD_DIR="$build" QV_WINE_OUTPUT_TO_FILE=1
-export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 DOTNET_SKIP_FIRST_TIME_EXPERIENCE=1 MSBUILDDISABLENODEREUSE=1
 
 "$src/cmake/wine-run.sh" "$tool" write "$work" || { echo "The corpus could not be written."; exit 1; }
 
 start=$(date +%s)
-dotnet msbuild "$here/oracle/Oracle.proj" -nologo -nodeReuse:false -verbosity:quiet \
-  -property:QvCases="$work/cases.proj" -property:QvReport="$work/report.tsv" \
-  -property:VCTargetsPath="$here/vctargets/" \
-  -property:CustomAfterMicrosoftCommonTargets="$here/oracle/OracleReport.targets" >"$work/msbuild.log" 2>&1
+evaluate "$work/cases.proj" "$work/report.tsv" "$work/msbuild.log"
 rc=$?
 echo "MSBuild evaluated the corpus in $(( $(date +%s) - start )) s ($(dotnet --version))."
 if [ $rc -ne 0 ] || [ ! -s "$work/report.tsv" ]; then

@@ -10,13 +10,10 @@
 set -u
 src=$(cd "$1" && pwd); build=$(cd "$2" && pwd)
 here="$src/tests/msbuild"
-if ! command -v dotnet >/dev/null 2>&1; then
-  echo "SKIPPED: dotnet (the .NET SDK) is not installed: the stand-in VC files are not checked."
-  exit 77
-fi
+. "$here/msbuild-env.sh"
+need_dotnet "the stand-in VC files are not checked."
 T="$build/msbuild-standin"
 rm -rf "$T" && mkdir -p "$T" || exit 1
-export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 DOTNET_SKIP_FIRST_TIME_EXPERIENCE=1 MSBUILDDISABLENODEREUSE=1
 
 # project <file> <configurations "Name|Platform:Type ..."> <extra XML after Microsoft.Cpp.props> [<XML in Globals>]
 project() {
@@ -86,10 +83,7 @@ cat >"$T/cases.proj" <<XML
 </ItemGroup></Project>
 XML
 
-dotnet msbuild "$here/oracle/Oracle.proj" -nologo -nodeReuse:false -verbosity:quiet \
-  -property:QvCases="$T/cases.proj" -property:QvReport="$T/report.tsv" \
-  -property:VCTargetsPath="$here/vctargets/" \
-  -property:CustomAfterMicrosoftCommonTargets="$here/oracle/OracleReport.targets" >"$T/msbuild.log" 2>&1 || {
+evaluate "$T/cases.proj" "$T/report.tsv" "$T/msbuild.log" || {
   echo "MSBuild failed:"; grep -E ': error ' "$T/msbuild.log" | head; exit 1; }
 
 # case | configuration | name | value, with "/" for every separator

@@ -121,6 +121,26 @@ String_cl ProjectConfigurations(std::initializer_list<const wchar_t*> names, con
     return t + in + L"</ItemGroup>\n";
 }
 
+// One ImportGroup "PropertySheets" per configuration, each with the user's
+// own sheet every editor and generator adds, then more (Import lines). The
+// 2015 and later editors put the Label first, the 2010 editor and CMake the
+// Condition.
+String_cl PropertySheetGroups(const std::vector<String_cl>& configurations, bool labelFirst,
+                              const String_cl& more = String_cl())
+{
+    String_cl t;
+    for (const String_cl& c : configurations) {
+        const String_cl condition = L"Condition=\"'$(Configuration)|$(Platform)'=='" + c + L"'\"";
+        t += L"  <ImportGroup " +
+             (labelFirst ? L"Label=\"PropertySheets\" " + condition : condition + L" Label=\"PropertySheets\"") +
+             L">\n    <Import Project=\"$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props\" "
+             L"Condition=\"exists('$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props')\" "
+             L"Label=\"LocalAppDataPlatform\" />\n" +
+             more + L"  </ImportGroup>\n";
+    }
+    return t;
+}
+
 // ---- hand-written, around property sheets ------------------------------
 
 void WriteHand(Writer_cl& w)
@@ -230,21 +250,14 @@ void WriteHand(Writer_cl& w)
 
     const String_cl coreConfigurations =
         ProjectConfigurations({L"DebugDLL|Win32", L"ReleaseDLL|x64", L"DebugLIB|Win32", L"ReleaseLIB|x64"});
-    auto sheets = [](const wchar_t* configuration, const wchar_t* more) {
-        return Fill(LR"xml(  <ImportGroup Label="PropertySheets" Condition="'$(Configuration)|$(Platform)'=='{CFG}'">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-    <Import Project="$(ProjectDir)..\props\$(Configuration).props" />
-    <Import Project="$(SolutionDir)\props\Common.props" />
-    <Import Project="..\props\Output.props" />
-{MORE}  </ImportGroup>
-)xml",
-                    {{L"{CFG}", configuration}, {L"{MORE}", more}});
-    };
-    String_cl coreSheets, toolSheets;
-    for (const wchar_t* c : {L"DebugDLL|Win32", L"ReleaseDLL|x64", L"DebugLIB|Win32", L"ReleaseLIB|x64"}) {
-        coreSheets += sheets(c, L"");
-        toolSheets += sheets(c, L"    <Import Project=\"$(SolutionDir)\\props\\core.import.props\" />\n");
-    }
+    const String_cl sheets = L"    <Import Project=\"$(ProjectDir)..\\props\\$(Configuration).props\" />\n"
+                             L"    <Import Project=\"$(SolutionDir)\\props\\Common.props\" />\n"
+                             L"    <Import Project=\"..\\props\\Output.props\" />\n";
+    const String_cl coreSheets =
+        PropertySheetGroups({L"DebugDLL|Win32", L"ReleaseDLL|x64", L"DebugLIB|Win32", L"ReleaseLIB|x64"}, true, sheets);
+    const String_cl toolSheets =
+        PropertySheetGroups({L"DebugDLL|Win32", L"ReleaseDLL|x64", L"DebugLIB|Win32", L"ReleaseLIB|x64"}, true,
+                            sheets + L"    <Import Project=\"$(SolutionDir)\\props\\core.import.props\" />\n");
     w.Write(L"hand\\core\\core.vcxproj", Fill(LR"xml(<?xml version="1.0" encoding="utf-8"?>
 <Project DefaultTargets="Build" ToolsVersion="14.0" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
 {CONFIGURATIONS}  <PropertyGroup Label="Globals">
@@ -408,16 +421,7 @@ void WriteHand(Writer_cl& w)
   <Import Project="$(VCTargetsPath)\Microsoft.Cpp.props" />
   <ImportGroup Label="ExtensionSettings">
   </ImportGroup>
-  <ImportGroup Condition="'$(Configuration)|$(Platform)'=='Debug|Win32'" Label="PropertySheets">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-  </ImportGroup>
-  <ImportGroup Condition="'$(Configuration)|$(Platform)'=='Release|Win32'" Label="PropertySheets">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-  </ImportGroup>
-  <ImportGroup Condition="'$(Configuration)|$(Platform)'=='Release.MT|Win32'" Label="PropertySheets">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-  </ImportGroup>
-  <PropertyGroup Label="UserMacros" />
+{SHEETS}  <PropertyGroup Label="UserMacros" />
   <PropertyGroup>
     <_ProjectFileVersion>10.0.30319.1</_ProjectFileVersion>
     <OutDir Condition="'$(Configuration)|$(Platform)'=='Debug|Win32'">$(SolutionDir)$(Configuration)\</OutDir>
@@ -461,7 +465,10 @@ void WriteHand(Writer_cl& w)
 )xml",
                                                       {{L"{CONFIGURATIONS}",
                                                         ProjectConfigurations({L"Debug|Win32", L"Release|Win32", L"Release.MT|Win32"})},
-                                                       {L"{GUID}", Guid(5)}}));
+                                                       {L"{GUID}", Guid(5)},
+                                                       {L"{SHEETS}", PropertySheetGroups({L"Debug|Win32", L"Release|Win32",
+                                                                                          L"Release.MT|Win32"},
+                                                                                         false)}}));
     w.Source(L"hand\\legacy\\legacy.c");
 
     const std::vector<String_cl> solutionConfigurations{L"DebugDLL|x86", L"DebugLIB|x86", L"ReleaseDLL|x64",
@@ -537,12 +544,9 @@ void WriteCmake(Writer_cl& w)
                  L"    <PlatformToolset>v143</PlatformToolset>\n  </PropertyGroup>\n";
         t += L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.props\" />\n"
              L"  <ImportGroup Label=\"ExtensionSettings\">\n  </ImportGroup>\n";
-        for (const String_cl& c : configurations)
-            t += L"  <ImportGroup Condition=\"'$(Configuration)|$(Platform)'=='" + c +
-                 L"|x64'\" Label=\"PropertySheets\">\n    <Import Project=\"$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props\" "
-                 L"Condition=\"exists('$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props')\" "
-                 L"Label=\"LocalAppDataPlatform\" />\n  </ImportGroup>\n";
-        return t + L"  <PropertyGroup Label=\"UserMacros\" />\n";
+        std::vector<String_cl> names;
+        for (const String_cl& c : configurations) names.push_back(c + L"|x64");
+        return t + PropertySheetGroups(names, false) + L"  <PropertyGroup Label=\"UserMacros\" />\n";
     };
     auto reference = [&](const String_cl& name, int guid) {
         return L"    <ProjectReference Include=\"" + build + L"\\" + name + L".vcxproj\">\n      <Project>" + Guid(guid) +
@@ -693,13 +697,7 @@ void WritePremake(Writer_cl& w)
                  L"  </PropertyGroup>\n";
         t += L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.props\" />\n"
              L"  <ImportGroup Label=\"ExtensionSettings\">\n  </ImportGroup>\n";
-        for (const wchar_t* c : {L"Debug", L"Release"})
-            t += L"  <ImportGroup Label=\"PropertySheets\" Condition=\"'$(Configuration)|$(Platform)'=='" +
-                 String_cl(c) +
-                 L"|x64'\">\n    <Import Project=\"$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props\" "
-                 L"Condition=\"exists('$(UserRootDir)\\Microsoft.Cpp.$(Platform).user.props')\" "
-                 L"Label=\"LocalAppDataPlatform\" />\n  </ImportGroup>\n";
-        t += L"  <PropertyGroup Label=\"UserMacros\" />\n";
+        t += PropertySheetGroups({L"Debug|x64", L"Release|x64"}, true) + L"  <PropertyGroup Label=\"UserMacros\" />\n";
         for (const wchar_t* c : {L"Debug", L"Release"}) {
             t += L"  <PropertyGroup Condition=\"'$(Configuration)|$(Platform)'=='" + String_cl(c) + L"|x64'\">\n";
             if (String_cl(p.type) != L"Utility")
@@ -769,7 +767,7 @@ void WriteDirectoryBuild(Writer_cl& w)
   </PropertyGroup>
 </Project>
 )xml"));
-    const wchar_t* project = LR"xml(<?xml version="1.0" encoding="utf-8"?>
+    const String_cl project = Fill(LR"xml(<?xml version="1.0" encoding="utf-8"?>
 <Project DefaultTargets="Build" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
   <ItemGroup Label="ProjectConfigurations">
     <ProjectConfiguration Include="Debug|x64">
@@ -798,13 +796,7 @@ void WriteDirectoryBuild(Writer_cl& w)
   </ImportGroup>
   <ImportGroup Label="Shared">
   </ImportGroup>
-  <ImportGroup Label="PropertySheets" Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-  </ImportGroup>
-  <ImportGroup Label="PropertySheets" Condition="'$(Configuration)|$(Platform)'=='Release|x64'">
-    <Import Project="$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props" Condition="exists('$(UserRootDir)\Microsoft.Cpp.$(Platform).user.props')" Label="LocalAppDataPlatform" />
-  </ImportGroup>
-  <PropertyGroup Label="UserMacros" />
+{SHEETS}  <PropertyGroup Label="UserMacros" />
 {MORE}  <ItemGroup>
     <ClCompile Include="{NAME}.cpp" />
   </ItemGroup>
@@ -812,7 +804,8 @@ void WriteDirectoryBuild(Writer_cl& w)
   <ImportGroup Label="ExtensionTargets">
   </ImportGroup>
 </Project>
-)xml";
+)xml",
+                                   {{L"{SHEETS}", PropertySheetGroups({L"Debug|x64", L"Release|x64"}, true)}});
     w.Write(L"dirbuild\\src\\engine\\engine.vcxproj",
             Fill(project, {{L"{GUID}", Guid(31)},
                            {L"{NAME}", L"engine"},
