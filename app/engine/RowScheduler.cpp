@@ -30,6 +30,20 @@ RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& pr
 {
 }
 
+void RowScheduler_cl::Restrict(const std::set<uint32_t>& rows)
+{
+    for (auto it = m_todo.begin(); it != m_todo.end();) {
+        if (rows.count(*it)) {
+            ++it;
+            continue;
+        }
+        m_leftOut.insert(*it);
+        it = m_todo.erase(it);
+    }
+    m_total = static_cast<int>(m_todo.size());
+    m_ranks.clear();
+}
+
 bool RowScheduler_cl::Ready(uint32_t row) const
 {
     for (uint32_t need : m_graph.Needs(row))
@@ -296,6 +310,7 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
     m_endedAt[serial] = ++m_events;
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
+    cur.failReason = result.failReason;
     if (result.missingFile.IsEmpty()) return result.state;
 
     const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); }, m_startedAt,
@@ -309,6 +324,13 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
                     named ? EdgeKind_en::Named : EdgeKind_en::Learned);
     }
     if (verdict.state == LibraryDependency) m_todo.insert(serial);
+    if (!verdict.provider.IsEmpty() && m_leftOut.count(verdict.provider.Serial())) {
+        // Not a failure of the provider, which this build was not to build:
+        // an edge nobody knew, between these rows and others.
+        cur.failedBecauseOf = 0;
+        cur.failReason = L"缺少库 " + result.missingFile + L"：它由工程 " + verdict.provider->project->name + L"（" +
+                         verdict.provider->project->path + L"）编译，该工程不在本次编译的工程之内";
+    }
     return verdict.state;
 }
 

@@ -143,7 +143,7 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
 {
     Base_ns::ComScope_cl com;
     try {
-        if (request.jobs > 1 && request.singleRow == 0)
+        if ((request.jobs > 1 || !request.only.empty()) && request.singleRow == 0)
             return ParallelBuildWalk(stores, planId, request, running, reporter);
         Plan_st& plan = planId.Data();
         MProjectId_cl row = request.singleRow != 0

@@ -53,6 +53,9 @@ RowFailure_st DescribeFailure(const Plan_st& plan, const MProject_st& row)
     if (row.state != CompileFailed) return f;
     f.reason = row.failReason;
     f.firstError = FirstErrorLine(row.log);
+    // A reason that is the log's own first error (a result collected from a
+    // build elsewhere) is said once.
+    if (f.firstError == f.reason) f.firstError.clear();
     if (row.failedBecauseOf != 0) {
         f.causeKey = row.failedBecauseOf;
         for (MProjectId_cl r = plan.rows.First(); !r.IsEmpty(); r = r.Next()) {
