@@ -796,7 +796,7 @@ bool LoadXml(const String_cl& path, XmlNode_st& root)
     } com;
     CLSID clsid;
     IXMLDOMDocument* doc = nullptr;
-    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.4.0", &clsid)) ||
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.6.0", &clsid)) ||
         FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, reinterpret_cast<void**>(&doc))))
         return false;
     doc->put_async(VARIANT_FALSE);
