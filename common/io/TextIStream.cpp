@@ -53,7 +53,7 @@ void TextIStream_cl::Raise(int line, int code) const
 void TextIStream_cl::RaiseTooLong(int line) const
 {
     Base_ns::String_cl note = m_sourceName;
-    if (!note.empty()) note += L"\r\n";
+    if (!note.empty()) note += L"：";
     note += L"超过 " + Base_ns::String_cl::FromUnsigned(m_maxWord) + L" 个字符";
     throw IOError_cl(line, kSource, ClassName(), 101, kErrors, kErrorCount, note);
 }

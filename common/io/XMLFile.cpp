@@ -526,7 +526,7 @@ Base_ns::String_cl ParseErrorText(IXMLDOMDocument* document)
     error->get_line(&line);
     error->get_linepos(&column);
     if (line <= 0) return reason;
-    return L"第 " + Base_ns::String_cl::FromInt(line) + L" 行第 " + Base_ns::String_cl::FromInt(column) + L" 列：" +
+    return L"第 " + Base_ns::String_cl::FromInt(line) + L" 行第 " + Base_ns::String_cl::FromInt(column) + L" 列，" +
            reason;
 }
 
@@ -667,7 +667,7 @@ void XMLFile_cl::Open(const Base_ns::String_cl& path)
     case ReadResult_en::Unreadable: Raise(__LINE__, 151, path);
     case ReadResult_en::TooLarge:
         Raise(__LINE__, 151,
-              path + L"\r\n文件大于 " + Base_ns::String_cl::FromInt(kMaxFileBytes / (1024 * 1024)) + L" MB，不予读取。");
+              path + L"：文件大于 " + Base_ns::String_cl::FromInt(kMaxFileBytes / (1024 * 1024)) + L" MB，不予读取。");
     }
     Base_ns::String_cl text;
     const bool decoded = DecodeXml(bytes, text);
@@ -676,7 +676,7 @@ void XMLFile_cl::Open(const Base_ns::String_cl& path)
     // one all the same.
     if (!decoded) text.assign(bytes.begin(), bytes.end());
     const Base_ns::String_cl refused = RefusedMarkup(text);
-    if (!refused.empty()) Raise(__LINE__, 151, path + L"\r\n" + refused);
+    if (!refused.empty()) Raise(__LINE__, 151, path + L"：" + refused);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     HRESULT hr;
     if (decoded) {
@@ -689,7 +689,7 @@ void XMLFile_cl::Open(const Base_ns::String_cl& path)
     }
     if (FAILED(hr) || loaded != VARIANT_TRUE) {
         const Base_ns::String_cl why = ParseErrorText(m_document);
-        Raise(__LINE__, 151, why.empty() ? path : Base_ns::String_cl(path + L"\r\n" + why));
+        Raise(__LINE__, 151, why.empty() ? path : Base_ns::String_cl(path + L"：" + why));
     }
 }
 

@@ -122,8 +122,8 @@ public:
 
     // A new document with the given root, to be written to path by Close.
     void Create(const Base_ns::String_cl& path, const Base_ns::String_cl& rootName);
-    // Loads the file (IOError_cl 151: the path, and what was wrong when it
-    // is known). Files of Visual Studio on a Chinese system declare
+    // Loads the file (IOError_cl 151: the path, and after a "：" what was
+    // wrong when it is known, on one line, as a row's reason shows it). Files of Visual Studio on a Chinese system declare
     // encoding="gb2312", a name not every MSXML takes: the bytes are decoded
     // here (by mark, or by the declared encoding) and the document gets the
     // text. Every file opened was written by someone else: one with a

@@ -662,7 +662,7 @@ TEST_F(ConsoleTest, AddRefusesWhatABuildWouldRefuseAndTakesLongLines)
     String_cl longLine = ws / L"Long\\Long.sln";
     CreateDirectoryW((ws / L"Long").c_str(), nullptr);
     Test_ns::WriteBytes(longLine, "\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n" +
-                                      std::string(1500, 'x') + "\r\n");
+                                      std::string(1500, 'x') + "\r\nGlobal\r\nEndGlobal\r\n");
     Run_st added = program.Run({L"add", L"q", good, longLine});
     EXPECT_EQ(0, added.exit) << U8(added.text);
     EXPECT_TRUE(added.Has(L"已添加 " + longLine)) << U8(added.text);

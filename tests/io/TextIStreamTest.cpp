@@ -282,7 +282,7 @@ TEST(TextIStreamTest, WordsOverTheLimitAreRefusedOrPassedOver)
         EXPECT_EQ(e.IsSystemError(), 0);
         EXPECT_EQ(e.Code(), 101);
         EXPECT_EQ(e.ClassName(), L"TextIStream_cl");
-        EXPECT_EQ(e.Note(), path + L"\r\n超过 5000 个字符");
+        EXPECT_EQ(e.Note(), path + L"：超过 5000 个字符");
     }
 
     // Exactly at the limit is no error.

@@ -314,7 +314,7 @@ TEST(SolutionFileReaderTest, LongSolutionItemsLineIsRead)
                            L"Project(\"" + String_cl(kFolder) + L"\") = \"Solution Items\", \"Solution Items\", \"{FFFF}\"\n"
                            L"\tProjectSection(SolutionItems) = preProject\n\t\t" + item + L" = " + item +
                            L"\n\tEndProjectSection\nEndProject\n" +
-                           ProjectLine(kVc, L"core", L"core\\core.vcxproj", L"{AAAA}");
+                           ProjectLine(kVc, L"core", L"core\\core.vcxproj", L"{AAAA}") + L"Global\nEndGlobal\n";
     ASSERT_GT(item.size() * 2 + 3, 2600u);
     ASSERT_TRUE(Test_ns::WriteBytes(dir / L"items.sln", Test_ns::Ansi(Crlf(text))));
     auto found = Read(dir / L"items.sln");

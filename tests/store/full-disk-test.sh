@@ -32,7 +32,7 @@ has() { grep -qF -- "$2" "$1"; }
 hasnt() { ! grep -qiE -- "$2" "$1"; }
 
 cp "$build/bin/Quorvane.com" "$build/bin/SettingsHost.dll" "$disk/"
-printf '\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n' >"$tmp/ws/b.sln"
+printf '\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\nGlobal\r\nEndGlobal\r\n' >"$tmp/ws/b.sln"
 printf '<?xml version="1.0" encoding="UTF-8"?>\r\n<VisualStudioProject ProjectType="Visual C++" Version="9.00" Name="a"><Configurations><Configuration Name="Debug|Win32" ConfigurationType="4"/></Configurations></VisualStudioProject>\r\n' >"$tmp/ws/a.vcproj"
 check "a plan saved while there is room" quiet run "$disk/Quorvane.com" add p1 "$(win "$tmp/ws/a.vcproj")"
 cp "$disk/Quorvane.xml" "$tmp/before.xml"
