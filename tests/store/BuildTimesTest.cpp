@@ -10,13 +10,23 @@ using namespace Quorvane_ns;
 using namespace StoreTest_ns;
 using Test_ns::TempDir_cl;
 
-TEST(BuildTimesTest, TimesSurviveARestartAndThePredecessorStillLoadsTheFile)
-{
+namespace {
+
+class BuildTimesTest : public ::testing::Test {
+protected:
+    void SetUp() override { RenameJournal_cl::SetPath(dir / L"Quorvane.renames"); }
+    void TearDown() override { RenameJournal_cl::SetPath(String_cl()); }
+
     ComScope_cl com;
     TempDir_cl dir;
-    RenameJournal_cl::SetPath(dir / L"Quorvane.renames");
     const String_cl data = dir / L"Quorvane.xml";
     const String_cl app = L"C:\\ws\\app\\app.vcproj", core = L"C:\\ws\\core\\core.vcproj";
+};
+
+} // namespace
+
+TEST_F(BuildTimesTest, TimesSurviveARestartAndThePredecessorStillLoadsTheFile)
+{
     {
         Stores_cl stores;
         stores.StartProgram(data);
@@ -46,19 +56,13 @@ TEST(BuildTimesTest, TimesSurviveARestartAndThePredecessorStillLoadsTheFile)
     ASSERT_EQ(sequences.Count(), 2);
     EXPECT_EQ(sequences.First()->path, core);
     ASSERT_EQ(plans.Count(), 1);
-    RenameJournal_cl::SetPath(String_cl());
 }
 
 // One entry of the build times that lacks a value, or whose time is no plain
 // number of milliseconds, or that is no entry at all: that entry is dropped
 // and the user told, the rest of the data file loads as it is.
-TEST(BuildTimesTest, ABadEntryIsDroppedAloneAndTold)
+TEST_F(BuildTimesTest, ABadEntryIsDroppedAloneAndTold)
 {
-    ComScope_cl com;
-    TempDir_cl dir;
-    RenameJournal_cl::SetPath(dir / L"Quorvane.renames");
-    const String_cl data = dir / L"Quorvane.xml";
-    const String_cl app = L"C:\\ws\\app\\app.vcproj", core = L"C:\\ws\\core\\core.vcproj";
     struct Case_st {
         const char* name;
         const wchar_t* entry;
@@ -98,5 +102,4 @@ TEST(BuildTimesTest, ABadEntryIsDroppedAloneAndTold)
         EXPECT_EQ(presenter.Shown()[0].text, DroppedTimesText(report));
         EXPECT_NE(presenter.Shown()[0].text.find(data), String_cl::npos);
     }
-    RenameJournal_cl::SetPath(String_cl());
 }

@@ -8,17 +8,9 @@
 set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-run() { QV_BUILD_DIR="$build" "$here/../../cmake/wine-run.sh" "$@"; }
-win() { echo "Z:${1//\//\\}"; }
+. "$here/../support/script-checks.sh"
 tmp=$(mktemp -d /tmp/qv-changed-data.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
-failures=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then echo "ok    $what"; else echo "FAIL  $what"; failures=$((failures + 1)); fi
-}
-quiet() { "$@" >/dev/null 2>&1; }
-has() { grep -qF -- "$2" "$1"; }
 wait_until() {  # wait_until <seconds> <command...>; the limit only catches a hang
     local limit=$1; shift
     local start=$SECONDS

@@ -11,8 +11,7 @@
 set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-run() { QV_BUILD_DIR="$build" "$here/../../cmake/wine-run.sh" "$@"; }
-win() { echo "Z:${1//\//\\}"; }
+. "$here/../support/script-checks.sh"
 tmp=$(mktemp -d /tmp/qv-full-disk.XXXXXX)
 disk=$tmp/disk
 mkdir -p "$disk" "$tmp/ws"
@@ -22,13 +21,6 @@ if ! mount -t tmpfs -o size=8m qv-full-disk "$disk" 2>/dev/null; then
     exit 77
 fi
 trap 'umount -l "$disk"; rm -rf "$tmp"' EXIT
-failures=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then echo "ok    $what"; else echo "FAIL  $what"; failures=$((failures + 1)); fi
-}
-quiet() { "$@" >/dev/null 2>&1; }
-has() { grep -qF -- "$2" "$1"; }
 hasnt() { ! grep -qiE -- "$2" "$1"; }
 
 cp "$build/bin/Quorvane.com" "$build/bin/SettingsHost.dll" "$disk/"
