@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <vector>
+#include "app/engine/BuildReach.h"
 #include "app/engine/ProviderWait.h"
 #include "app/engine/RowBuild.h"
 #include "common/base/Path.h"
@@ -43,6 +44,14 @@ private:
     int m_current;
 };
 
+// The next row after row still to build; empty past the last.
+MProjectId_cl NextPending(const MProjectId_cl& row)
+{
+    MProjectId_cl next = row.Next();
+    while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
+    return next;
+}
+
 } // namespace
 
 String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& project)
@@ -79,7 +88,20 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     const MProjectId_cl current = row;
     MProject_st& cur = *current;
 
-    RowBuild_cl build(current, projects, normalFolder, vcDir, rebuild, false);
+    // A row whose run would build a row that has failed (in this walk, or
+    // before a single row is built) only builds that project again, its
+    // errors in this row's log: it fails as a knock-on failure, unbuilt.
+    if (!cur.configuration.IsEmpty()) {
+        const BuildReach_cl reach(rows);
+        for (uint32_t serial : reach.Rows(current.Serial())) {
+            if (rows.FromSerial(serial)->state != CompileFailed) continue;
+            RowBuild_cl::ConcludeUnbuilt(current, serial, normalFolder, failedFolder, projects);
+            row = NextPending(current);
+            return 0;
+        }
+    }
+
+    RowBuild_cl build(current, rows, projects, normalFolder, vcDir, rebuild, false);
     RunRowCommand(build.Command());
     const LogResult_st result = build.Finish(rows);
 
@@ -97,11 +119,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     // moves the caller's identifier.
     build.Conclude(state, failedFolder, projects);
 
-    if (state != LibraryDependency) {
-        MProjectId_cl next = current.Next();
-        while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
-        row = next;
-    }
+    if (state != LibraryDependency) row = NextPending(current);
     return state != CompileFailed ? 1 : 0;
 }
 

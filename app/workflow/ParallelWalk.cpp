@@ -66,12 +66,16 @@ private:
         for (int lane = m_lanes.FreeLane(); lane >= 0 && m_running != 0; lane = m_lanes.FreeLane()) {
             const MProjectId_cl row = m_scheduler.NextToStart();
             if (row.IsEmpty()) return;
+            if (const uint32_t cause = m_scheduler.FailedDependency(row)) {
+                if (!KnockOn(row, cause)) return;
+                continue;
+            }
             m_scheduler.Started(row);
             try {
                 ShowRunning();
                 m_reporter.RowStarted(m_plan, *row, lane);
                 m_stores.plans.MarkModified(m_planId);
-                m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_stores.projects, GoodLogDirectory(),
+                m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_plan.rows, m_stores.projects, GoodLogDirectory(),
                                                                m_request.vcDirectory, m_request.rebuildEach, true);
                 m_lanes.Start(lane, m_builds[lane]->Command());
             } catch (...) {
@@ -81,6 +85,26 @@ private:
                 Remember(std::current_exception());
                 return;
             }
+        }
+    }
+
+    // A row whose run would build a row that failed is not started: it
+    // fails at once as that row's knock-on failure. False after an error.
+    bool KnockOn(const MProjectId_cl& row, uint32_t cause)
+    {
+        try {
+            m_scheduler.KnockedOn(row);
+            m_stores.plans.MarkModified(m_planId);
+            RowBuild_cl::ConcludeUnbuilt(row, cause, GoodLogDirectory(), FailedLogDirectory(), m_stores.projects);
+            m_progress.Unbuilt(row);
+            m_reporter.RowBuilt(m_plan, *row, 0);
+            m_reporter.RefreshProjects(m_planId.Serial());
+            m_reporter.RefreshHistory();
+            if (m_reporter.StopOnError()) m_running = 0;
+            return true;
+        } catch (...) {
+            Remember(std::current_exception());
+            return false;
         }
     }
 
