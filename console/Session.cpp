@@ -9,6 +9,7 @@
 #include "app/workflow/JUnitReport.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/PageCommands.h"
+#include "app/workflow/PlanFile.h"
 #include "app/workflow/PlanOperations.h"
 #include "app/workflow/RunRecord.h"
 #include "app/workflow/VcDirectory.h"
@@ -256,6 +257,12 @@ int Session_cl::Job()
     // an unattended run, nor a report go over a file the program needs.
     std::vector<PlanId_cl> plans;
     for (const String_cl& name : SplitPlans(m_line.operands[0])) plans.push_back(FindPlan(name));
+    if (!m_line.only.empty() && plans.size() != 1) throw UsageError_st{L"--only 只用于一个方案。"};
+    const String_cl results = m_line.results.empty() ? String_cl() : FullPath(m_line.results);
+    if (!results.empty()) {
+        CreateDirectories(results);
+        CheckWriteTarget(m_stores, results);
+    }
     BuildRequest_st request;
     request.vcDirectory = VcDirectory();
     const String_cl report = m_line.report.empty() ? String_cl() : FullPath(m_line.report);
@@ -281,12 +288,21 @@ int Session_cl::Job()
         m_out.Line(L"方案 " + Field(plan->name) + L" (" + Field(plan->configuration) + L")");
         std::atomic<int> running{g_interrupted ? 0 : 1};
         RunOn(m_stores, JobRead, plan, request, running, reporter);
+        if (!m_line.only.empty()) request.only = OnlyRows(*plan);
         g_running = &running;
         RunRecord_st record;
         const JobEnd_st end = RunOn(m_stores, kind, plan, request, running, reporter, kind == JobClean ? nullptr : &record);
         g_running = nullptr;
         reachedEnd = kind != JobClean && end.reachedEnd;
+        if (!request.only.empty()) KeepOnly(record, request.only);
         if (kind != JobClean) runs.push_back(record);
+        if (!results.empty()) {
+            try {
+                WritePlanFile(m_stores, *plan, RootFolder(FullPath(L".")), results, &record, m_line.results);
+            } catch (const Base_ns::Error_cl& e) {
+                reporter.ShowError(e);
+            }
+        }
         m_out.Line(CountersText(Statistics(plan->rows)));
         if (kind != JobClean) PrintFailures(m_out, record);
         anyFailed = anyFailed || RowsFailed(*plan);

@@ -34,6 +34,20 @@ RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& pr
         for (uint32_t other : m_reach.Rows(row)) m_graph.Add(row, other, String_cl(), EdgeKind_en::Declared);
 }
 
+void RowScheduler_cl::Restrict(const std::set<uint32_t>& rows)
+{
+    for (auto it = m_todo.begin(); it != m_todo.end();) {
+        if (rows.count(*it)) {
+            ++it;
+            continue;
+        }
+        m_leftOut.insert(*it);
+        it = m_todo.erase(it);
+    }
+    m_total = static_cast<int>(m_todo.size());
+    m_ranks.clear();
+}
+
 bool RowScheduler_cl::Ready(uint32_t row) const
 {
     for (uint32_t need : m_graph.Needs(row))
@@ -131,7 +145,7 @@ void RowScheduler_cl::Abandoned(const MProjectId_cl& row)
 bool RowScheduler_cl::EndedWith(uint32_t row, bool ok) const
 {
     // A row's state is its last build's once the walk is done with it.
-    if (!m_walked.count(row) || m_todo.count(row)) return false;
+    if (!m_walked.count(row) || m_todo.count(row) || m_leftOut.count(row)) return false;
     const int32_t state = m_rows.FromSerial(row)->state;
     return ok ? state == Compiled || state == CompiledUnchanged : state == CompileFailed;
 }
@@ -325,6 +339,7 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
     m_ranks.clear();
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
+    if (!m_leftOut.empty()) cur.failReason.clear();
     if (result.missingFile.IsEmpty()) return result.state;
 
     const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); });
@@ -337,6 +352,13 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
                     named ? EdgeKind_en::Named : EdgeKind_en::Learned);
     }
     if (verdict.state == LibraryDependency) m_todo.insert(serial);
+    if (!verdict.provider.IsEmpty() && m_leftOut.count(verdict.provider.Serial())) {
+        // Not a failure of the provider, which this build was not to build:
+        // an edge nobody knew, between these rows and others.
+        cur.failedBecauseOf = 0;
+        cur.failReason = L"缺少库 " + result.missingFile + L"：它由工程 " + verdict.provider->project->name + L"（" +
+                         verdict.provider->project->path + L"）编译，该工程不在本次编译的工程之内";
+    }
     return verdict.state;
 }
 

@@ -52,6 +52,12 @@ public:
     RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
                     const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared = {});
 
+    // Only these rows (by serial) are built; the others are left as they
+    // are. A link that fails for the library of a row left out fails the
+    // row, naming the library and the row that builds it, and teaches the
+    // edge (the row must wait for it next time).
+    void Restrict(const std::set<uint32_t>& rows);
+
     // No row is left to build.
     bool Done() const { return m_todo.empty(); }
     // How many rows were to be built when the walk began.
@@ -109,6 +115,7 @@ private:
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
     std::set<uint32_t> m_walked;   // to be built when the walk began
     std::set<uint32_t> m_running;
+    std::set<uint32_t> m_leftOut;  // pending rows Restrict left out
     int m_total = 0;
     RowWeights_cl m_weights;
     mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale

@@ -144,7 +144,7 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
     try {
         // Rows rebuilt one by one go one at a time: a project of a solution
         // rebuilt alone has a copy of the solution in its place meanwhile.
-        if (request.jobs > 1 && request.singleRow == 0 && !request.rebuildEach)
+        if ((request.jobs > 1 || !request.only.empty()) && request.singleRow == 0 && !request.rebuildEach)
             return ParallelBuildWalk(stores, planId, request, running, reporter);
         Plan_st& plan = planId.Data();
         // The rows a row's run would build go before it: it then finds them

@@ -14,6 +14,12 @@ namespace Quorvane_ns {
 
 namespace {
 
+int Restricted(RowScheduler_cl& scheduler, const BuildRequest_st& request)
+{
+    if (!request.only.empty()) scheduler.Restrict(request.only);
+    return scheduler.Total();
+}
+
 class Walk_cl {
 public:
     Walk_cl(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request, std::atomic<int>& running,
@@ -22,7 +28,7 @@ public:
           m_reporter(reporter),
           m_scheduler(m_plan.rows, stores.projects, stores.links, stores.times, DeclaredDependencies(m_plan.solutions)),
           m_builds(request.jobs > 0 ? request.jobs : 1), m_lanes(request.jobs),
-          m_progress(stores.times, m_scheduler.Total())
+          m_progress(stores.times, Restricted(m_scheduler, request))
     {
     }
 

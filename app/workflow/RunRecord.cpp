@@ -51,7 +51,7 @@ RowFailure_st DescribeFailure(const Plan_st& plan, const MProject_st& row)
 {
     RowFailure_st f;
     if (row.state != CompileFailed) return f;
-    f.firstError = FirstErrorLine(row.log);
+    f.firstError = row.failReason.empty() ? FirstErrorLine(row.log) : row.failReason;
     if (row.failedBecauseOf != 0) {
         f.causeKey = row.failedBecauseOf;
         for (MProjectId_cl r = plan.rows.First(); !r.IsEmpty(); r = r.Next()) {

@@ -68,6 +68,7 @@ private:
     std::wstring m_asked;
     unsigned m_delayMs = 0;
     std::vector<std::wstring> m_libraryFolders;
+    std::vector<std::wstring> m_pragmaLibraries;  // of the project being built, from its sources
     std::wstring m_targetMachine; // of the environment (vcvarsall.bat of 2017 and later); empty: any
     unsigned long long m_startedMs;
     int m_node = 0;
