@@ -160,9 +160,11 @@ protected:
             if (!b.Built()) continue;
             EXPECT_TRUE(b.project.EqualsNoCase(b.asked)) << "the run of " << b.asked.ToUtf8() << " built "
                                                          << b.project.ToUtf8();
-            for (const StandinBuild_st& o : trace)
-                if (&o != &b && o.Built() && o.project.EqualsNoCase(b.project))
+            for (const StandinBuild_st& o : trace) {
+                if (&o != &b && o.Built() && o.project.EqualsNoCase(b.project)) {
                     EXPECT_FALSE(o.Overlaps(b)) << b.project.ToUtf8() << " built twice at once";
+                }
+            }
         }
         return trace;
     }
@@ -344,7 +346,9 @@ TEST_F(SolutionContextTest, ProgramsLinkTheSolutionsLibraryByItsFullPath)
         const std::vector<StandinBuild_st> trace = RunsKeptToTheirOwnProject();
         ASSERT_EQ(Of(trace, L"tool").size(), 1u);
         ASSERT_EQ(Of(trace, L"viewer").size(), 1u);
-        if (jobs == 3) EXPECT_TRUE(Of(trace, L"tool")[0].Overlaps(Of(trace, L"viewer")[0]));
+        if (jobs == 3) {
+            EXPECT_TRUE(Of(trace, L"tool")[0].Overlaps(Of(trace, L"viewer")[0]));
+        }
         m_plan = PlanId_cl();
         m_stores.plans.Clear();
     }
