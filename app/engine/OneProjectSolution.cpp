@@ -1,6 +1,7 @@
 #include "app/engine/OneProjectSolution.h"
 #include <windows.h>
 #include <vector>
+#include "common/base/Handle.h"
 #include "common/base/Path.h"
 
 namespace Quorvane_ns {
@@ -93,7 +94,43 @@ String_cl GuidOfProjectLine(const String_cl& line, const String_cl& folder, cons
     return quoted[3];
 }
 
+bool ReadWhole(const String_cl& path, std::string& bytes)
+{
+    Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return false;
+    char buffer[16384];
+    DWORD got = 0;
+    while (ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return true;
+}
+
 } // namespace
+
+bool OneProjectSolutionFile(const String_cl& solutionPath, const String_cl& project,
+                            const String_cl& solutionConfiguration, std::string& text)
+{
+    std::string bytes;
+    return ReadWhole(solutionPath, bytes) &&
+           OneProjectSolutionText(bytes, solutionPath, project, solutionConfiguration, text);
+}
+
+bool LinesLeftOutOf(const String_cl& copy, const String_cl& source)
+{
+    std::string copied, whole;
+    if (!ReadWhole(copy, copied) || !ReadWhole(source, whole) || copied.size() > whole.size()) return false;
+    const std::vector<Line_st> part = SplitLines(copied), all = SplitLines(whole);
+    auto bytesOf = [](const std::string& file, const Line_st& line) {
+        return std::string_view(file).substr(line.begin, line.end - line.begin);
+    };
+    size_t at = 0;
+    for (const Line_st& line : part) {
+        while (at < all.size() && bytesOf(whole, all[at]) != bytesOf(copied, line)) ++at;
+        if (at == all.size()) return false;
+        ++at;
+    }
+    return true;
+}
 
 bool OneProjectSolutionText(const std::string& solution, const String_cl& solutionPath, const String_cl& project,
                             const String_cl& solutionConfiguration, std::string& text)

@@ -24,5 +24,13 @@ using Base_ns::String_cl;
 // of the solution names project.
 bool OneProjectSolutionText(const std::string& solution, const String_cl& solutionPath, const String_cl& project,
                             const String_cl& solutionConfiguration, std::string& text);
+// The same from the file at solutionPath; false too when it cannot be read.
+bool OneProjectSolutionFile(const String_cl& solutionPath, const String_cl& project,
+                            const String_cl& solutionConfiguration, std::string& text);
+
+// Whether the file at copy is the file at source with some of its lines left
+// out (each line with its end; a UTF-16 file's lines as UTF-16 lines): such
+// a copy of ours, rather than a file the user has put in its place since.
+bool LinesLeftOutOf(const String_cl& copy, const String_cl& source);
 
 } // namespace Quorvane_ns

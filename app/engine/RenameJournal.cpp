@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <utility>
 #include "app/ProgramPlaces.h"
+#include "app/engine/OneProjectSolution.h"
 #include "common/base/Error.h"
 #include "common/base/Handle.h"
 
@@ -88,53 +88,6 @@ std::vector<String_cl> Split(const String_cl& text, wchar_t separator)
         start = end + 1;
     }
     return parts;
-}
-
-bool ReadWhole(const String_cl& path, std::string& bytes)
-{
-    Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) return false;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return true;
-}
-
-// The lines of a text file, each with its end: split after "\n" (after a
-// whole UTF-16 line feed in a file with the UTF-16 mark).
-std::vector<std::string_view> ByteLines(const std::string& bytes)
-{
-    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                       static_cast<unsigned char>(bytes[1]) == 0xFE;
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); i += utf16 ? 2 : 1) {
-        const bool end = bytes[i] == '\n' && (!utf16 || (i + 1 < bytes.size() && bytes[i + 1] == 0));
-        if (!end) continue;
-        const size_t next = i + (utf16 ? 2 : 1);
-        lines.emplace_back(bytes.data() + start, next - start);
-        start = next;
-    }
-    if (start < bytes.size()) lines.emplace_back(bytes.data() + start, bytes.size() - start);
-    return lines;
-}
-
-// Whether the file at copy is the file at source with some of its lines left
-// out: a copy of ours made from the user's file, not a file the user put in
-// its place since.
-bool CopyWithLinesLeftOut(const String_cl& copy, const String_cl& source)
-{
-    std::string copied, whole;
-    if (!ReadWhole(copy, copied) || !ReadWhole(source, whole) || copied.size() > whole.size()) return false;
-    const std::vector<std::string_view> part = ByteLines(copied), all = ByteLines(whole);
-    size_t at = 0;
-    for (const std::string_view& line : part) {
-        while (at < all.size() && all[at] != line) ++at;
-        if (at == all.size()) return false;
-        ++at;
-    }
-    return true;
 }
 
 bool ToNumber(const String_cl& text, uint64_t& n)
@@ -355,7 +308,7 @@ int RenameJournal_cl::RestorePending()
         // it goes first, unless the user has put a file of their own there.
         const bool copyInPlace = !e.wrapper.IsEmpty() && e.wrapper.EqualsNoCase(e.original);
         const bool temporaryThere = Exists(e.temporary);
-        if (copyInPlace && temporaryThere && Exists(e.original) && CopyWithLinesLeftOut(e.original, e.temporary))
+        if (copyInPlace && temporaryThere && Exists(e.original) && LinesLeftOutOf(e.original, e.temporary))
             DeleteFileW(e.original.c_str());
         const bool originalThere = Exists(e.original);
         if (temporaryThere && !originalThere) {

@@ -180,9 +180,8 @@ public:
                     bool uniqueStamp)
         : m_solution(solution)
     {
-        std::string bytes, copy;
-        if (!ReadWholeFile(solution, bytes) || !OneProjectSolutionText(bytes, solution, project, configuration, copy))
-            throw MProjectUserError(102, __LINE__, solution);
+        std::string copy;
+        if (!OneProjectSolutionFile(solution, project, configuration, copy)) throw MProjectUserError(102, __LINE__, solution);
         String_cl stamp = Base_ns::TimeStampText();
         if (uniqueStamp) stamp += L"-" + String_cl::FromUnsigned(++g_temporaryNumber);
         m_temporary = GetFileDirectory(solution, true) + L"Temp" + stamp + L"." + GetFileExtension(solution);
@@ -219,16 +218,6 @@ public:
     }
 
 private:
-    static bool ReadWholeFile(const String_cl& path, std::string& bytes)
-    {
-        Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) return false;
-        char buffer[16384];
-        DWORD got = 0;
-        while (ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-        return true;
-    }
     static bool WriteNewFile(const String_cl& path, const std::string& bytes)
     {
         Base_ns::Handle_cl h(

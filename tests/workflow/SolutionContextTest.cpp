@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
+#include <functional>
 #include <map>
 #include <vector>
 #include "app/engine/RenameJournal.h"
@@ -97,6 +98,19 @@ protected:
         if (m_com) CoUninitialize();
     }
 
+    // body once one row at a time and once three at once, each in a plan
+    // and a folder of its own ("run1\", "run3\").
+    void OneByOneAndThreeAtOnce(const String_cl& config, const std::function<void(int, const String_cl&)>& body)
+    {
+        for (int jobs : {1, 3}) {
+            SCOPED_TRACE(jobs);
+            NewPlan(config);
+            body(jobs, L"run" + String_cl::FromInt(jobs) + L"\\");
+            m_plan = PlanId_cl();
+            m_stores.plans.Clear();
+        }
+    }
+
     String_cl Root() const { return m_dir.Path(); }
     String_cl Trace() const { return m_dir / L"trace.txt"; }
     void NewPlan(const String_cl& config) { m_plan = m_stores.plans.AddPlan(L"p", config); }
@@ -148,6 +162,16 @@ protected:
             out[r->project->name] = o;
         }
         return out;
+    }
+
+    // A rebuild that ends without an error with each of the rows compiled.
+    void RebuildAllCompiled(int jobs, const std::vector<String_cl>& names)
+    {
+        EXPECT_TRUE(Rebuild(jobs));
+        EXPECT_TRUE(m_reporter.errors.empty()) << m_reporter.errors.front().ToUtf8();
+        Outcomes_t expected;
+        for (const String_cl& name : names) expected[name] = {Compiled, L"", true};
+        EXPECT_EQ(Outcomes(), expected);
     }
 
     // What the runs did: every run built its own row's project and no other
@@ -236,24 +260,16 @@ void LayOutZlib(const String_cl& root, std::vector<String_cl>& files)
 
 TEST_F(SolutionContextTest, ProjectsImportTheSheetBesideTheirSolution)
 {
-    for (int jobs : {1, 3}) {
-        SCOPED_TRACE(jobs);
-        const String_cl root = Root() + L"run" + String_cl::FromInt(jobs) + L"\\";
-        NewPlan(L"Debug|x64");
+    OneByOneAndThreeAtOnce(L"Debug|x64", [&](int jobs, const String_cl& folder) {
+        const String_cl root = Root() + folder;
         std::vector<String_cl> files;
         LayOutZlib(root, files);
-        Solution(L"run" + String_cl::FromInt(jobs) + L"\\zlib\\zlib.sln",
+        Solution(folder + L"zlib\\zlib.sln",
                  {{L"contrib\\minigzip\\minigzip.vcxproj"}, {L"contrib\\example\\example.vcxproj", {2}},
                   {L"contrib\\zlibstat\\zlibstat.vcxproj"}});
         for (const String_cl& f : files) Add(f);
 
-        EXPECT_TRUE(Rebuild(jobs));
-        EXPECT_TRUE(m_reporter.errors.empty()) << m_reporter.errors.front().ToUtf8();
-        const Outcomes_t expected{{L"zlibstat", {Compiled, L"", true}},
-                                  {L"minigzip", {Compiled, L"", true}},
-                                  {L"example", {Compiled, L"", true}},
-                                  {L"lone", {Compiled, L"", true}}};
-        EXPECT_EQ(Outcomes(), expected);
+        RebuildAllCompiled(jobs, {L"zlibstat", L"minigzip", L"example", L"lone"});
         EXPECT_TRUE(Test_ns::FileExists(root + L"zlib\\out\\Debug\\minigzip.exe"));
         EXPECT_TRUE(Test_ns::FileExists(root + L"lone\\x64\\Debug\\lonelib.lib"));
         const std::vector<StandinBuild_st> trace = RunsKeptToTheirOwnProject();
@@ -264,9 +280,7 @@ TEST_F(SolutionContextTest, ProjectsImportTheSheetBesideTheirSolution)
                 checked = checked || GetFileTitle(GetFileName(b.asked)).EqualsNoCase(program);
             EXPECT_TRUE(checked) << "the run of " << Test_ns::Ansi(program) << " did not go through zlibstat";
         }
-        m_plan = PlanId_cl();
-        m_stores.plans.Clear();
-    }
+    });
 }
 
 namespace {
@@ -329,29 +343,18 @@ std::vector<String_cl> TemporaryFiles(const String_cl& folder)
 // up to date.
 TEST_F(SolutionContextTest, ProgramsLinkTheSolutionsLibraryByItsFullPath)
 {
-    for (int jobs : {1, 3}) {
-        SCOPED_TRACE(jobs);
-        const String_cl folder = L"run" + String_cl::FromInt(jobs) + L"\\";
-        NewPlan(L"Debug|x64");
+    OneByOneAndThreeAtOnce(L"Debug|x64", [&](int jobs, const String_cl& folder) {
         LayOutPrograms(Root() + folder, false);
         Add(Solution(folder + L"prog.sln", kPrograms));
 
-        EXPECT_TRUE(Rebuild(jobs));
-        EXPECT_TRUE(m_reporter.errors.empty()) << m_reporter.errors.front().ToUtf8();
-        const Outcomes_t built{{L"core", {Compiled, L"", true}},
-                               {L"tool", {Compiled, L"", true}},
-                               {L"viewer", {Compiled, L"", true}},
-                               {L"docs", {Compiled, L"", true}}};
-        EXPECT_EQ(Outcomes(), built);
+        RebuildAllCompiled(jobs, {L"core", L"tool", L"viewer", L"docs"});
         const std::vector<StandinBuild_st> trace = RunsKeptToTheirOwnProject();
         ASSERT_EQ(Of(trace, L"tool").size(), 1u);
         ASSERT_EQ(Of(trace, L"viewer").size(), 1u);
         if (jobs == 3) {
             EXPECT_TRUE(Of(trace, L"tool")[0].Overlaps(Of(trace, L"viewer")[0]));
         }
-        m_plan = PlanId_cl();
-        m_stores.plans.Clear();
-    }
+    });
 }
 
 // Rebuilt on its own, a program is rebuilt and its library is not (the
@@ -414,10 +417,7 @@ TEST_F(SolutionContextTest, AStaleDependencyIsBuiltByOneRunOnly)
 // again, its errors in the program's log).
 TEST_F(SolutionContextTest, AFailedDependencyFailsItsUsersUnbuilt)
 {
-    for (int jobs : {1, 3}) {
-        SCOPED_TRACE(jobs);
-        const String_cl folder = L"run" + String_cl::FromInt(jobs) + L"\\";
-        NewPlan(L"Debug|x64");
+    OneByOneAndThreeAtOnce(L"Debug|x64", [&](int jobs, const String_cl& folder) {
         LayOutPrograms(Root() + folder, true);
         Add(Solution(folder + L"prog.sln", kPrograms));
 
@@ -435,9 +435,7 @@ TEST_F(SolutionContextTest, AFailedDependencyFailsItsUsersUnbuilt)
             // Nothing was linked, so nothing is learned of what it links.
             EXPECT_TRUE(m_stores.links.Libraries(row->project->path, row->configuration).empty()) << Test_ns::Ansi(user);
         }
-        m_plan = PlanId_cl();
-        m_stores.plans.Clear();
-    }
+    });
 }
 
 // Visual Studio 2008: an Intel wrapper listed in a solution is built there
@@ -448,10 +446,8 @@ TEST_F(SolutionContextTest, IntelWrapperInASolutionIsBuiltThere)
 {
     m_vs = Test_ns::StandinDir(GetACP() == 936 ? L"zh" : L"en", L"vs");
     SetRenameCompile(true);
-    for (int jobs : {1, 3}) {
-        SCOPED_TRACE(jobs);
-        const String_cl folder = L"run" + String_cl::FromInt(jobs) + L"\\", root = Root() + folder;
-        NewPlan(L"Debug|Win32");
+    OneByOneAndThreeAtOnce(L"Debug|Win32", [&](int jobs, const String_cl& folder) {
+        const String_cl root = Root() + folder;
         ASSERT_TRUE(Test_ns::WriteVcprojAndSources(
             root + L"core\\core.vcproj", {L"core", {{L"Debug|Win32", 4, {Test_ns::Librarian()}}}, {L"core.cpp"}}));
         ASSERT_TRUE(Test_ns::WriteXml(root + L"core\\core.icproj", Test_ns::WrapperText(L"core.vcproj")));
@@ -462,10 +458,7 @@ TEST_F(SolutionContextTest, IntelWrapperInASolutionIsBuiltThere)
         const std::string wrapper = Test_ns::ReadBytes(root + L"core\\core.icproj");
         Add(Solution(folder + L"old.sln", {{L"app\\app.vcproj", {1}}, {L"core\\core.icproj"}}, true));
 
-        EXPECT_TRUE(Rebuild(jobs));
-        EXPECT_TRUE(m_reporter.errors.empty()) << m_reporter.errors.front().ToUtf8();
-        const Outcomes_t built{{L"core", {Compiled, L"", true}}, {L"app", {Compiled, L"", true}}};
-        EXPECT_EQ(Outcomes(), built);
+        RebuildAllCompiled(jobs, {L"core", L"app"});
         EXPECT_TRUE(Test_ns::FileExists(root + L"Debug\\core.lib"));
         EXPECT_TRUE(Test_ns::FileExists(root + L"Debug\\app.exe"));
         const std::vector<StandinBuild_st> trace = RunsKeptToTheirOwnProject();
@@ -473,7 +466,5 @@ TEST_F(SolutionContextTest, IntelWrapperInASolutionIsBuiltThere)
         EXPECT_TRUE(Of(trace, L"core")[0].project.EqualsNoCase(root + L"core\\core.icproj"));
         EXPECT_EQ(TemporaryFiles(root), std::vector<String_cl>());
         EXPECT_EQ(Test_ns::ReadBytes(root + L"core\\core.icproj"), wrapper);
-        m_plan = PlanId_cl();
-        m_stores.plans.Clear();
-    }
+    });
 }
