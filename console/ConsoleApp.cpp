@@ -4,6 +4,7 @@
 #include "common/base/ComScope.h"
 #include "common/base/Path.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/PlanOperations.h"
 #include "console/ConsoleCommands.h"
 #include "console/Session.h"
 
@@ -71,7 +72,7 @@ int ConsoleApp_cl::RunWindow()
     {
         Invocation_st none;
         Session_cl session(m_out, m_err, none);
-        if (const int refused = session.FindUnknownPlans(SplitPlans(m_argumentsText), unknown)) return refused;
+        if (const int refused = session.FindUnknownPlans(SplitPlanList(m_argumentsText), unknown)) return refused;
     }  // the data file is let go here: the window takes it
     if (unknown.empty()) {
         const int code = HandOverToWindow(m_argumentsText);

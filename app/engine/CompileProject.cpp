@@ -44,14 +44,6 @@ private:
     int m_current;
 };
 
-// The next row after row still to build; empty past the last.
-MProjectId_cl NextPending(const MProjectId_cl& row)
-{
-    MProjectId_cl next = row.Next();
-    while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
-    return next;
-}
-
 } // namespace
 
 String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& project)
@@ -87,6 +79,15 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
 {
     const MProjectId_cl current = row;
     MProject_st& cur = *current;
+    auto advance = [&] {
+        MProjectId_cl next = current.Next();
+        while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
+        row = next;
+    };
+    if (FailWithoutBuild(current, rows)) {
+        advance();
+        return 0;
+    }
 
     // A row whose run would build a row that has failed (in this walk, or
     // before a single row is built) only builds that project again, its
@@ -95,8 +96,9 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
         const BuildReach_cl reach(rows);
         for (uint32_t serial : reach.Rows(current.Serial())) {
             if (rows.FromSerial(serial)->state != CompileFailed) continue;
+            rows.MarkModified(current);
             RowBuild_cl::ConcludeUnbuilt(current, serial, normalFolder, failedFolder, projects);
-            row = NextPending(current);
+            advance();
             return 0;
         }
     }
@@ -106,6 +108,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     const LogResult_st result = build.Finish(rows);
 
     int32_t state = result.state;
+    cur.failReason = result.failReason;
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
     if (!result.missingFile.IsEmpty()) {
@@ -119,7 +122,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     // moves the caller's identifier.
     build.Conclude(state, failedFolder, projects);
 
-    if (state != LibraryDependency) row = NextPending(current);
+    if (state != LibraryDependency) advance();
     return state != CompileFailed ? 1 : 0;
 }
 

@@ -341,7 +341,8 @@ void RowBuild_cl::Conclude(int32_t state, const String_cl& failedFolder, Project
                       ? failedLog
                       : m_logPath;
     }
-    projects.SetResult(cur.project, cur.configuration, state, cur.log);
+    // A row built without an entry in the project store keeps its result itself.
+    if (!BuiltWithoutEntry(projects, cur)) projects.SetResult(cur.project, cur.configuration, state, cur.log);
 }
 
 void RowBuild_cl::ConcludeUnbuilt(const MProjectId_cl& row, uint32_t cause, const String_cl& normalFolder,
@@ -354,9 +355,10 @@ void RowBuild_cl::ConcludeUnbuilt(const MProjectId_cl& row, uint32_t cause, cons
         if (!log.IsEmpty()) DeleteFileW(log.c_str());
     cur.log.clear();
     cur.state = CompileFailed;
+    cur.failReason.clear();
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = cause;
-    projects.SetResult(cur.project, cur.configuration, CompileFailed, cur.log);
+    if (!BuiltWithoutEntry(projects, cur)) projects.SetResult(cur.project, cur.configuration, CompileFailed, cur.log);
 }
 
 } // namespace Quorvane_ns

@@ -133,7 +133,11 @@ MProjectId_cl RowScheduler_cl::NextToStart() const
     return MProjectId_cl();
 }
 
-void RowScheduler_cl::Started(const MProjectId_cl& row) { m_running.insert(row.Serial()); }
+void RowScheduler_cl::Started(const MProjectId_cl& row)
+{
+    m_running.insert(row.Serial());
+    m_startedAt[row.Serial()] = ++m_events;
+}
 
 void RowScheduler_cl::Abandoned(const MProjectId_cl& row)
 {
@@ -155,12 +159,6 @@ uint32_t RowScheduler_cl::FailedDependency(const MProjectId_cl& row) const
     for (uint32_t other : m_reach.Rows(row.Serial()))
         if (EndedWith(other, false)) return other;
     return 0;
-}
-
-void RowScheduler_cl::KnockedOn(const MProjectId_cl& row)
-{
-    m_todo.erase(row.Serial());
-    m_ranks.clear();
 }
 
 std::vector<MProjectId_cl> RowScheduler_cl::Running() const
@@ -313,8 +311,9 @@ namespace {
 // is pending but no longer among them has failed in this walk.
 class SideBySideWalk_cl : public WalkQuestions_cl {
 public:
-    SideBySideWalk_cl(const std::set<uint32_t>& todo, std::function<bool(uint32_t, uint32_t)> waits)
-        : m_todo(todo), m_waits(std::move(waits))
+    SideBySideWalk_cl(const std::set<uint32_t>& todo, std::function<bool(uint32_t, uint32_t)> waits,
+                      const std::map<uint32_t, uint64_t>& startedAt, const std::map<uint32_t, uint64_t>& endedAt)
+        : m_todo(todo), m_waits(std::move(waits)), m_startedAt(startedAt), m_endedAt(endedAt)
     {
     }
     bool FailedInThisWalk(const MProjectId_cl& provider) const override { return !m_todo.count(provider.Serial()); }
@@ -322,10 +321,19 @@ public:
     {
         return m_waits(provider.Serial(), row.Serial());
     }
+    // The provider's build ended after the row's started: it ran beside it.
+    bool BuiltBeside(const MProjectId_cl& provider, const MProjectId_cl& row) const override
+    {
+        auto ended = m_endedAt.find(provider.Serial());
+        auto started = m_startedAt.find(row.Serial());
+        return ended != m_endedAt.end() && started != m_startedAt.end() && ended->second > started->second;
+    }
 
 private:
     const std::set<uint32_t>& m_todo;
     std::function<bool(uint32_t, uint32_t)> m_waits;
+    const std::map<uint32_t, uint64_t>& m_startedAt;
+    const std::map<uint32_t, uint64_t>& m_endedAt;
 };
 
 } // namespace
@@ -337,12 +345,14 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
     m_running.erase(serial);
     m_todo.erase(serial);
     m_ranks.clear();
+    m_endedAt[serial] = ++m_events;
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
-    if (!m_leftOut.empty()) cur.failReason.clear();
+    cur.failReason = result.failReason;
     if (result.missingFile.IsEmpty()) return result.state;
 
-    const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); });
+    const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); }, m_startedAt,
+                                 m_endedAt);
     const ProviderVerdict_st verdict = JudgeMissingLibrary(row, result.missingFile, m_rows, sequences, walk);
     if (!verdict.provider.IsEmpty() && verdict.provider != row) {
         // The link has shown the edge, whatever becomes of the row now.

@@ -30,7 +30,10 @@
 //   which is the learned sequence.
 // - A link that fails for the library of a row still to be built (waiting
 //   or running) makes the row wait for it (JudgeMissingLibrary): the edge is
-//   learned, and the row is built again after the provider.
+//   learned, and the row is built again after the provider. So does a link
+//   that fails for the library of a row whose build ended well while the
+//   row's was running (it wrote the library too late for the link): the
+//   row is built again at once.
 // - When nothing runs and no row may start, the rows left need each other in
 //   a circle: the first of them starts all the same, and its link decides.
 #include <cstdint>
@@ -67,11 +70,9 @@ public:
     void Started(const MProjectId_cl& row);
     // The row's build ended in an error of its own: it is not built again.
     void Abandoned(const MProjectId_cl& row);
-    // A row its run would build that failed in this walk (a serial), or 0.
+    // A row its run would build that failed in this walk (a serial), or 0:
+    // the row is not built but fails as its knock-on failure (then Abandoned).
     uint32_t FailedDependency(const MProjectId_cl& row) const;
-    // The row fails unbuilt (its state set so) as a knock-on failure of its
-    // FailedDependency: it is not built in this walk.
-    void KnockedOn(const MProjectId_cl& row);
     // The state the row takes after its log's verdict; sets the row's
     // awaited library and failedBecauseOf, learns, and moves as said above.
     int32_t Ended(const MProjectId_cl& row, const LogResult_st& result, SerialPack_cl& sequences);
@@ -115,6 +116,11 @@ private:
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
     std::set<uint32_t> m_walked;   // to be built when the walk began
     std::set<uint32_t> m_running;
+    // When each row's last build started and ended, as numbers of the
+    // walk's events: which builds ran beside which.
+    uint64_t m_events = 0;
+    std::map<uint32_t, uint64_t> m_startedAt;
+    std::map<uint32_t, uint64_t> m_endedAt;
     std::set<uint32_t> m_leftOut;  // pending rows Restrict left out
     int m_total = 0;
     RowWeights_cl m_weights;

@@ -72,8 +72,13 @@ private:
         for (int lane = m_lanes.FreeLane(); lane >= 0 && m_running != 0; lane = m_lanes.FreeLane()) {
             const MProjectId_cl row = m_scheduler.NextToStart();
             if (row.IsEmpty()) return;
+            if (FailWithoutBuild(row, m_plan.rows)) {
+                Unbuilt(row, lane);
+                continue;
+            }
             if (const uint32_t cause = m_scheduler.FailedDependency(row)) {
                 if (!KnockOn(row, cause)) return;
+                Unbuilt(row, lane);
                 continue;
             }
             m_scheduler.Started(row);
@@ -99,18 +104,31 @@ private:
     bool KnockOn(const MProjectId_cl& row, uint32_t cause)
     {
         try {
-            m_scheduler.KnockedOn(row);
-            m_stores.plans.MarkModified(m_planId);
+            m_plan.rows.MarkModified(row);
             RowBuild_cl::ConcludeUnbuilt(row, cause, GoodLogDirectory(), FailedLogDirectory(), m_stores.projects);
-            m_progress.Unbuilt(row);
-            m_reporter.RowBuilt(m_plan, *row, 0);
-            m_reporter.RefreshProjects(m_planId.Serial());
-            m_reporter.RefreshHistory();
-            if (m_reporter.StopOnError()) m_running = 0;
             return true;
         } catch (...) {
+            m_scheduler.Abandoned(row);
             Remember(std::current_exception());
             return false;
+        }
+    }
+
+    // A row that fails without a build (its project file cannot be read, or
+    // its run would build a row that failed) is reported as one that started
+    // and ended at once on the lane; it took no time to keep.
+    void Unbuilt(const MProjectId_cl& row, int lane)
+    {
+        m_scheduler.Abandoned(row);
+        try {
+            m_stores.plans.MarkModified(m_planId);
+            m_progress.Unbuilt(row);
+            m_reporter.RowStarted(m_plan, *row, lane);
+            m_reporter.RowBuilt(m_plan, *row, 0);
+            m_reporter.RefreshProjects(m_planId.Serial());
+            if (m_reporter.StopOnError()) m_running = 0;
+        } catch (...) {
+            Remember(std::current_exception());
         }
     }
 

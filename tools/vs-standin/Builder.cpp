@@ -103,6 +103,11 @@ Builder_cl::Builder_cl(Verb_en verb, const Messages_cl& messages)
         long v = _wtol(delay.c_str());
         m_delayMs = v > 0 ? static_cast<unsigned>(v) : 0;
     }
+    std::wstring linger = EnvironmentValue(L"QV_STANDIN_LINGER_MS");
+    if (!linger.empty()) {
+        long v = _wtol(linger.c_str());
+        m_lingerMs = v > 0 ? static_cast<unsigned>(v) : 0;
+    }
 }
 
 void Builder_cl::Flush()
@@ -227,6 +232,7 @@ Builder_cl::Outcome_en Builder_cl::BuildProject(const std::wstring& path, std::w
     const Outcome_en outcome = Run(*project, plan);
     Count(outcome);
     Flush();
+    if (m_lingerMs) Sleep(m_lingerMs);
     return outcome;
 }
 

@@ -67,6 +67,7 @@ private:
     std::wstring m_text;
     std::wstring m_asked;
     unsigned m_delayMs = 0;
+    unsigned m_lingerMs = 0;  // after a project's link, before the builder goes on
     std::vector<std::wstring> m_libraryFolders;
     std::vector<std::wstring> m_pragmaLibraries;  // of the project being built, from its sources
     std::wstring m_targetMachine; // of the environment (vcvarsall.bat of 2017 and later); empty: any
