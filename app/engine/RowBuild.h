@@ -21,8 +21,9 @@ struct RowCommand_st {
     String_cl logPath;
 };
 
-// A failed row without a log was not built at all: it failed as the
-// knock-on failure of a row its run would have built (ConcludeUnbuilt).
+// A failed row without a log was not built at all: its project file could
+// not be read (FailWithoutBuild), or its run would have built a row that
+// failed (ConcludeUnbuilt). Such a row took no time and showed no link.
 inline bool FailedUnbuilt(const MProject_st& row) { return row.state == CompileFailed && row.log.IsEmpty(); }
 
 // Runs the command and waits. A builder that did not start at all (an empty
