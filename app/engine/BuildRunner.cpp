@@ -134,22 +134,14 @@ LogReader_cl::LogReader_cl(const String_cl& path)
     // character (a builder that was killed, a full disk) is read for what
     // it holds, never refused.
     m_stream.SetReplaceUndecodable(true);
+    // A line longer than any path (a compiler message with long template
+    // names, a tool that writes no line ends) is none of the lines looked
+    // for: it is passed over whole, so a log of any size streams through.
+    m_stream.SetMaxWordLength(kLongestLogLine);
+    m_stream.SetPassOverLongWords(true);
 }
 
-bool LogReader_cl::Next(String_cl& line)
-{
-    for (;;) {
-        try {
-            return m_stream.ReadWord(line) > 0;
-        } catch (const Base_ns::SysError_cl& e) {
-            // A line longer than the reader's word limit (a compiler message
-            // with long template names) is not one of the lines we look for;
-            // the reader stands after its first part, so read on.
-            if (e.Code() == 2 && e.ClassName() == L"TextIStream_cl") continue;
-            throw;
-        }
-    }
-}
+bool LogReader_cl::Next(String_cl& line) { return m_stream.ReadWord(line) > 0; }
 
 SummaryRead_en ReadSummaryLine(const String_cl& line, SummaryKind_en kind, SummaryCounts_st& counts)
 {

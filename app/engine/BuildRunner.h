@@ -55,11 +55,12 @@ void RunBuild(const String_cl& params);
 // The non-empty lines of a builder's log, decoded as the log was written
 // (UTF-16 with its mark, else the ANSI code page); what decodes to no
 // character (half a character where the log was cut off) reads as U+FFFD.
-// Lines too long for the reader (a compiler message with long template
-// names) are passed over: none of the lines the program looks for is that
-// long. Opening a missing log raises the reader's file error.
+// Lines longer than kLongestLogLine characters (a compiler message with
+// long template names) are passed over: none of the lines the program looks
+// for is that long. Opening a missing log raises the reader's file error.
 class LogReader_cl {
 public:
+    static constexpr size_t kLongestLogLine = 65536;
     explicit LogReader_cl(const String_cl& path);
     LogReader_cl(const LogReader_cl&) = delete;
     LogReader_cl& operator=(const LogReader_cl&) = delete;
