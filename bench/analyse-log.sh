@@ -9,8 +9,8 @@
 # for another size) in a temporary folder: an English devenv log (ANSI,
 # CRLF, the summary line near the end), the same text as UTF-16LE with its
 # mark, and a Chinese-edition log in code page 936 (double-byte text on most
-# lines, and now and then a compiler message of over 999 characters, longer
-# than the reader's longest word).
+# lines, and now and then a compiler message of about 1,500 characters, a
+# line the reader once could not take whole).
 # For each it takes the best of three runs of
 #   grep -c -F         natively, the summary prefix in the file's own encoding
 #                      (a fixed string either way; for UTF-16 its bytes, NULs

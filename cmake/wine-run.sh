@@ -14,7 +14,15 @@ case "${QV_CODEPAGE:-936}" in
 esac
 [ "${QV_GUI:-0}" = 1 ] && pfx="$pfx-gui"
 export LC_ALL=$loc LANG=$loc WINEPREFIX="$pfx" WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Windows 10 and 11 have MSXML 3 and 6, not 4 (Wine has all three): Wine's
+# msxml4 is turned off, as a clean Windows has it. QV_MSXML=4 turns msxml6 off
+# instead, for what must still work where only 4.0 is (older systems, and
+# older installs of this program). Groups of overrides are joined by ";".
+case "${QV_MSXML:-6}" in
+  4) msxml_off=msxml6 ;;
+  *) msxml_off=msxml4 ;;
+esac
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=};$msxml_off="
 if [ ! -f "$pfx/.qv-ready" ]; then
   "$here/wine-prefix.sh" "$pfx" "$loc" >/dev/null 2>&1
 fi

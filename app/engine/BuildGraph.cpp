@@ -1,6 +1,5 @@
 #include "app/engine/BuildGraph.h"
 #include "app/ProgramPlaces.h"
-#include <algorithm>
 
 namespace Quorvane_ns {
 
@@ -20,32 +19,6 @@ String_cl DotEscaped(const String_cl& text)
 
 String_cl DotQuoted(const String_cl& text) { return L"\"" + DotEscaped(text) + L"\""; }
 
-// The rows that stand for each project file, found again by any spelling
-// of it: by final path, or by volume and index.
-class RowsOfFile_cl {
-public:
-    void Add(const Base_ns::FileIdentity_st& file, uint32_t row)
-    {
-        m_byPath[file.finalPath].push_back(row);
-        if (file.indexed) m_byIndex[{file.volume, file.index}].push_back(row);
-    }
-    std::vector<uint32_t> Find(const Base_ns::FileIdentity_st& file) const
-    {
-        std::vector<uint32_t> rows;
-        auto byPath = m_byPath.find(file.finalPath);
-        if (byPath != m_byPath.end()) rows = byPath->second;
-        auto byIndex = file.indexed ? m_byIndex.find({file.volume, file.index}) : m_byIndex.end();
-        if (byIndex != m_byIndex.end())
-            for (uint32_t row : byIndex->second)
-                if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
-        return rows;
-    }
-
-private:
-    std::map<String_cl, std::vector<uint32_t>> m_byPath;
-    std::map<std::pair<uint32_t, uint64_t>, std::vector<uint32_t>> m_byIndex;
-};
-
 } // namespace
 
 BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& projects,
@@ -57,7 +30,8 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
     // it in.
     Base_ns::IdentityScope_cl scope;
     std::map<String_cl, std::vector<uint32_t>> producers;
-    RowsOfFile_cl rowsOfFile;
+    // The rows that stand for each project file.
+    Base_ns::FileIndex_tl<uint32_t> rowsOfFile;
     std::vector<std::pair<uint32_t, std::vector<String_cl>>> learned;
     std::vector<std::pair<uint32_t, const std::vector<String_cl>*>> references;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {

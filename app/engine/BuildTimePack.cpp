@@ -1,6 +1,6 @@
 #include "app/engine/BuildTimePack.h"
-#include "common/base/Number.h"
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <set>
 
@@ -11,6 +11,21 @@ namespace {
 String_cl Key(const String_cl& path, const String_cl& configuration)
 {
     return Base_ns::ToUpper(path) + L"|" + Base_ns::ToUpper(configuration);
+}
+
+// Decimal digits only, as they are written: the wrapper's Number reads
+// "1e30" as 7728 and "ff" as 255, which for a time would be a wrong weight,
+// not an unknown one.
+std::optional<int32_t> Milliseconds(const String_cl& text)
+{
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    int64_t value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        value = value * 10 + (c - L'0');
+    }
+    if (value > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(value);
 }
 
 } // namespace
@@ -28,12 +43,19 @@ void BuildTimePack_cl::StorageProcess_cl::WriteItem(IO_ns::XMLFile_cl& file, IO_
 int32_t BuildTimePack_cl::StorageProcess_cl::ReadItem(IO_ns::XMLFile_cl&, IO_ns::XMLFile_cl::ElementId_cl& element,
                                                       BuildTime_st& item)
 {
-    item.path = element.Attribute(L"路径", true).Text();
-    item.configuration = element.Attribute(L"编译方式", true).Text();
-    // A time is only a weight: one that does not read is unknown, never a
-    // reason to refuse the data file.
-    const std::optional<int32_t> ms = Base_ns::ParseNumber(element.Attribute(L"毫秒", true).Text());
-    item.milliseconds = ms && *ms >= 0 ? *ms : -1;
+    // A time is only a weight, learned again by the next build: an entry
+    // that lacks a value, or whose time is no plain number of milliseconds,
+    // is left empty for LoadTimes to drop, never a reason to refuse the
+    // data file.
+    auto text = [&element](const wchar_t* name) {
+        IO_ns::XMLFile_cl::AttributeId_cl attribute = element.Attribute(name, false);
+        return attribute.IsEmpty() ? String_cl() : attribute.Text();
+    };
+    item.path = text(L"路径");
+    item.configuration = text(L"编译方式");
+    const std::optional<int32_t> ms = Milliseconds(text(L"毫秒"));
+    item.milliseconds = ms ? *ms : -1;
+    if (!ms) item.path.clear();
     return 1;
 }
 
@@ -78,10 +100,20 @@ void BuildTimePack_cl::SaveTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_c
     WriteXML(file, parent, process);
 }
 
-void BuildTimePack_cl::LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
+int BuildTimePack_cl::LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent)
 {
     StorageProcess_cl process;
     ReadXML(file, parent, process);
+    int dropped = 0;
+    for (BuildTimeId_cl id = First(); !id.IsEmpty();) {
+        BuildTimeId_cl next = id.Next();
+        if (id->path.IsEmpty() || id->configuration.IsEmpty()) {
+            Erase(id);
+            ++dropped;
+        }
+        id = next;
+    }
+    return dropped;
 }
 
 RowWeights_cl::RowWeights_cl(const MProjectPack_cl& rows, const std::vector<uint32_t>& serials,

@@ -64,8 +64,10 @@ public:
 
     void SaveTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
     // Replaces the times by those stored under parent; none when the element
-    // is missing (a file of an earlier version).
-    void LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
+    // is missing (a file of an earlier version). Entries that lack a value or
+    // whose milliseconds are not a plain decimal number are dropped; returns
+    // how many.
+    int LoadTimes(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
 };
 
 // The seconds each of a walk's rows (by serial) is expected to take: its

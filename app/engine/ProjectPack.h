@@ -65,6 +65,12 @@ struct Project_st {
     // Full paths of the files read besides the project file (its property
     // sheets, Directory.Build.props and the like): the plan's files too.
     std::vector<String_cl> sheets;
+    // Full paths of the projects its solution says this one depends on
+    // (ProjectDependencies), which the builder builds before it there; and
+    // whether it depends there on a project the program does not read (a
+    // project of another kind), which the builder then builds too.
+    std::vector<String_cl> solutionDependencies;
+    bool dependsOnOtherKinds = false;
     // The files path and solution name, taken when the record is made (or
     // first compared): two records never stand for one project file in one
     // solution, however either is spelt.
@@ -112,6 +118,12 @@ public:
     // Back to Normal, keeping the log path.
     void ResetState(const ProjectId_cl& project, const String_cl& configuration);
 };
+
+// Whether the record was read in the context of solution (empty: the
+// project file alone), however either path is spelt.
+bool ReadInSolution(Project_st& record, const String_cl& solution);
+// Whether two records were read in the context of one solution (or both alone).
+bool ReadInSameSolution(Project_st& a, Project_st& b);
 
 // The tables of ProjectPack_cl: system 1-4, user 101-103, source "ProjectPack".
 Base_ns::SysError_cl ProjectPackSysError(int32_t code, int32_t line, const String_cl& note);

@@ -1,4 +1,5 @@
 #include "app/store/DataFile.h"
+#include <iterator>
 #include <set>
 #include "common/base/ComScope.h"
 #include <objbase.h>
@@ -13,12 +14,62 @@ namespace Quorvane_ns {
 namespace {
 
 const wchar_t kAsideMark[] = L".无法读取-";
+const wchar_t kChangedMark[] = L".另存-";
+
+const Base_ns::ErrorEntry_st kStoresErrors[] = {
+    {104, L"读取XML文件失败，因为数据格式不正确。"},
+    {105, L"数据文件在本次运行期间被其他程序改过，没有覆盖它。"},
+};
+
+IO_ns::IOError_cl StoresError(int line, int32_t code, const String_cl& note)
+{
+    return IO_ns::IOError_cl(line, L"DataFile", L"Stores_cl", code, kStoresErrors,
+                             static_cast<int>(std::size(kStoresErrors)), note);
+}
 
 IO_ns::IOError_cl ForeignDataFileError(const String_cl& rootName, const String_cl& path)
 {
-    static const Base_ns::ErrorEntry_st kTable[] = {{104, L"读取XML文件失败，因为数据格式不正确。"}};
-    return IO_ns::IOError_cl(__LINE__, L"DataFile", L"Stores_cl", 104, kTable, 1,
-                             L"根节点：" + rootName + L"\r\n文件：" + path);
+    return StoresError(__LINE__, 104, L"根节点：" + rootName + L"\r\n文件：" + path);
+}
+
+// A file name beside path with a mark and a time stamp before its extension.
+String_cl MarkedPath(const String_cl& path, const wchar_t* mark, const String_cl& stamp)
+{
+    String_cl folder = GetFileDirectory(path, true);
+    String_cl name = GetFileName(path);
+    size_t dot = name.find_last_of(L'.');
+    if (dot == String_cl::npos || dot == 0) return folder + name + mark + stamp;
+    return folder + name.substr(0, dot) + mark + stamp + name.substr(dot);
+}
+
+// What the data file holds, as far as telling a change goes.
+Stores_cl::FileSeen_st SeeFile(const String_cl& path)
+{
+    Stores_cl::FileSeen_st seen;
+    seen.path = path;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        seen.known = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+        return seen;
+    }
+    seen.exists = true;
+    uint64_t hash = 1469598103934665603ull;
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        for (DWORD i = 0; i < got; ++i) {
+            hash ^= static_cast<unsigned char>(buffer[i]);
+            hash *= 1099511628211ull;
+        }
+        seen.size += got;
+    }
+    CloseHandle(h);
+    seen.hash = hash;
+    seen.known = ok;
+    return seen;
 }
 
 bool IsExistingFile(const String_cl& path)
@@ -60,11 +111,15 @@ void EraseUnheld(Pack& pack, const std::set<String_cl>& held)
 }
 
 // Adds the upper-cased project paths that the plans hold; false when a
-// solution file of a plan not read in this run cannot be read.
+// solution file cannot be read, or reads as no projects at all: emptied by
+// accident, or holding merge-conflict text, it says nothing of what its
+// plan holds, so nothing learned is dropped for it, as for a missing one.
 bool AddHeldProjects(PlanPack_cl& plans, std::set<String_cl>& held)
 {
     for (PlanId_cl plan = plans.First(); !plan.IsEmpty(); plan = plan.Next()) {
         if (plan->solutions.Read()) {
+            for (SolutionId_cl solution = plan->solutions.First(); !solution.IsEmpty(); solution = solution.Next())
+                if (IsSolutionPath(solution->path) && solution->projects.Count() == 0) return false;
             for (MProjectId_cl row = plan->rows.First(); !row.IsEmpty(); row = row.Next())
                 held.insert(row->project->path.Upper());
             continue;
@@ -80,6 +135,7 @@ bool AddHeldProjects(PlanPack_cl& plans, std::set<String_cl>& held)
             } catch (const Base_ns::Error_cl&) {
                 return false;
             }
+            if (found.Count() == 0) return false;
             for (auto it = found.First(); !it.IsEmpty(); it = it.Next()) held.insert(it->path.Upper());
         }
     }
@@ -122,7 +178,7 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
             sequences.LoadSequence(file, root);
             plans.LoadPlans(file, root);
             report.droppedLinks = links.LoadLinks(file, root);
-            times.LoadTimes(file, root);
+            report.droppedTimes = times.LoadTimes(file, root);
             file.Close();
             report.loaded = true;
         } catch (const Base_ns::Error_cl& e) {
@@ -139,6 +195,9 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
         report.asidePath = SetAside(path);
         if (report.asidePath.empty()) m_keepPath = path;
     }
+    m_seen = SeeFile(path);
+    m_changedAside.clear();
+    m_changeTold = false;
     if (plans.Count() == 0) {
         plans.AddPlan(kDefaultPlanName, kDefaultPlanConfiguration);
         report.addedDefaultPlan = true;
@@ -147,7 +206,17 @@ StartReport_st Stores_cl::StartProgram(const String_cl& path)
     return report;
 }
 
-bool Stores_cl::SaveDataFile(const String_cl& path)
+bool Stores_cl::ChangedSinceSeen(const String_cl& path) const
+{
+    if (!m_seen.known || !m_seen.path.EqualsNoCase(path)) return false;
+    const FileSeen_st now = SeeFile(path);
+    // A file another program deleted holds nothing to keep; one that cannot
+    // be read now cannot be replaced either, and the save says so.
+    if (!now.known || !now.exists) return false;
+    return !m_seen.exists || now.size != m_seen.size || now.hash != m_seen.hash;
+}
+
+bool Stores_cl::SaveDataFile(const String_cl& path, bool quiet)
 {
     if (!m_keepPath.empty() && m_keepPath.EqualsNoCase(path)) return false;
     // What was learned of projects that no plan holds any more would only
@@ -158,9 +227,17 @@ bool Stores_cl::SaveDataFile(const String_cl& path)
         EraseUnheld(times, held);
     }
 
+    // Another program changed the file since this one read or wrote it: its
+    // change is not written over, this run's state goes beside it.
+    String_cl target = path;
+    if (!m_changedAside.empty() || ChangedSinceSeen(path)) {
+        if (m_changedAside.empty()) m_changedAside = MarkedPath(path, kChangedMark, Base_ns::TimeStampText());
+        target = m_changedAside;
+    }
+
     Base_ns::ComScope_cl com;
     IO_ns::XMLFile_cl file;
-    file.Create(path, kProductName);
+    file.Create(target, kProductName);
     IO_ns::XMLFile_cl::ElementId_cl root = file.Root();
     sequences.SaveSequence(file, root);
     plans.SavePlans(file, root);
@@ -169,6 +246,14 @@ bool Stores_cl::SaveDataFile(const String_cl& path)
     if (links.Count() > 0) links.SaveLinks(file, root);
     if (times.Count() > 0) times.SaveTimes(file, root);
     file.Close();
+    if (target == path) {
+        m_seen = SeeFile(path);
+    } else if (!quiet && !m_changeTold) {
+        m_changeTold = true;
+        throw StoresError(__LINE__, 105,
+                          L"数据文件：" + path + L"\r\n本次的方案、编译顺序和学到的依赖已保存到：" + target +
+                              L"\r\n请比较两个文件，决定保留哪一个。");
+    }
     return true;
 }
 
@@ -187,11 +272,7 @@ bool Stores_cl::EndProgram(const String_cl& path)
 
 String_cl UnreadableDataFilePath(const String_cl& path, const String_cl& stamp)
 {
-    String_cl folder = GetFileDirectory(path, true);
-    String_cl name = GetFileName(path);
-    size_t dot = name.find_last_of(L'.');
-    if (dot == String_cl::npos || dot == 0) return folder + name + kAsideMark + stamp;
-    return folder + name.substr(0, dot) + kAsideMark + stamp + name.substr(dot);
+    return MarkedPath(path, kAsideMark, stamp);
 }
 
 String_cl UnreadableDataFileText(const StartReport_st& report)
@@ -219,9 +300,16 @@ String_cl DroppedLinksText(const StartReport_st& report)
            report.dataPath + L"\r\n\r\n方案、编译顺序和其余的依赖都已照常读入；丢弃的依赖会在下次链接失败时重新学到。";
 }
 
+String_cl DroppedTimesText(const StartReport_st& report)
+{
+    if (report.droppedTimes == 0) return String_cl();
+    return L"数据文件中有 " + String_cl::FromInt(report.droppedTimes) + L" 条编译耗时记录不完整或无法读取，已丢弃：\r\n" +
+           report.dataPath + L"\r\n\r\n方案、编译顺序和其余的记录都已照常读入；丢弃的耗时会在这些工程下次编译时重新记下。";
+}
+
 bool HasStartMessages(const StartReport_st& report)
 {
-    return report.unreadable || !report.journalAside.empty() || report.droppedLinks > 0;
+    return report.unreadable || !report.journalAside.empty() || report.droppedLinks > 0 || report.droppedTimes > 0;
 }
 
 void ShowStartReport(const StartReport_st& report, HWND owner)
@@ -230,6 +318,8 @@ void ShowStartReport(const StartReport_st& report, HWND owner)
         Base_ns::ShowMessage(owner, DamagedJournalText(report), kProductName, MB_OK | MB_ICONWARNING);
     if (report.droppedLinks > 0)
         Base_ns::ShowMessage(owner, DroppedLinksText(report), kProductName, MB_OK | MB_ICONWARNING);
+    if (report.droppedTimes > 0)
+        Base_ns::ShowMessage(owner, DroppedTimesText(report), kProductName, MB_OK | MB_ICONWARNING);
     if (!report.unreadable) return;
     if (report.error) {
         try {

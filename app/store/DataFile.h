@@ -43,6 +43,9 @@ struct StartReport_st {
     bool addedDefaultPlan = false;
     // Learned links dropped because their entry lacked a value.
     int droppedLinks = 0;
+    // Build times dropped because their entry lacked a value or its time
+    // was no number of milliseconds.
+    int droppedTimes = 0;
 };
 
 class Stores_cl {
@@ -78,18 +81,39 @@ public:
     // and could not be moved aside. Save errors pass, leaving the stores full.
     bool EndProgram(const String_cl& path);
     // Writes the data file without emptying the stores (the console saves
-    // after every plan's job). Same refusal as EndProgram. The file is
-    // replaced atomically: a failed save leaves the old file. Learned links
-    // of a project that no plan holds are dropped: the projects of a plan
-    // read in this run are its rows', those of another plan come from its
-    // solution files; when one of those cannot be read, nothing is dropped.
-    bool SaveDataFile(const String_cl& path);
+    // after every plan's job, the window after every job and row). Same
+    // refusal as EndProgram. The file is replaced atomically: a failed save
+    // leaves the old file. Learned links and build times of a project that
+    // no plan holds are dropped: the projects of a plan read in this run are
+    // its rows', those of another plan come from its solution files; when
+    // one of those cannot be read or reads as no projects, nothing is
+    // dropped.
+    // A data file that another program changed since this one loaded or last
+    // saved it is not written over: this save and every later one of the run
+    // go to a file beside it ("Quorvane.另存-<stamp>.xml"), and the first
+    // such save raises IOError_cl 105 of Stores_cl naming both files, unless
+    // quiet (then a later save that is not quiet tells it).
+    bool SaveDataFile(const String_cl& path, bool quiet = false);
 
     const StartReport_st& LastStart() const { return m_lastStart; }
 
+    // What a program last saw of the data file, to tell another's change.
+    struct FileSeen_st {
+        String_cl path;
+        bool known = false;   // read to its end, or known to be missing
+        bool exists = false;
+        uint64_t size = 0;
+        uint64_t hash = 0;
+    };
+
 private:
+    bool ChangedSinceSeen(const String_cl& path) const;
+
     String_cl m_keepPath;   // an unreadable data file that could not be moved aside
     StartReport_st m_lastStart;
+    FileSeen_st m_seen;         // as StartProgram found it, or as the last save left it
+    String_cl m_changedAside;   // where this run saves since another program changed the file
+    bool m_changeTold = false;
 };
 
 // "Quorvane.xml" → "Quorvane.无法读取-<stamp>.xml", in the same folder.
@@ -101,6 +125,8 @@ String_cl UnreadableDataFileText(const StartReport_st& report);
 String_cl DamagedJournalText(const StartReport_st& report);
 // The message that tells the user how many learned links were dropped.
 String_cl DroppedLinksText(const StartReport_st& report);
+// The same for build times.
+String_cl DroppedTimesText(const StartReport_st& report);
 // Whether ShowStartReport has anything to show.
 bool HasStartMessages(const StartReport_st& report);
 // Shows what the start routine has to say, through Base_ns::ShowMessage:

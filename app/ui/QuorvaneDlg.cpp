@@ -179,11 +179,19 @@ void CQuorvaneDlg::LockUi()
     m_historyPage.SetBusy(true);
 }
 
+void CQuorvaneDlg::EnableJobButtons()
+{
+    // A click with no plan chosen would only be refused; the buttons keep
+    // their letters, which do nothing while they are grey.
+    const bool plan = m_solutionPage.HasPlan();
+    for (int id : {IDC_REBUILD, IDC_BUILD, IDC_CLEAN}) ::EnableWindow(GetDlgItem(id), plan);
+}
+
 void CQuorvaneDlg::UnlockUi()
 {
     for (int id : kJobLockedControls)
-        if (id != IDC_BUILD) ::EnableWindow(GetDlgItem(id), TRUE);
-    ::EnableWindow(GetDlgItem(IDC_BUILD), m_solutionPage.HasPlan());
+        if (id != IDC_BUILD && id != IDC_REBUILD && id != IDC_CLEAN) ::EnableWindow(GetDlgItem(id), TRUE);
+    EnableJobButtons();
     ParkFocus({IDC_STOP}, GetDlgItem(IDC_TAB));
     ::EnableWindow(GetDlgItem(IDC_STOP), FALSE);
     ReturnFocus();
@@ -203,6 +211,12 @@ bool CQuorvaneDlg::RefusedWhileBusy()
 void CQuorvaneDlg::StartJob(JobKind kind, uint32_t singleRow, bool rebuildEach)
 {
     if (RefusedWhileBusy()) return;
+    // Every job works on the plan chosen; without one there is nothing to
+    // do (the buttons are grey then, and no other way starts a job).
+    if (!m_solutionPage.HasPlan()) {
+        EnableJobButtons();
+        return;
+    }
     JobOrder_st order;
     order.kind = kind;
     order.request.vcDirectory = GetVcDirectory();
@@ -226,7 +240,10 @@ void CQuorvaneDlg::StartRead()
 {
     if (CurrentJob() != JobIdle) return;
     UpdateCaption();
-    if (!m_solutionPage.HasPlan()) return;
+    if (!m_solutionPage.HasPlan()) {
+        EnableJobButtons();
+        return;
+    }
     JobOrder_st order;
     order.kind = JobRead;
     order.plan = m_solutionPage.SelectedPlan();
@@ -256,10 +273,28 @@ void CQuorvaneDlg::JoinWorker()
     if (m_worker.joinable()) m_worker.join();
 }
 
+void CQuorvaneDlg::SaveData(bool loud)
+{
+    try {
+        m_stores.SaveDataFile(DataFilePath(), !loud);
+    } catch (const Base_ns::Error_cl& e) {
+        if (loud) {
+            e.Show(m_hwnd);
+        } else if (e.IsSystemError()) {
+            static_cast<const Base_ns::SysError_cl&>(e).AppendToLog();
+        }
+    } catch (...) {
+        if (loud) Base_ns::ShowCurrentException(m_hwnd, L"QuorvaneDlg", __LINE__);
+    }
+}
+
 void CQuorvaneDlg::OnJobEnded(const JobEnd_st& end)
 {
     m_running = 0;
     m_jobKind = JobIdle;
+    // As the console saves after every plan: a log-off, a crash or a power
+    // cut after a long build keeps what it learned, and the plans as edited.
+    SaveData(true);
     UnlockUi();
     m_taskbar.Clear(m_hwnd);
     ::SetForegroundWindow(m_hwnd);
@@ -323,7 +358,7 @@ void CQuorvaneDlg::OnCommandLineTick()
     const size_t comma = m_commandLine.find(L',');
     const String_cl name = m_commandLine.substr(0, comma);
     const String_cl rest = comma == String_cl::npos ? String_cl() : m_commandLine.substr(comma + 1);
-    if (name == m_solutionPage.PlanText()) {
+    if (m_solutionPage.HasPlan() && name == m_solutionPage.PlanText()) {
         // The name is taken even when the job cannot start.
         m_commandLine = rest;
         StartJob(JobRebuild);
@@ -425,6 +460,29 @@ bool CQuorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
         result = TRUE;
         return true;
     case UM_JOB_ENDED: OnJobEnded(*reinterpret_cast<const JobEnd_st*>(wParam)); result = TRUE; return true;
+    case UM_ROW_BUILT:
+        // The job waits here with every store at rest: a power cut during a
+        // long build loses at most the row being built.
+        SaveData(false);
+        result = TRUE;
+        return true;
+    case WM_QUERYENDSESSION:
+        // The session may still be cancelled: nothing stops, but what is
+        // known is on disk now. While a job runs its last row is saved.
+        if (CurrentJob() == JobIdle) SaveData(false);
+        ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, TRUE);
+        result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        // The process ends after this without WM_DESTROY: the options and
+        // the data file are written here.
+        if (wParam) {
+            SaveOptions();
+            if (CurrentJob() == JobIdle) SaveData(false);
+        }
+        ::SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, 0);
+        result = TRUE;
+        return true;
     default: return false;
     }
 }

@@ -78,6 +78,13 @@ private:
     // stops, and the boxes the command line set show the user's states again.
     void EndUnattended();
     void SaveOptions();
+    // Writes the data file. loud: a failure is shown, and a data file that
+    // another program changed is told; otherwise (after each row, at the end
+    // of the session, when no box may wait for anyone) a system error is
+    // only logged and the next loud save tells the rest.
+    void SaveData(bool loud);
+    // Rebuild, build and clean need a plan: grey without one.
+    void EnableJobButtons();
     // The spin box "同时编译": how many rows may build at once.
     int Jobs();
     bool Checked(int id) const;

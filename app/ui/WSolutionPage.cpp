@@ -137,10 +137,9 @@ void WSolutionPage_cl::OnPlanChanged()
         m_list.DeleteAll();
         if (HasPlan()) m_configurations.AddRecent(SelectedPlan()->configuration);
         RefreshList();
-        if (!HasPlan())
-            m_settings.SendToWindow(PAGE_PROJECTS, UM_REFRESH, 0);
-        else
-            ::PostMessageW(::GetAncestor(m_hwnd, GA_ROOT), UM_READ_PLAN, 0, 0);
+        if (!HasPlan()) m_settings.SendToWindow(PAGE_PROJECTS, UM_REFRESH, 0);
+        // The main window reads the plan chosen, or greys what needs one.
+        ::PostMessageW(::GetAncestor(m_hwnd, GA_ROOT), UM_READ_PLAN, 0, 0);
     });
 }
 
@@ -174,7 +173,10 @@ void WSolutionPage_cl::OnDeletePlan()
     PlanId_cl plan = SelectedPlan();
     DeletePlan(m_stores, plan);
     FillPlans();
-    if (m_plans.SendMsg(CB_GETCOUNT) > 0) m_plans.SetCurSel(0);
+    if (m_plans.SendMsg(CB_GETCOUNT) > 0)
+        m_plans.SetCurSel(0);
+    else
+        ::PostMessageW(::GetAncestor(m_hwnd, GA_ROOT), UM_READ_PLAN, 0, 0);
     m_settings.SendToWindow(PAGE_HISTORY, UM_REFRESH, 0);
     UpdatePageControls();
 }

@@ -19,7 +19,8 @@ inline constexpr UINT UM_REFRESH = 0x3779;
 // root window, so neither ever gets the other's message.
 inline constexpr UINT UM_BUILD_ONE = 0x377A;
 inline constexpr UINT UM_CLEAR_PROJECTS = 0x377A;
-// Posted by the solution page to the main window: read the selected plan.
+// Posted by the solution page to the main window: read the selected plan
+// (with none chosen, the window greys what needs one).
 inline constexpr UINT UM_READ_PLAN = 0x377B;
 // Sent to the main window: wParam points at the status text.
 inline constexpr UINT UM_STATUS_TEXT = 0x377C;
@@ -35,6 +36,9 @@ inline constexpr UINT UM_BUILD_PHASE = 0x377F;
 // Sent by a worker: wParam points at the BuildProgress_st of its build walk,
 // for the status line and the taskbar button.
 inline constexpr UINT UM_BUILD_PROGRESS = 0x3780;
+// Sent by a worker when a row has been built, its results recorded: the
+// window keeps the data file up to date while the job stands still.
+inline constexpr UINT UM_ROW_BUILT = 0x3781;
 
 // Puts text into the main window's status line from any window of the
 // program (a page finds the main window as its root).

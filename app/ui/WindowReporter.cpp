@@ -24,6 +24,11 @@ void WindowReporter_cl::Progress(const BuildProgress_st& progress)
 
 void WindowReporter_cl::BuildPhaseStarted() { SendMessageW(m_window, UM_BUILD_PHASE, 0, 0); }
 
+void WindowReporter_cl::RowBuilt(const Plan_st&, const MProject_st&, int)
+{
+    SendMessageW(m_window, UM_ROW_BUILT, 0, 0);
+}
+
 void WindowReporter_cl::ShowError(const Base_ns::Error_cl& error)
 {
     // A box opened here would belong to no window and could sit behind the

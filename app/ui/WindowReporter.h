@@ -26,6 +26,7 @@ public:
     void ClearProjects() override;
     void Progress(const BuildProgress_st& progress) override;
     void BuildPhaseStarted() override;
+    void RowBuilt(const Plan_st& plan, const MProject_st& row, int ok) override;
     void ShowError(const Base_ns::Error_cl& error) override;
     bool StopOnError() override { return m_stopOnError.load(); }
     void Ended(const JobEnd_st& end) override;

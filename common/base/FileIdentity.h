@@ -16,7 +16,11 @@
 // IdentityScope_cl lives on a thread, each path text is looked up once
 // there: one operation (reading a plan, building its graph) compares the
 // same few files many times.
+#include <algorithm>
 #include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
 #include "common/base/String.h"
 
 namespace Base_ns {
@@ -44,6 +48,35 @@ struct FileIdentity_st {
 };
 
 FileIdentity_st IdentityOf(const String_cl& path);
+
+// Values kept by the file they belong to, found again by any spelling of
+// it: by final path, and by volume and index for a file of several names.
+template <class T>
+class FileIndex_tl {
+public:
+    void Add(const FileIdentity_st& file, const T& value)
+    {
+        m_byPath[file.finalPath].push_back(value);
+        if (file.indexed) m_byIndex[{file.volume, file.index}].push_back(value);
+    }
+    // In the order added, each once.
+    std::vector<T> Find(const FileIdentity_st& file) const
+    {
+        std::vector<T> values;
+        auto byPath = m_byPath.find(file.finalPath);
+        if (byPath != m_byPath.end()) values = byPath->second;
+        auto byIndex = file.indexed ? m_byIndex.find({file.volume, file.index}) : m_byIndex.end();
+        if (byIndex != m_byIndex.end())
+            for (const T& value : byIndex->second)
+                if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
+        return values;
+    }
+    bool Holds(const FileIdentity_st& file) const { return !Find(file).empty(); }
+
+private:
+    std::map<String_cl, std::vector<T>> m_byPath;
+    std::map<std::pair<uint32_t, uint64_t>, std::vector<T>> m_byIndex;
+};
 
 // Whether two paths name one file (IdentityOf both).
 bool SameFile(const String_cl& a, const String_cl& b);

@@ -43,10 +43,12 @@ public:
     void Open(const Base_ns::String_cl& path)
     {
         m_file.OpenWrite(path);
+        SetTargetName(path);
         Restart();
     }
     // Finishes the file. The last buffered bytes reach the disk here, so a
-    // full disk shows up here as IOError_cl 101 "没有足够的空间写。"; the file
+    // full disk shows up here as IOError_cl 101 "没有足够的空间写。" naming
+    // the file; the file
     // then stays open and is deleted with the stream, like any unfinished one.
     void Close()
     {

@@ -9,6 +9,7 @@ const wchar_t kSource[] = L"Common\\Tools\\v1.2.0\\IO\\TextIStream";
 const Base_ns::ErrorEntry_st kErrors[] = {
     {1, L"多字符转化成宽字符失败，无法找到配对字节。"},
     {2, L"太长的单词。"},
+    {101, L"文件中的一行太长，无法读入。"},
 };
 constexpr int kErrorCount = sizeof(kErrors) / sizeof(kErrors[0]);
 
@@ -33,7 +34,8 @@ wchar_t ConvertOne(unsigned codePage, const char* bytes, int count, DWORD extraF
 
 TextIStream_cl::TextIStream_cl(IContainer_cl* container)
     : separators(L" \t\r\n"), m_container(container), m_encoding(EncodingAnsi), m_checkPending(1),
-      m_pendingLow(0), m_replaceUndecodable(false), m_lowExpected(false), m_classesReady(false), m_byteClass{},
+      m_pendingLow(0), m_replaceUndecodable(false), m_lowExpected(false), m_passOverLong(false),
+      m_maxWord(kDefaultMaxWordLength), m_classesReady(false), m_byteClass{},
       m_wideSeparators(false), m_wideStops(false),
       m_codePage(GetACP()), m_doubleByte(false), m_singleReady(false), m_single{}
 {
@@ -46,6 +48,19 @@ TextIStream_cl::~TextIStream_cl() = default;
 void TextIStream_cl::Raise(int line, int code) const
 {
     throw Base_ns::SysError_cl(line, kSource, ClassName(), code, kErrors, kErrorCount, m_sourceName);
+}
+
+void TextIStream_cl::RaiseTooLong(int line) const
+{
+    Base_ns::String_cl note = m_sourceName;
+    if (!note.empty()) note += L"：";
+    note += L"超过 " + Base_ns::String_cl::FromUnsigned(m_maxWord) + L" 个字符";
+    throw IOError_cl(line, kSource, ClassName(), 101, kErrors, kErrorCount, note);
+}
+
+void TextIStream_cl::SetMaxWordLength(size_t characters)
+{
+    m_maxWord = characters < 1 ? 1 : characters > kDefaultMaxWordLength ? kDefaultMaxWordLength : characters;
 }
 
 void TextIStream_cl::Restart()
@@ -261,6 +276,19 @@ void TextIStream_cl::PutBack(wchar_t c, int bytes)
     m_container->Seek(-bytes, 0);
 }
 
+bool TextIStream_cl::EndChunk(Base_ns::String_cl& out, size_t& n, size_t& total, bool& overlong)
+{
+    total += n;
+    if (!overlong && total > m_maxWord) {
+        if (!m_passOverLong) RaiseTooLong(__LINE__);
+        overlong = true;
+        out.clear();
+    }
+    if (!overlong) out.append(m_word, n);
+    n = 0;
+    return overlong;
+}
+
 int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
 {
     if (m_checkPending) CheckEncoding();
@@ -268,7 +296,12 @@ int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
     UpdateClasses();
     IContainer_cl* const container = m_container;
     const bool wide = m_encoding == EncodingUtf16Le;
-    int n = 0;
+    // The word gathers in m_word a chunk at a time; full chunks move to out.
+    // total counts what has moved; overlong: the word is longer than the
+    // limit and is being passed over (SetPassOverLongWords).
+    size_t n = 0;
+    size_t total = 0;
+    bool overlong = false;
     for (;;) {
         if (!wide && m_pendingLow == 0) {
             // A run of word characters straight from the buffer: plain ASCII,
@@ -278,20 +311,24 @@ int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
             const uint8_t* const availEnd = from + container->Buffered();
             const bool pairs = m_encoding == EncodingAnsi && m_pairs && !m_wideSeparators && !m_wideStops;
             const uint8_t* p = from;
-            wchar_t* dst = m_word + n;
-            wchar_t* const dstEnd = m_word + kMaxWordLength;
-            while (p < availEnd && dst < dstEnd) {
-                if (!m_byteClass[*p]) {
-                    *dst++ = *p++;
-                    continue;
+            for (;;) {
+                wchar_t* dst = m_word + n;
+                wchar_t* const dstEnd = m_word + kChunk;
+                while (p < availEnd && dst < dstEnd) {
+                    if (!m_byteClass[*p]) {
+                        *dst++ = *p++;
+                        continue;
+                    }
+                    if (!pairs || *p < 0x80 || p + 1 >= availEnd) break;
+                    const uint32_t entry = m_pairs[(p[0] - 0x80) * 256 + p[1]];
+                    if (!(entry & kPairKnown)) break;
+                    *dst++ = static_cast<wchar_t>(entry & 0xFFFF);
+                    p += 2;
                 }
-                if (!pairs || *p < 0x80 || p + 1 >= availEnd) break;
-                const uint32_t entry = m_pairs[(p[0] - 0x80) * 256 + p[1]];
-                if (!(entry & kPairKnown)) break;
-                *dst++ = static_cast<wchar_t>(entry & 0xFFFF);
-                p += 2;
+                n = static_cast<size_t>(dst - m_word);
+                if (dst < dstEnd) break;
+                EndChunk(out, n, total, overlong);
             }
-            n = static_cast<int>(dst - m_word);
             container->Consume(static_cast<size_t>(p - from));
         }
         wchar_t c;
@@ -324,23 +361,28 @@ int TextIStream_cl::ReadWord(Base_ns::String_cl& out)
         }
         if ((c & 0xF800) == 0xD800 && wide && m_replaceUndecodable) c = PairedSurrogate(c);
         const int kind = ClassOf(c);
-        if (kind & kStop) {
-            if (n == 0) {
+        if (kind & (kStop | kSeparator)) {
+            const bool inWord = total + n > 0;
+            if ((kind & kStop) && !inWord) {
                 m_word[n++] = c;
-            } else {
-                PutBack(c, bytes);
+                break;
             }
-            break;
+            if (inWord) {
+                if (kind & kStop) PutBack(c, bytes);
+                if (!overlong && !EndChunk(out, n, total, overlong)) break;
+                // The word was too long and has been passed over: the next one.
+                out.clear();
+                n = total = 0;
+                overlong = false;
+            }
+            continue;
         }
-        if (kind & kSeparator) {
-            if (n == 0) continue;
-            break;
-        }
-        if (n == kMaxWordLength) Raise(__LINE__, 2);
+        if (n == kChunk) EndChunk(out, n, total, overlong);
         m_word[n++] = c;
     }
-    out.assign(m_word, static_cast<size_t>(n));
-    return n;
+    if (!overlong) EndChunk(out, n, total, overlong);
+    if (overlong) out.clear();
+    return static_cast<int>(out.size());
 }
 
 } // namespace IO_ns

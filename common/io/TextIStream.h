@@ -16,7 +16,10 @@ namespace IO_ns {
 class TextIStream_cl : public Stream_cl {
 public:
     enum Encoding_en { EncodingAnsi = 0, EncodingUtf16Le = 1, EncodingUtf8 = 2 };
-    static constexpr int kMaxWordLength = 999;
+    // Words of any length are read, up to a limit that only keeps a file
+    // without line ends (or a hostile one) from taking all memory: 16 Mi
+    // characters, 32 MB. No solution line, path or log line comes near it.
+    static constexpr size_t kDefaultMaxWordLength = size_t(1) << 24;
 
     explicit TextIStream_cl(IContainer_cl* container);
     ~TextIStream_cl() override;
@@ -43,11 +46,20 @@ public:
     // The file the text comes from; the errors name it in their note.
     void SetSourceName(const Base_ns::String_cl& name) { m_sourceName = name; }
 
+    // The longest word read (at most, and by default, kDefaultMaxWordLength).
+    void SetMaxWordLength(size_t characters);
+    // Text in which a word longer than the limit is none of those the reader
+    // looks for (a build log): such a word is read to its end and dropped,
+    // and ReadWord returns the next one. Off by default: a longer word is an
+    // error of the file.
+    void SetPassOverLongWords(bool on) { m_passOverLong = on; }
+
     // The next word into out; its length, or 0 (out empty) when the text is
-    // exhausted before any word character. A word longer than 999 characters
-    // raises SysError_cl 2; an ANSI lead byte (or a UTF-8 sequence) cut off by
-    // the end raises SysError_cl 1 (see SetReplaceUndecodable). Container
-    // errors pass through.
+    // exhausted before any word character. Words of any length up to the
+    // limit are read; a longer one raises IOError_cl 101 naming the file
+    // (unless passed over, above). An ANSI lead byte (or a UTF-8 sequence)
+    // cut off by the end raises SysError_cl 1 (see SetReplaceUndecodable).
+    // Container errors pass through.
     int ReadWord(Base_ns::String_cl& out);
 
     // What the encoding check found; EncodingAnsi until the first read.
@@ -83,6 +95,10 @@ private:
     wchar_t PairedSurrogate(wchar_t c);
     wchar_t SingleByteChar(uint8_t b);
     [[noreturn]] void Raise(int line, int code) const;
+    [[noreturn]] void RaiseTooLong(int line) const;
+    // Moves the n characters of m_word to out (or passes them over) and
+    // empties it; true when the word has become too long.
+    bool EndChunk(Base_ns::String_cl& out, size_t& n, size_t& total, bool& overlong);
 
     IContainer_cl* m_container;
     Base_ns::String_cl m_stops;
@@ -91,6 +107,8 @@ private:
     wchar_t m_pendingLow;   // second unit of a UTF-8 character outside the BMP
     bool m_replaceUndecodable;
     bool m_lowExpected;     // a high surrogate was read whose low half follows
+    bool m_passOverLong;
+    size_t m_maxWord;
     Base_ns::String_cl m_sourceName;
 
     // Classes of ASCII characters, rebuilt when the sets change; the bytes
@@ -111,7 +129,8 @@ private:
     wchar_t m_single[128];
     std::unique_ptr<uint32_t[]> m_pairs;
 
-    wchar_t m_word[kMaxWordLength + 1];
+    static constexpr size_t kChunk = 4096;
+    wchar_t m_word[kChunk];
 };
 
 } // namespace IO_ns

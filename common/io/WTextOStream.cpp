@@ -20,7 +20,7 @@ WTextOStream_cl::~WTextOStream_cl() = default;
 
 void WTextOStream_cl::RaiseNoSpace(int line) const
 {
-    throw IOError_cl(line, kSource, ClassName(), 101, kErrors, kErrorCount, L"");
+    throw IOError_cl(line, kSource, ClassName(), 101, kErrors, kErrorCount, m_targetName);
 }
 
 void WTextOStream_cl::WriteUnits(const wchar_t* text, size_t count)

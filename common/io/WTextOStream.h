@@ -36,6 +36,9 @@ public:
     // The text WriteDouble writes.
     static Base_ns::String_cl DoubleText(double value);
 
+    // The file the text goes to; the error names it in its note.
+    void SetTargetName(const Base_ns::String_cl& name) { m_targetName = name; }
+
 protected:
     // The container now starts a new text: the mark is due again.
     void Restart() { m_markPending = 1; }
@@ -46,6 +49,7 @@ private:
 
     IContainer_cl* m_container;
     int32_t m_markPending;
+    Base_ns::String_cl m_targetName;
 };
 
 } // namespace IO_ns

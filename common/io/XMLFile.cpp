@@ -6,6 +6,8 @@
 #include <ole2.h>
 #include <msxml2.h>
 #include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <new>
 
@@ -20,6 +22,7 @@ const Base_ns::ErrorEntry_st kFileErrors[] = {
     {41, L"根节点还没有被创建。"},
     {42, L"属性名称使用了非法字符。"},
     {43, L"元素名称使用了非法字符。"},
+    {44, L"保存文件失败，原来的文件没有改动。"},
     {141, L"MSXML 2.0 Has Not Been Installed."},
     {151, L"Fail To Open File."},
     {152, L"Fail To Get Element Because Inexistent Element Name."},
@@ -157,20 +160,78 @@ IXMLDOMNode* FindAttribute(IXMLDOMNode* node, const Base_ns::String_cl& name)
 
 // ---- Reading the bytes of a file into text for the DOM ----
 
-bool ReadWholeFile(const Base_ns::String_cl& path, std::string& bytes)
+// Limits on a file someone else wrote, so that a hostile or broken one is
+// refused before the parser spends time and memory on it. No real file
+// comes near them: a .vcxproj or property sheet is below 1 MB and about 30
+// levels deep, the data file a few hundred KB and 4 levels deep.
+constexpr int64_t kMaxFileBytes = 16 * 1024 * 1024;
+constexpr size_t kMaxElementDepth = 256;
+
+enum class ReadResult_en { Read, Unreadable, TooLarge };
+
+ReadResult_en ReadWholeFile(const Base_ns::String_cl& path, std::string& bytes)
 {
     Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) return false;
+    if (!h.Valid()) return ReadResult_en::Unreadable;
     LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart < 0x7FFFFFFF;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = bytes.empty() || (ReadFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                               got == bytes.size());
+    if (!GetFileSizeEx(h.Get(), &size)) return ReadResult_en::Unreadable;
+    if (size.QuadPart > kMaxFileBytes) return ReadResult_en::TooLarge;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    const bool ok = bytes.empty() || (ReadFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                                      got == bytes.size());
+    return ok ? ReadResult_en::Read : ReadResult_en::Unreadable;
+}
+
+// Why the markup of a file written by others is refused before it reaches
+// the parser; empty when it is not. Not every MSXML honours ProhibitDTD and
+// MaxElementDepth (Wine's takes them and ignores them), so a document type
+// declaration (the way to entity expansion and external resources, and never
+// part of a project file or the data file) and nesting beyond the limit are
+// found here. Comments, CDATA sections, processing instructions and
+// attribute values are passed over: what they hold is no markup. What is not
+// well-formed is left to the parser, which refuses it anyway.
+Base_ns::String_cl RefusedMarkup(std::wstring_view text)
+{
+    if (text.find(L'\0') != std::wstring_view::npos) return L"文件中有 NUL 字符。";
+    size_t depth = 0;
+    size_t i = 0;
+    auto skipPast = [&](size_t from, std::wstring_view end) {
+        const size_t at = text.find(end, from);
+        return at == std::wstring_view::npos ? text.size() : at + end.size();
+    };
+    while ((i = text.find(L'<', i)) != std::wstring_view::npos) {
+        const std::wstring_view rest = text.substr(i);
+        if (rest.starts_with(L"<!--")) {
+            i = skipPast(i + 4, L"-->");
+        } else if (rest.starts_with(L"<![CDATA[")) {
+            i = skipPast(i + 9, L"]]>");
+        } else if (rest.starts_with(L"<?")) {
+            i = skipPast(i + 2, L"?>");
+        } else if (rest.starts_with(L"<!")) {
+            return L"文件中有文档类型定义（<!DOCTYPE 或 <!ENTITY），不予读取。";
+        } else if (rest.starts_with(L"</")) {
+            if (depth > 0) --depth;
+            i = skipPast(i + 2, L">");
+        } else {
+            size_t k = i + 1;
+            while (k < text.size() && text[k] != L'>') {
+                if (text[k] == L'"' || text[k] == L'\'') {
+                    const size_t close = text.find(text[k], k + 1);
+                    k = close == std::wstring_view::npos ? text.size() : close + 1;
+                } else {
+                    ++k;
+                }
+            }
+            if (k >= text.size()) break;
+            if (text[k - 1] != L'/' && ++depth > kMaxElementDepth)
+                return L"元素嵌套超过 " + Base_ns::String_cl::FromInt(static_cast<long long>(kMaxElementDepth)) +
+                       L" 层。";
+            i = k + 1;
+        }
     }
-    return ok;
+    return Base_ns::String_cl();
 }
 
 bool IsSpace(unsigned c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -335,34 +396,213 @@ bool IsNameChar(wchar_t c)
 
 namespace {
 
-// The program id is looked up in the registry once; the build engine makes
-// a document for every project file it reads.
-bool DocumentClass(CLSID& clsid)
+// MSXML 6 is on every Windows since Vista; 4.0 was a separate download that
+// Windows 10 and 11 no longer have, and is taken only where 6 is missing.
+const wchar_t* const kProgramIds[] = {L"Msxml2.DOMDocument.6.0", L"Msxml2.DOMDocument.4.0"};
+constexpr int kProgramIdCount = static_cast<int>(sizeof(kProgramIds) / sizeof(kProgramIds[0]));
+
+// IXMLDOMDocument2, for the parser's settings; MinGW's import libraries
+// do not carry its identifier.
+const IID kDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// Program ids are looked up in the registry once each, and the one that made
+// a document is tried first from then on: the build engine makes a document
+// for every project file it reads.
+class DocumentClasses_cl {
+public:
+    // The document, and which program id made it; null when none could.
+    IXMLDOMDocument* Make(int& made)
+    {
+        const int first = m_working.load();
+        for (int pass = 0; pass <= kProgramIdCount; ++pass) {
+            const int i = pass == 0 ? first : pass - 1;
+            if (i < 0 || (pass > 0 && i == first)) continue;
+            if (IXMLDOMDocument* document = MakeOne(i)) {
+                m_working = i;
+                made = i;
+                return document;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    bool ClassOf(int i, CLSID& clsid)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_looked[i]) {
+            m_looked[i] = true;
+            m_known[i] = SUCCEEDED(CLSIDFromProgID(kProgramIds[i], &m_classes[i]));
+        }
+        clsid = m_classes[i];
+        return m_known[i];
+    }
+
+    IXMLDOMDocument* MakeOne(int i)
+    {
+        CLSID clsid;
+        if (!ClassOf(i, clsid)) return nullptr;
+        ComPtr_tl<IUnknown> unknown;
+        IXMLDOMDocument* document = nullptr;
+        if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(unknown.Out()))) ||
+            FAILED(OleRun(unknown.Get())) ||
+            FAILED(unknown->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&document))) || !document)
+            return nullptr;
+        return document;
+    }
+
+    std::mutex m_mutex;
+    std::atomic<int> m_working{-1};
+    bool m_looked[kProgramIdCount] = {};
+    bool m_known[kProgramIdCount] = {};
+    CLSID m_classes[kProgramIdCount] = {};
+};
+
+DocumentClasses_cl g_classes;
+
+VARIANT BoolVariant(bool value)
 {
-    static std::mutex mutex;
-    static CLSID found{};
-    static bool known = false;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!known) known = SUCCEEDED(CLSIDFromProgID(L"Msxml2.DOMDocument.4.0", &found));
-    clsid = found;
-    return known;
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+VARIANT IntVariant(long value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+// Files written by others are parsed without a DTD, without fetching
+// anything they name, and within the limits above. MSXML 6 honours these
+// (and prohibits DTDs by default); 4.0 and Wine's take some and ignore
+// others, which is why Open checks the text itself as well. A setting the
+// component does not know is refused by it, and passed over here.
+void MakeParsingSafe(IXMLDOMDocument* document)
+{
+    document->put_resolveExternals(VARIANT_FALSE);
+    document->put_validateOnParse(VARIANT_FALSE);
+    ComPtr_tl<IXMLDOMDocument2> settings;
+    if (FAILED(document->QueryInterface(kDocument2, reinterpret_cast<void**>(settings.Out()))) || !settings) return;
+    const struct {
+        const wchar_t* name;
+        VARIANT value;
+    } kSettings[] = {
+        {L"ProhibitDTD", BoolVariant(true)},
+        {L"ResolveExternals", BoolVariant(false)},
+        {L"AllowDocumentFunction", BoolVariant(false)},
+        {L"AllowXsltScript", BoolVariant(false)},
+        {L"MaxElementDepth", IntVariant(static_cast<long>(kMaxElementDepth))},
+        // In blocks of 1024 characters; a character takes at least one byte.
+        {L"MaxXMLSize", IntVariant(static_cast<long>(kMaxFileBytes / 1024))},
+    };
+    for (const auto& setting : kSettings) {
+        Bstr_cl name(setting.name);
+        settings->setProperty(name, setting.value);
+    }
+}
+
+Base_ns::String_cl TrimmedEnd(Base_ns::String_cl s)
+{
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ' || s.back() == L'.')) s.pop_back();
+    return s;
+}
+
+// What the parser said about a text it refused: where and why, when it says.
+Base_ns::String_cl ParseErrorText(IXMLDOMDocument* document)
+{
+    ComPtr_tl<IXMLDOMParseError> error;
+    if (document->get_parseError(error.Out()) != S_OK || !error) return Base_ns::String_cl();
+    BSTR b = nullptr;
+    Base_ns::String_cl reason;
+    if (SUCCEEDED(error->get_reason(&b))) reason = TrimmedEnd(TakeBstr(b));
+    if (reason.empty()) return reason;
+    long line = 0, column = 0;
+    error->get_line(&line);
+    error->get_linepos(&column);
+    if (line <= 0) return reason;
+    return L"第 " + Base_ns::String_cl::FromInt(line) + L" 行第 " + Base_ns::String_cl::FromInt(column) + L" 列，" +
+           reason;
+}
+
+// The system's own words for an error code.
+Base_ns::String_cl SystemErrorText(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const Base_ns::String_cl s = n && text ? TrimmedEnd(Base_ns::String_cl(text, n)) : Base_ns::String_cl();
+    if (text) LocalFree(text);
+    return L"系统错误码 " + Base_ns::String_cl::FromUnsigned(code) + (s.empty() ? L"" : L"：" + s);
+}
+
+// Failures the choice of the target explains (a folder, a read-only or
+// locked file, a folder that does not exist): the user picks another or
+// frees it. Anything else (a full disk, a device or network that fails)
+// is the system's.
+bool IsTargetRefusal(DWORD code)
+{
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_CANNOT_MAKE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Writes the bytes into the file at path and makes sure they reached the
+// disk; 0, or the error that stopped it.
+DWORD WriteWholeFile(const Base_ns::String_cl& path, const std::string& bytes)
+{
+    Base_ns::Handle_cl h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+    if (!h.Valid()) return GetLastError();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(h.Get(), bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
+        // Nothing taken and no error: the volume has no room.
+        if (written == 0) return ERROR_DISK_FULL;
+        done += written;
+    }
+    if (!FlushFileBuffers(h.Get())) return GetLastError();
+    if (!h.Reset()) return GetLastError();
+    return 0;
 }
 
 } // namespace
 
-XMLFile_cl::XMLFile_cl() : m_document(nullptr), m_created(0)
+XMLFile_cl::XMLFile_cl() : m_document(nullptr), m_created(0), m_programId(-1)
 {
-    CLSID clsid;
-    ComPtr_tl<IUnknown> unknown;
-    if (!DocumentClass(clsid) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(unknown.Out()))) ||
-        FAILED(OleRun(unknown.Get())) ||
-        FAILED(unknown->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(&m_document))) || !m_document) {
-        m_document = nullptr;
-        Raise(__LINE__, 141, L"");
+    m_document = g_classes.Make(m_programId);
+    if (!m_document) {
+        Base_ns::String_cl tried;
+        for (const wchar_t* id : kProgramIds) tried += (tried.empty() ? L"" : L", ") + Base_ns::String_cl(id);
+        Raise(__LINE__, 141, tried);
     }
     m_document->put_async(VARIANT_FALSE);
+    MakeParsingSafe(m_document);
 }
+
+const wchar_t* XMLFile_cl::ProgramId() const { return m_programId < 0 ? L"" : kProgramIds[m_programId]; }
 
 XMLFile_cl::~XMLFile_cl()
 {
@@ -422,18 +662,35 @@ void XMLFile_cl::Open(const Base_ns::String_cl& path)
     m_created = 0;
     m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) Raise(__LINE__, 151, path);
+    switch (ReadWholeFile(path, bytes)) {
+    case ReadResult_en::Read: break;
+    case ReadResult_en::Unreadable: Raise(__LINE__, 151, path);
+    case ReadResult_en::TooLarge:
+        Raise(__LINE__, 151,
+              path + L"：文件大于 " + Base_ns::String_cl::FromInt(kMaxFileBytes / (1024 * 1024)) + L" MB，不予读取。");
+    }
     Base_ns::String_cl text;
+    const bool decoded = DecodeXml(bytes, text);
+    // An encoding this reader does not know still writes its markup in
+    // ASCII wherever the parser could read it: the bytes are checked one by
+    // one all the same.
+    if (!decoded) text.assign(bytes.begin(), bytes.end());
+    const Base_ns::String_cl refused = RefusedMarkup(text);
+    if (!refused.empty()) Raise(__LINE__, 151, path + L"：" + refused);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     HRESULT hr;
-    if (DecodeXml(bytes, text)) {
+    if (decoded) {
         Bstr_cl xml(text);
+        text.clear();
         hr = m_document->loadXML(xml, &loaded);
     } else {
         Bstr_cl file(path);
         hr = m_document->load(file.Variant(), &loaded);
     }
-    if (FAILED(hr) || loaded != VARIANT_TRUE) Raise(__LINE__, 151, path);
+    if (FAILED(hr) || loaded != VARIANT_TRUE) {
+        const Base_ns::String_cl why = ParseErrorText(m_document);
+        Raise(__LINE__, 151, why.empty() ? path : Base_ns::String_cl(path + L"：" + why));
+    }
 }
 
 void XMLFile_cl::SaveTo(const Base_ns::String_cl& target, int line)
@@ -444,14 +701,42 @@ void XMLFile_cl::SaveTo(const Base_ns::String_cl& target, int line)
     // into it is refused (Wine moves over it); refuse it the same way.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) Raise(line, 154, target);
-    wchar_t temp[MAX_PATH + 1];
-    if (!GetTempFileNameW(FolderOf(target).c_str(), L"qvx", 0, temp)) Raise(line, 154, target);
-    Bstr_cl tempPath(temp);
-    HRESULT hr = m_document->save(tempPath.Variant());
-    if (FAILED(hr) || !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp);
-        Raise(line, 154, target);
+    // The document writes itself into memory (the very bytes it would write
+    // into a file, so older versions read the file as before), and the file
+    // is written here with every result checked: a disk that fails is told
+    // in the program's words, never by the parser's library on stderr.
+    ComPtr_tl<IStream> memory;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, memory.Out())) || !memory) throw std::bad_alloc();
+    VARIANT destination;
+    VariantInit(&destination);
+    destination.vt = VT_UNKNOWN;
+    destination.punkVal = memory.Get();
+    HRESULT hr = m_document->save(destination);
+    if (FAILED(hr)) RaiseCom(line, ClassName(), hr);
+    STATSTG stat{};
+    HGLOBAL global = nullptr;
+    hr = memory->Stat(&stat, STATFLAG_NONAME);
+    if (SUCCEEDED(hr)) hr = GetHGlobalFromStream(memory.Get(), &global);
+    if (FAILED(hr)) RaiseCom(line, ClassName(), hr);
+    std::string bytes;
+    if (stat.cbSize.QuadPart > 0) {
+        const char* const data = static_cast<const char*>(GlobalLock(global));
+        if (!data) throw std::bad_alloc();
+        bytes.assign(data, static_cast<size_t>(stat.cbSize.QuadPart));
+        GlobalUnlock(global);
     }
+
+    wchar_t temp[MAX_PATH + 1] = {};
+    DWORD failure = 0;
+    if (!GetTempFileNameW(FolderOf(target).c_str(), L"qvx", 0, temp))
+        failure = GetLastError();
+    else if ((failure = WriteWholeFile(temp, bytes)) == 0 &&
+             !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failure = GetLastError();
+    if (failure == 0) return;
+    if (temp[0]) DeleteFileW(temp);
+    if (IsTargetRefusal(failure)) Raise(line, 154, target);
+    Raise(line, 44, L"文件：" + target + L"\r\n" + SystemErrorText(failure));
 }
 
 void XMLFile_cl::SaveAs(const Base_ns::String_cl& path)

@@ -1,7 +1,8 @@
 #pragma once
 // The one way the program reads and writes XML (its data file, Visual C++
-// project files): an MSXML 4.0 DOM document ("Msxml2.DOMDocument.4.0") with
-// two light handle types that each hold a COM reference on their node.
+// project files): an MSXML DOM document ("Msxml2.DOMDocument.6.0", or
+// "Msxml2.DOMDocument.4.0" where 6.0 is missing) with two light handle types
+// that each hold a COM reference on their node.
 //
 // COM must be initialised on the calling thread (CoInitializeEx); a document
 // and its handles belong to the thread that made them.
@@ -109,7 +110,8 @@ public:
         NodeRef_cl m_node;
     };
 
-    // UserError_cl 141 when the MSXML 4.0 document cannot be created.
+    // UserError_cl 141, naming the program ids tried, when no MSXML document
+    // can be created.
     XMLFile_cl();
     // Releases the document; never saves.
     ~XMLFile_cl();
@@ -120,19 +122,28 @@ public:
 
     // A new document with the given root, to be written to path by Close.
     void Create(const Base_ns::String_cl& path, const Base_ns::String_cl& rootName);
-    // Loads the file (IOError_cl 151). Files of Visual Studio on a Chinese
-    // system declare encoding="gb2312", a name not every MSXML takes: the
-    // bytes are decoded here (by mark, or by the declared encoding) and the
-    // document gets the text.
+    // Loads the file (IOError_cl 151: the path, and after a "：" what was
+    // wrong when it is known, on one line, as a row's reason shows it). Files of Visual Studio on a Chinese system declare
+    // encoding="gb2312", a name not every MSXML takes: the bytes are decoded
+    // here (by mark, or by the declared encoding) and the document gets the
+    // text. Every file opened was written by someone else: one with a
+    // document type declaration (entities, external resources), a NUL
+    // character, more than 16 MB or elements nested deeper than 256 levels
+    // is refused before it is parsed.
     void Open(const Base_ns::String_cl& path);
-    // Writes the document to path (IOError_cl 154). The file is written
-    // beside the target first and replaces it only when complete, so a
-    // failed save leaves the target as it was.
+    // Writes the document to path. The file is written beside the target
+    // first and replaces it only when complete, so a failed save leaves the
+    // target as it was. A target that cannot be replaced (read-only, locked,
+    // a folder, a folder missing) raises IOError_cl 154; a write the system
+    // fails (a full disk, a failing device) SysError_cl 44 with the file and
+    // the system's reason.
     void SaveAs(const Base_ns::String_cl& path);
     // A created document is written to its path; an opened one never is.
     void Close();
     const Base_ns::String_cl& Path() const { return m_path; }
     int32_t Created() const { return m_created; }
+    // The program id the document was made from.
+    const wchar_t* ProgramId() const;
 
     // SysError_cl 41 when the document has no root element.
     ElementId_cl Root();
@@ -159,6 +170,7 @@ private:
     IXMLDOMDocument* m_document;
     Base_ns::String_cl m_path;
     int32_t m_created;
+    int m_programId;
 };
 
 } // namespace IO_ns

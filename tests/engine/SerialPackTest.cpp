@@ -312,11 +312,14 @@ TEST_F(SerialPackTest, ImportRefusesBadLinesAndChangesNothing)
     m_pack.At(2)->order = 9;  // a state no renumbering would produce
 
     struct Case_st {
-        const char* content;
+        std::string content;
         int line;
-        const wchar_t* note;
+        String_cl note;
     };
     const Case_st cases[] = {
+        // A line longer than any path: read whole, and refused as any other.
+        {"C:\\x\\one.vcproj\r\nC:\\x\\" + std::string(1200, 'n') + ".txt\r\n", 366,
+         L"C:\\x\\" + String_cl(1200, L'n') + L".txt"},
         // A project without any folder, even as the last line.
         {"C:\\x\\one.vcproj\r\nC:\\x\\two.vcproj\r\nthree.vcproj\r\n", 371, L"three.vcproj"},
         // A solution file; the note shows the line with backslashes.
@@ -329,11 +332,11 @@ TEST_F(SerialPackTest, ImportRefusesBadLinesAndChangesNothing)
         ASSERT_TRUE(Test_ns::WriteBytes(file, c.content));
         try {
             m_pack.ImportSequence(file);
-            ADD_FAILURE() << "accepted " << c.content;
+            ADD_FAILURE() << "accepted " << c.content.substr(0, 80);
         } catch (const Base_ns::Error_cl& error) {
             EXPECT_EQ(0, error.IsSystemError());
             EXPECT_EQ(101, error.Code());
-            EXPECT_EQ(c.line, error.Line()) << c.content;
+            EXPECT_EQ(c.line, error.Line()) << c.content.substr(0, 80);
             EXPECT_EQ(c.note, error.Note());
             EXPECT_EQ(L"导入的文件内容不正确。", error.Message());
             EXPECT_EQ(L"SerialPack_cl", error.ClassName());

@@ -230,39 +230,74 @@ TEST(TextIStreamTest, AnsiSingleByteTextUnder1252)
     EXPECT_EQ(ReadFile(dir / L"l1.log"), (Words{L"caf\x00E9", L"na\x00EFve", L"\x20AC", L"Jos\x00E9"}));
 }
 
-TEST(TextIStreamTest, WordLimitIs999Characters)
+// Words of any length, in every encoding, across the chunks the reader
+// gathers them in and the container's buffer.
+TEST(TextIStreamTest, WordsOfAnyLengthAreRead)
 {
     TempDir_cl dir;
-    const std::string w999(999, 'w');
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"999.txt", w999 + " next"));
-    EXPECT_EQ(ReadFile(dir / L"999.txt"), (Words{String_cl(999, L'w'), L"next"}));
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"999end.txt", w999));
-    EXPECT_EQ(ReadFile(dir / L"999end.txt"), (Words{String_cl(999, L'w')}));
-
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"1000.txt", "ab " + std::string(1000, 'w') + "xyz tail"));
-    FileStream_tl<TextIStream_cl> in(dir / L"1000.txt");
-    String_cl w;
-    EXPECT_EQ(in.ReadWord(w), 2);
-    try {
-        in.ReadWord(w);
-        FAIL() << "no error";
-    } catch (const Base_ns::Error_cl& e) {
-        EXPECT_EQ(e.Code(), 2);
-        EXPECT_EQ(e.Message(), L"太长的单词。");
+    const String_cl ascii1325 = L"..\\" + String_cl(1318, L'x') + L".h\"";
+    const String_cl wide5000(5000, L'\x4E2D');
+    const String_cl mixed = String_cl(40000, L'a') + L"\x4E2D" + String_cl(30000, L'b');
+    struct Case_st {
+        const char* name;
+        std::string bytes;
+        Words words;
+    };
+    const Case_st cases[] = {
+        {"a solution items line of 1,325 characters", "Project\r\n" + ascii1325.ToUtf8() + "\r\nEndProject",
+         {L"Project", ascii1325, L"EndProject"}},
+        {"1,000 and 999 characters", std::string(1000, 'w') + " " + std::string(999, 'v'),
+         {String_cl(1000, L'w'), String_cl(999, L'v')}},
+        {"UTF-16, the long word last", Utf16Bytes(L"ab\r\n" + wide5000), {L"ab", wide5000}},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + String_cl(wide5000 + L" " + mixed + L"\n").ToUtf8(),
+         {wide5000, mixed}},
+    };
+    for (const Case_st& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Test_ns::WriteBytes(dir / L"long.txt", c.bytes));
+        EXPECT_EQ(ReadFile(dir / L"long.txt"), c.words);
     }
-    // The stream stands after the 1000th character of the long word.
-    EXPECT_EQ(in.ReadWord(w), 3);
-    EXPECT_EQ(w, L"xyz");
+    // A stop character right after a long word still comes back on its own.
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"stop.txt", std::string(9000, 'q') + "=z"));
+    EXPECT_EQ(ReadFile(dir / L"stop.txt", L" ", L"="), (Words{String_cl(9000, L'q'), L"=", L"z"}));
+}
 
-    // The limit counts characters, not bytes.
-    const String_cl wide999(999, L'\x4E2D');
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"u16.txt", Utf16Bytes(wide999 + L"\r\n" + wide999 + L"\x4E2D")));
-    FileStream_tl<TextIStream_cl> u16(dir / L"u16.txt");
-    EXPECT_EQ(u16.ReadWord(w), 999);
-    EXPECT_EQ(w, wide999);
-    EXPECT_EQ(ErrorCode(u16, w), 2);
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"u8.txt", "\xEF\xBB\xBF" + String_cl(wide999 + L"\r\n").ToUtf8()));
-    EXPECT_EQ(ReadFile(dir / L"u8.txt"), (Words{wide999}));
+// A limit exists only for memory: over it the reader refuses the file as a
+// user error naming it, or, for text where such a word is none of those
+// looked for, reads on after it.
+TEST(TextIStreamTest, WordsOverTheLimitAreRefusedOrPassedOver)
+{
+    TempDir_cl dir;
+    const String_cl path = dir / L"limit.txt";
+    ASSERT_TRUE(Test_ns::WriteBytes(path, "ab " + std::string(10000, 'w') + " 12345 xyz=" + std::string(6000, 'v')));
+
+    FileStream_tl<TextIStream_cl> refused(path);
+    refused.SetMaxWordLength(5000);
+    String_cl w;
+    EXPECT_EQ(refused.ReadWord(w), 2);
+    try {
+        refused.ReadWord(w);
+        FAIL() << "no error for a word of 10,000 characters";
+    } catch (const Base_ns::Error_cl& e) {
+        EXPECT_EQ(e.IsSystemError(), 0);
+        EXPECT_EQ(e.Code(), 101);
+        EXPECT_EQ(e.ClassName(), L"TextIStream_cl");
+        EXPECT_EQ(e.Note(), path + L"：超过 5000 个字符");
+    }
+
+    // Exactly at the limit is no error.
+    FileStream_tl<TextIStream_cl> atLimit(path);
+    atLimit.SetMaxWordLength(10000);
+    EXPECT_EQ(ReadAll(atLimit).size(), 4u);
+
+    FileStream_tl<TextIStream_cl> passing(path);
+    passing.SetMaxWordLength(5);
+    passing.SetPassOverLongWords(true);
+    passing.SetStopCharacters(L"=");
+    // The long word goes whole; the one of five characters stays; the stop
+    // character after xyz is its own word; the long last word is the end.
+    EXPECT_EQ(ReadAll(passing), (Words{L"ab", L"12345", L"xyz", L"="}));
+    EXPECT_EQ(passing.ReadWord(w), 0);
 }
 
 TEST(TextIStreamTest, StopCharactersComeBackAsWords)

@@ -479,4 +479,129 @@ TEST_F(XMLFileTest, WithoutComTheDocumentCannotBeMade)
     EXPECT_EQ(c.system, 0);
     EXPECT_EQ(c.className, L"XMLFile_cl");
     EXPECT_EQ(c.message, L"MSXML 2.0 Has Not Been Installed.");
+    EXPECT_EQ(c.note, L"Msxml2.DOMDocument.6.0, Msxml2.DOMDocument.4.0");
+}
+
+// Which MSXML makes the documents: 6.0 wherever it is, which is every
+// Windows since Vista; 4.0 where only that is (the run with msxml6 turned
+// off, QV_MSXML=4, which runs this whole program's XML tests again).
+TEST_F(XMLFileTest, DocumentsComeFromMsxml6WhereverItIs)
+{
+    wchar_t which[8] = {};
+    GetEnvironmentVariableW(L"QV_MSXML", which, 8);
+    const String_cl expected = String_cl(which) == L"4" ? L"Msxml2.DOMDocument.4.0" : L"Msxml2.DOMDocument.6.0";
+    TempDir_cl dir;
+    XMLFile_cl doc;
+    EXPECT_EQ(String_cl(doc.ProgramId()), expected);
+    doc.Create(dir / L"a.xml", L"r");
+    doc.Close();
+    XMLFile_cl back;
+    back.Open(dir / L"a.xml");
+    EXPECT_EQ(String_cl(back.ProgramId()), expected);
+    EXPECT_EQ(back.Root().Name(), L"r");
+}
+
+// Files written by others that would make a parser expand entities without
+// bound, fetch what they name, nest without end or hold what no XML may: each
+// is the reader's error naming the file, never a hang, a crash or a huge
+// allocation, whichever MSXML reads it.
+TEST_F(XMLFileTest, HostileFilesAreRefusedNamingTheFile)
+{
+    TempDir_cl dir;
+    const String_cl secret = dir / L"secret.txt";
+    ASSERT_TRUE(Test_ns::WriteBytes(secret, "SECRET-CONTENT"));
+    String_cl secretUrl = L"file:///" + secret;
+    secretUrl.ReplaceAll(L"\\", L"/");
+
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n <!ENTITY lol \"lol\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += " <!ENTITY lol" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k) laughs += i == 1 ? "&lol;" : "&lol" + std::to_string(i - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<lolz>&lol9;</lolz>\n";
+
+    std::string wideEntity = "<?xml version=\"1.0\"?>\n<!DOCTYPE Project [<!ENTITY e \"" + std::string(100000, 'x') +
+                             "\">]>\n<Project><PropertyGroup><TargetName>";
+    for (int i = 0; i < 5000; ++i) wideEntity += "&e;";
+    wideEntity += "</TargetName></PropertyGroup></Project>\n";
+
+    std::string nested;
+    for (int i = 0; i < 100000; ++i) nested += "<a>";
+    for (int i = 0; i < 100000; ++i) nested += "</a>";
+
+    std::string huge = "<Project><!-- ";
+    huge.append(17 * 1024 * 1024, 'x');
+    huge += " --></Project>";
+
+    struct Case_st {
+        const char* name;
+        std::string bytes;
+        const wchar_t* why;  // what the note says after the path; null: the parser's words
+    };
+    const Case_st cases[] = {
+        {"billion laughs", laughs, L"文档类型定义"},
+        {"an entity of 100,000 characters referenced 5,000 times", wideEntity, L"文档类型定义"},
+        {"an external entity",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE Project [<!ENTITY x SYSTEM \"" + secretUrl.ToUtf8() +
+             "\">]>\n<Project><PropertyGroup><TargetName>&x;</TargetName></PropertyGroup></Project>\n",
+         L"文档类型定义"},
+        {"an external DTD",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE Project SYSTEM \"" + secretUrl.ToUtf8() + "\">\n<Project/>\n",
+         L"文档类型定义"},
+        {"over the size limit", huge, L"16 MB"},
+        {"100,000 nested elements", nested, L"嵌套超过 256 层"},
+        {"a NUL character reference",
+         "<Project><PropertyGroup><TargetName>&#0;</TargetName></PropertyGroup></Project>", nullptr},
+        {"a NUL character", std::string("<Project><PropertyGroup>a\0b</PropertyGroup></Project>", 53), L"NUL"},
+        {"cut short", "<Project><PropertyGroup>", nullptr},
+        {"a DTD in a UTF-16 file",
+         "\xFF\xFE" + [] {
+             std::string b;
+             for (char c : std::string("<!DOCTYPE r [<!ENTITY a \"b\">]><r>&a;</r>")) b += {c, '\0'};
+             return b;
+         }(),
+         L"文档类型定义"},
+        {"a DTD in an encoding read by the parser itself",
+         "<?xml version=\"1.0\" encoding=\"x-unknown-encoding\"?><!DOCTYPE r SYSTEM \"" + secretUrl.ToUtf8() +
+             "\"><r/>",
+         L"文档类型定义"},
+    };
+    for (const Case_st& c : cases) {
+        SCOPED_TRACE(c.name);
+        const String_cl path = dir / L"hostile.vcxproj";
+        ASSERT_TRUE(Test_ns::WriteBytes(path, c.bytes));
+        XMLFile_cl doc;
+        const Caught_st caught = Catch([&] { doc.Open(path); });
+        EXPECT_EQ(caught.code, 151);
+        EXPECT_EQ(caught.system, 0);
+        EXPECT_EQ(caught.message, L"Fail To Open File.");
+        EXPECT_TRUE(caught.note.StartsWith(path)) << caught.note.ToUtf8();
+        if (c.why) {
+            EXPECT_NE(caught.note.find(c.why), String_cl::npos) << caught.note.ToUtf8();
+        }
+        EXPECT_EQ(caught.note.find(L"SECRET"), String_cl::npos);
+    }
+}
+
+// What only looks like the markup refused above is read: a declaration
+// inside a comment, a CDATA section or an attribute value, and nesting
+// within the limit.
+TEST_F(XMLFileTest, MarkupThatOnlyLooksHostileIsRead)
+{
+    TempDir_cl dir;
+    std::string deep = "<?xml version=\"1.0\"?>\r\n<!-- <!DOCTYPE x> --><Project Label=\"x/> y&gt; ]]&gt;\">"
+                       "<?pi <!DOCTYPE z> ?><![CDATA[<!DOCTYPE w><a><a><a>]]>";
+    for (int i = 0; i < 254; ++i) deep += "<a><b/><!-- <a> --><c x='>'/>";
+    for (int i = 0; i < 254; ++i) deep += "</a>";
+    deep += "</Project>";
+    const String_cl path = dir / L"deep.vcxproj";
+    ASSERT_TRUE(Test_ns::WriteBytes(path, deep));
+    XMLFile_cl doc;
+    doc.Open(path);
+    EXPECT_EQ(doc.Root().Attribute(L"Label", true).Text(), L"x/> y> ]]>");
+    ElementId e = doc.Root();
+    int depth = 1;
+    for (ElementId a = e.Child(L"a"); !a.IsEmpty(); a = a.Child(L"a")) ++depth;
+    EXPECT_EQ(depth, 255);
 }

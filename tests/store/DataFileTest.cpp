@@ -231,3 +231,79 @@ TEST_F(DataFileTest, FailedSaveKeepsThePreviousFile)
 }
 
 } // namespace
+
+namespace {
+
+String_cl DataText(const String_cl& plans)
+{
+    return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Quorvane><序列/><方案>" + plans + L"</方案></Quorvane>\r\n";
+}
+
+std::vector<String_cl> PlanNames(const String_cl& path)
+{
+    Stores_cl stores;
+    std::vector<String_cl> names;
+    if (!stores.StartProgram(path).loaded) return names;
+    for (PlanId_cl p = stores.plans.First(); !p.IsEmpty(); p = p.Next()) names.push_back(p->name);
+    return names;
+}
+
+} // namespace
+
+// A data file that another program changed while this one ran (a plan added
+// by a script during a console build) is not written over: this run's state
+// goes to a file beside it, and the user is told once, naming both files.
+// The program's own saves are never taken for another's change.
+TEST_F(DataFileTest, AChangeByAnotherProgramIsNotWrittenOver)
+{
+    ASSERT_TRUE(Test_ns::WriteBytes(data, DataText(L"<方案1 名称=\"甲\" 编译方式=\"Debug|Win32\"/>").ToUtf8()));
+    ASSERT_TRUE(stores.StartProgram(data).loaded);
+    stores.plans.AddPlan(L"丙", L"Release|Win32");
+    ASSERT_TRUE(stores.SaveDataFile(data));
+    ASSERT_TRUE(stores.SaveDataFile(data)) << "its own save is no change by another";
+    EXPECT_EQ(PlanNames(data), (std::vector<String_cl>{L"甲", L"丙"}));
+
+    const std::string theirs =
+        DataText(L"<方案1 名称=\"甲\" 编译方式=\"Debug|Win32\"/><方案2 名称=\"乙\" 编译方式=\"Debug|x64\"/>").ToUtf8();
+    ASSERT_TRUE(Test_ns::WriteBytes(data, theirs));
+    stores.plans.AddPlan(L"丁", L"Debug|Win32");
+    // A quiet save (the window's after each row) keeps the work without a word.
+    EXPECT_TRUE(stores.SaveDataFile(data, true));
+    const std::vector<String_cl> aside = OtherFiles();
+    ASSERT_EQ(aside.size(), 1u);
+    const String_cl besides = dir / aside[0];
+    EXPECT_TRUE(aside[0].StartsWith(L"Quorvane.另存-")) << besides.ToUtf8();
+    EXPECT_TRUE(besides.EndsWith(L".xml"));
+
+    try {
+        stores.SaveDataFile(data);
+        ADD_FAILURE() << "the change was not told";
+    } catch (const Base_ns::Error_cl& e) {
+        EXPECT_EQ(e.IsSystemError(), 0);
+        EXPECT_EQ(e.Code(), 105);
+        EXPECT_NE(e.Note().find(data), String_cl::npos);
+        EXPECT_NE(e.Note().find(besides), String_cl::npos);
+    }
+    stores.plans.AddPlan(L"戊", L"Debug|Win32");
+    EXPECT_TRUE(stores.EndProgram(data)) << "told once";
+    EXPECT_EQ(Test_ns::ReadBytes(data), theirs);
+    EXPECT_EQ(PlanNames(besides), (std::vector<String_cl>{L"甲", L"丙", L"丁", L"戊"}));
+}
+
+// Created by another program after a start without a data file: the same.
+// Deleted by another program: there is nothing to keep, the save writes it.
+TEST_F(DataFileTest, ADataFileMadeByAnotherIsKeptOneDeletedIsWrittenAgain)
+{
+    ASSERT_FALSE(stores.StartProgram(data).loaded);
+    const std::string theirs = DataText(L"<方案1 名称=\"乙\" 编译方式=\"Debug|x64\"/>").ToUtf8();
+    ASSERT_TRUE(Test_ns::WriteBytes(data, theirs));
+    EXPECT_THROW(stores.SaveDataFile(data), Base_ns::Error_cl);
+    EXPECT_EQ(Test_ns::ReadBytes(data), theirs);
+
+    Stores_cl other;
+    ASSERT_TRUE(other.StartProgram(data).loaded);
+    other.plans.AddPlan(L"丙", L"Debug|Win32");
+    ASSERT_TRUE(DeleteFileW(data.c_str()));
+    EXPECT_TRUE(other.SaveDataFile(data));
+    EXPECT_EQ(PlanNames(data), (std::vector<String_cl>{L"乙", L"丙"}));
+}

@@ -149,3 +149,50 @@ TEST_F(LearnedLinksTest, LinksAndTimesOfProjectsNoPlanHoldsAreNotSaved)
     ASSERT_TRUE(stores.SaveDataFile(data));
     EXPECT_EQ(stores.links.Count(), 4);
 }
+
+// A solution file emptied (type nul > A.sln) or holding merge-conflict text
+// reads as no projects: it says nothing of what its plan holds, so nothing
+// learned is dropped, as for one that is missing, whether or not its plan
+// was read in this run.
+TEST_F(LearnedLinksTest, ASolutionThatReadsAsNoProjectsDropsNothing)
+{
+    const String_cl sln = dir / L"a\\A.sln", core = dir / L"a\\core\\core.vcproj", other = dir / L"b\\b.vcproj";
+    Test_ns::CreateFolders(sln);
+    WriteProject(core, L"core");
+    WriteProject(other, L"b");
+    struct Case_st {
+        const char* name;
+        std::string text;
+        bool readInThisRun;
+    };
+    const Case_st cases[] = {
+        {"emptied", "", false},
+        {"merge conflict", "<<<<<<< HEAD\r\nProject(\"{8BC9CEB8\r\n=======\r\n>>>>>>> theirs\r\n", false},
+        {"emptied, the plan read in this run", "", true},
+    };
+    for (const Case_st& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteSolution(sln, {{L"core", L"core\\core.vcproj", L"{C0}", BothConfigs()}});
+        WriteData(L"<序列/><方案><方案1 名称=\"A\" 编译方式=\"Debug|Win32\"><解决方案><解决方案1 路径=\"" + sln +
+                  L"\"/></解决方案></方案1><方案2 名称=\"B\" 编译方式=\"Debug|Win32\"><解决方案><解决方案1 路径=\"" +
+                  other + L"\"/></解决方案></方案2></方案>"
+                  L"<依赖><依赖1 路径=\"" + core + L"\" 编译方式=\"Debug|Win32\" 库=\"z.lib\"/></依赖>"
+                  L"<耗时><耗时1 路径=\"" + core + L"\" 编译方式=\"Debug|Win32\" 毫秒=\"9000\"/></耗时>");
+        Stores_cl stores;
+        ASSERT_TRUE(stores.StartProgram(data).loaded);
+        ASSERT_TRUE(Test_ns::WriteBytes(sln, c.text));
+        if (c.readInThisRun) {
+            PlanId_cl a = stores.plans.FindPlan(L"A");
+            try {
+                a->solutions.ReadSolutions(a->configuration, a->rows, stores.projects, stores.sequences);
+            } catch (const Base_ns::Error_cl&) {
+            }
+            ASSERT_EQ(a->rows.Count(), 0);
+        }
+        ASSERT_TRUE(stores.SaveDataFile(data));
+        Stores_cl later;
+        ASSERT_TRUE(later.StartProgram(data).loaded);
+        EXPECT_EQ(later.links.Libraries(core, L"Debug|Win32"), std::vector<String_cl>{L"z.lib"});
+        EXPECT_DOUBLE_EQ(later.times.Seconds(core, L"Debug|Win32"), 9);
+    }
+}

@@ -326,12 +326,22 @@ TEST(SolutionFileReaderTest, StreamErrorsPassThrough)
         EXPECT_EQ(e.Code(), 101);
         EXPECT_EQ(e.ClassName(), L"ContainerFile_cl");
     }
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"long.sln", "Project(\"" + std::string(1200, 'x') + "\")"));
-    try {
-        Read(dir / L"long.sln");
-        ADD_FAILURE() << "no error for a word of 1200 characters";
-    } catch (const Base_ns::Error_cl& e) {
-        EXPECT_EQ(e.Code(), 2);
-        EXPECT_EQ(e.ClassName(), L"TextIStream_cl");
-    }
+}
+
+// A Solution Items line as long as a long item path makes it is read like
+// any other, and the projects after it are found.
+TEST(SolutionFileReaderTest, LongSolutionItemsLineIsRead)
+{
+    TempDir_cl dir;
+    const String_cl item = L"docs\\" + String_cl(1300, L'n') + L".txt";
+    const String_cl text = L"Microsoft Visual Studio Solution File, Format Version 12.00\n"
+                           L"Project(\"" + String_cl(kFolder) + L"\") = \"Solution Items\", \"Solution Items\", \"{FFFF}\"\n"
+                           L"\tProjectSection(SolutionItems) = preProject\n\t\t" + item + L" = " + item +
+                           L"\n\tEndProjectSection\nEndProject\n" +
+                           ProjectLine(kVc, L"core", L"core\\core.vcxproj", L"{AAAA}") + L"Global\nEndGlobal\n";
+    ASSERT_GT(item.size() * 2 + 3, 2600u);
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"items.sln", Test_ns::Ansi(Crlf(text))));
+    auto found = Read(dir / L"items.sln");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].path, dir / L"core\\core.vcxproj");
 }

@@ -17,6 +17,7 @@
 #include "app/workflow/PageCommands.h"
 #include "app/workflow/SettingsInterface.h"
 #include "common/base/ComScope.h"
+#include "common/io/XMLFile.h"
 #include "tests/support/GuiSupport.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -678,4 +679,133 @@ TEST_F(QuorvaneDlgTest, FolderButtonTakesTheLocatedInstallationThenBrowses)
     ASSERT_EQ(1, plan->rows.Count());
     EXPECT_EQ(Compiled, plan->rows.First()->state);
     EXPECT_TRUE(Test_ns::FileExists(ws / L"新版\\core\\Debug\\core.lib"));
+}
+
+namespace {
+
+// The projects whose build times the data file on disk holds.
+std::vector<String_cl> TimesOnDisk()
+{
+    std::vector<String_cl> paths;
+    if (!Test_ns::FileExists(DataFilePath())) return paths;
+    IO_ns::XMLFile_cl file;
+    file.Open(DataFilePath());
+    IO_ns::XMLFile_cl::ElementId_cl times = file.Root().Child(L"耗时");
+    if (times.IsEmpty()) return paths;
+    for (IO_ns::XMLFile_cl::ElementId_cl t = times.FirstChild(); !t.IsEmpty(); t.NextSibling())
+        if (t.IsElement()) paths.push_back(GetFileName(t.Attribute(L"路径", true).Text()));
+    return paths;
+}
+
+String_cl ConfigurationOnDisk(const String_cl& plan)
+{
+    if (!Test_ns::FileExists(DataFilePath())) return String_cl();
+    IO_ns::XMLFile_cl file;
+    file.Open(DataFilePath());
+    for (IO_ns::XMLFile_cl::ElementId_cl p = file.RootChild(L"方案").FirstChild(); !p.IsEmpty(); p.NextSibling())
+        if (p.IsElement() && p.Attribute(L"名称", true).Text() == plan) return p.Attribute(L"编译方式", true).Text();
+    return String_cl();
+}
+
+} // namespace
+
+// The window keeps the data file as the console does: a row built is on
+// disk while the next one builds, a job's end saves, and so does the end of
+// the session, with the options, although no WM_DESTROY follows it. The
+// session's end stops nothing while it may still be cancelled.
+TEST_F(QuorvaneDlgTest, NothingIsLostWhenTheMachineGoesDown)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a"), WriteProject(ws.Path(), L"b")});
+    SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"1500");
+    CQuorvaneDlg window(stores, L"");
+    std::vector<String_cl> whileBuildingB, afterTheJob;
+    LRESULT queryDuringJob = 0, queryWhenIdle = 0;
+    bool jobWentOn = false;
+    String_cl configurationAtQuery;
+    bool stopOnErrorAtEnd = true;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_BUILD);
+        WaitFor([&] { return ItemText(dialog, IDC_STATUS).StartsWith(L"正在编译工程b"); });
+        whileBuildingB = TimesOnDisk();
+        queryDuringJob = SendMessageW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageW(dialog, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);   // another program said no
+        jobWentOn = !Idle(window);
+        WaitFor([&] { return Idle(window); });
+        afterTheJob = TimesOnDisk();
+
+        // A change no job follows, then the session's end.
+        HWND page = PageWith(dialog, IDC_PLAN);
+        HWND combo = GetDlgItem(page, IDC_CONFIGURATION);
+        SetWindowTextW(combo, L"Release|Win32");
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_CONFIGURATION, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(combo));
+        CheckDlgButton(dialog, IDC_STOP_ON_ERROR, BST_UNCHECKED);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_STOP_ON_ERROR, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_STOP_ON_ERROR)));
+        queryWhenIdle = SendMessageW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        configurationAtQuery = ConfigurationOnDisk(L"默认");
+        SendMessageW(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        // What the session's end left in the settings library's store,
+        // before the window goes (its WM_DESTROY saves the options again).
+        DWORD value = 1, size = sizeof value;
+        if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quorvane\\Settings", kKeyStopOnError, RRF_RT_REG_DWORD,
+                         nullptr, &value, &size) == ERROR_SUCCESS)
+            stopOnErrorAtEnd = value != 0;
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(whileBuildingB, std::vector<String_cl>{L"a.vcproj"});
+    EXPECT_EQ(queryDuringJob, TRUE);
+    EXPECT_TRUE(jobWentOn);
+    EXPECT_EQ(afterTheJob, (std::vector<String_cl>{L"a.vcproj", L"b.vcproj"}));
+    EXPECT_EQ(queryWhenIdle, TRUE);
+    EXPECT_EQ(configurationAtQuery, L"Release|Win32");
+    EXPECT_FALSE(stopOnErrorAtEnd);
+    for (const Test_ns::Shown_st& shown : presenter.Shown()) ADD_FAILURE() << shown.text.ToUtf8();
+}
+
+// Rebuild, Build and Clean are grey while no plan is chosen, with their
+// letters kept: a click or a letter then does nothing, and shows no system
+// error. Choosing a plan makes them usable; deleting the last plan greys
+// them again.
+TEST_F(QuorvaneDlgTest, JobButtonsAreGreyWhileNoPlanIsChosen)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    {
+        SettingsHost_cl settings;
+        settings.Open(kProductName);
+        settings.SetString(kKeyPlan, L"已删除的方案");
+    }
+    CQuorvaneDlg window(stores, L"");
+    const std::vector<int> jobButtons = {IDC_REBUILD, IDC_BUILD, IDC_CLEAN};
+    std::vector<bool> atStart, chosen, afterDeleting;
+    std::vector<String_cl> captions;
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return Idle(window); });
+        Test_ns::PumpMessages(100);
+        for (int id : jobButtons) atStart.push_back(Enabled(dialog, id));
+        for (int id : jobButtons) captions.push_back(ItemText(dialog, id));
+        PressAlt(dialog, L'R');
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BUILD, BN_CLICKED), 0);
+        WaitFor([&] { return Idle(window); });
+
+        HWND page = PageWith(dialog, IDC_PLAN);
+        ChooseItem(page, IDC_PLAN, 0);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        for (int id : jobButtons) chosen.push_back(Enabled(dialog, id));
+
+        ClickButton(page, IDC_DELETE_PLAN);
+        Test_ns::PumpMessages(100);
+        WaitFor([&] { return Idle(window); });
+        for (int id : jobButtons) afterDeleting.push_back(Enabled(dialog, id));
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLEAN, BN_CLICKED), 0);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_EXIT);
+    });
+    EXPECT_EQ(atStart, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(captions, (std::vector<String_cl>{L"重新编译(&R)", L"编译(&B)", L"清除(&C)"}));
+    EXPECT_EQ(chosen, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(afterDeleting, (std::vector<bool>{false, false, false}));
+    EXPECT_TRUE(presenter.Shown().empty()) << presenter.Shown().front().text.ToUtf8();
+    EXPECT_TRUE(stores.plans.FindPlan(L"默认").IsEmpty());
 }

@@ -15,8 +15,9 @@ build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
 tmp=$(mktemp -d /tmp/qv-unattended.XXXXXX)
 export WINEPREFIX=$build/wineprefix-936-gui LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 WINEDEBUG=-all
-# shutdown.exe=n: the stand-in in the system folder runs, not Wine's builtin.
-export WINEDLLOVERRIDES="mscoree,mshtml=;shutdown.exe=n"
+# shutdown.exe=n: the stand-in in the system folder runs, not Wine's builtin;
+# msxml4 off, as on a clean Windows 10/11 (see cmake/wine-run.sh).
+export WINEDLLOVERRIDES="mscoree,mshtml=;shutdown.exe=n;msxml4="
 [ -f "$WINEPREFIX/.qv-ready" ] || "$src/cmake/wine-prefix.sh" "$WINEPREFIX" zh_CN.UTF-8 >/dev/null 2>&1
 sys32=$WINEPREFIX/drive_c/windows/system32
 cp "$sys32/shutdown.exe" "$tmp/system-shutdown.exe"
