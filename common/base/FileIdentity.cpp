@@ -88,6 +88,17 @@ size_t RootLength(const String_cl& full)
     return share == String_cl::npos ? full.size() : share;
 }
 
+// The full path as GetFullPathNameW makes it ("/" as "\", "." and ".."
+// folded, relative to the current folder), without a "\\?\" prefix
+// ("\\?\UNC\server\share" as "\\server\share"). Case is kept.
+String_cl NormalPath(const String_cl& path)
+{
+    String_cl text = path;
+    for (wchar_t& c : text)
+        if (c == L'/') c = L'\\';
+    return WithoutPrefix(FullPathName(WithoutPrefix(text)));
+}
+
 FileIdentity_st TakeIdentity(const String_cl& path);
 
 FileIdentity_st LookUp(const String_cl& path)
@@ -167,17 +178,7 @@ bool FileIdentity_st::Inside(const FileIdentity_st& folder) const
     return f.back() == L'\\' || finalPath[f.size()] == L'\\';
 }
 
-String_cl NormalPath(const String_cl& path)
-{
-    String_cl text = path;
-    for (wchar_t& c : text)
-        if (c == L'/') c = L'\\';
-    return WithoutPrefix(FullPathName(WithoutPrefix(text)));
-}
-
 FileIdentity_st IdentityOf(const String_cl& path) { return LookUp(path); }
-
-bool SameFile(const String_cl& a, const String_cl& b) { return IdentityOf(a).Same(IdentityOf(b)); }
 
 const FileIdentity_st& CachedIdentity(FileIdentity_st& cache, const String_cl& path)
 {

@@ -78,17 +78,9 @@ private:
     std::map<std::pair<uint32_t, uint64_t>, std::vector<T>> m_byIndex;
 };
 
-// Whether two paths name one file (IdentityOf both).
-bool SameFile(const String_cl& a, const String_cl& b);
-
 // The identity in cache, taken from path first when cache is still empty:
 // for records that keep their file's identity beside its path.
 const FileIdentity_st& CachedIdentity(FileIdentity_st& cache, const String_cl& path);
-
-// The full path as GetFullPathNameW makes it ("/" as "\", "." and ".."
-// folded, relative to the current folder), without a "\\?\" prefix
-// ("\\?\UNC\server\share" as "\\server\share"). Case is kept.
-String_cl NormalPath(const String_cl& path);
 
 // Within the lifetime of the outermost scope on a thread, IdentityOf takes
 // each path text from the file system once. Scopes nest.
