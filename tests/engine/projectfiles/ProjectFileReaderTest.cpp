@@ -2,7 +2,7 @@
 // through the platform's MSXML the way the program loads them.
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 #include "app/engine/ProjectPack.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -62,13 +62,13 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
         Configuration(L"Plain|Win32", 2, {Linker()}),
         Configuration(L"Static|Win32", 4, {Librarian()}),
         Configuration(L"Program|Win32", 1),
-        // A utility produces nothing to link against.
+        // A utility builds, but produces nothing to link against.
         Configuration(L"Utility|Win32", 10, {VcTool_st{L"VCCustomBuildTool"}}),
         // Forward slashes, and the first tool with an output wins.
         Configuration(L"Lib|x64", 4,
                       {Librarian(L"..\\lib.x64/$(ProjectName)_s.lib"),
                        Linker(L"$(OutDir)\\other.dll").ImportLibrary(L"$(OutDir)\\other.lib")}),
-        // Only the two macros are expanded; other text stays as written.
+        // Every macro of the builder is expanded, as the builder names the file.
         Configuration(L"Odd|Win32", 1, {Linker(L"$(OutDir)\\$(ProjectName)-$(PlatformName).exe")})};
     Project_st project = Read(WriteProject(L"core.vcproj", L"core", configurations));
 
@@ -79,10 +79,10 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
     EXPECT_EQ(L"core.dll", Output(project, L"PLAIN|WIN32"));
     EXPECT_EQ(L"core.lib", Output(project, L"STATIC|WIN32"));
     EXPECT_EQ(L"core.exe", Output(project, L"PROGRAM|WIN32"));
-    EXPECT_EQ(L"<none>", Output(project, L"UTILITY|WIN32"));
+    EXPECT_EQ(L"", Output(project, L"UTILITY|WIN32"));
     EXPECT_EQ(L"core_s.lib", Output(project, L"LIB|X64"));
-    EXPECT_EQ(L"core-$(PlatformName).exe", Output(project, L"ODD|WIN32"));
-    EXPECT_EQ(7, project.configurations.Count());
+    EXPECT_EQ(L"core-Win32.exe", Output(project, L"ODD|WIN32"));
+    EXPECT_EQ(8, project.configurations.Count());
     // Keys are upper case only: the mixed-case name is not a key.
     EXPECT_EQ(nullptr, project.configurations.Find(L"Debug|Win32"));
     for (auto& pair : project.configurations) {
@@ -194,33 +194,23 @@ TEST_F(ProjectFileReaderTest, UnparsableFileExistsWithoutNameOrEntries)
     EXPECT_EQ(0, project.configurations.Count());
 }
 
-TEST_F(ProjectFileReaderTest, MissingConfigurationTypeIsUserError103KeepingWhatWasRead)
+// A configuration without "ConfigurationType" is what the builder makes of
+// it, a program (MSBuild's default too), not a project that cannot be read.
+TEST_F(ProjectFileReaderTest, MissingConfigurationTypeIsAProgramAsTheBuilderTakesIt)
 {
-    String_cl path = WriteProject(L"notype.vcproj", L"notype",
-                                  {Configuration(L"Debug|Win32", 4),
-                                   // Resolved by a tool: the type is never asked for.
-                                   Configuration(L"Tooled|Win32", kNoType, {Librarian(L"t.lib")}),
-                                   Configuration(L"Release|Win32", kNoType, {Linker()}),
-                                   Configuration(L"Later|Win32", 4)});
-    Project_st project;
-    project.path = path;
-    try {
-        ReadProjectFile(project);
-        FAIL() << "no error for a configuration without ConfigurationType";
-    } catch (const Base_ns::Error_cl& error) {
-        EXPECT_EQ(0, error.IsSystemError());
-        EXPECT_EQ(103, error.Code());
-        EXPECT_EQ(310, error.Line());
-        EXPECT_EQ(L"VC工程错误，找不到配置类型。", error.Message());
-        EXPECT_EQ(path, error.Note());
-        EXPECT_EQ(L"ProjectPack_cl", error.ClassName());
-        EXPECT_EQ(L"ProjectPack", error.File());
-    }
+    Project_st project = Read(WriteProject(L"notype.vcproj", L"notype",
+                                           {Configuration(L"Debug|Win32", 4),
+                                            // Named by its tool, whatever the type.
+                                            Configuration(L"Tooled|Win32", kNoType, {Librarian(L"t.lib")}),
+                                            Configuration(L"Release|Win32", kNoType, {Linker()}),
+                                            Configuration(L"Later|Win32", 4)}));
     EXPECT_EQ(1, project.exists);
     EXPECT_EQ(L"notype", project.name);
     EXPECT_EQ(L"notype.lib", Output(project, L"DEBUG|WIN32"));
     EXPECT_EQ(L"t.lib", Output(project, L"TOOLED|WIN32"));
-    EXPECT_EQ(2, project.configurations.Count());
+    EXPECT_EQ(L"notype.exe", Output(project, L"RELEASE|WIN32"));
+    EXPECT_EQ(L"notype.lib", Output(project, L"LATER|WIN32"));
+    EXPECT_EQ(4, project.configurations.Count());
 }
 
 TEST_F(ProjectFileReaderTest, Gb2312ProjectWithChineseName)

@@ -1,4 +1,4 @@
-#include "app/engine/ProjectFileText.h"
+#include "app/engine/projectfiles/ProjectFileText.h"
 #include <windows.h>
 #include "app/ProgramPlaces.h"
 
@@ -71,5 +71,18 @@ String_cl FullPathIn(const String_cl& folder, const String_cl& path, bool traili
 }
 
 String_cl FileTitle(const String_cl& path) { return GetFileTitle(GetFileName(path)); }
+
+SolutionContext_st SolutionContextOf(const String_cl& projectPath, const String_cl& solution)
+{
+    SolutionContext_st context;
+    context.path = solution.empty() ? ReplaceExtension(projectPath, L"sln") : solution;
+    context.dir = GetFileDirectory(context.path, true);
+    if (!context.dir.empty() && context.dir.back() != L'\\' && context.dir.back() != L'/') context.dir += L'\\';
+    context.fileName = GetFileName(context.path);
+    context.name = FileTitle(context.path);
+    const String_cl extension = GetFileExtension(context.fileName);
+    context.ext = extension.empty() || context.fileName.find(L'.') == String_cl::npos ? String_cl() : L"." + extension;
+    return context;
+}
 
 } // namespace Quorvane_ns

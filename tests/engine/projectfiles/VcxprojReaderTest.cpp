@@ -2,7 +2,7 @@
 // 2010, 2015 and 2022 save them, loaded through the platform's MSXML.
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 #include "app/engine/ProjectPack.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -113,7 +113,7 @@ TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
                         {L"", L"<IntDir Condition=\"'$(Configuration)'=='Debug'\">obj\\$(Configuration)\\</IntDir>"},
                         {L"", L"<TargetExt Condition=\"'$(Platform)' != 'Win32'\">.wrong</TargetExt>"},
                         {L"", L"<OutDir Condition=\"exists('c:\\x') and '$(Configuration)'=='Debug'\">wrong\\</OutDir>"},
-                        {L"", L"<OutDir Condition=\"'$(Missing)'==''\">wrong\\</OutDir>"}};
+                        {L"", L"<OutDir Condition=\"'$(Missing)'!=''\">wrong\\</OutDir>"}};
     debug.link = {{L"AdditionalDependencies", L"$(TargetName).lib;%(AdditionalDependencies)"},
                   {L"", L"<AdditionalDependencies Condition=\"'$(Configuration)|$(Platform)'=='Release|Win32'\">"
                         L"wrong.lib</AdditionalDependencies>"},

@@ -1,7 +1,7 @@
 #pragma once
 // Pieces of text in Visual C++ project files that the readers of both
 // formats (.vcproj, .vcxproj) take apart alike: macros, lists of libraries,
-// paths relative to the project.
+// paths relative to the project, and the solution a project is read in.
 #include <functional>
 #include <vector>
 #include "common/base/String.h"
@@ -31,5 +31,20 @@ String_cl FullPathIn(const String_cl& folder, const String_cl& path, bool traili
 // The file name without folder and last extension; unlike GetFileTitle on
 // the whole path, a dot in a folder name does not empty it.
 String_cl FileTitle(const String_cl& path);
+
+// The solution whose $(SolutionDir), $(SolutionName), $(SolutionFileName),
+// $(SolutionPath) and $(SolutionExt) a project sees.
+struct SolutionContext_st {
+    String_cl dir;       // its folder, ending in "\"
+    String_cl name;      // its file title
+    String_cl fileName;  // its file name
+    String_cl path;      // its full path
+    String_cl ext;       // ".sln"
+};
+
+// The solution the project is read in, or, for a project file listed alone
+// (solution empty), the one the builder makes for a lone project: a
+// temporary solution in the project's folder named after the project.
+SolutionContext_st SolutionContextOf(const String_cl& projectPath, const String_cl& solution);
 
 } // namespace Quorvane_ns

@@ -1,0 +1,158 @@
+#pragma once
+// MSBuild's evaluation of a project file for one set of global properties
+// (Configuration, Platform, the solution's), as far as this program needs
+// it. MSBuild's passes:
+//
+//   1. properties, in document order through every import (each file
+//      imported once: a second import of the same file is skipped, which
+//      also ends circles), with Choose/When/Otherwise decided here; a
+//      property's value is expanded where it is defined;
+//   2. item definitions (ItemDefinitionGroup), with the final properties,
+//      "%(Name)" standing for the definition so far;
+//   3. items (ItemGroup) of the types asked for, with the final properties.
+//
+// Global properties cannot be changed by the project, MSBuild's reserved
+// ones (MSBuildProjectDirectory, MSBuildThisFileDirectory, ...) are what
+// MSBuild makes them, and an undefined property is the environment's
+// variable of that name, as MSBuild takes it. The Visual C++ installation's
+// sheets are not read: their documented evaluation stands in at the points
+// the project imports them (VcInstallationSheets.h), Directory.Build.props
+// and .targets included. Other imports are read when they exist; a missing
+// one is noted.
+//
+// What cannot be evaluated (a property function not done here, a condition
+// that names it) makes its value unknown rather than wrong: values carry
+// causes, and Cause() gives each cause's line. Over the limits (a value
+// past kMaxValueLength, the budget of a read, nesting) the reader's error
+// is raised, naming the file.
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+#include "app/engine/projectfiles/MsBuildExpander.h"
+#include "app/engine/projectfiles/ProjectFileCache.h"
+#include "app/engine/projectfiles/VcInstallationSheets.h"
+
+namespace Quorvane_ns {
+
+using PropertyList_t = std::vector<std::pair<String_cl, String_cl>>;
+
+// What one read of a project may spend, over all its evaluations: far more
+// than any real project and its sheets take, far less than a machine has.
+class EvaluationBudget_cl {
+public:
+    explicit EvaluationBudget_cl(const String_cl& projectPath) : m_projectPath(projectPath) {}
+    // Each raises the reader's error 102 when the read goes over.
+    void Elements(size_t count);
+    void Characters(size_t count);
+
+private:
+    String_cl m_projectPath;
+    size_t m_elements = 0;
+    size_t m_characters = 0;
+};
+
+class MsBuildEvaluation_cl : private ExpansionHost_cl {
+public:
+    struct Request_st {
+        String_cl projectPath;             // full path of an existing project file
+        PropertyList_t globals;            // Configuration, Platform, SolutionDir, ...
+        std::vector<String_cl> itemTypes;  // the item types whose items are wanted
+        std::vector<String_cl> settingTypes;  // the item types whose definitions are wanted ("Link")
+    };
+
+    // Evaluates at once. The project file's own parse errors pass through,
+    // and so do a sheet's: MSBuild does not load such a project either.
+    MsBuildEvaluation_cl(const Request_st& request, ProjectFileCache_cl& cache, EvaluationBudget_cl& budget);
+
+    // Whether the project file's root is MSBuild's "Project".
+    bool IsMsBuildProject() const { return m_isProject; }
+    // A property's final value (the environment's, or empty, when undefined).
+    Value_st PropertyValue(const String_cl& name);
+    // An item definition's final setting ("Link", "OutputFile"); empty when unset.
+    Value_st Setting(const String_cl& itemType, const String_cl& name) const;
+    // The items of a type asked for, in order: each Include's parts.
+    std::vector<Value_st> Items(const String_cl& itemType) const;
+    // Full paths of the files read besides the project file, first read first.
+    const std::vector<String_cl>& FilesRead() const { return m_filesRead; }
+    // The line a cause stands for.
+    const String_cl& Cause(uint32_t index) const { return m_causeLines[index]; }
+    // What could not be evaluated anywhere in the project: conditions that
+    // could not be decided, imports that were not found.
+    const Causes_t& General() const { return m_general; }
+
+private:
+    struct FileContext_st {
+        String_cl path;
+        String_cl folder;  // ends in "\"
+    };
+    // An item definition or item group, kept for its pass with the file it
+    // was written in; or one of the installation's settings.
+    struct Deferred_st {
+        const XmlNode_st* group = nullptr;
+        const SheetEntry_st* setting = nullptr;
+        bool items = false;
+        FileContext_st file;
+    };
+
+    // ExpansionHost_cl
+    const Value_st* Property(const String_cl& name) override;
+    bool Metadata(const String_cl& itemType, const String_cl& name, Value_st& value) override;
+    uint32_t Unsupported(const String_cl& expression) override;
+    const String_cl& ProjectFolder() const override { return m_projectFolder; }
+    const String_cl& ThisFileFolder() const override { return m_file.folder; }
+    void Charge(size_t characters) override { m_budget.Characters(characters); }
+    [[noreturn]] void OverLimit(int32_t code, const String_cl& what) override;
+
+    uint32_t AddCause(const String_cl& line);
+    bool Holds(const XmlNode_st& element);
+    bool Holds(std::wstring_view condition);
+    Value_st ExpandAs(const String_cl& subject, std::wstring_view text);
+    void SetProperty(const String_cl& name, std::wstring_view text);
+
+    void ReadFile(const ProjectXml_st& file, int depth);
+    void ReadPart(const XmlNode_st& part, int depth);
+    void ReadProperties(const XmlNode_st& group);
+    void Choose(const XmlNode_st& choose, int depth);
+    void Import(const XmlNode_st& import, int depth);
+    void ImportPath(std::wstring_view written, int depth, bool installationFiltered);
+    void ImportFile(const String_cl& path, int depth);
+    void ApplySheet(InstallationSheet_en sheet, int depth);
+
+    void DefinitionPass();
+    void ItemPass();
+    void ReadItems(const XmlNode_st& group);
+
+    bool Wanted(const std::vector<String_cl>& types, const String_cl& type) const;
+
+    EvaluationBudget_cl& m_budget;
+    ProjectFileCache_cl& m_cache;
+    String_cl m_projectPath;
+    String_cl m_projectFolder;  // ends in "\"
+    bool m_isProject = false;
+    std::vector<String_cl> m_itemTypes, m_settingTypes;  // upper case
+
+    std::unordered_map<std::wstring, Value_st> m_globals;     // by upper-cased name
+    std::unordered_map<std::wstring, Value_st> m_properties;  // by upper-cased name
+    std::unordered_map<std::wstring, Value_st> m_settings;    // by "TYPE|NAME", upper-cased
+    std::map<String_cl, std::vector<Value_st>> m_items;       // by upper-cased type
+
+    FileContext_st m_file;    // the file being evaluated
+    String_cl m_subject;      // what is being evaluated, for causes and errors
+    String_cl m_settingType;  // the item definition being evaluated, in pass 2
+    Value_st m_scratch;       // a reserved property's value, handed out by pointer
+
+    std::vector<std::shared_ptr<const ProjectXml_st>> m_trees;  // kept while evaluating
+    std::unordered_set<std::wstring> m_imported;                // upper-cased full paths
+    std::vector<String_cl> m_filesRead;
+    bool m_applied[4] = {false, false, false, false};  // by InstallationSheet_en
+    std::vector<Deferred_st> m_deferred;
+
+    std::vector<String_cl> m_causeLines;
+    std::map<String_cl, uint32_t> m_causeIndex;
+    Causes_t m_general;
+};
+
+} // namespace Quorvane_ns

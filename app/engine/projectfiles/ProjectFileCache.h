@@ -1,0 +1,62 @@
+#pragma once
+// Project files and property sheets as plain trees of elements, parsed once
+// per read of a plan however many projects import them.
+//
+// A sheet shared by a thousand projects is parsed once and walked a thousand
+// times: the walk is cheap, the parse (MSXML, a COM call per node) is not.
+// The trees hold no COM object, so a cache may outlive the thread's
+// documents; it lives as long as one read of a plan (ProjectPack_cl's read
+// scope), so a file changed between two reads is read again.
+#include <exception>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+#include "common/base/String.h"
+
+namespace Quorvane_ns {
+
+using Base_ns::String_cl;
+
+struct XmlNode_st {
+    String_cl name;  // the element's base name, without its namespace prefix
+    // Only the attributes the file's dialect asks for (see Dialect_en), in
+    // the order asked.
+    std::vector<std::pair<String_cl, String_cl>> attributes;
+    // The text of an element without child elements, as the parser gives it;
+    // empty for an element with children.
+    String_cl text;
+    std::vector<XmlNode_st> children;  // elements only
+
+    // The attribute's value, or nullptr when the element has none.
+    const String_cl* Attribute(std::wstring_view attribute) const;
+};
+
+struct ProjectXml_st {
+    String_cl path;  // full path as loaded
+    XmlNode_st root;
+};
+
+class ProjectFileCache_cl {
+public:
+    // The attributes a tree keeps: MSBuild's elements (Condition, Include,
+    // Project, ...) or those of a Visual Studio 2005/2008 project file.
+    enum class Dialect_en { MsBuild, VcProject };
+
+    // The file's tree, parsed now or earlier in this cache's life. A file
+    // that cannot be parsed raises the XML reader's error, now and on every
+    // later load of it (it is not parsed again).
+    std::shared_ptr<const ProjectXml_st> Load(const String_cl& path, Dialect_en dialect);
+    // How many files were parsed (not found in the cache): for the benchmark.
+    size_t Parsed() const { return m_parsed; }
+
+private:
+    struct Entry_st {
+        std::shared_ptr<const ProjectXml_st> tree;
+        std::exception_ptr error;
+    };
+    std::map<String_cl, Entry_st> m_entries;  // by dialect and upper-cased path
+    size_t m_parsed = 0;
+};
+
+} // namespace Quorvane_ns
