@@ -1,6 +1,7 @@
 #include "app/engine/projectfiles/MsBuildEvaluation.h"
 #include <windows.h>
 #include <algorithm>
+#include <optional>
 #include "app/ProgramPlaces.h"
 #include "app/engine/projectfiles/MsBuildCondition.h"
 #include "app/engine/projectfiles/ProjectFileErrors.h"
@@ -198,33 +199,65 @@ Value_st MsBuildEvaluation_cl::ExpandAs(const String_cl& subject, std::wstring_v
     return ExpandText(text, *this);
 }
 
-bool MsBuildEvaluation_cl::Holds(std::wstring_view condition)
+MsBuildEvaluation_cl::Guard_st MsBuildEvaluation_cl::Guard(std::wstring_view condition, bool written)
 {
     m_subject = L"条件 " + String_cl(condition);
     const ConditionResult_st result = EvaluateCondition(condition, *this);
-    if (!result.decided) {
-        // MSBuild would have decided, or refused the project: what depends
-        // on it is not known here.
-        m_general.push_back(AddCause(L"条件无法求值：" + String_cl(condition)));
-        AddCauses(m_general, result.causes);
+    Guard_st guard;
+    if (result.decided) {
+        guard.outcome = result.holds ? Guard_st::Outcome_en::Applies : Guard_st::Outcome_en::Skipped;
+        return guard;
     }
-    return result.holds;
+    guard.outcome = Guard_st::Outcome_en::Unknown;
+    // The installation's own conditions need no line: the values they name
+    // carry their causes.
+    if (written || result.causes.empty()) guard.causes.push_back(AddCause(L"条件无法求值：" + String_cl(condition)));
+    AddCauses(guard.causes, result.causes);
+    return guard;
 }
 
-bool MsBuildEvaluation_cl::Holds(const XmlNode_st& element)
+MsBuildEvaluation_cl::Guard_st MsBuildEvaluation_cl::Guard(const XmlNode_st& element)
 {
     m_budget.Elements(1);
     const String_cl* condition = element.Attribute(L"Condition");
-    return !condition || Holds(*condition);
+    return condition ? Guard(*condition, true) : Guard_st();
 }
 
-void MsBuildEvaluation_cl::SetProperty(const String_cl& name, std::wstring_view text)
+MsBuildEvaluation_cl::Guard_st MsBuildEvaluation_cl::Both(const Guard_st& outer, const Guard_st& inner)
 {
+    using Outcome = Guard_st::Outcome_en;
+    // A condition that does not hold decides, whatever the other one is.
+    if (outer.outcome == Outcome::Skipped || inner.outcome == Outcome::Skipped) return Guard_st{Outcome::Skipped, {}};
+    Guard_st both = outer;
+    if (inner.outcome == Outcome::Unknown) both.outcome = Outcome::Unknown;
+    AddCauses(both.causes, inner.causes);
+    return both;
+}
+
+bool MsBuildEvaluation_cl::Holds(const Guard_st& guard)
+{
+    if (guard.outcome == Guard_st::Outcome_en::Unknown) AddCauses(m_general, guard.causes);
+    return guard.outcome == Guard_st::Outcome_en::Applies;
+}
+
+void MsBuildEvaluation_cl::SetProperty(const String_cl& name, std::wstring_view text, const Guard_st& guard)
+{
+    if (guard.outcome == Guard_st::Outcome_en::Skipped) return;
     const std::wstring key = name.Upper();
     // Global properties keep the builder's values; reserved ones MSBuild's.
     if (m_globals.count(key)) return;
     if (key.size() > 7 && key.compare(0, 7, L"MSBUILD") == 0 && Property(name) == &m_scratch) return;
-    m_properties[key] = ExpandAs(L"属性 " + name, text);
+    if (guard.outcome == Guard_st::Outcome_en::Unknown) m_properties[key] = Value_st{String_cl(), guard.causes};
+    else m_properties[key] = ExpandAs(L"属性 " + name, text);
+}
+
+void MsBuildEvaluation_cl::SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text,
+                                      const Guard_st& guard)
+{
+    if (guard.outcome == Guard_st::Outcome_en::Skipped) return;
+    const std::wstring key = m_settingType + L"|" + name.Upper();
+    if (guard.outcome == Guard_st::Outcome_en::Unknown) m_settings[key] = Value_st{String_cl(), guard.causes};
+    else m_settings[key] = ExpandAs(L"设置 " + itemType + L"." + name, text);
 }
 
 // --- pass 1: properties and imports ---------------------------------------------
@@ -241,7 +274,7 @@ void MsBuildEvaluation_cl::ReadPart(const XmlNode_st& part, int depth)
 {
     const String_cl& kind = part.name;
     if (kind == L"PropertyGroup") {
-        if (Holds(part)) ReadProperties(part);
+        ReadProperties(part);
     } else if (kind == L"ItemDefinitionGroup") {
         m_deferred.push_back(Deferred_st{&part, nullptr, false, m_file});
     } else if (kind == L"ItemGroup") {
@@ -259,8 +292,9 @@ void MsBuildEvaluation_cl::ReadPart(const XmlNode_st& part, int depth)
 
 void MsBuildEvaluation_cl::ReadProperties(const XmlNode_st& group)
 {
-    for (const XmlNode_st& property : group.children)
-        if (Holds(property)) SetProperty(property.name, property.text);
+    const Guard_st outer = Guard(group);
+    if (outer.outcome == Guard_st::Outcome_en::Skipped) return;
+    for (const XmlNode_st& property : group.children) SetProperty(property.name, property.text, Both(outer, Guard(property)));
 }
 
 void MsBuildEvaluation_cl::Choose(const XmlNode_st& choose, int depth)
@@ -338,10 +372,10 @@ void MsBuildEvaluation_cl::ApplySheet(InstallationSheet_en sheet, int depth)
     for (const SheetEntry_st& entry : InstallationSheetEntries(sheet)) {
         switch (entry.kind) {
         case SheetEntry_st::Kind_en::Property:
-            if (Holds(entry.condition)) SetProperty(entry.name, entry.value);
+            SetProperty(entry.name, entry.value, Guard(entry.condition, false));
             break;
         case SheetEntry_st::Kind_en::Import:
-            if (Holds(entry.condition)) ImportPath(entry.value, depth, false);
+            if (Holds(Guard(entry.condition, false))) ImportPath(entry.value, depth, false);
             break;
         case SheetEntry_st::Kind_en::Setting:
             m_deferred.push_back(Deferred_st{nullptr, &entry, false, m_file});
@@ -366,27 +400,20 @@ void MsBuildEvaluation_cl::DefinitionPass()
         if (d.setting) {
             if (!Wanted(m_settingTypes, d.setting->itemType)) continue;
             m_settingType = String_cl(d.setting->itemType).Upper();
-            if (Holds(d.setting->condition))
-                m_settings[m_settingType + L"|" + String_cl(d.setting->name).Upper()] =
-                    ExpandAs(L"设置 " + String_cl(d.setting->itemType) + L"." + d.setting->name, d.setting->value);
+            SetSetting(d.setting->itemType, d.setting->name, d.setting->value, Guard(d.setting->condition, false));
             m_settingType.clear();
             continue;
         }
-        bool groupHolds = false, groupChecked = false;
+        std::optional<Guard_st> group;
         for (const XmlNode_st& item : d.group->children) {
             if (!Wanted(m_settingTypes, item.name)) continue;
-            if (!groupChecked) {
-                groupHolds = Holds(*d.group);
-                groupChecked = true;
-            }
-            if (!groupHolds) break;
-            if (!Holds(item)) continue;
+            if (!group) group = Guard(*d.group);
+            if (group->outcome == Guard_st::Outcome_en::Skipped) break;
             m_settingType = item.name.Upper();
-            for (const XmlNode_st& setting : item.children) {
-                if (!Holds(setting)) continue;
-                m_settings[m_settingType + L"|" + setting.name.Upper()] =
-                    ExpandAs(L"设置 " + item.name + L"." + setting.name, setting.text);
-            }
+            const Guard_st outer = Both(*group, Guard(item));
+            if (outer.outcome != Guard_st::Outcome_en::Skipped)
+                for (const XmlNode_st& setting : item.children)
+                    SetSetting(item.name, setting.name, setting.text, Both(outer, Guard(setting)));
             m_settingType.clear();
         }
     }
@@ -405,14 +432,11 @@ void MsBuildEvaluation_cl::ItemPass()
 
 void MsBuildEvaluation_cl::ReadItems(const XmlNode_st& group)
 {
-    bool groupHolds = false, groupChecked = false;
+    std::optional<bool> groupHolds;
     for (const XmlNode_st& item : group.children) {
         if (!Wanted(m_itemTypes, item.name)) continue;
-        if (!groupChecked) {
-            groupHolds = Holds(group);
-            groupChecked = true;
-        }
-        if (!groupHolds) return;
+        if (!groupHolds) groupHolds = Holds(group);
+        if (!*groupHolds) return;
         if (!Holds(item)) continue;
         std::vector<Value_st>& items = m_items[item.name.Upper()];
         const String_cl subject = L"项 " + item.name;
@@ -433,7 +457,6 @@ void MsBuildEvaluation_cl::ReadItems(const XmlNode_st& group)
             for (const String_cl& e : excluded) skip = skip || Base_ns::EqualsNoCase(e, part);
             if (!skip) items.push_back(Value_st{part, included.causes});
         }
-        m_budget.Elements(items.size() / 64);
     }
 }
 

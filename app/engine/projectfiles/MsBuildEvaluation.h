@@ -106,11 +106,26 @@ private:
     void Charge(size_t characters) override { m_budget.Characters(characters); }
     [[noreturn]] void OverLimit(int32_t code, const String_cl& what) override;
 
+    // What a condition leaves of the element it guards: applied, skipped,
+    // or not known (MSBuild would decide; here a value it names is
+    // unknown), with the causes.
+    struct Guard_st {
+        enum class Outcome_en { Applies, Skipped, Unknown } outcome = Outcome_en::Applies;
+        Causes_t causes;
+    };
     uint32_t AddCause(const String_cl& line);
-    bool Holds(const XmlNode_st& element);
-    bool Holds(std::wstring_view condition);
+    // written: a condition of the project's files, named in its cause.
+    Guard_st Guard(std::wstring_view condition, bool written);
+    Guard_st Guard(const XmlNode_st& element);
+    static Guard_st Both(const Guard_st& outer, const Guard_st& inner);
+    // Whether an import, a branch or an item applies: one whose condition is
+    // not known does not, and that is noted for the whole project.
+    bool Holds(const Guard_st& guard);
+    bool Holds(const XmlNode_st& element) { return Holds(Guard(element)); }
     Value_st ExpandAs(const String_cl& subject, std::wstring_view text);
-    void SetProperty(const String_cl& name, std::wstring_view text);
+    // The property set as a guard leaves it: unknown when the guard is.
+    void SetProperty(const String_cl& name, std::wstring_view text, const Guard_st& guard);
+    void SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text, const Guard_st& guard);
 
     void ReadFile(const ProjectXml_st& file, int depth);
     void ReadPart(const XmlNode_st& part, int depth);

@@ -136,13 +136,14 @@ TEST_F(MsBuildEvaluationTest, ConditionsAsMSBuildDecidesThem)
     CreateFolders(m_dir / L"p\\sub\\x");
 
     MsBuildEvaluation_cl& e = Evaluate(path, {{L"Configuration", L"DebugDLL"}, {L"Platform", L"x64"}});
-    const std::vector<String_cl> general = Lines(e, e.General());
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Value_st v = e.PropertyValue(L"C" + String_cl::FromInt(static_cast<long long>(i)));
-        const bool noted = std::find(general.begin(), general.end(), L"条件无法求值：" + String_cl(cases[i].condition)) !=
-                           general.end();
+        // A property under a condition that is not decided is not known.
+        const std::vector<String_cl> lines = Lines(e, v.causes);
+        const bool noted = std::find(lines.begin(), lines.end(), L"条件无法求值：" + String_cl(cases[i].condition)) != lines.end();
         EXPECT_EQ(cases[i].expected == ConditionCase_st::Holds ? "yes" : "", U8(v.text)) << U8(cases[i].condition);
         EXPECT_EQ(cases[i].expected == ConditionCase_st::Undecided, noted) << U8(cases[i].condition);
+        EXPECT_EQ(cases[i].expected == ConditionCase_st::Undecided, !v.Known()) << U8(cases[i].condition);
     }
 }
 

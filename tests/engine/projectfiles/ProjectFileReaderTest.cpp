@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include "app/engine/projectfiles/ProjectFileReader.h"
+#include "app/ProgramPlaces.h"
 #include "app/engine/ProjectPack.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -12,6 +13,8 @@ using namespace Test_ns;
 using Base_ns::String_cl;
 
 namespace {
+
+std::string U8(const String_cl& text) { return text.ToUtf8(); }
 
 class ProjectFileReaderTest : public ::testing::Test {
 protected:
@@ -231,6 +234,65 @@ TEST_F(ProjectFileReaderTest, Gb2312ProjectWithChineseName)
     EXPECT_EQ(name, project.name);
     EXPECT_EQ(L"核心库.lib", Output(project, L"调试|WIN32"));
     EXPECT_EQ(L"核心库导入.lib", Output(project, L"RELEASE|WIN32"));
+}
+
+// The builder's solution macros: the solution's the project is read in, or,
+// for a project listed alone, those of the temporary solution the builder
+// makes in the project's folder, named after the project.
+TEST_F(ProjectFileReaderTest, SolutionMacrosAreTheSolutionsOrTheLoneProjects)
+{
+    const String_cl folder = m_dir / L"src\\core\\";
+    const VcProject_st core{
+        L"core",
+        {{L"Debug|Win32", 2,
+          {Linker(L"$(OutDir)\\$(SolutionName)_$(ProjectName)$(SolutionExt).dll")},
+          {{L"OutputDirectory", L"$(SolutionDir)bin\\$(ConfigurationName)"},
+           {L"IntermediateDirectory", L"$(SolutionDir)obj\\$(SolutionFileName)\\$(ProjectName)"}}}}};
+    ASSERT_TRUE(Test_ns::WriteVcproj(folder + L"core.vcproj", core, 936));
+
+    Project_st inSolution;
+    inSolution.path = folder + L"core.vcproj";
+    inSolution.solution = m_dir / L"All.sln";
+    ReadProjectFile(inSolution);
+    const ConfigEntry_st* debug = inSolution.configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(nullptr, debug);
+    EXPECT_EQ(m_dir / L"bin\\Debug\\All_core.sln.dll", debug->outputFile);
+    EXPECT_EQ(m_dir / L"obj\\All.sln\\core\\", debug->intermediateFolder);
+
+    const Project_st alone = Read(folder + L"core.vcproj");
+    debug = alone.configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(nullptr, debug);
+    EXPECT_EQ(folder + L"bin\\Debug\\core_core.sln.dll", debug->outputFile);
+    EXPECT_EQ(folder + L"obj\\core.sln\\core\\", debug->intermediateFolder);
+}
+
+// A DLL whose linker names no import library writes the linker's default
+// one, its output's base name with ".lib" beside it, tools or not: what its
+// users link. It is still known by its output's name, as it always was.
+TEST_F(ProjectFileReaderTest, ADllWithoutAnImportLibraryHasTheLinkersDefaultOne)
+{
+    Project_st project = Read(WriteProject(
+        L"core.vcproj", L"core",
+        {{L"NoTools|Win32", 2, {}, {{L"OutputDirectory", L"..\\bin"}}},
+         {L"Named|Win32", 2, {Compiler(), Linker(L"$(OutDir)\\$(ProjectName)_n.dll")}, {{L"OutputDirectory", L"..\\bin"}}},
+         {L"Import|Win32", 2,
+          {Linker(L"$(OutDir)\\$(ProjectName)_i.dll").ImportLibrary(L"..\\lib\\$(TargetName).lib")},
+          {{L"OutputDirectory", L"..\\bin"}}}}));
+    const String_cl up = GetFileDirectory(m_dir.Path().substr(0, m_dir.Path().size() - 1), true);
+    struct Case_st {
+        const wchar_t* key;
+        const wchar_t* output;
+        String_cl outputFile, importLibrary;
+    } cases[] = {{L"NOTOOLS|WIN32", L"core.dll", up + L"bin\\core.dll", up + L"bin\\core.lib"},
+                 {L"NAMED|WIN32", L"core_n.dll", up + L"bin\\core_n.dll", up + L"bin\\core_n.lib"},
+                 {L"IMPORT|WIN32", L"core_i.lib", up + L"bin\\core_i.dll", up + L"lib\\core_i.lib"}};
+    for (const Case_st& c : cases) {
+        const ConfigEntry_st* e = project.configurations.Find(c.key);
+        ASSERT_NE(nullptr, e) << U8(c.key);
+        EXPECT_EQ(c.output, e->output) << U8(c.key);
+        EXPECT_EQ(c.outputFile, e->outputFile) << U8(c.key);
+        EXPECT_EQ(c.importLibrary, e->importLibrary) << U8(c.key);
+    }
 }
 
 } // namespace
