@@ -1,5 +1,4 @@
 #include "app/engine/projectfiles/MsBuildCondition.h"
-#include <windows.h>
 #include "app/engine/projectfiles/ProjectFileErrors.h"
 #include "app/engine/projectfiles/ProjectFileText.h"
 
@@ -284,8 +283,7 @@ private:
             while (!path.empty() && IsBlank(path.back())) path.pop_back();
             while (!path.empty() && IsBlank(path.front())) path.erase(0, 1);
             // Relative to the project's folder, wherever the condition is written.
-            t.value = !path.empty() &&
-                      GetFileAttributesW(FullPathIn(m_host.ProjectFolder(), path, false).c_str()) != INVALID_FILE_ATTRIBUTES;
+            t.value = !path.empty() && m_host.Kind(FullPathIn(m_host.ProjectFolder(), path, false)) != PathKind_en::Missing;
         } else if (Base_ns::EqualsNoCase(name, L"HasTrailingSlash")) {
             t.value = !argument.empty() && (argument.back() == L'\\' || argument.back() == L'/');
         } else {

@@ -27,12 +27,6 @@ std::wstring_view Trim(std::wstring_view s)
     return s;
 }
 
-bool IsFile(const String_cl& path)
-{
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 String_cl WithoutTrailingSeparator(const String_cl& folder)
 {
     // "C:\" stays a root.
@@ -348,7 +342,7 @@ void MsBuildEvaluation_cl::ImportFile(const String_cl& path, int depth)
 {
     // MSBuild imports a file once; a second import (a circle too) is skipped.
     if (!m_imported.insert(path.Upper()).second) return;
-    if (!IsFile(path)) {
+    if (m_cache.Kind(path) != PathKind_en::File) {
         m_general.push_back(AddCause(L"找不到导入的文件：" + path));
         return;
     }

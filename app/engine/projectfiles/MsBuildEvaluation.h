@@ -103,6 +103,7 @@ private:
     uint32_t Unsupported(const String_cl& expression) override;
     const String_cl& ProjectFolder() const override { return m_projectFolder; }
     const String_cl& ThisFileFolder() const override { return m_file.folder; }
+    PathKind_en Kind(const String_cl& fullPath) override { return m_cache.Kind(fullPath); }
     void Charge(size_t characters) override { m_budget.Characters(characters); }
     [[noreturn]] void OverLimit(int32_t code, const String_cl& what) override;
 

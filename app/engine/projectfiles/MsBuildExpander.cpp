@@ -194,21 +194,14 @@ String_cl WithTrailingSlash(const String_cl& p)
     return p.empty() || IsSeparator(p.back()) ? p : String_cl(p + L"\\");
 }
 
-bool Exists(const String_cl& path, bool folder)
-{
-    const DWORD a = GetFileAttributesW(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return false;
-    return folder ? (a & FILE_ATTRIBUTE_DIRECTORY) != 0 : (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// The folder at or above start that holds file (without a trailing "\"
-// unless it is a root); empty when none does.
-String_cl FolderOfFileAbove(const String_cl& start, const String_cl& file)
+// The folder at or above start that holds name (a file or a folder),
+// without a trailing "\" unless it is a root; empty when none does.
+String_cl FolderOfFileAbove(const String_cl& start, const String_cl& name, ExpansionHost_cl& host)
 {
     String_cl folder = start;
     while (folder.size() > 1 && IsSeparator(folder.back()) && folder.size() > RootLength(folder)) folder.pop_back();
     for (int guard = 0; !folder.empty() && guard < 512; ++guard) {
-        if (Exists(WithTrailingSlash(folder) + file, false) || Exists(WithTrailingSlash(folder) + file, true)) return folder;
+        if (host.Kind(WithTrailingSlash(folder) + name) != PathKind_en::Missing) return folder;
         const String_cl parent = DirectoryNameOf(folder);
         if (parent.empty() || parent == folder) break;
         folder = parent;
@@ -468,10 +461,10 @@ private:
                 const String_cl combined = Combine(a);
                 r = combined.empty() ? String_cl() : FullPathIn(folder, combined, false);
             } else if (Is(member, L"GetDirectoryNameOfFileAbove") && n == 2) {
-                r = FolderOfFileAbove(FullPathIn(folder, a[0], false), a[1]);
+                r = FolderOfFileAbove(FullPathIn(folder, a[0], false), a[1], m_host);
             } else if (Is(member, L"GetPathOfFileAbove") && (n == 1 || n == 2)) {
                 const String_cl start = n == 2 && !a[1].empty() ? a[1] : m_host.ThisFileFolder();
-                const String_cl above = FolderOfFileAbove(FullPathIn(folder, start, false), a[0]);
+                const String_cl above = FolderOfFileAbove(FullPathIn(folder, start, false), a[0], m_host);
                 r = above.empty() ? String_cl() : Combine({above, a[0]});
             } else if (Is(member, L"ValueOrDefault") && n == 2) r = a[0].empty() ? a[1] : a[0];
             else if (Is(member, L"EnsureTrailingSlash") && n == 1) r = WithTrailingSlash(a[0]);
@@ -501,9 +494,9 @@ private:
                 for (const String_cl& part : a) r += part;
             } else return false;
         } else if (Is(type, L"System.IO.File") && Is(member, L"Exists") && n == 1) {
-            r = BoolText(!a[0].empty() && Exists(FullPathIn(folder, a[0], false), false));
+            r = BoolText(!a[0].empty() && m_host.Kind(FullPathIn(folder, a[0], false)) == PathKind_en::File);
         } else if (Is(type, L"System.IO.Directory") && Is(member, L"Exists") && n == 1) {
-            r = BoolText(!a[0].empty() && Exists(FullPathIn(folder, a[0], false), true));
+            r = BoolText(!a[0].empty() && m_host.Kind(FullPathIn(folder, a[0], false)) == PathKind_en::Folder);
         } else if (Is(type, L"System.Environment") && Is(member, L"GetEnvironmentVariable") && n == 1) {
             r = EnvironmentValue(a[0]);
         } else {

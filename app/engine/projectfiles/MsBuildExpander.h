@@ -11,6 +11,7 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+#include "app/engine/projectfiles/ProjectFileCache.h"
 #include "common/base/String.h"
 
 namespace Quorvane_ns {
@@ -46,6 +47,8 @@ public:
     virtual const String_cl& ProjectFolder() const = 0;
     // The folder of the file the text is written in, ending in "\".
     virtual const String_cl& ThisFileFolder() const = 0;
+    // What a full path names on disk.
+    virtual PathKind_en Kind(const String_cl& fullPath) = 0;
     // Counts the characters an expansion produced against the read's budget.
     virtual void Charge(size_t characters) = 0;
     // Raises the reader's error (code of ProjectFileError) naming the file.

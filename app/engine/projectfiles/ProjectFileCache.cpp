@@ -1,4 +1,5 @@
 #include "app/engine/projectfiles/ProjectFileCache.h"
+#include <windows.h>
 #include <iterator>
 #include "app/engine/projectfiles/ProjectFileErrors.h"
 #include "common/io/XMLFile.h"
@@ -64,6 +65,18 @@ const String_cl* XmlNode_st::Attribute(std::wstring_view attribute) const
     for (const auto& [name, value] : attributes)
         if (name == attribute) return &value;
     return nullptr;
+}
+
+PathKind_en ProjectFileCache_cl::Kind(const String_cl& fullPath)
+{
+    const String_cl key = fullPath.Upper();
+    if (auto found = m_kinds.find(key); found != m_kinds.end()) return found->second;
+    const DWORD attributes = GetFileAttributesW(fullPath.c_str());
+    const PathKind_en kind = attributes == INVALID_FILE_ATTRIBUTES        ? PathKind_en::Missing
+                             : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind_en::Folder
+                                                                            : PathKind_en::File;
+    m_kinds.emplace(key, kind);
+    return kind;
 }
 
 std::shared_ptr<const ProjectXml_st> ProjectFileCache_cl::Load(const String_cl& path, Dialect_en dialect)

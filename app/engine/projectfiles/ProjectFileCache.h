@@ -37,6 +37,8 @@ struct ProjectXml_st {
     XmlNode_st root;
 };
 
+enum class PathKind_en { Missing, File, Folder };
+
 class ProjectFileCache_cl {
 public:
     // The attributes a tree keeps: MSBuild's elements (Condition, Include,
@@ -49,6 +51,10 @@ public:
     std::shared_ptr<const ProjectXml_st> Load(const String_cl& path, Dialect_en dialect);
     // How many files were parsed (not found in the cache): for the benchmark.
     size_t Parsed() const { return m_parsed; }
+    // Whether a full path names a file, a folder or nothing, asked of the
+    // file system once in the cache's life: a thousand projects look for
+    // the same Directory.Build.props in the same folders.
+    PathKind_en Kind(const String_cl& fullPath);
 
 private:
     struct Entry_st {
@@ -56,6 +62,7 @@ private:
         std::exception_ptr error;
     };
     std::map<String_cl, Entry_st> m_entries;  // by dialect and upper-cased path
+    std::map<String_cl, PathKind_en> m_kinds;  // by upper-cased path
     size_t m_parsed = 0;
 };
 

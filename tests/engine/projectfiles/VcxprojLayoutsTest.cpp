@@ -9,6 +9,7 @@
 #include <objbase.h>
 #include "app/engine/ProjectPack.h"
 #include "app/engine/projectfiles/ProjectFileReader.h"
+#include "tests/engine/projectfiles/EntryText.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -51,18 +52,7 @@ protected:
         return project;
     }
 
-    // "output|outputFile|importLibrary|programDatabase|outputFolder|intermediateFolder|libraries"
-    // with the test folder written as "~\", or "<none>".
-    std::string Entry(const Project_st& project, const wchar_t* key) const
-    {
-        const ConfigEntry_st* e = project.configurations.Find(key);
-        if (!e) return "<none>";
-        String_cl t = e->output + L"|" + e->outputFile + L"|" + e->importLibrary + L"|" + e->programDatabase + L"|" +
-                      e->outputFolder + L"|" + e->intermediateFolder + L"|";
-        for (const String_cl& l : e->libraries) t += l + L" ";
-        t.ReplaceAll(m_dir.Path(), L"~\\");
-        return U8(t);
-    }
+    std::string Entry(const Project_st& project, const wchar_t* key) const { return EntryText(project, key, m_dir.Path()); }
 
     std::vector<String_cl> Under(std::initializer_list<const wchar_t*> relative) const
     {
