@@ -169,12 +169,12 @@ bool MsBuildEvaluation_cl::Metadata(const String_cl& itemType, const String_cl& 
 
 uint32_t MsBuildEvaluation_cl::Unsupported(const String_cl& expression)
 {
-    return AddCause(m_subject + L" 无法求值：" + expression);
+    return AddCause(SubjectText() + L" 无法求值：" + expression);
 }
 
 void MsBuildEvaluation_cl::OverLimit(int32_t code, const String_cl& what)
 {
-    throw ProjectFileError(code, __LINE__, m_file.path + L"：" + m_subject + L"：" + what);
+    throw ProjectFileError(code, __LINE__, m_file.path + L"：" + SubjectText() + L"：" + what);
 }
 
 uint32_t MsBuildEvaluation_cl::AddCause(const String_cl& line)
@@ -187,15 +187,24 @@ uint32_t MsBuildEvaluation_cl::AddCause(const String_cl& line)
     return index;
 }
 
-Value_st MsBuildEvaluation_cl::ExpandAs(const String_cl& subject, std::wstring_view text)
+Value_st MsBuildEvaluation_cl::ExpandAs(const wchar_t* kind, std::wstring_view name, std::wstring_view member,
+                                        std::wstring_view text)
 {
-    m_subject = subject;
+    m_subject = Subject_st{kind, name, member};
     return ExpandText(text, *this);
+}
+
+String_cl MsBuildEvaluation_cl::SubjectText() const
+{
+    String_cl text = m_subject.kind;
+    text += m_subject.name;
+    if (!m_subject.member.empty()) text += L"." + String_cl(m_subject.member);
+    return text;
 }
 
 MsBuildEvaluation_cl::Guard_st MsBuildEvaluation_cl::Guard(std::wstring_view condition, bool written)
 {
-    m_subject = L"条件 " + String_cl(condition);
+    m_subject = Subject_st{L"条件 ", condition, {}};
     const ConditionResult_st result = EvaluateCondition(condition, *this);
     Guard_st guard;
     if (result.decided) {
@@ -242,7 +251,7 @@ void MsBuildEvaluation_cl::SetProperty(const String_cl& name, std::wstring_view 
     if (m_globals.count(key)) return;
     if (key.size() > 7 && key.compare(0, 7, L"MSBUILD") == 0 && Property(name) == &m_scratch) return;
     if (guard.outcome == Guard_st::Outcome_en::Unknown) m_properties[key] = Value_st{String_cl(), guard.causes};
-    else m_properties[key] = ExpandAs(L"属性 " + name, text);
+    else m_properties[key] = ExpandAs(L"属性 ", name, {}, text);
 }
 
 void MsBuildEvaluation_cl::SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text,
@@ -251,7 +260,7 @@ void MsBuildEvaluation_cl::SetSetting(const String_cl& itemType, const String_cl
     if (guard.outcome == Guard_st::Outcome_en::Skipped) return;
     const std::wstring key = m_settingType + L"|" + name.Upper();
     if (guard.outcome == Guard_st::Outcome_en::Unknown) m_settings[key] = Value_st{String_cl(), guard.causes};
-    else m_settings[key] = ExpandAs(L"设置 " + itemType + L"." + name, text);
+    else m_settings[key] = ExpandAs(L"设置 ", itemType, name, text);
 }
 
 // --- pass 1: properties and imports ---------------------------------------------
@@ -322,7 +331,7 @@ void MsBuildEvaluation_cl::ImportPath(std::wstring_view written, int depth, bool
         }
         if (IsInstallationImport(text)) return;
     }
-    const Value_st expanded = ExpandAs(L"导入的路径", text);
+    const Value_st expanded = ExpandAs(L"导入的路径", {}, {}, text);
     if (!expanded.Known()) {
         AddCauses(m_general, expanded.causes);
         return;
@@ -347,7 +356,7 @@ void MsBuildEvaluation_cl::ImportFile(const String_cl& path, int depth)
         return;
     }
     if (depth + 1 > kMaxImportDepth) {
-        m_subject = L"导入 " + path;
+        m_subject = Subject_st{L"导入 ", path, {}};
         OverLimit(103, L"导入嵌套超过 " + String_cl::FromInt(kMaxImportDepth) + L" 层");
     }
     std::shared_ptr<const ProjectXml_st> tree = m_cache.Load(path, ProjectFileCache_cl::Dialect_en::MsBuild);
@@ -433,9 +442,8 @@ void MsBuildEvaluation_cl::ReadItems(const XmlNode_st& group)
         if (!*groupHolds) return;
         if (!Holds(item)) continue;
         std::vector<Value_st>& items = m_items[item.name.Upper()];
-        const String_cl subject = L"项 " + item.name;
         if (const String_cl* remove = item.Attribute(L"Remove")) {
-            const Value_st removed = ExpandAs(subject, *remove);
+            const Value_st removed = ExpandAs(L"项 ", item.name, {}, *remove);
             for (const String_cl& part : IncludeParts(removed.text))
                 items.erase(std::remove_if(items.begin(), items.end(),
                                            [&](const Value_st& v) { return Base_ns::EqualsNoCase(v.text, part); }),
@@ -443,9 +451,9 @@ void MsBuildEvaluation_cl::ReadItems(const XmlNode_st& group)
         }
         const String_cl* include = item.Attribute(L"Include");
         if (!include) continue;
-        const Value_st included = ExpandAs(subject, *include);
+        const Value_st included = ExpandAs(L"项 ", item.name, {}, *include);
         std::vector<String_cl> excluded;
-        if (const String_cl* exclude = item.Attribute(L"Exclude")) excluded = IncludeParts(ExpandAs(subject, *exclude).text);
+        if (const String_cl* exclude = item.Attribute(L"Exclude")) excluded = IncludeParts(ExpandAs(L"项 ", item.name, {}, *exclude).text);
         for (const String_cl& part : IncludeParts(included.text)) {
             bool skip = false;
             for (const String_cl& e : excluded) skip = skip || Base_ns::EqualsNoCase(e, part);
@@ -459,7 +467,7 @@ void MsBuildEvaluation_cl::ReadItems(const XmlNode_st& group)
 Value_st MsBuildEvaluation_cl::PropertyValue(const String_cl& name)
 {
     if (const Value_st* v = Property(name)) return *v;
-    m_subject = L"属性 " + name;
+    m_subject = Subject_st{L"属性 ", name, {}};
     return ExpandText(L"$(" + name + L")", *this);
 }
 

@@ -123,7 +123,11 @@ private:
     // not known does not, and that is noted for the whole project.
     bool Holds(const Guard_st& guard);
     bool Holds(const XmlNode_st& element) { return Holds(Guard(element)); }
-    Value_st ExpandAs(const String_cl& subject, std::wstring_view text);
+    // Expands text as the subject ("属性 " + name, "设置 " + type + "." +
+    // name, ...), which causes and errors name; the views must outlive the
+    // expansion.
+    Value_st ExpandAs(const wchar_t* kind, std::wstring_view name, std::wstring_view member, std::wstring_view text);
+    String_cl SubjectText() const;
     // The property set as a guard leaves it: unknown when the guard is.
     void SetProperty(const String_cl& name, std::wstring_view text, const Guard_st& guard);
     void SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text, const Guard_st& guard);
@@ -156,7 +160,11 @@ private:
     std::map<String_cl, std::vector<Value_st>> m_items;       // by upper-cased type
 
     FileContext_st m_file;    // the file being evaluated
-    String_cl m_subject;      // what is being evaluated, for causes and errors
+    // What is being evaluated, for causes and errors: kind + name [+ "." + member].
+    struct Subject_st {
+        const wchar_t* kind = L"";
+        std::wstring_view name, member;
+    } m_subject;
     String_cl m_settingType;  // the item definition being evaluated, in pass 2
     Value_st m_scratch;       // a reserved property's value, handed out by pointer
 

@@ -291,7 +291,8 @@ public:
                 }
             } else {
                 Flush(out, text.substr(literal, pos - literal), nesting);
-                if (c == L'$') Append(out, Reference(inner, nesting), nesting);
+                if (c == L'$' && IsPlainName(inner)) AppendProperty(out, String_cl(Trim(inner)), nesting);
+                else if (c == L'$') Append(out, Reference(inner, nesting), nesting);
                 else out.causes.push_back(m_host.Unsupported(String_cl(text.substr(pos, close + 1 - pos))));
                 literal = close + 1;
             }
@@ -322,6 +323,22 @@ private:
         out.text += v.text;
         AddCauses(out.causes, v.causes);
         Check(out, nesting);
+    }
+
+    static bool IsPlainName(std::wstring_view inner)
+    {
+        inner = Trim(inner);
+        if (inner.empty() || !IsNameStart(inner[0])) return false;
+        for (wchar_t c : inner)
+            if (!IsNameChar(c)) return false;
+        return true;
+    }
+
+    // "$(Name)", the most common reference, without copying the value first.
+    void AppendProperty(Value_st& out, const String_cl& name, int nesting)
+    {
+        if (const Value_st* v = m_host.Property(name)) Append(out, *v, nesting);
+        else Flush(out, EnvironmentValue(name), nesting);
     }
 
     bool MetadataReference(std::wstring_view inner, Value_st& value)
