@@ -4,6 +4,7 @@
 #include "common/base/ComScope.h"
 #include "common/base/Path.h"
 #include "app/ProgramPlaces.h"
+#include "app/workflow/PlanOperations.h"
 #include "console/ConsoleCommands.h"
 #include "console/Session.h"
 
@@ -46,6 +47,20 @@ int HandOverToWindow(const String_cl& argumentsText)
     return static_cast<int>(code);
 }
 
+// --data-dir: the data file, the logs, the rename record and Error.log in a
+// folder of the caller's (several CI jobs on one machine, each with its own).
+void UseDataFolder(const String_cl& folder)
+{
+    if (folder.empty()) return;
+    wchar_t buf[4096];
+    const DWORD n = GetFullPathNameW(folder.c_str(), 4096, buf, nullptr);
+    String_cl full = n > 0 && n < 4096 ? String_cl(buf, n) : folder;
+    if (full.back() != L'\\') full += L'\\';
+    Base_ns::CreateDirectories(full);
+    OverrideModuleDirectory(full);
+    Base_ns::SysError_cl::SetLogPath(full + L"Error.log");
+}
+
 } // namespace
 
 // Every name is checked here, as the window will read it, before the window
@@ -57,7 +72,7 @@ int ConsoleApp_cl::RunWindow()
     {
         Invocation_st none;
         Session_cl session(m_out, m_err, none);
-        if (const int refused = session.FindUnknownPlans(SplitPlans(m_argumentsText), unknown)) return refused;
+        if (const int refused = session.FindUnknownPlans(SplitPlanList(m_argumentsText), unknown)) return refused;
     }  // the data file is let go here: the window takes it
     if (unknown.empty()) {
         const int code = HandOverToWindow(m_argumentsText);
@@ -89,6 +104,7 @@ int ConsoleApp_cl::Run(const std::vector<String_cl>& args)
         } else if (!line.command) {
             code = RunWindow();
         } else {
+            UseDataFolder(line.dataDir);
             Session_cl session(m_out, m_err, line);
             code = session.Run();
         }

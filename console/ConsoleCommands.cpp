@@ -40,6 +40,80 @@ const std::vector<Option_st> kOptions = {
          l.report = v;
      },
      false},
+    {{L"--only"}, L"<工程>[,<工程>...]", L"只编译这些工程（名称或工程文件），按依赖顺序，其余不动",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"--only 需要工程名称。");
+         l.only = v;
+     },
+     false},
+    {{L"--results"}, L"<文件>", L"把方案、学到的依赖、编译时间和结果写成方案文件（路径相对于 --root）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"结果文件不能为空。");
+         l.results = v;
+     },
+     false},
+    {{L"--data-dir"}, L"<目录>", L"数据文件、编译日志和 Error.log 所在的目录（默认：程序所在目录）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"数据目录不能为空。");
+         l.dataDir = v;
+     },
+     true},
+    {{L"--for"}, L"gitlab|github", L"流水线的 CI 引擎",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v != L"gitlab" && v != L"github") Refuse(L"--for 应为 gitlab 或 github：" + v);
+         l.engine = v;
+     },
+     false},
+    {{L"--agents"}, L"<K>", L"同时运行的作业数（构建代理数），1到256，默认4",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         const int k = _wtoi(v.c_str());
+         if (k < 1 || k > 256 || v.find_first_not_of(L"0123456789") != String_cl::npos) Refuse(L"代理数应为1到256：" + v);
+         l.agents = k;
+     },
+     false},
+    {{L"--job-overhead"}, L"<秒>", L"每个作业的固定开销（检出、启动、传递产物），默认60秒",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         const int s = _wtoi(v.c_str());
+         if (v.empty() || s > 86400 || v.find_first_not_of(L"0123456789") != String_cl::npos) Refuse(L"作业开销应为0到86400秒：" + v);
+         l.jobOverhead = s;
+     },
+     false},
+    {{L"--root"}, L"<目录>", L"方案文件中的路径相对的目录（默认：pipeline 为方案文件的共同目录，其余为当前目录）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"根目录不能为空。");
+         l.root = v;
+     },
+     false},
+    {{L"--out"}, L"<文件>", L"流水线文件（默认：根目录下 quorvane.gitlab-ci.yml 或 .github\\workflows\\quorvane.yml）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"流水线文件不能为空。");
+         l.out = v;
+     },
+     false},
+    {{L"--plan-file"}, L"<文件>", L"流水线带的方案文件（默认：根目录下 quorvane-plan.xml）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"方案文件不能为空。");
+         l.planFile = v;
+     },
+     false},
+    {{L"--tag"}, L"<标签>", L"GitLab 作业的 tags，选择 Windows 代理（可重复）",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"标签不能为空。");
+         l.tags.push_back(v);
+     },
+     false},
+    {{L"--runs-on"}, L"<标签>", L"GitHub 作业的 runs-on，默认 windows-latest",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v.empty()) Refuse(L"runs-on 不能为空。");
+         l.runsOn = v;
+     },
+     false},
+    {{L"--shell"}, L"pwsh|bash", L"作业脚本的 shell：代理的 PowerShell（默认）或 bash",
+     [](Invocation_st& l, size_t, const String_cl& v) {
+         if (v != L"pwsh" && v != L"bash") Refuse(L"--shell 应为 pwsh 或 bash：" + v);
+         l.shell = v;
+     },
+     false},
     {{L"--help", L"-h", L"/?"}, nullptr, L"显示本说明",
      [](Invocation_st& l, size_t, const String_cl&) { l.help = true; }, true},
     {{L"--version"}, nullptr, L"显示版本", [](Invocation_st& l, size_t, const String_cl&) { l.version = true; },
@@ -48,6 +122,10 @@ const std::vector<Option_st> kOptions = {
 
 const std::vector<const wchar_t*> kBuildOptions = {L"--vc-dir", L"--config", L"--stop-on-error", L"--rename",
                                                    L"--shutdown", L"--jobs",   L"--report"};
+// A build server's job of a pipeline: these rows, its results for the last job.
+const std::vector<const wchar_t*> kBuildOnlyOptions = {L"--vc-dir", L"--config", L"--stop-on-error", L"--rename",
+                                                       L"--shutdown", L"--jobs", L"--report", L"--only",
+                                                       L"--results", L"--root"};
 
 const std::vector<Command_st> kCommands = {
     {L"plans", L"", 0, 0, {}, [](Session_cl& s) { return s.Plans(); }, false, L"列出方案：名称、编译方式、解决方案数"},
@@ -55,7 +133,7 @@ const std::vector<Command_st> kCommands = {
      L"读取方案，列出它的工程和状态"},
     {L"graph", L"<方案>", 1, 1, {L"--config"}, [](Session_cl& s) { return s.Graph(); }, false,
      L"方案的依赖关系，Graphviz DOT 格式"},
-    {L"build", L"<方案>[,<方案>...]", 1, 1, kBuildOptions, [](Session_cl& s) { return s.Job(); }, true,
+    {L"build", L"<方案>[,<方案>...]", 1, 1, kBuildOnlyOptions, [](Session_cl& s) { return s.Job(); }, true,
      L"编译方案中待编译的工程"},
     {L"rebuild", L"<方案>[,<方案>...]", 1, 1, kBuildOptions, [](Session_cl& s) { return s.Job(); }, true,
      L"清理方案的解决方案，然后编译"},
@@ -72,6 +150,15 @@ const std::vector<Command_st> kCommands = {
      L"把历史顺序写到文件"},
     {L"import-sequence", L"<文件>", 1, 1, {}, [](Session_cl& s) { return s.ImportSequence(); }, true,
      L"从文件读入历史顺序"},
+    {L"pipeline", L"<方案>", 1, 1,
+     {L"--for", L"--agents", L"--job-overhead", L"--root", L"--out", L"--plan-file", L"--tag", L"--runs-on", L"--shell",
+      L"--vc-dir", L"--config"},
+     [](Session_cl& s) { return s.Pipeline(); }, false,
+     L"把方案写成 CI 流水线（GitLab 或 GitHub），多个构建代理按依赖分工编译"},
+    {L"import-plan", L"<方案文件>", 1, 1, {L"--root"}, [](Session_cl& s) { return s.ImportPlan(); }, true,
+     L"读入方案文件：没有同名方案时新建，并合并学到的依赖和编译时间"},
+    {L"collect", L"<方案> <目录>", 2, 2, {L"--plan-file", L"--root"}, [](Session_cl& s) { return s.Collect(); }, true,
+     L"汇总流水线各作业的结果：一个方案文件、一个 JUnit 文件和一个报告"},
 };
 
 const wchar_t kWindowOperands[] = L"<方案>[,<方案>...]";

@@ -34,6 +34,22 @@ struct Invocation_st {
     bool shutdown = false;
     String_cl report;  // JUnit file of a build or rebuild; empty for none
     int jobs = 0;      // 0: the saved setting
+
+    // A build of these rows only (names or project files, comma-separated).
+    String_cl only;
+    // The folder of the data file, the logs and the program's other files;
+    // empty: the program's own folder.
+    String_cl dataDir;
+    String_cl results;   // a build's plan file with its results
+    String_cl root;      // the folder plan files are relative to
+    String_cl out;       // the pipeline file
+    String_cl planFile;  // the plan file a pipeline carries
+    String_cl engine;    // --for: gitlab or github
+    int agents = 4;
+    double jobOverhead = 60;
+    std::vector<String_cl> tags;
+    String_cl runsOn = L"windows-latest";
+    String_cl shell = L"pwsh";
 };
 
 struct Option_st {

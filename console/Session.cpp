@@ -9,6 +9,7 @@
 #include "app/workflow/JUnitReport.h"
 #include "app/workflow/Jobs.h"
 #include "app/workflow/PageCommands.h"
+#include "app/workflow/PlanFile.h"
 #include "app/workflow/PlanOperations.h"
 #include "app/workflow/RunRecord.h"
 #include "app/workflow/VcDirectory.h"
@@ -44,10 +45,13 @@ String_cl FullPath(const String_cl& path)
 
 String_cl Field(const String_cl& text) { return ConsoleOutput_cl::Field(text); }
 
-// Why a row failed, in one line: the row it waited for, else its first error.
+// Why a row failed, in one line: the row it waited for, else the reason the
+// log does not give (a project file or a line of the builder that could not
+// be read), else its first error.
 String_cl FailureText(const RowFailure_st& f)
 {
     if (f.causeKey != 0) return L"因工程 " + Field(f.causeName) + L" 编译失败而缺少它的库";
+    if (!f.reason.empty()) return Field(f.reason);
     if (f.firstError.empty()) return L"日志中没有带错误代码的行";
     return Field(f.firstError);
 }
@@ -94,6 +98,7 @@ public:
         if (ok == 0 && !row.log.empty()) line += L"  " + Field(row.log);
         m_out.Line(line);
         if (row.state == CompileFailed) m_out.Line(L"    " + FailureText(DescribeFailure(plan, row)));
+        if (!row.readNote.empty()) m_out.Line(L"    " + Field(row.readNote));
     }
     void SolutionCleaned(const Plan_st&, const String_cl& path) override
     {
@@ -113,6 +118,8 @@ public:
         else
             m_user = true;
     }
+    // Whether any error was reported in the run.
+    bool AnyError() const { return m_system || m_user; }
     int Exit(bool rowsFailed) const
     {
         if (m_system) return ConsoleApp_cl::ExitSystemError;
@@ -214,7 +221,11 @@ PlanId_cl Session_cl::ReadNamedPlan(JobReporter_cl& reporter)
 bool Session_cl::RowsFailed(const Plan_st& plan) const
 {
     RowStatistics_st s = Statistics(plan.rows);
-    return s.failed > 0 || s.notExist > 0;
+    if (s.failed > 0 || s.notExist > 0) return true;
+    // A row whose project file cannot be read fails when it is built.
+    for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
+        if (!row->configuration.empty() && !UnreadableReason(*row).empty()) return true;
+    return false;
 }
 
 int Session_cl::Plans()
@@ -231,6 +242,9 @@ int Session_cl::Show()
     for (MProjectId_cl row = plan->rows.First(); !row.IsEmpty(); row = row.Next()) {
         m_out.Line(Field(row->project->name) + L"\t" + Field(row->configuration) + L"\t" + RowStateText(row->state) +
                    L"\t" + Field(row->project->path));
+        // What could not be read of the row's project, indented under it.
+        for (const String_cl& note : {UnreadableReason(*row), row->readNote})
+            if (!note.empty()) m_out.Line(L"    " + Field(note));
     }
     m_out.Line(CountersText(Statistics(plan->rows)));
     if (m_line.hasConfiguration) Save();
@@ -255,7 +269,13 @@ int Session_cl::Job()
     // anything is built, so that a typing error does not surface hours into
     // an unattended run, nor a report go over a file the program needs.
     std::vector<PlanId_cl> plans;
-    for (const String_cl& name : SplitPlans(m_line.operands[0])) plans.push_back(FindPlan(name));
+    for (const String_cl& name : SplitPlanList(m_line.operands[0])) plans.push_back(FindPlan(name));
+    if (!m_line.only.empty() && plans.size() != 1) throw UsageError_st{L"--only 只用于一个方案。"};
+    const String_cl results = m_line.results.empty() ? String_cl() : FullPath(m_line.results);
+    if (!results.empty()) {
+        CreateDirectories(results);
+        CheckWriteTarget(m_stores, results);
+    }
     BuildRequest_st request;
     request.vcDirectory = VcDirectory();
     const String_cl report = m_line.report.empty() ? String_cl() : FullPath(m_line.report);
@@ -274,19 +294,35 @@ int Session_cl::Job()
 
     ConsoleReporter_cl reporter(m_out, stopOnError);
     bool anyFailed = false;
-    bool reachedEnd = false;
+    // Every plan's walk went past its last row: the window's condition for a
+    // shutdown, which also wants no error anywhere in the run.
+    bool reachedEnd = true;
     std::vector<RunRecord_st> runs;
     for (const PlanId_cl& plan : plans) {
         ApplyConfiguration(plan);
         m_out.Line(L"方案 " + Field(plan->name) + L" (" + Field(plan->configuration) + L")");
         std::atomic<int> running{g_interrupted ? 0 : 1};
-        RunOn(m_stores, JobRead, plan, request, running, reporter);
+        // The whole plan is read before anything of it is cleaned or built;
+        // a read that an error ended leaves the plan alone (a solution file
+        // that cannot be read ends nothing: it costs its own rows only).
+        const JobEnd_st read = RunOn(m_stores, JobRead, plan, request, running, reporter);
+        if (!m_line.only.empty()) request.only = OnlyRows(*plan);
         g_running = &running;
         RunRecord_st record;
-        const JobEnd_st end = RunOn(m_stores, kind, plan, request, running, reporter, kind == JobClean ? nullptr : &record);
+        JobEnd_st end;
+        if (!read.error)
+            end = RunOn(m_stores, kind, plan, request, running, reporter, kind == JobClean ? nullptr : &record);
         g_running = nullptr;
-        reachedEnd = kind != JobClean && end.reachedEnd;
+        reachedEnd = reachedEnd && kind != JobClean && !read.error && end.reachedEnd;
+        if (!request.only.empty()) KeepOnly(record, request.only);
         if (kind != JobClean) runs.push_back(record);
+        if (!results.empty()) {
+            try {
+                WritePlanFile(m_stores, *plan, RootFolder(FullPath(L".")), results, &record, m_line.results);
+            } catch (const Base_ns::Error_cl& e) {
+                reporter.ShowError(e);
+            }
+        }
         m_out.Line(CountersText(Statistics(plan->rows)));
         if (kind != JobClean) PrintFailures(m_out, record);
         anyFailed = anyFailed || RowsFailed(*plan);
@@ -311,7 +347,8 @@ int Session_cl::Job()
             return ConsoleApp_cl::ExitFailed;
         }
     }
-    if (m_line.shutdown && reachedEnd) RunShutdownCommand();
+    // As in the window: after an error, no shutdown.
+    if (m_line.shutdown && reachedEnd && !reporter.AnyError()) RunShutdownCommand();
     return reporter.Exit(anyFailed);
 }
 

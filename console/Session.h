@@ -2,6 +2,7 @@
 // One run of a console command: the data file taken for this process (no
 // other instance may have it meanwhile), loaded, the command run on the
 // stores, and saved when the command changes them.
+#include <set>
 #include <vector>
 #include "app/store/DataFile.h"
 #include "app/workflow/InstanceLock.h"
@@ -11,6 +12,8 @@
 #include "console/ConsoleOutput.h"
 
 namespace Quorvane_ns {
+
+struct RunRecord_st;
 
 class Session_cl {
 public:
@@ -40,6 +43,9 @@ public:
     int RemovePlan();
     int ExportSequence();
     int ImportSequence();
+    int Pipeline();
+    int ImportPlan();
+    int Collect();
 
 private:
     // The data file for this process, loaded; 0, or the exit status when
@@ -53,6 +59,11 @@ private:
     // read (show, graph).
     PlanId_cl ReadNamedPlan(JobReporter_cl& reporter);
     bool RowsFailed(const Plan_st& plan) const;
+    // --only's rows of the plan by serial; user error naming what matches none.
+    std::set<uint32_t> OnlyRows(const Plan_st& plan);
+    // A build's own part of what it ran, for its report and results.
+    void KeepOnly(RunRecord_st& record, const std::set<uint32_t>& rows) const;
+    String_cl RootFolder(const String_cl& fallback) const;
 
     ConsoleOutput_cl& m_out;
     ConsoleOutput_cl& m_err;

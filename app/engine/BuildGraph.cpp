@@ -42,6 +42,15 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
             for (const String_cl* file :
                  {&entry->outputFile, &entry->importLibrary, &entry->programDatabase, &entry->compilerDatabase})
                 if (!file->IsEmpty()) node.written.push_back(Base_ns::ToUpper(*file));
+            // A DLL is linked by its import library, whatever name the row
+            // is known by ("core.dll" for a 2008 DLL that names none).
+            const String_cl import = Base_ns::ToUpper(Base_ns::GetFileName(entry->importLibrary));
+            if (!import.IsEmpty() && import != Base_ns::ToUpper(row->output)) producers[import].push_back(serial);
+        } else {
+            // Built although its project file was not read whole: what it
+            // writes is not known, so it meets every other build. (A row
+            // whose file could not be read at all is never built.)
+            node.unknownFiles = row->project->unreadable.empty();
         }
         if (!row->output.IsEmpty()) producers[Base_ns::ToUpper(row->output)].push_back(serial);
         rowsOfFile[node.projectFile].push_back(serial);
@@ -88,7 +97,7 @@ const std::vector<uint32_t>& BuildGraph_cl::Needs(uint32_t row) const
 
 bool BuildGraph_cl::Meet(const Node_st& a, const Node_st& b)
 {
-    if (a.projectFile == b.projectFile) return true;
+    if (a.unknownFiles || b.unknownFiles || a.projectFile == b.projectFile) return true;
     if (!a.intermediateFolder.empty() && a.intermediateFolder == b.intermediateFolder) return true;
     for (const String_cl& f : a.written) {
         if (!b.intermediateFolder.empty() && f.StartsWith(b.intermediateFolder)) return true;

@@ -2,8 +2,9 @@
 // Which rows of a plan need which, and which must not build at the same time.
 //
 // Row A needs row B when
-// - A's project links the library B's project produces in A's configuration,
-//   as A's project file names it (the linker's and the librarian's
+// - A's project links the library B's project produces in A's configuration
+//   (its output, or the import library beside its DLL), as A's project file
+//   names it (the linker's and the librarian's
 //   "AdditionalDependencies"), matched by file name ignoring case, as the
 //   link-failure analysis matches them;
 // - A's project declares B's project: its project file's ProjectReference,
@@ -19,6 +20,8 @@
 // - a file one writes (output, import library, either program database) is
 //   a file the other writes, or lies in the other's intermediate folder,
 //   which the other's rebuild empties.
+// - one of them is built without an entry in the project store (its project
+//   file was not read whole): what it writes is not known.
 // Sharing a project folder or an output folder is safe when the files
 // differ. Paths are compared resolved and case-folded, as the project file
 // reader makes them.
@@ -72,6 +75,7 @@ private:
         String_cl intermediateFolder;      // ends in "\"
         std::vector<String_cl> written;    // files the build writes
         std::vector<uint32_t> needs;       // the rows of its edges, as Needs gives them
+        bool unknownFiles = false;         // the project store has no entry for its configuration
     };
     static bool Meet(const Node_st& a, const Node_st& b);
 

@@ -11,31 +11,96 @@
 namespace Quorvane_ns {
 namespace {
 
-// The summary lines of a devenv log, a row per format they come in. Each
-// row is told apart by its prefix and its two markers, and says where the
-// counts stand and what a count of zero looks like beside its marker, so
-// that "10" is never read as "0". The Chinese edition of 2022 writes its
-// counts before the words; the earlier Chinese editions after them.
+// The summary lines of a devenv log, a row per format they come in. A line
+// is a summary of a kind when it starts with "==========", its verb and a
+// colon (blanks between them or not); each format then says which words
+// mark the succeeded and the failed count, and whether the count stands
+// before or after its word. A count is the whole run of digits beside its
+// word, blanks between them or not, so "10" is never read as "0". A format
+// whose counts do not stand where it says does not read the line: no count
+// is ever guessed from elsewhere in it.
 struct SummaryFormat_st {
-    std::wstring_view prefixes[3];  // by SummaryKind_en: build, rebuild, clean
+    std::wstring_view verbs[3];  // by SummaryKind_en: build, rebuild, clean
     std::wstring_view succeeded;
     std::wstring_view failed;
-    std::wstring_view succeededZero;
-    std::wstring_view failedZero;
-    bool countAfterMarker;
+    bool countAfterWord;
+    std::wstring_view unit;      // what follows a count written after its word
 };
 
+constexpr std::wstring_view kZhVerbs[3] = {L"生成", L"全部重新生成", L"清理"};
+
 const SummaryFormat_st kSummaryFormats[] = {
-    // 2005 to 2019, Chinese: "========== 生成: 成功 1 个，失败 0 个，最新 0 个，跳过 0 个 =========="
-    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L"成功 ", L"失败 ", L"0 个",
-     L"0 个", true},
+    // 2005, Chinese: "========== 生成: 0 已成功, 1 已失败, 0 最新, 0 已跳过 =========="
+    {{kZhVerbs[0], kZhVerbs[1], kZhVerbs[2]}, L"已成功", L"已失败", false, L""},
+    // 2008 to 2019, Chinese: "========== 生成: 成功 1 个，失败 0 个，最新 0 个，跳过 0 个 =========="
+    // (one 2008 build writes "成功1 个，失败0 个，最新0 个，跳过0 个==========")
+    {{kZhVerbs[0], kZhVerbs[1], kZhVerbs[2]}, L"成功", L"失败", true, L"个"},
     // 2005 to 2022, English: "========== Build: 1 succeeded, 0 failed, 0 up-to-date, 0 skipped =========="
-    {{L"========== Build: ", L"========== Rebuild All: ", L"========== Clean: "}, L" succeeded", L" failed",
-     L" 0", L" 0", false},
+    {{L"Build", L"Rebuild All", L"Clean"}, L"succeeded", L"failed", false, L""},
     // 2022, Chinese: "========== 生成: 1 成功，0 失败，0 最新，0 已跳过 =========="
-    {{L"========== 生成: ", L"========== 全部重新生成: ", L"========== 清理: "}, L" 成功，", L" 失败，", L": 0",
-     L"，0", false},
+    {{kZhVerbs[0], kZhVerbs[1], kZhVerbs[2]}, L"成功", L"失败", false, L""},
 };
+
+constexpr std::wstring_view kSummaryRule = L"==========";
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x3000 || c == 0xA0; }
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+size_t SkipBlanks(std::wstring_view s, size_t at)
+{
+    while (at < s.size() && IsBlank(s[at])) ++at;
+    return at;
+}
+
+// Where the counts begin when the line is a summary of verb; npos otherwise.
+size_t CountsStart(std::wstring_view line, std::wstring_view verb)
+{
+    if (line.substr(0, kSummaryRule.size()) != kSummaryRule) return std::wstring_view::npos;
+    size_t at = SkipBlanks(line, kSummaryRule.size());
+    if (line.substr(at, verb.size()) != verb) return std::wstring_view::npos;
+    at = SkipBlanks(line, at + verb.size());
+    if (at >= line.size() || line[at] != L':') return std::wstring_view::npos;
+    return SkipBlanks(line, at + 1);
+}
+
+// The count beside the first word at or after from: whether it is zero, and
+// its value. False when the word is missing or no count stands where the
+// format puts it.
+bool CountBeside(std::wstring_view line, size_t from, std::wstring_view word, const SummaryFormat_st& f, bool& zero,
+                 uint64_t* value = nullptr)
+{
+    const size_t at = line.find(word, from);
+    if (at == std::wstring_view::npos) return false;
+    size_t first = 0, last = 0;  // the digits: [first, last)
+    if (f.countAfterWord) {
+        first = last = SkipBlanks(line, at + word.size());
+        while (last < line.size() && IsDigit(line[last])) ++last;
+        if (last == first) return false;
+        if (!f.unit.empty() && line.substr(SkipBlanks(line, last), f.unit.size()) != f.unit) return false;
+    } else {
+        last = first = at;
+        while (last > from && IsBlank(line[last - 1])) --last;
+        first = last;
+        while (first > from && IsDigit(line[first - 1])) --first;
+        if (last == first) return false;
+    }
+    zero = true;
+    uint64_t n = 0;
+    for (size_t i = first; i < last; ++i) {
+        if (line[i] != L'0') zero = false;
+        n = n > (UINT64_MAX - 9) / 10 ? UINT64_MAX : n * 10 + static_cast<uint64_t>(line[i] - L'0');
+    }
+    if (value) *value = n;
+    return true;
+}
+
+// A line of the builder quoted in a reason; a very long one is cut.
+String_cl Quoted(const String_cl& line)
+{
+    constexpr size_t kShown = 300;
+    if (line.size() <= kShown) return L"“" + line + L"”";
+    return L"“" + line.substr(0, kShown) + L"……”";
+}
 
 // The linker's complaints, in the Chinese (0) and the English (1) edition;
 // every version from 2005 to 2022 writes them alike.
@@ -52,17 +117,6 @@ const LinkerLanguage_st kLinkerLanguages[2] = {
 };
 
 constexpr std::wstring_view kLinkerFailure = L"LINK : fatal error LNK";
-
-bool IsZeroCount(std::wstring_view s, size_t marker, std::wstring_view markerText, std::wstring_view zero,
-                 bool countAfterMarker)
-{
-    const size_t n = zero.size();
-    if (countAfterMarker) {
-        size_t at = marker + markerText.size();
-        return s.size() >= at + n && s.substr(at, n) == zero;
-    }
-    return marker >= n && s.substr(marker - n, n) == zero;
-}
 
 String_cl AfterLastSeparator(std::wstring_view path)
 {
@@ -97,31 +151,27 @@ bool LogReader_cl::Next(String_cl& line)
     }
 }
 
-int SummaryLanguage(const String_cl& line, SummaryKind_en kind)
+SummaryRead_en ReadSummaryLine(const String_cl& line, SummaryKind_en kind, SummaryCounts_st& counts)
 {
-    // Formats may share a prefix; their markers tell them apart. A line
-    // with a known prefix but neither pair of markers is still a summary
-    // (of the first such format), one whose counts cannot be read.
-    int prefixOnly = -1;
-    for (int i = 0; i < static_cast<int>(std::size(kSummaryFormats)); ++i) {
-        const SummaryFormat_st& f = kSummaryFormats[i];
-        if (!line.StartsWith(f.prefixes[static_cast<int>(kind)])) continue;
-        if (line.find(f.succeeded) != String_cl::npos && line.find(f.failed) != String_cl::npos) return i;
-        if (prefixOnly < 0) prefixOnly = i;
+    // Formats share verbs; the counts tell them apart.
+    SummaryRead_en read = SummaryRead_en::None;
+    for (const SummaryFormat_st& f : kSummaryFormats) {
+        const size_t start = CountsStart(line, f.verbs[static_cast<int>(kind)]);
+        if (start == std::wstring_view::npos) continue;
+        read = SummaryRead_en::Unreadable;
+        SummaryCounts_st c;
+        if (CountBeside(line, start, f.succeeded, f, c.succeededZero) &&
+            CountBeside(line, start, f.failed, f, c.failedZero, &c.failed)) {
+            counts = c;
+            return SummaryRead_en::Counts;
+        }
     }
-    return prefixOnly;
+    return read;
 }
 
-bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& counts)
-{
-    const SummaryFormat_st& f = kSummaryFormats[language];
-    const size_t succeeded = line.find(f.succeeded);
-    const size_t failed = line.find(f.failed);
-    if (succeeded == String_cl::npos || failed == String_cl::npos) return false;
-    counts.succeededZero = IsZeroCount(line, succeeded, f.succeeded, f.succeededZero, f.countAfterMarker);
-    counts.failedZero = IsZeroCount(line, failed, f.failed, f.failedZero, f.countAfterMarker);
-    return true;
-}
+String_cl UnreadableSummaryReason(const String_cl& line) { return L"无法读取生成程序的统计行：" + Quoted(line); }
+
+String_cl UnreadableLinkerReason(const String_cl& line) { return L"无法读取链接器的出错行：" + Quoted(line); }
 
 namespace {
 
@@ -275,20 +325,24 @@ void RunBuild(const String_cl& params)
     WaitForSingleObject(processHandle.Get(), INFINITE);
 }
 
-LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className)
+LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* /*className*/)
 {
     LogReader_cl log(logPath);
+    const SummaryKind_en kind = rebuild ? SummaryKind_en::Rebuild : SummaryKind_en::Build;
+    // The last summary line counts.
     String_cl summary;
-    int summaryLanguage = -1;
+    SummaryRead_en summaryRead = SummaryRead_en::None;
+    SummaryCounts_st counts;
     String_cl line;
     while (log.Next(line)) {
-        const bool linkerLine = line.find(kLinkerFailure) != String_cl::npos;
-        const int language = SummaryLanguage(line, rebuild ? SummaryKind_en::Rebuild : SummaryKind_en::Build);
-        if (language >= 0) {
+        SummaryCounts_st c;
+        const SummaryRead_en read = ReadSummaryLine(line, kind, c);
+        if (read != SummaryRead_en::None) {
             summary = line;
-            summaryLanguage = language;
+            summaryRead = read;
+            counts = c;
         }
-        if (!linkerLine) continue;
+        if (line.find(kLinkerFailure) == String_cl::npos) continue;
         for (const LinkerLanguage_st& lang : kLinkerLanguages) {
             size_t prefix = line.find(lang.cannotOpen);
             size_t start = prefix + lang.cannotOpen.size();
@@ -298,17 +352,16 @@ LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* c
                 start = prefix + lang.cannotOpenInput.size();
             }
             size_t close = line.find(lang.closingQuote, start);
-            if (close == String_cl::npos) throw MProjectSysError(1, 589, logPath, className);
-            return {CompileFailed, AfterLastSeparator(std::wstring_view(line).substr(start, close - start))};
+            if (close == String_cl::npos) return {CompileFailed, String_cl(), UnreadableLinkerReason(line)};
+            return {CompileFailed, AfterLastSeparator(std::wstring_view(line).substr(start, close - start)), String_cl()};
         }
     }
 
-    if (summaryLanguage < 0) return {CompileFailed, String_cl()};
-    SummaryCounts_st counts;
-    if (!ReadSummaryCounts(summary, summaryLanguage, counts)) throw MProjectSysError(2, 643, logPath, className);
-    if (!counts.failedZero) return {CompileFailed, String_cl()};
-    if (counts.succeededZero) return {CompiledUnchanged, String_cl()};
-    return {Compiled, String_cl()};
+    if (summaryRead == SummaryRead_en::None) return {CompileFailed, String_cl(), String_cl()};
+    if (summaryRead == SummaryRead_en::Unreadable) return {CompileFailed, String_cl(), UnreadableSummaryReason(summary)};
+    if (!counts.failedZero) return {CompileFailed, String_cl(), String_cl()};
+    if (counts.succeededZero) return {CompiledUnchanged, String_cl(), String_cl()};
+    return {Compiled, String_cl(), String_cl()};
 }
 
 } // namespace Quorvane_ns

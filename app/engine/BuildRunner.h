@@ -54,31 +54,43 @@ private:
 };
 
 // The builder's summary line ("========== 生成: 成功 1 个，失败 0 个…",
-// "========== 生成: 1 成功，0 失败…" or "========== Build: 1 succeeded,
-// 0 failed…") of a build, a rebuild or a clean, in either edition of every
-// version. The line 2022 writes after it ("========== Build completed at …")
-// is none.
+// "========== 生成: 1 成功，0 失败…", "========== 生成: 1 已成功, 0 已失败…"
+// or "========== Build: 1 succeeded, 0 failed…") of a build, a rebuild or a
+// clean, in either edition of every version, with or without blanks around
+// its counts. The line 2022 writes after it ("========== Build completed at
+// …") is none.
 enum class SummaryKind_en { Build = 0, Rebuild = 1, Clean = 2 };
 struct SummaryCounts_st {
     bool succeededZero = true;
     bool failedZero = true;
+    uint64_t failed = 0;  // the failed count (the largest number when it is longer)
 };
-// The format (the row of the summary table) that the line is a summary of,
-// of that kind; -1 when it is no such line.
-int SummaryLanguage(const String_cl& line, SummaryKind_en kind);
-// Whether the succeeded and the failed counts of a summary line are zero.
-// False when a marker is missing.
-bool ReadSummaryCounts(const String_cl& line, int language, SummaryCounts_st& counts);
+enum class SummaryRead_en {
+    None,       // no summary line of that kind
+    Counts,     // a summary line whose counts were read into counts
+    Unreadable  // a summary line of that kind whose counts fit none of its formats
+};
+SummaryRead_en ReadSummaryLine(const String_cl& line, SummaryKind_en kind, SummaryCounts_st& counts);
+
+// Why a row failed when the log's verdict rests on a line of the builder
+// that the program cannot read: the line, quoted (cut when very long).
+String_cl UnreadableSummaryReason(const String_cl& line);
+String_cl UnreadableLinkerReason(const String_cl& line);
 
 struct LogResult_st {
     int32_t state;          // Compiled, CompiledUnchanged or CompileFailed
     String_cl missingFile;  // not empty: the linker could not open this file; state is moot
+    // Not empty when the verdict is CompileFailed because a summary or a
+    // linker line could not be read: why, with the line quoted.
+    String_cl failReason;
 };
 
 // Classifies a devenv log of the Chinese or the English edition. rebuild picks
-// the summary line of a full rebuild. Errors carry className as their class.
-// Raises system error 1 (linker line without closing quote) or 2 (summary
-// without counts), and the file error of the reader for a missing log.
+// the summary line of a full rebuild. A line the program cannot read (a
+// linker line without its closing quote, a summary without counts it can
+// read) is the builder's text: the verdict is CompileFailed with the line in
+// failReason, never an error. Raises only the file error of the reader for a
+// missing log.
 LogResult_st AnalyseLog(const String_cl& logPath, bool rebuild, const wchar_t* className);
 
 } // namespace Quorvane_ns

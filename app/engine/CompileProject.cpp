@@ -78,12 +78,22 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
 {
     const MProjectId_cl current = row;
     MProject_st& cur = *current;
+    auto advance = [&] {
+        MProjectId_cl next = current.Next();
+        while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
+        row = next;
+    };
+    if (FailWithoutBuild(current, rows)) {
+        advance();
+        return 0;
+    }
 
     RowBuild_cl build(current, projects, normalFolder, vcDir, rebuild, false);
     RunRowCommand(build.Command());
     const LogResult_st result = build.Finish(rows);
 
     int32_t state = result.state;
+    cur.failReason = result.failReason;
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
     if (!result.missingFile.IsEmpty()) {
@@ -97,11 +107,7 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
     // moves the caller's identifier.
     build.Conclude(state, failedFolder, projects);
 
-    if (state != LibraryDependency) {
-        MProjectId_cl next = current.Next();
-        while (!next.IsEmpty() && !IsPending(next->state)) next = next.Next();
-        row = next;
-    }
+    if (state != LibraryDependency) advance();
     return state != CompileFailed ? 1 : 0;
 }
 

@@ -1,8 +1,27 @@
 #include "app/engine/MProjectPack.h"
+#include <windows.h>
 
 namespace Quorvane_ns {
 
 namespace {
+
+// What the reader could not evaluate in the configuration, as one note.
+String_cl UnknownsNote(const ConfigEntry_st& entry)
+{
+    if (entry.unknowns.empty()) return String_cl();
+    String_cl note = L"工程文件未能完整读取：";
+    for (size_t i = 0; i < entry.unknowns.size(); ++i) note += (i ? L"；" : L"") + entry.unknowns[i];
+    return note;
+}
+
+String_cl MissingConfigurationNote(const Project_st& project, const String_cl& config)
+{
+    String_cl note = L"工程文件未能完整读取：找不到解决方案要编译的配置“" + config + L"”";
+    String_cl found;
+    for (const auto& [key, entry] : project.configurations) found += (found.empty() ? L"" : L"，") + key;
+    note += found.empty() ? String_cl(L"，没有读到任何配置") : L"，读到的配置：" + found;
+    return note + L"。照常编译。";
+}
 
 // The second half of RowFor and RowForProject: a row for project in config,
 // inserted before the first row that comes later in the sequence.
@@ -17,6 +36,16 @@ MProjectId_cl CreateRow(const ProjectId_cl& project, const String_cl& config,
         row.output = projects.OutputName(project, config);
         row.log = projects.LogPath(project, config);
         row.configuration = config;
+        row.readNote = UnknownsNote(*projects.Entry(project, config));
+    } else if (!config.IsEmpty() && project->exists && (!project->unreadable.empty() || !project->solution.empty())) {
+        // Never left out silently: a project file that cannot be read is a
+        // row that fails, named, when the walk comes to it; a configuration
+        // the solution builds (its Build.0 line) that the reader did not
+        // find is built all the same, for the solution decides what the
+        // builder builds, and the row says what could not be read.
+        row.state = Normal;
+        row.configuration = config;
+        if (project->unreadable.empty()) row.readNote = MissingConfigurationNote(*project, config);
     } else {
         row.state = projects.ProjectState(project, config);
     }
@@ -30,6 +59,45 @@ MProjectId_cl CreateRow(const ProjectId_cl& project, const String_cl& config,
 }
 
 } // namespace
+
+bool BuiltWithoutEntry(const ProjectPack_cl& projects, const MProject_st& row)
+{
+    return !row.configuration.IsEmpty() && !projects.HasConfiguration(row.project, row.configuration);
+}
+
+String_cl UnreadableReason(const MProject_st& row)
+{
+    if (row.project->unreadable.empty()) return String_cl();
+    return L"无法读取工程文件：" + row.project->unreadable;
+}
+
+bool FailWithoutBuild(const MProjectId_cl& row, MProjectPack_cl& rows)
+{
+    MProject_st& cur = *row;
+    const String_cl reason = UnreadableReason(cur);
+    if (reason.IsEmpty() || cur.configuration.IsEmpty()) return false;
+    rows.MarkModified(row);
+    cur.state = CompileFailed;
+    cur.failReason = reason;
+    cur.awaitedLibrary.clear();
+    cur.failedBecauseOf = 0;
+    // No build, no log: nothing of an earlier build may stand for this one.
+    if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
+    cur.log.clear();
+    return true;
+}
+
+void ResetRowState(const MProjectId_cl& row, MProjectPack_cl& rows, ProjectPack_cl& projects)
+{
+    MProject_st& cur = *row;
+    rows.MarkModified(row);
+    if (BuiltWithoutEntry(projects, cur)) {
+        cur.state = Normal;
+        return;
+    }
+    projects.ResetState(cur.project, cur.configuration);
+    cur.state = projects.ProjectState(cur.project, cur.configuration);
+}
 
 MProjectPack_cl::~MProjectPack_cl() = default;
 
@@ -79,7 +147,8 @@ void RefreshRowStates(MProjectPack_cl& rows, ProjectPack_cl& projects)
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         rows.MarkModified(it);
         MProject_st& row = *it;
-        if (row.configuration.IsEmpty()) continue;
+        // A row the store has no entry for keeps its own state and log.
+        if (row.configuration.IsEmpty() || BuiltWithoutEntry(projects, row)) continue;
         row.state = projects.ProjectState(row.project, row.configuration);
         row.log = projects.LogPath(row.project, row.configuration);
         row.awaitedLibrary.clear();

@@ -75,13 +75,30 @@ MProjectId_cl RowForProject(const ProjectId_cl& project, const String_cl& config
                             SerialPack_cl& sequences);
 // The first row still to build: Normal, LibraryDependency or CompileFailed.
 MProjectId_cl FirstPending(MProjectPack_cl& rows);
-// Takes every row's state and log afresh from the project store.
+// Takes every row's state and log afresh from the project store; a row the
+// store has no entry for (BuiltWithoutEntry) keeps its own.
 void RefreshRowStates(MProjectPack_cl& rows, ProjectPack_cl& projects);
 // Erases the row (row becomes empty), and its project record with it when no
 // other identifier holds that record any more.
 void DropRow(MProjectId_cl& row, MProjectPack_cl& rows, ProjectPack_cl& projects);
 void ClearRows(MProjectPack_cl& rows, ProjectPack_cl& projects);
 int CountNotExist(const MProjectPack_cl& rows);
+
+// Whether the row is built although the project store has no entry for its
+// configuration: its project file could not be read, or its solution builds
+// a configuration the reader did not find. Such a row's state and log are
+// its own; the project store records nothing for it.
+bool BuiltWithoutEntry(const ProjectPack_cl& projects, const MProject_st& row);
+// Why the row fails without a build when its project file could not be
+// read (the file and the reader's message); empty when it could.
+String_cl UnreadableReason(const MProject_st& row);
+// A row whose project file could not be read fails here, without a build:
+// CompileFailed with UnreadableReason in failReason and no log. False (and
+// nothing changed) for any other row.
+bool FailWithoutBuild(const MProjectId_cl& row, MProjectPack_cl& rows);
+// Back to Normal before a clean's build: in the project store, or, for a row
+// built without an entry there, the row's own state.
+void ResetRowState(const MProjectId_cl& row, MProjectPack_cl& rows, ProjectPack_cl& projects);
 
 struct RowStatistics_st {
     int total = 0;

@@ -4,7 +4,11 @@
 // CompileProject, the side-by-side walk in RowScheduler_cl).
 //
 // - The provider is the first row still to build (Normal, LibraryDependency
-//   or CompileFailed) whose output is the library.
+//   or CompileFailed) that produces the library (Produces).
+// - Without one, a row whose build ended well while the row's own build ran
+//   (the walk says which: WalkQuestions_cl::BuiltBeside) wrote the library
+//   too late for this link: the row waits for it all the same, which, the
+//   provider being done, builds the row again at once.
 // - Without a provider, or when it is the row itself, the row fails.
 // - A provider that has failed in this walk makes the row fail, named in its
 //   failedBecauseOf (a knock-on failure).
@@ -24,9 +28,21 @@ public:
     virtual ~WalkQuestions_cl() = default;
     virtual bool FailedInThisWalk(const MProjectId_cl& provider) const = 0;
     virtual bool Waits(const MProjectId_cl& provider, const MProjectId_cl& row) const = 0;
+    // Whether provider's build ended well while row's was running.
+    virtual bool BuiltBeside(const MProjectId_cl& provider, const MProjectId_cl& row) const
+    {
+        (void)provider;
+        (void)row;
+        return false;
+    }
 };
 
-// The first row still to build whose output is library; empty when none.
+// Whether the row's build writes the library a link names (a file name,
+// compared ignoring case): its output, or the import library beside its DLL
+// (a 2008 DLL that names none is known by "core.dll" while its users link
+// the linker's default "core.lib").
+bool Produces(const MProject_st& row, const String_cl& library);
+// The first row still to build that produces library; empty when none.
 MProjectId_cl FirstProvider(const MProjectPack_cl& rows, const String_cl& library);
 
 struct ProviderVerdict_st {

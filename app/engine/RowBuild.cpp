@@ -233,7 +233,8 @@ void RowBuild_cl::Conclude(int32_t state, const String_cl& failedFolder, Project
                       ? failedLog
                       : m_logPath;
     }
-    projects.SetResult(cur.project, cur.configuration, state, cur.log);
+    // A row built without an entry in the project store keeps its result itself.
+    if (!BuiltWithoutEntry(projects, cur)) projects.SetResult(cur.project, cur.configuration, state, cur.log);
 }
 
 } // namespace Quorvane_ns

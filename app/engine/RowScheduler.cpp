@@ -30,6 +30,20 @@ RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& pr
 {
 }
 
+void RowScheduler_cl::Restrict(const std::set<uint32_t>& rows)
+{
+    for (auto it = m_todo.begin(); it != m_todo.end();) {
+        if (rows.count(*it)) {
+            ++it;
+            continue;
+        }
+        m_leftOut.insert(*it);
+        it = m_todo.erase(it);
+    }
+    m_total = static_cast<int>(m_todo.size());
+    m_ranks.clear();
+}
+
 bool RowScheduler_cl::Ready(uint32_t row) const
 {
     for (uint32_t need : m_graph.Needs(row))
@@ -114,7 +128,11 @@ MProjectId_cl RowScheduler_cl::NextToStart() const
     return MProjectId_cl();
 }
 
-void RowScheduler_cl::Started(const MProjectId_cl& row) { m_running.insert(row.Serial()); }
+void RowScheduler_cl::Started(const MProjectId_cl& row)
+{
+    m_running.insert(row.Serial());
+    m_startedAt[row.Serial()] = ++m_events;
+}
 
 void RowScheduler_cl::Abandoned(const MProjectId_cl& row)
 {
@@ -255,8 +273,9 @@ namespace {
 // is pending but no longer among them has failed in this walk.
 class SideBySideWalk_cl : public WalkQuestions_cl {
 public:
-    SideBySideWalk_cl(const std::set<uint32_t>& todo, std::function<bool(uint32_t, uint32_t)> waits)
-        : m_todo(todo), m_waits(std::move(waits))
+    SideBySideWalk_cl(const std::set<uint32_t>& todo, std::function<bool(uint32_t, uint32_t)> waits,
+                      const std::map<uint32_t, uint64_t>& startedAt, const std::map<uint32_t, uint64_t>& endedAt)
+        : m_todo(todo), m_waits(std::move(waits)), m_startedAt(startedAt), m_endedAt(endedAt)
     {
     }
     bool FailedInThisWalk(const MProjectId_cl& provider) const override { return !m_todo.count(provider.Serial()); }
@@ -264,10 +283,19 @@ public:
     {
         return m_waits(provider.Serial(), row.Serial());
     }
+    // The provider's build ended after the row's started: it ran beside it.
+    bool BuiltBeside(const MProjectId_cl& provider, const MProjectId_cl& row) const override
+    {
+        auto ended = m_endedAt.find(provider.Serial());
+        auto started = m_startedAt.find(row.Serial());
+        return ended != m_endedAt.end() && started != m_startedAt.end() && ended->second > started->second;
+    }
 
 private:
     const std::set<uint32_t>& m_todo;
     std::function<bool(uint32_t, uint32_t)> m_waits;
+    const std::map<uint32_t, uint64_t>& m_startedAt;
+    const std::map<uint32_t, uint64_t>& m_endedAt;
 };
 
 } // namespace
@@ -279,11 +307,14 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
     m_running.erase(serial);
     m_todo.erase(serial);
     m_ranks.clear();
+    m_endedAt[serial] = ++m_events;
     cur.awaitedLibrary.clear();
     cur.failedBecauseOf = 0;
+    cur.failReason = result.failReason;
     if (result.missingFile.IsEmpty()) return result.state;
 
-    const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); });
+    const SideBySideWalk_cl walk(m_todo, [this](uint32_t from, uint32_t to) { return Waits(from, to); }, m_startedAt,
+                                 m_endedAt);
     const ProviderVerdict_st verdict = JudgeMissingLibrary(row, result.missingFile, m_rows, sequences, walk);
     if (!verdict.provider.IsEmpty() && verdict.provider != row) {
         // The link has shown the edge, whatever becomes of the row now.
@@ -293,6 +324,13 @@ int32_t RowScheduler_cl::Ended(const MProjectId_cl& row, const LogResult_st& res
                     named ? EdgeKind_en::Named : EdgeKind_en::Learned);
     }
     if (verdict.state == LibraryDependency) m_todo.insert(serial);
+    if (!verdict.provider.IsEmpty() && m_leftOut.count(verdict.provider.Serial())) {
+        // Not a failure of the provider, which this build was not to build:
+        // an edge nobody knew, between these rows and others.
+        cur.failedBecauseOf = 0;
+        cur.failReason = L"缺少库 " + result.missingFile + L"：它由工程 " + verdict.provider->project->name + L"（" +
+                         verdict.provider->project->path + L"）编译，该工程不在本次编译的工程之内";
+    }
     return verdict.state;
 }
 

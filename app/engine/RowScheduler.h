@@ -24,7 +24,10 @@
 //   which is the learned sequence.
 // - A link that fails for the library of a row still to be built (waiting
 //   or running) makes the row wait for it (JudgeMissingLibrary): the edge is
-//   learned, and the row is built again after the provider.
+//   learned, and the row is built again after the provider. So does a link
+//   that fails for the library of a row whose build ended well while the
+//   row's was running (it wrote the library too late for the link): the
+//   row is built again at once.
 // - When nothing runs and no row may start, the rows left need each other in
 //   a circle: the first of them starts all the same, and its link decides.
 #include <cstdint>
@@ -43,6 +46,12 @@ class RowScheduler_cl {
 public:
     RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
                     const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared = {});
+
+    // Only these rows (by serial) are built; the others are left as they
+    // are. A link that fails for the library of a row left out fails the
+    // row, naming the library and the row that builds it, and teaches the
+    // edge (the row must wait for it next time).
+    void Restrict(const std::set<uint32_t>& rows);
 
     // No row is left to build.
     bool Done() const { return m_todo.empty(); }
@@ -91,6 +100,12 @@ private:
     BuildGraph_cl m_graph;
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
     std::set<uint32_t> m_running;
+    // When each row's last build started and ended, as numbers of the
+    // walk's events: which builds ran beside which.
+    uint64_t m_events = 0;
+    std::map<uint32_t, uint64_t> m_startedAt;
+    std::map<uint32_t, uint64_t> m_endedAt;
+    std::set<uint32_t> m_leftOut;  // pending rows Restrict left out
     int m_total = 0;
     RowWeights_cl m_weights;
     mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale

@@ -15,6 +15,11 @@ const wchar_t kSectionEnd[] = L"EndGlobalSection";
 const wchar_t kBuildKind[] = L"Build.0";
 const wchar_t kDependencySection[] = L"ProjectSection(ProjectDependencies) = postProject";
 const wchar_t kProjectSectionEnd[] = L"EndProjectSection";
+// Every solution file begins with its header line (after a byte-order mark
+// and a blank line) and ends with the end of its Global section.
+const wchar_t kHeader[] = L"Microsoft Visual Studio Solution File, Format Version";
+const wchar_t kGlobalStart[] = L"Global";
+const wchar_t kGlobalEnd[] = L"EndGlobal";
 
 // Text pieces of a configuration line taken by position: a piece whose
 // bounds were not found comes out empty or shortened instead of failing,
@@ -66,10 +71,17 @@ void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack
     int state = 0;
     String_cl pending;
     String_cl word;
+    // What makes the file a solution: its header line, a project entry, the
+    // Global section and the end of that section.
+    bool header = false, entry = false, global = false, ended = false;
     while (stream.ReadWord(word) > 0) {
         switch (state) {
         case 0:
+            if (word.find(kHeader) != String_cl::npos) header = true;
+            if (word == kGlobalStart) global = true;
+            if (word == kGlobalEnd) ended = true;
             if (word == kProjectStart) {
+                entry = true;
                 pending.clear();
                 state = 1;
             } else if (word == kConfigurationSection) {
@@ -119,7 +131,12 @@ void ReadSolutionFile(OriList_cl& out, const String_cl& path, const SolutionPack
         }
     }
     stream.Close();
+    // Garbage, an empty file or text of another kind is no solution of no
+    // projects; neither is one cut short before the end of its Global
+    // section: each is the file's fault, named.
+    if (!header && !entry) throw raiser.UserError(104, __LINE__, path);
     if (state != 0) throw raiser.UserError(101, 771, path);
+    if ((header || global) && !ended) throw raiser.UserError(105, __LINE__, path);
 }
 
 } // namespace Quorvane_ns

@@ -1,6 +1,7 @@
 #include "app/store/SolutionPack.h"
 #include <windows.h>
 #include <cwchar>
+#include <exception>
 #include <iterator>
 #include <new>
 #include "common/io/FileStream.h"
@@ -20,6 +21,9 @@ const Base_ns::ErrorEntry_st kSysErrors[] = {
 const Base_ns::ErrorEntry_st kUserErrors[] = {
     {101, L"错误的解决方案，检测不到EndProject。"},
     {102, L"清理失败。"},
+    {103, L"清理日志中的统计行无法读取，不知道清理是否成功。"},
+    {104, L"错误的解决方案，这不是Visual Studio的解决方案文件。"},
+    {105, L"错误的解决方案，文件不完整，检测不到EndGlobal。"},
 };
 
 using OriList_cl = Container_ns::List_tl<SolutionPack_cl::ProjectOriInfo_st>;
@@ -172,8 +176,8 @@ void SolutionPack_cl::AddSolution(const String_cl& path, const String_cl& config
     }
 }
 
-int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl& rows,
-                                       ProjectPack_cl& projects, SerialPack_cl& sequences)
+int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl& rows, ProjectPack_cl& projects,
+                                       SerialPack_cl& sequences, std::vector<std::exception_ptr>* refused)
 {
     if (m_read == 1) {
         RefreshRowStates(rows, projects);
@@ -183,8 +187,25 @@ int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl&
     ClearRows(rows, projects);
     // The projects of one read share the sheets they import, parsed once.
     ProjectPack_cl::ReadScope_cl scope(projects);
+    // Every entry is read: a solution file that cannot be read (gone, cut
+    // short, not a solution at all) costs its own rows only. The plan then
+    // counts as not read, so that the next read tries that file again.
+    std::vector<std::exception_ptr> failed;
     for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        FillEntry(*id, config, rows, projects, sequences);
+        id->unreadable.clear();
+        try {
+            FillEntry(*id, config, rows, projects, sequences);
+        } catch (Base_ns::UserError_cl& e) {
+            if (e.Note().find(id->path) == String_cl::npos) e.AppendNote(L"文件：" + id->path);
+            id->projects.Clear();
+            id->unreadable = e.Message();
+            failed.push_back(std::current_exception());
+        }
+    }
+    if (!failed.empty()) {
+        if (!refused) std::rethrow_exception(failed.front());
+        refused->insert(refused->end(), failed.begin(), failed.end());
+        return 1;
     }
     m_read = 1;
     return 1;
@@ -265,32 +286,39 @@ void SolutionPack_cl::CleanSolution(const SolutionId_cl& solution, MProjectPack_
 
     for (auto& info : solution->projects) {
         if (info.row.IsEmpty()) continue;
-        MProject_st& row = *info.row;
-        projects.ResetState(row.project, row.configuration);
-        row.state = projects.ProjectState(row.project, row.configuration);
-        rows.MarkModified(info.row);
+        ResetRowState(info.row, rows, projects);
     }
 
     // The last summary line counts, in whichever edition wrote it.
     String_cl summary;
-    int language = -1;
+    SummaryRead_en read = SummaryRead_en::None;
+    SummaryCounts_st counts;
     {
         LogReader_cl log(logPath);
         String_cl line;
         while (log.Next(line)) {
-            const int l = SummaryLanguage(line, SummaryKind_en::Clean);
-            if (l >= 0) {
-                summary = line;
-                language = l;
-            }
+            SummaryCounts_st c;
+            const SummaryRead_en r = ReadSummaryLine(line, SummaryKind_en::Clean, c);
+            if (r == SummaryRead_en::None) continue;
+            summary = line;
+            read = r;
+            counts = c;
         }
     }
 
-    if (language >= 0) {
-        SummaryCounts_st counts;
-        if (!ReadSummaryCounts(summary, language, counts)) throw SysError(2, 549, logPath);
-        if (!counts.failedZero) throw UserError(102, 565, GetFileTitle(solution->path));
-    }
+    // A summary the program cannot read is the builder's text, not a fault
+    // of the program: the user learns which solution and which line.
+    if (read == SummaryRead_en::Unreadable)
+        throw UserError(103, __LINE__, GetFileTitle(solution->path) + L"\r\n" + UnreadableSummaryReason(summary));
+    // The builder cannot load a project file the program cannot read either:
+    // such projects are the failures of their own rows, which say why, and
+    // do not make the clean of the others a failure.
+    uint64_t unreadable = 0;
+    for (const auto& info : solution->projects)
+        if (!info.row.IsEmpty() && !info.row->configuration.IsEmpty() && !UnreadableReason(*info.row).IsEmpty())
+            ++unreadable;
+    if (read == SummaryRead_en::Counts && !counts.failedZero && counts.failed > unreadable)
+        throw UserError(102, 565, GetFileTitle(solution->path));
     DeleteFileW(logPath.c_str());
 }
 

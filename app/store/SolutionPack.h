@@ -6,6 +6,7 @@
 // when the configuration changes, removes a solution with the rows only it
 // used, and cleans a solution with the builder's /clean switch.
 #include <cstdint>
+#include <exception>
 #include <map>
 #include "common/base/Error.h"
 #include "common/base/String.h"
@@ -37,6 +38,10 @@ struct ProjectInfo_st {
 struct Solution_st {
     String_cl path;   // as the user added it; the identity, compared ignoring case
     Container_ns::List_tl<ProjectInfo_st> projects;
+    // Not empty when the last read of the file failed (ReadSolutions): the
+    // reader's message. Such an entry has no projects and is not cleaned,
+    // for what its file would clean is built by no row.
+    String_cl unreadable;
 };
 
 class SolutionId_cl : public Container_ns::DList_tl<Solution_st>::Identifier_cl {
@@ -93,9 +98,13 @@ public:
     void AddSolution(const String_cl& path, const String_cl& config, MProjectPack_cl& rows,
                      ProjectPack_cl& projects, SerialPack_cl& sequences);
     // Already read: refreshes the rows' states and returns 0. Otherwise reads
-    // every entry again, rebuilding all rows, and returns 1.
+    // every entry again, rebuilding all rows, and returns 1. A user error of
+    // one solution file (its name added to the note) leaves that entry
+    // without projects while the others are read all the same; the errors go
+    // to refused, or, without it, the first is raised once all are read.
+    // After such an error the store stays unread.
     int32_t ReadSolutions(const String_cl& config, MProjectPack_cl& rows, ProjectPack_cl& projects,
-                          SerialPack_cl& sequences);
+                          SerialPack_cl& sequences, std::vector<std::exception_ptr>* refused = nullptr);
     // New rows for another configuration, from the tables read before; no
     // file is read again.
     void ChangeConfiguration(const String_cl& config, MProjectPack_cl& rows, ProjectPack_cl& projects,
@@ -107,7 +116,8 @@ public:
     void CopySolutions(const SolutionPack_cl& source, const MProjectPack_cl& sourceRows,
                        MProjectPack_cl& rows);
     // Runs devenv /clean on the entry, resets its projects' states and checks
-    // the clean's log (user error 102 when something failed to clean).
+    // the clean's log (user error 102 when something failed to clean, 103
+    // when its summary line cannot be read).
     void CleanSolution(const SolutionId_cl& solution, MProjectPack_cl& rows, ProjectPack_cl& projects,
                        const String_cl& config, const String_cl& vcDir);
 

@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "app/ui/WindowMessages.h"
 #include "app/workflow/Jobs.h"
+#include "app/workflow/PlanOperations.h"
 #include "app/workflow/PageCommands.h"
 #include "app/workflow/VcDirectory.h"
 #include "common/base/Presenter.h"
@@ -310,6 +311,14 @@ void CQuorvaneDlg::OnCommandLineTick()
     if (m_commandLine.empty()) {
         EndUnattended();
         return;
+    }
+    // The list as the console reads it: an empty name refuses it whole,
+    // before any plan of it is built.
+    try {
+        SplitPlanList(m_commandLine);
+    } catch (...) {
+        EndUnattended();
+        throw;
     }
     const size_t comma = m_commandLine.find(L',');
     const String_cl name = m_commandLine.substr(0, comma);

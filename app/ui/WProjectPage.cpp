@@ -169,7 +169,29 @@ bool WProjectPage_cl::OnNotify(int id, NMHDR* header, LRESULT& result)
         OnListKey(reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey);
         return true;
     }
+    if (header->code == LVN_ITEMCHANGED) {
+        // A row that has just become selected.
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED))
+            ShowSelectedNote();
+        return false;
+    }
     return false;
+}
+
+void WProjectPage_cl::ShowSelectedNote()
+{
+    // Why the selected row failed, or what of its project file could not be
+    // read, when its log does not say it. Taken back when another row is
+    // selected, but never over a job's own status text.
+    const String_cl note = m_rows.HasSelection() ? m_rows.Selected().note : String_cl();
+    if (!note.IsEmpty()) {
+        Status(note);
+        m_noteShown = true;
+    } else if (m_noteShown) {
+        m_noteShown = false;
+        if (!m_busy) Status(String_cl());
+    }
 }
 
 bool WProjectPage_cl::OnMenuCommand(int id)

@@ -63,6 +63,8 @@ private:
     void SelectOnly(int index);
     // The main window's status line.
     void Status(const String_cl& text) const;
+    // The selected row's note (ProjectRowView_st::note) on the status line.
+    void ShowSelectedNote();
     // While a job runs: tells the user so and returns true.
     bool RefusedWhileBusy() const;
     void RefreshAfterChange(bool history);
@@ -76,6 +78,7 @@ private:
     ListRows_tl<ProjectRowView_st> m_rows;
     uint32_t m_planKey = 0;
     int32_t m_busy = 0;
+    bool m_noteShown = false;  // the status line shows a row's note
 };
 
 // Shows the generated batch file: starts Notepad with commandLine and returns

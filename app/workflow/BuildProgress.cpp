@@ -42,6 +42,8 @@ double WalkProgress_cl::Built(const MProjectId_cl& row, double seconds)
     m_finished.insert(key);
     m_spent.erase(key);
     if (row->state != Compiled && row->state != CompileFailed) return -1;
+    // A row that failed without a build took no builder's time.
+    if (!UnreadableReason(*row).IsEmpty()) return -1;
     m_times.Record(row->project->path, row->configuration, spent);
     return spent;
 }

@@ -25,7 +25,7 @@ const wchar_t kStyle[] =
     L".s-knock{color:#d66a00;font-weight:bold}.s-wait{color:#9a7b00}.s-none{color:#888}"
     L"ul.failures{padding-left:20px}ul.failures li{margin:4px 0}ul.failures ul{padding-left:22px;"
     L"list-style:none}ul.failures ul li:before{content:\"\\2514\\00a0\";color:#999}"
-    L".note{color:#666}.result-bad{color:#c62828;font-weight:bold}.result-good{color:#1b7f2a;font-weight:bold}"
+    L".note{color:#666}.fail-reason{color:#c62828}.result-bad{color:#c62828;font-weight:bold}.result-good{color:#1b7f2a;font-weight:bold}"
     L"svg text{font-size:12px}footer{margin-top:28px;color:#888;font-size:12px}";
 
 // The colours of the bars, by what the build left.
@@ -85,20 +85,27 @@ String_cl LogCell(const RowOutcome_st& row, const String_cl& folder)
     return L"<a href=\"" + H(FileLink(folder, row.log)) + L"\">" + H(GetFileName(row.log)) + L"</a>";
 }
 
-// What the row's failure column says.
+// What the row's failure column says; a row built although its project file
+// was not read whole says that too.
 String_cl ReasonHtml(const RunRecord_st& r, const RowOutcome_st& row)
 {
-    if (row.state == LibraryDependency) return L"<span class=\"note\">等待其他工程的库</span>";
-    if (row.state != CompileFailed) return L"";
+    const String_cl note =
+        row.readNote.IsEmpty() ? String_cl() : L"<span class=\"note read-note\">" + H(row.readNote) + L"</span>";
+    if (row.state == LibraryDependency)
+        return L"<span class=\"note\">等待其他工程的库</span>" + (note.IsEmpty() ? note : String_cl(L"<br>" + note));
+    if (row.state != CompileFailed) return note;
     String_cl out;
+    auto line = [&](const String_cl& html) { out += (out.IsEmpty() ? L"" : L"<br>") + html; };
     if (row.failure.causeKey != 0) {
-        out = L"<span class=\"s-knock\">因工程 " + H(row.failure.causeName) + L" 编译失败而缺少它的库</span>";
+        String_cl knock = L"<span class=\"s-knock\">因工程 " + H(row.failure.causeName) + L" 编译失败而缺少它的库</span>";
         const RowOutcome_st* root = r.Row(row.rootKey);
-        if (root && root->key != row.failure.causeKey) out += L"<span class=\"note\">（根源：" + H(root->name) + L"）</span>";
-        if (!row.failure.firstError.IsEmpty()) out += L"<br>";
+        if (root && root->key != row.failure.causeKey) knock += L"<span class=\"note\">（根源：" + H(root->name) + L"）</span>";
+        line(knock);
     }
-    if (!row.failure.firstError.IsEmpty()) out += L"<code>" + H(row.failure.firstError) + L"</code>";
-    else if (row.failure.causeKey == 0) out += L"<span class=\"note\">日志中没有带错误代码的行</span>";
+    if (!row.failure.reason.IsEmpty()) line(L"<span class=\"fail-reason\">" + H(row.failure.reason) + L"</span>");
+    if (!row.failure.firstError.IsEmpty()) line(L"<code>" + H(row.failure.firstError) + L"</code>");
+    else if (row.failure.causeKey == 0 && row.failure.reason.IsEmpty()) line(L"<span class=\"note\">日志中没有带错误代码的行</span>");
+    if (!note.IsEmpty()) line(note);
     return out;
 }
 

@@ -43,17 +43,27 @@ Case_st MakeCase(const RunRecord_st& run, const RowOutcome_st& row)
             text = L"原因：工程 " + f.causeName + L" 编译失败";
             if (root && root->key != f.causeKey) text += L"（根源：工程 " + root->name + L"）";
             text += L"\n";
+        } else if (!f.reason.IsEmpty()) {
+            message = f.reason;
+            type = L"编译失败";
         } else {
             message = f.firstError.IsEmpty() ? String_cl(L"编译失败（日志中没有带错误代码的行）") : f.firstError;
             type = L"编译失败";
         }
+        if (!f.reason.IsEmpty()) text += L"原因：" + f.reason + L"\n";
         if (!f.firstError.IsEmpty()) text += L"首个错误：" + f.firstError + L"\n";
-        text += L"日志：" + row.log;
+        if (!row.readNote.IsEmpty()) text += L"读取说明：" + row.readNote + L"\n";
+        text += row.log.IsEmpty() ? String_cl(L"日志：无（没有编译）") : L"日志：" + row.log;
         c.body = L"<failure" + Attr(L"message", message) + Attr(L"type", type) + L">" + MarkupText(text) + L"</failure>";
     } else if (row.state == Normal || row.state == LibraryDependency) {
         c.skipped = true;
         const String_cl why = row.state == Normal ? String_cl(L"本次未编译") : String_cl(L"等待其他工程的库，本次未编译完成");
         c.body = L"<skipped" + Attr(L"message", why) + L"/>";
+    }
+    // A row built although its project file was not read whole says so.
+    if (!row.readNote.IsEmpty() && !c.failed) {
+        if (!c.body.IsEmpty()) c.body += L"\n      ";
+        c.body += L"<system-out>" + MarkupText(L"读取说明：" + row.readNote) + L"</system-out>";
     }
     return c;
 }

@@ -126,8 +126,10 @@ bool InstallationFits(const PlanId_cl& planId, const String_cl& vcDirectory, Job
     try {
         const VcInstallation_cl installation(vcDirectory);
         const Plan_st& plan = planId.Data();
+        // A row whose project file cannot be read is never built.
         for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
-            if (!row->configuration.IsEmpty()) installation.CheckProjectFile(row->project->path);
+            if (!row->configuration.IsEmpty() && UnreadableReason(*row).IsEmpty())
+                installation.CheckProjectFile(row->project->path);
         return true;
     } catch (...) {
         ReportCurrentException(reporter, __LINE__);
@@ -141,7 +143,7 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
 {
     Base_ns::ComScope_cl com;
     try {
-        if (request.jobs > 1 && request.singleRow == 0)
+        if ((request.jobs > 1 || !request.only.empty()) && request.singleRow == 0)
             return ParallelBuildWalk(stores, planId, request, running, reporter);
         Plan_st& plan = planId.Data();
         MProjectId_cl row = request.singleRow != 0
@@ -197,6 +199,12 @@ bool CleanWalk(Stores_cl& stores, const PlanId_cl& planId, const String_cl& vcDi
     try {
         Plan_st& plan = planId.Data();
         for (SolutionId_cl s = plan.solutions.First(); !s.IsEmpty();) {
+            // A solution file the read could not take (and said so) builds no
+            // row: cleaning it would only throw away outputs nothing rebuilds.
+            if (!s->unreadable.empty()) {
+                s = s.Next();
+                continue;
+            }
             reporter.Status(CleaningStatusText(s->path));
             MarkPlanChanged(stores, planId);
             plan.solutions.CleanSolution(s, plan.rows, stores.projects, plan.configuration,
@@ -224,8 +232,18 @@ JobEnd_st ReadPlan(Stores_cl& stores, const PlanId_cl& planId, JobReporter_cl& r
         Base_ns::ComScope_cl com;
         Plan_st& plan = planId.Data();
         MarkPlanChanged(stores, planId);
+        // A solution file that cannot be read is reported, named; the
+        // plan's other solutions are read and their rows built all the same.
+        std::vector<std::exception_ptr> refused;
         plan.solutions.ReadSolutions(plan.configuration, plan.rows, stores.projects,
-                                     stores.sequences);
+                                     stores.sequences, &refused);
+        for (const std::exception_ptr& error : refused) {
+            try {
+                std::rethrow_exception(error);
+            } catch (...) {
+                ReportCurrentException(reporter, __LINE__);
+            }
+        }
         reporter.RefreshProjects(planId.Serial());
         reporter.RefreshHistory();
         end.missing = CountNotExist(plan.rows);

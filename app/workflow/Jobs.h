@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <set>
 #include <thread>
 #include <vector>
 #include "app/store/PlanPack.h"
@@ -40,6 +41,10 @@ struct BuildRequest_st {
     // How many rows may build at once. 1 is the walk of one row after the
     // other; a single row is always built that way.
     int jobs = 1;
+    // Serials of the only rows to build ("build these and nothing else");
+    // empty for all pending rows. Built in the graph's order, as the
+    // side-by-side walk orders them.
+    std::set<uint32_t> only;
 };
 
 // A job as a front end asks for it.

@@ -36,7 +36,16 @@ void ProjectRowViews(const MProjectPack_cl& rows, std::vector<ProjectRowView_st>
         view.stateText = RowStateText(row.state);
         view.path = row.project->path;
         view.log = row.log;
+        view.note = RowNoteText(row);
     }
+}
+
+String_cl RowNoteText(const MProject_st& row)
+{
+    String_cl note = row.state == CompileFailed ? row.failReason : String_cl();
+    if (note.IsEmpty()) note = UnreadableReason(row);
+    if (!row.readNote.IsEmpty()) note += (note.IsEmpty() ? L"" : L"；") + row.readNote;
+    return note.IsEmpty() ? note : row.project->name + L"：" + note;
 }
 
 String_cl CountersText(const RowStatistics_st& counts)

@@ -28,6 +28,10 @@ struct ProjectRowView_st {
     String_cl stateText;
     String_cl path;
     String_cl log;
+    // What the status line says when the row is selected: why it failed when
+    // its log does not say it, and what of its project file could not be
+    // read ("name：…"); empty for other rows.
+    String_cl note;
 
     // The list's columns: name, configuration, state, path.
     const String_cl& Text(int column) const;
@@ -38,6 +42,8 @@ struct ProjectRowView_st {
 // the records views already holds, so that a page refreshing after every
 // built row reuses their memory instead of allocating 2,000 rows anew.
 void ProjectRowViews(const MProjectPack_cl& rows, std::vector<ProjectRowView_st>& views);
+// The row's note for the status line (ProjectRowView_st::note).
+String_cl RowNoteText(const MProject_st& row);
 // "工程总数 12，不存在 1，忽略 2，编译工程 5/9": the parts for missing,
 // ignored and failed rows only when there are any.
 String_cl CountersText(const RowStatistics_st& counts);

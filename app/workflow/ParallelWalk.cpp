@@ -14,6 +14,12 @@ namespace Quorvane_ns {
 
 namespace {
 
+int Restricted(RowScheduler_cl& scheduler, const BuildRequest_st& request)
+{
+    if (!request.only.empty()) scheduler.Restrict(request.only);
+    return scheduler.Total();
+}
+
 class Walk_cl {
 public:
     Walk_cl(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st& request, std::atomic<int>& running,
@@ -22,7 +28,7 @@ public:
           m_reporter(reporter),
           m_scheduler(m_plan.rows, stores.projects, stores.links, stores.times, DeclaredDependencies(m_plan.solutions)),
           m_builds(request.jobs > 0 ? request.jobs : 1), m_lanes(request.jobs),
-          m_progress(stores.times, m_scheduler.Total())
+          m_progress(stores.times, Restricted(m_scheduler, request))
     {
     }
 
@@ -66,6 +72,10 @@ private:
         for (int lane = m_lanes.FreeLane(); lane >= 0 && m_running != 0; lane = m_lanes.FreeLane()) {
             const MProjectId_cl row = m_scheduler.NextToStart();
             if (row.IsEmpty()) return;
+            if (FailWithoutBuild(row, m_plan.rows)) {
+                Unbuilt(row, lane);
+                continue;
+            }
             m_scheduler.Started(row);
             try {
                 ShowRunning();
@@ -81,6 +91,23 @@ private:
                 Remember(std::current_exception());
                 return;
             }
+        }
+    }
+
+    // A row that fails without a build (its project file cannot be read) is
+    // reported as one that started and ended at once on the lane.
+    void Unbuilt(const MProjectId_cl& row, int lane)
+    {
+        m_scheduler.Abandoned(row);
+        try {
+            m_stores.plans.MarkModified(m_planId);
+            m_progress.Built(row, 0);
+            m_reporter.RowStarted(m_plan, *row, lane);
+            m_reporter.RowBuilt(m_plan, *row, 0);
+            m_reporter.RefreshProjects(m_planId.Serial());
+            if (m_reporter.StopOnError()) m_running = 0;
+        } catch (...) {
+            Remember(std::current_exception());
         }
     }
 

@@ -1,5 +1,6 @@
 #include "app/workflow/PlanOperations.h"
 #include "app/engine/BuildRunner.h"
+#include "app/workflow/VcDirectory.h"
 
 #include <iterator>
 
@@ -26,6 +27,22 @@ bool IsBlank(wchar_t c)
 }
 
 } // namespace
+
+std::vector<String_cl> SplitPlanList(const String_cl& list)
+{
+    std::vector<String_cl> names;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(L',', start);
+        const String_cl name = list.substr(start, comma == String_cl::npos ? String_cl::npos : comma - start);
+        // After the last comma: nothing there is the harmless comma at the end.
+        if (comma == String_cl::npos && name.empty() && !names.empty()) return names;
+        if (name.empty()) throw MainWindowUserError(106, __LINE__, list);
+        names.push_back(name);
+        if (comma == String_cl::npos) return names;
+        start = comma + 1;
+    }
+}
 
 int32_t CheckPlanName(const String_cl& name)
 {

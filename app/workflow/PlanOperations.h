@@ -24,6 +24,13 @@ int32_t CheckPlanName(const String_cl& name);
 // class that checked.
 Base_ns::UserError_cl PlanNameError(int32_t code, int32_t line, const wchar_t* source, const wchar_t* className);
 
+// The names of a comma-separated list of plans, the one rule for the
+// console's jobs and the window's command line: one comma at the very end
+// is harmless ("A," is A); an empty name anywhere else (",A", "A,,B") is a
+// typing error, refused as a whole with user error 106 of the main window
+// before any plan is built.
+std::vector<String_cl> SplitPlanList(const String_cl& list);
+
 // A copy of source under a new name (another plan may have that name too),
 // with its configuration, rows and solutions; no file is read.
 PlanId_cl SavePlanAs(Stores_cl& stores, const PlanId_cl& source, const String_cl& name);

@@ -51,7 +51,11 @@ RowFailure_st DescribeFailure(const Plan_st& plan, const MProject_st& row)
 {
     RowFailure_st f;
     if (row.state != CompileFailed) return f;
+    f.reason = row.failReason;
     f.firstError = FirstErrorLine(row.log);
+    // A reason that is the log's own first error (a result collected from a
+    // build elsewhere) is said once.
+    if (f.firstError == f.reason) f.firstError.clear();
     if (row.failedBecauseOf != 0) {
         f.causeKey = row.failedBecauseOf;
         for (MProjectId_cl r = plan.rows.First(); !r.IsEmpty(); r = r.Next()) {
@@ -126,6 +130,7 @@ void TakeRows(const Plan_st& plan, RunRecord_st& record)
         o.state = r->state;
         o.log = r->log;
         o.failure = DescribeFailure(plan, *r);
+        o.readNote = r->readNote;
         auto b = builds.find(o.key);
         if (b != builds.end()) {
             o.builds = b->second.first;

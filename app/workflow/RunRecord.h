@@ -29,6 +29,9 @@ String_cl DurationText(double seconds);
 
 // Why a failed row failed.
 struct RowFailure_st {
+    // Why it failed when its log does not say it (its project file could not
+    // be read, a line of the builder could not be read); empty otherwise.
+    String_cl reason;
     String_cl firstError;      // first error line of its log; may be empty
     uint32_t causeKey = 0;     // knock-on: the failed row whose library was missing
     String_cl causeName;
@@ -56,6 +59,9 @@ struct RowOutcome_st {
     int32_t state = Normal;
     String_cl log;
     RowFailure_st failure;   // state CompileFailed only
+    // What of its project file could not be read (the row was built all the
+    // same, or failed because of it); empty when it was read whole.
+    String_cl readNote;
     uint32_t rootKey = 0;    // knock-on: the root failure at the end of the chain of causes
     int builds = 0;          // builds of this row in the job
     Moment_t firstStart = 0; // of its first build in the job; 0 when not built

@@ -14,6 +14,7 @@ const Base_ns::ErrorEntry_st kUserErrors[] = {
     {101, L"没有设置VC安装目录。"},
     {102, L"VC安装目录是错误的。"},
     {104, L"方案不存在。"},
+    {106, L"方案列表中有空的方案名：两个逗号之间或第一个逗号之前没有名字。"},
     {105, L"没有找到VC安装目录：Visual Studio安装程序的vswhere.exe不存在，或者没有报告带VC的安装。"},
 };
 

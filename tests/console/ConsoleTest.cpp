@@ -292,6 +292,7 @@ struct SlnEntry_st {
     String_cl name;
     String_cl relative;
     String_cl guid;
+    bool built = true;  // the solution builds it in Debug|Win32 (its Build.0 line)
 };
 
 // endProjects false leaves the last project entry open, as a solution cut
@@ -311,7 +312,8 @@ String_cl SolutionText(const std::vector<SlnEntry_st>& entries, bool endProjects
     for (const SlnEntry_st& e : entries) {
         bool cs = String_cl(e.type) == kCsType;
         t += L"\t\t" + e.guid + L".Debug|Win32.ActiveCfg = " + (cs ? L"Debug|Any CPU" : L"Debug|Win32") + L"\r\n";
-        t += L"\t\t" + e.guid + L".Debug|Win32.Build.0 = " + (cs ? L"Debug|Any CPU" : L"Debug|Win32") + L"\r\n";
+        if (e.built)
+            t += L"\t\t" + e.guid + L".Debug|Win32.Build.0 = " + (cs ? L"Debug|Any CPU" : L"Debug|Win32") + L"\r\n";
     }
     t += L"\tEndGlobalSection\r\nEndGlobal\r\n";
     return t;
@@ -903,7 +905,8 @@ String_cl Attribute(const XmlNode_st* node, const String_cl& name)
 // A library broken on purpose (A), a library that links it (B), a program
 // that links B (C): one root failure and a knock-on chain three rows deep;
 // beside them a good library, a program in a second solution, a project
-// without the configuration and one whose file is gone.
+// without the configuration that the solution does not build in it, and one
+// whose file is gone.
 TEST_F(ConsoleTest, FailuresAreExplainedOnTheConsoleAndInTheJUnitFile)
 {
     ws.Project(L"Chain", {L"A", L"lib", L"", true});
@@ -915,7 +918,7 @@ TEST_F(ConsoleTest, FailuresAreExplainedOnTheConsoleAndInTheJUnitFile)
                                                         {kVcType, L"B", L"B\\B.vcproj", Workspace_cl::Guid(52)},
                                                         {kVcType, L"C", L"C\\C.vcproj", Workspace_cl::Guid(53)},
                                                         {kVcType, L"D", L"D\\D.vcproj", Workspace_cl::Guid(54)},
-                                                        {kVcType, L"Rel", L"Rel\\Rel.vcproj", Workspace_cl::Guid(55)},
+                                                        {kVcType, L"Rel", L"Rel\\Rel.vcproj", Workspace_cl::Guid(55), false},
                                                         {kVcType, L"Gone", L"Gone\\Gone.vcproj", Workspace_cl::Guid(56)}});
     ws.Project(L"Tools", {L"T", L"exe", L"D.lib"});
     String_cl tools = ws.Solution(L"Tools\\Tools.sln", {{kVcType, L"T", L"T\\T.vcproj", Workspace_cl::Guid(57)}});
@@ -1255,4 +1258,231 @@ TEST_F(ConsoleTest, Vs2022PlanIsReadOrderedBuiltAndLearnedAsA2008One)
     Run_st none = program.Run({L"build", L"新版", L"--vc-dir", L"auto"});
     EXPECT_EQ(2, none.exit) << U8(none.text);
     EXPECT_TRUE(none.Has(L"没有找到VC安装目录")) << U8(none.text);
+}
+
+// ---------------------------------------------------------------------------
+// Files of a plan that cannot be read: each costs its own row or its own
+// solution, says so by name, and the rest of the plan is built.
+
+namespace {
+
+// The printed line right after the first line that starts with start.
+String_cl LineAfter(const std::vector<String_cl>& lines, const String_cl& start)
+{
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        if (lines[i].StartsWith(start)) return lines[i + 1];
+    return L"<no such line>";
+}
+
+size_t IndexOfLine(const std::vector<String_cl>& lines, const String_cl& piece)
+{
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find(piece) != String_cl::npos) return i;
+    return lines.size();
+}
+
+} // namespace
+
+// Project files a crashed editor, a merge, a careless tool or a hostile user
+// leaves, as rows of one plan beside good ones in two solutions: each fails
+// as unreadable without a build, naming its file, while every other row is
+// read and built; the console, the JUnit file and the report say why.
+TEST_F(ConsoleTest, HostileProjectFilesFailOnlyTheirOwnRows)
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n";
+    std::string deep = head + "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"deep\">";
+    for (int i = 0; i < 100000; ++i) deep += "<a>";
+    for (int i = 0; i < 100000; ++i) deep += "</a>";
+    deep += "</VisualStudioProject>\r\n";
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+    } hostile[] = {
+        {L"cut", head + "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"cut\"><Configurations>"},
+        {L"nulref", head + "<VisualStudioProject ProjectType=\"Visual C++\" Version=\"9.00\" Name=\"nul&#0;ref\">"
+                           "<Configurations/></VisualStudioProject>\r\n"},
+        {L"deep", deep},
+        {L"notxml", "this is no project file at all\r\n"},
+        {L"empty", ""},
+        {L"binary", std::string("\x00\x01\xFF\xFE\x89PNG\x1A\x00", 10)},
+    };
+    std::vector<SlnEntry_st> entries{{kVcType, L"Good", L"Good\\Good.vcproj", Workspace_cl::Guid(71)}};
+    ws.Project(L"Hostile", {L"Good", L"lib", L""});
+    int guid = 72;
+    for (const auto& h : hostile) {
+        const String_cl path = ws / (L"Hostile\\" + String_cl(h.name) + L"\\" + h.name + L".vcproj");
+        Test_ns::CreateFolders(path);
+        ASSERT_TRUE(Test_ns::WriteBytes(path, h.bytes));
+        entries.push_back({kVcType, h.name, String_cl(h.name) + L"\\" + h.name + L".vcproj", Workspace_cl::Guid(guid++)});
+    }
+    // A folder named nul is a folder, read through the file system like any
+    // other (only a last path part is a device): a good project there builds.
+    const String_cl nulFolder = ws / L"Hostile\\nul";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + nulFolder).c_str(), nullptr));
+    ASSERT_TRUE(Test_ns::WriteVcprojAndSources(nulFolder + L"\\InNul.vcproj", Vcproj({L"InNul", L"lib", L""}),
+                                               "int InNul() { return 1; }\r\n"));
+    entries.push_back({kVcType, L"InNul", L"nul\\InNul.vcproj", Workspace_cl::Guid(guid++)});
+    entries.push_back({kVcType, L"After", L"After\\After.vcproj", Workspace_cl::Guid(guid++)});
+    ws.Project(L"Hostile", {L"After", L"lib", L"Good.lib"});
+    const String_cl hostileSln = ws.Solution(L"Hostile\\Hostile.sln", entries);
+    ws.Project(L"Second", {L"Tool", L"exe", L"Good.lib After.lib"});
+    const String_cl second = ws.Solution(L"Second\\Second.sln", {{kVcType, L"Tool", L"Tool\\Tool.vcproj", Workspace_cl::Guid(90)}});
+    ASSERT_EQ(0, program.Run({L"add", L"敌意", hostileSln, second}).exit);
+
+    Run_st show = program.Run({L"show", L"敌意"});
+    EXPECT_EQ(1, show.exit) << "rows that will fail are no success: " << U8(show.text);
+    for (const auto& h : hostile)
+        EXPECT_TRUE(LineAfter(show.Lines(), String_cl(h.name) + L"\t").StartsWith(L"    无法读取工程文件："))
+            << U8(String_cl(h.name)) << ": " << U8(show.text);
+
+    const String_cl junit = program.Dir() + L"j.xml";
+    Run_st run = program.Run({L"rebuild", L"敌意", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--keep-going", L"--report", junit});
+    EXPECT_EQ(1, run.exit) << U8(run.text);
+    const std::vector<String_cl> lines = run.Lines();
+    std::map<String_cl, String_cl> states;
+    for (const Row_st& r : run.Rows()) states[r.name] = r.state;
+    for (const wchar_t* good : {L"Good", L"InNul", L"After", L"Tool"}) EXPECT_EQ(states[good], L"已编译") << U8(String_cl(good));
+    const String_cl html = String_cl::FromUtf8(Test_ns::ReadBytes(program.Dir() + L"编译日志\\报告.html"));
+    XmlNode_st root;
+    ASSERT_TRUE(LoadXml(junit, root)) << "the JUnit file is well-formed XML";
+    std::vector<String_cl> problems;
+    CheckJUnitForm(root, root.name, problems);
+    EXPECT_TRUE(problems.empty()) << U8(Join(problems, L"\n"));
+    ASSERT_EQ(root.children.size(), 2u);
+    for (const auto& h : hostile) {
+        SCOPED_TRACE(U8(String_cl(h.name)));
+        const String_cl file = ws / (L"Hostile\\" + String_cl(h.name) + L"\\" + h.name + L".vcproj");
+        EXPECT_EQ(states[h.name], L"编译失败");
+        const String_cl reason = LineAfter(lines, L"  " + String_cl(h.name) + L"  ");
+        EXPECT_TRUE(reason.StartsWith(L"    无法读取工程文件：")) << U8(reason);
+        EXPECT_NE(reason.find(file), String_cl::npos) << U8(reason);
+        // Not built: no log, nothing in the failed folder.
+        EXPECT_FALSE(FileExists(program.FailedLogs() + h.name + L".log"));
+        const XmlNode_st* c = Child(root.children[0], L"testcase", L"name", String_cl(h.name) + L" (Debug|Win32)");
+        ASSERT_NE(c, nullptr);
+        const XmlNode_st* failure = Child(*c, L"failure");
+        ASSERT_NE(failure, nullptr);
+        EXPECT_EQ(Attribute(failure, L"message"), reason.substr(4));
+        EXPECT_NE(html.find(reason.substr(4)), String_cl::npos) << "the report's first-error column";
+    }
+    EXPECT_EQ(Attribute(&root, L"failures"), String_cl::FromInt(static_cast<long long>(std::size(hostile))));
+    EXPECT_EQ(Attribute(&root, L"tests"), String_cl::FromInt(static_cast<long long>(std::size(hostile) + 4)));
+    // The list of root failures at the end names each with its reason.
+    const size_t failures = IndexOfLine(lines, L"失败的工程（根源在前，连带失败在其下）：");
+    ASSERT_LT(failures, lines.size()) << U8(run.text);
+    for (const auto& h : hostile)
+        EXPECT_LT(IndexOfLine(std::vector<String_cl>(lines.begin() + failures, lines.end()),
+                              L"  " + String_cl(h.name) + L"：无法读取工程文件："),
+                  lines.size() - failures)
+            << U8(String_cl(h.name));
+}
+
+// A solution file that can no longer be read (garbage, an empty file, one
+// cut short) is a user error that names it; it does not end the plan: the
+// plan is read whole before anything is cleaned, the other solutions are
+// cleaned and built, and the unreadable ones are not cleaned.
+TEST_F(ConsoleTest, ASolutionThatCannotBeReadIsNamedAndTheRestIsBuilt)
+{
+    ws.Project(L"Fine", {L"Fine", L"lib", L""});
+    const String_cl fine = ws.Solution(L"Fine\\Fine.sln", {{kVcType, L"Fine", L"Fine\\Fine.vcproj", Workspace_cl::Guid(81)}});
+    ws.Project(L"Cut", {L"Lost", L"lib", L""});
+    const String_cl cut = ws.Solution(L"Cut\\Cut.sln", {{kVcType, L"Lost", L"Lost\\Lost.vcproj", Workspace_cl::Guid(82)}});
+    const String_cl garbage = ws.Solution(L"Garbage\\Garbage.sln", {});
+    ASSERT_EQ(0, program.Run({L"add", L"坏", cut, garbage, fine}).exit);
+    // Lost was built before; its solution is cut short now. Were it cleaned,
+    // its library would be gone with no row to build it again.
+    ASSERT_EQ(0, program.Run({L"build", L"坏", L"--vc-dir", Test_ns::StandinDir(L"zh")}).exit);
+    const String_cl lost = ws / L"lib\\Debug\\Lost.lib";
+    ASSERT_TRUE(FileExists(lost));
+    const std::string whole = Test_ns::ReadBytes(cut);
+    ASSERT_TRUE(Test_ns::WriteBytes(cut, whole.substr(0, whole.find("Global"))));
+    ASSERT_TRUE(Test_ns::WriteBytes(garbage, "\x89PNG\r\n\x1A\n garbage"));
+
+    Run_st run = program.Run({L"rebuild", L"坏", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--keep-going"});
+    EXPECT_EQ(2, run.exit) << U8(run.text);
+    const std::vector<String_cl> lines = run.Lines();
+    const size_t cutError = IndexOfLine(lines, L"错误的解决方案，文件不完整，检测不到EndGlobal。");
+    const size_t garbageError = IndexOfLine(lines, L"错误的解决方案，这不是Visual Studio的解决方案文件。");
+    ASSERT_LT(cutError, lines.size()) << U8(run.text);
+    ASSERT_LT(garbageError, lines.size()) << U8(run.text);
+    EXPECT_TRUE(run.Has(cut)) << U8(run.text);
+    EXPECT_TRUE(run.Has(garbage)) << U8(run.text);
+    const size_t cleaning = IndexOfLine(lines, L"正在清理解决方案");
+    ASSERT_LT(cleaning, lines.size()) << U8(run.text);
+    EXPECT_LT(cutError, cleaning) << "read whole before anything is cleaned";
+    EXPECT_LT(garbageError, cleaning) << "read whole before anything is cleaned";
+    EXPECT_TRUE(run.HasLine(L"  Fine.sln  清理完成")) << U8(run.text);
+    EXPECT_FALSE(run.Has(L"正在清理解决方案Cut")) << U8(run.text);
+    EXPECT_FALSE(run.Has(L"正在清理解决方案Garbage")) << U8(run.text);
+    EXPECT_TRUE(FileExists(lost)) << "the cut solution's outputs were cleaned";
+    EXPECT_EQ("Fine:已编译", U8(run.Walk())) << U8(run.text);
+}
+
+// The Chinese builder of 2005 writes its counters with the count first
+// ("生成: 0 已成功, 1 已失败, 0 最新, 0 已跳过"): a failed row fails, its log
+// goes to the failed folder, the others build, and a rebuild's counters
+// ("全部重新生成: …") and its clean's ("清理: …") are read too.
+TEST_F(ConsoleTest, Vs2005ChineseCountersFailOrPassTheirRows)
+{
+    ws.Project(L"Old", {L"Broken", L"lib", L"", true});
+    ws.Project(L"Old", {L"Fine", L"lib", L""});
+    const String_cl old = ws.Solution(L"Old\\Old.sln", {{kVcType, L"Broken", L"Broken\\Broken.vcproj", Workspace_cl::Guid(91)},
+                                                        {kVcType, L"Fine", L"Fine\\Fine.vcproj", Workspace_cl::Guid(92)}});
+    ASSERT_EQ(0, program.Run({L"add", L"旧", old}).exit);
+    const String_cl vs2005 = Test_ns::StandinDir(L"zh", L"vs2005");
+    for (const wchar_t* job : {L"build", L"rebuild"}) {
+        SCOPED_TRACE(U8(String_cl(job)));
+        Run_st run = program.Run({job, L"旧", L"--vc-dir", vs2005, L"--keep-going"});
+        EXPECT_EQ(1, run.exit) << U8(run.text);
+        EXPECT_EQ("Broken:编译失败 Fine:已编译", U8(run.Walk())) << U8(run.text);
+        EXPECT_FALSE(run.Has(L"系统错误")) << U8(run.text);
+        const String_cl failedLog = Test_ns::ReadText(program.FailedLogs() + L"Broken.log");
+        EXPECT_NE(failedLog.find(L"1 已失败"), String_cl::npos) << U8(failedLog);
+        EXPECT_TRUE(FileExists(program.GoodLogs() + L"Fine.log"));
+    }
+    Run_st clean = program.Run({L"clean", L"旧", L"--vc-dir", vs2005});
+    EXPECT_EQ(0, clean.exit) << U8(clean.text);
+    EXPECT_TRUE(clean.HasLine(L"  Old.sln  清理完成")) << U8(clean.text);
+}
+
+// A project the solution builds in a configuration the reader did not find
+// in its file is never left out silently: its row is built (the solution
+// decides what the builder builds) and the console, show and the JUnit file
+// say what could not be read; the builder's verdict stands. A project the
+// solution does not build in that configuration stays ignored.
+TEST_F(ConsoleTest, RowsTheSolutionBuildsAreBuiltWhenTheirConfigurationWasNotRead)
+{
+    ws.Project(L"Mixed", {L"OnlyRelease", L"lib", L"", false, L"Release|Win32"});
+    ws.Project(L"Mixed", {L"NotBuilt", L"lib", L"", false, L"Release|Win32"});
+    ws.Project(L"Mixed", {L"Plain", L"lib", L""});
+    const String_cl sln =
+        ws.Solution(L"Mixed\\Mixed.sln", {{kVcType, L"OnlyRelease", L"OnlyRelease\\OnlyRelease.vcproj", Workspace_cl::Guid(93)},
+                                          {kVcType, L"NotBuilt", L"NotBuilt\\NotBuilt.vcproj", Workspace_cl::Guid(94), false},
+                                          {kVcType, L"Plain", L"Plain\\Plain.vcproj", Workspace_cl::Guid(95)}});
+    ASSERT_EQ(0, program.Run({L"add", L"混合", sln}).exit);
+    const String_cl note = L"    工程文件未能完整读取：找不到解决方案要编译的配置“Debug|Win32”，读到的配置：RELEASE|WIN32。照常编译。";
+
+    Run_st show = program.Run({L"show", L"混合"});
+    EXPECT_EQ(0, show.exit) << U8(show.text);
+    EXPECT_EQ(LineAfter(show.Lines(), L"OnlyRelease\t"), note) << U8(show.text);
+    EXPECT_TRUE(show.HasLine(L"工程总数 3，忽略 1，编译工程 0/2")) << U8(show.text);
+
+    const String_cl junit = program.Dir() + L"j.xml";
+    Run_st run = program.Run({L"build", L"混合", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--keep-going", L"--report", junit});
+    EXPECT_EQ(1, run.exit) << U8(run.text);
+    EXPECT_EQ("OnlyRelease:编译失败 Plain:已编译", U8(run.Walk())) << U8(run.text);
+    const std::vector<String_cl> lines = run.Lines();
+    // Its first error (the builder's own word on the configuration), then the note.
+    EXPECT_NE(LineAfter(lines, L"  OnlyRelease  ").find(L"PRJ0019"), String_cl::npos) << U8(run.text);
+    const size_t row = IndexOfLine(lines, L"  OnlyRelease  ");
+    ASSERT_LT(row + 2, lines.size());
+    EXPECT_EQ(lines[row + 2], note);
+    EXPECT_EQ("工程总数 3，忽略 1，编译失败 1，编译工程 1/2", U8(run.Counters())) << U8(run.text);
+    XmlNode_st root;
+    ASSERT_TRUE(LoadXml(junit, root));
+    const XmlNode_st* c = Child(root.children.at(0), L"testcase", L"name", L"OnlyRelease (Debug|Win32)");
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(Child(*c, L"failure"), nullptr);
+    EXPECT_NE(Child(*c, L"failure")->text.find(L"读取说明：" + note.substr(4)), String_cl::npos)
+        << U8(Child(*c, L"failure")->text);
 }

@@ -23,6 +23,7 @@ struct Spec_st {
     String_cl output;             // default: lib\<name>.lib
     String_cl intermediate;       // default: <name>\Debug\ (a folder of its own)
     String_cl folder;             // of the project file; default: <name>
+    String_cl import;             // the import library beside a DLL; default: none
 };
 
 class RowSchedulerTest : public ::testing::Test {
@@ -49,6 +50,7 @@ protected:
         entry.intermediateFolder = s.intermediate.empty() ? folder + L"Debug\\" : root + s.intermediate;
         entry.compilerDatabase = entry.intermediateFolder + L"vc90.pdb";
         if (!s.needs.empty()) entry.libraries.push_back(s.needs);
+        if (!s.import.empty()) entry.importLibrary = root + s.import;
         project->configurations.Insert(configuration.Upper(), entry);
         return RowForProject(project, configuration, rows, projects, sequences);
     }
@@ -214,4 +216,64 @@ TEST_F(RowSchedulerTest, AMissingLibraryWaitsForItsProviderUnlessThatCannotEnd)
     EXPECT_EQ(judge(L"core.lib"), (std::vector<String_cl>{L"3", L"core", L"core.lib", L"0"}));
     EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"core", L"app"}));
     EXPECT_EQ(SequenceNames(), (std::vector<String_cl>{L"core", L"app"}));
+}
+
+// A 2008 DLL that names no import library is known by its output ("core.dll")
+// while its users link the linker's default "core.lib" beside it: that name
+// finds it as a provider, draws the edge its users wait along, and meets a
+// build that writes the same file.
+TEST_F(RowSchedulerTest, ADllIsAlsoKnownByItsDefaultImportLibrary)
+{
+    const MProjectId_cl app = Add({L"app", L"core.lib", L"bin\\app.exe"});
+    const MProjectId_cl core = Add({L"core", L"", L"bin\\core.dll", L"", L"", L"bin\\core.lib"});
+    const MProjectId_cl other = Add({L"other", L"", L"bin\\core.lib"});
+    EXPECT_EQ(core->output, L"core.dll");
+    EXPECT_TRUE(Produces(*core, L"CORE.LIB"));
+    EXPECT_TRUE(Produces(*core, L"core.dll"));
+    EXPECT_FALSE(Produces(*app, L"core.lib"));
+
+    const BuildGraph_cl graph(rows, projects, links);
+    EXPECT_EQ(graph.Needs(app.Serial()), (std::vector<uint32_t>{core.Serial(), other.Serial()}));
+    EXPECT_TRUE(graph.Collide(core.Serial(), other.Serial())) << "both write bin\\core.lib";
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"core"})) << "never app beside the DLL";
+
+    // The link's verdict finds the DLL by that name (other, which writes a
+    // core.lib too, stands after it).
+    struct Walk_cl : WalkQuestions_cl {
+        bool FailedInThisWalk(const MProjectId_cl&) const override { return false; }
+        bool Waits(const MProjectId_cl&, const MProjectId_cl&) const override { return false; }
+    } walk;
+    const ProviderVerdict_st verdict = JudgeMissingLibrary(app, L"core.lib", rows, sequences, walk);
+    EXPECT_EQ(verdict.state, LibraryDependency);
+    EXPECT_TRUE(verdict.provider == core);
+    EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"core", L"app", L"other"}));
+}
+
+// Side by side, a link that fails for a library whose provider built well
+// while the link's own build ran (it wrote the library too late): the user
+// waits for it all the same, the edge is learned, and the user may start
+// again at once. A provider that had ended before the user started is no
+// such provider: the link failed for another reason.
+TEST_F(RowSchedulerTest, ALinkFailingForALibraryBuiltBesideItIsBuiltAgain)
+{
+    const MProjectId_cl app = Add({L"app", L"", L"bin\\app.exe"});
+    const MProjectId_cl core = Add({L"core"});
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 2)), (std::vector<String_cl>{L"app", L"core"}));
+    core->state = scheduler.Ended(core, Built(), sequences);
+    EXPECT_EQ(core->state, Compiled);
+    app->state = scheduler.Ended(app, {CompileFailed, L"core.lib"}, sequences);
+    EXPECT_EQ(app->state, LibraryDependency);
+    EXPECT_EQ(app->awaitedLibrary, L"core.lib");
+    EXPECT_EQ(links.Libraries(app->project->path, kConfig), (std::vector<String_cl>{L"core.lib"}));
+    EXPECT_FALSE(scheduler.Done());
+    EXPECT_TRUE(scheduler.NextToStart() == app);
+    EXPECT_EQ(RowNames(), (std::vector<String_cl>{L"core", L"app"}));
+
+    // Built again after core: the same failure is no longer core's doing.
+    scheduler.Started(app);
+    app->state = scheduler.Ended(app, {CompileFailed, L"core.lib"}, sequences);
+    EXPECT_EQ(app->state, CompileFailed);
+    EXPECT_TRUE(scheduler.Done());
 }

@@ -211,15 +211,55 @@ TEST(SolutionFileReaderTest, ConfigurationLinesAreMatchedLoosely)
     EXPECT_TRUE(found[1].configurations.empty());
 }
 
-TEST(SolutionFileReaderTest, EmptyAndProjectlessFilesYieldNothing)
+TEST(SolutionFileReaderTest, ProjectlessSolutionYieldsNothing)
 {
     TempDir_cl dir;
-    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"empty.sln", ""));
     ASSERT_TRUE(Test_ns::WriteBytes(dir / L"none.sln",
                                     "\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n"
                                     "Global\r\nEndGlobal\r\n"));
-    EXPECT_TRUE(Read(dir / L"empty.sln").empty());
     EXPECT_TRUE(Read(dir / L"none.sln").empty());
+}
+
+// A file that is no solution, or a solution cut short, is no solution of no
+// projects: a user error that names it, so that nothing of it is taken for
+// a plan without rows.
+TEST(SolutionFileReaderTest, FilesThatAreNoWholeSolutionAreRefusedByName)
+{
+    TempDir_cl dir;
+    const std::string header = "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n"
+                               "# Visual Studio 2008\r\n";
+    const std::string project = "Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"a\", \"a.vcproj\", \"{A}\"\r\n"
+                                "EndProject\r\n";
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+        int code;
+    } files[] = {
+        {L"empty.sln", "", 104},
+        {L"garbage.sln", "\x89PNG\r\n\x1A\n\x00\x00\x00\rIHDR\x00\x00", 104},
+        {L"text.sln", "just some notes\r\nabout a project\r\n", 104},
+        {L"conflict.sln", "<<<<<<< HEAD\r\n=======\r\n>>>>>>> theirs\r\n", 104},
+        {L"header only.sln", header, 105},
+        {L"before global.sln", header + project, 105},
+        {L"inside global.sln", header + project + "Global\r\n\tGlobalSection(SolutionProperties) = preSolution\r\n"
+                                                 "\t\tHideSolutionNode = FALSE\r\n\tEndGlobalSection\r\n", 105},
+        {L"inside an entry.sln", header + "Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"a\"", 101},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(String_cl(f.name).ToUtf8());
+        ASSERT_TRUE(Test_ns::WriteBytes(dir / f.name, f.bytes));
+        try {
+            Read(dir / f.name);
+            ADD_FAILURE() << "read as a solution";
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), f.code);
+            EXPECT_EQ(e.Note(), dir / f.name);
+            EXPECT_EQ(e.ClassName(), L"SolutionPack_cl");
+        }
+    }
+    // The whole file again reads.
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"whole.sln", header + project + "Global\r\nEndGlobal\r\n"));
+    EXPECT_EQ(Read(dir / L"whole.sln").size(), 1u);
 }
 
 TEST(SolutionFileReaderTest, FileEndingInsideAnEntryOrSectionIsUserError101)

@@ -147,6 +147,109 @@ TEST_F(SolutionPackTest, ReadSolutionsRefreshesWhenReadAndRereadsOtherwise)
     EXPECT_EQ(s.solutions.Count(), 1);   // the user's entry is not lost
 }
 
+// A solution file that can no longer be read (garbage, cut short, gone)
+// costs its own rows only: the plan's other solutions are read and get their
+// rows, the error names the file, and the plan stays unread so that the next
+// read tries that file again.
+TEST_F(SolutionPackTest, OneSolutionThatCannotBeReadCostsOnlyItsOwnRows)
+{
+    s.Add(a, L"Debug|Win32");
+    s.Add(b, L"Debug|Win32");
+    EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"core.vcproj", L"app.vcproj", L"util.vcproj"}));
+    const std::string whole = Test_ns::ReadBytes(a);
+    for (const std::string& broken : {std::string("garbage, not a solution\r\n"), std::string(),
+                                      whole.substr(0, whole.find("Global"))}) {
+        SCOPED_TRACE(broken);
+        ASSERT_TRUE(Test_ns::WriteBytes(a, broken));
+        s.solutions.SetRead(0);
+        std::vector<std::exception_ptr> refused;
+        EXPECT_EQ(s.solutions.ReadSolutions(L"Debug|Win32", s.rows, s.projects, s.sequences, &refused), 1);
+        ASSERT_EQ(refused.size(), 1u);
+        try {
+            std::rethrow_exception(refused.front());
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_TRUE(e.Code() == 104 || e.Code() == 105) << e.Code();
+            EXPECT_NE(e.Note().find(a), String_cl::npos) << e.Note().ToUtf8();
+        }
+        // b's rows; app was a's alone.
+        EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"core.vcproj", L"util.vcproj"}));
+        EXPECT_EQ(s.solutions.First()->projects.Count(), 0);
+        EXPECT_EQ(s.solutions.Read(), 0);
+    }
+    // Without a place for the errors, the first is raised once all are read.
+    s.solutions.SetRead(0);
+    EXPECT_THROW(s.solutions.ReadSolutions(L"Debug|Win32", s.rows, s.projects, s.sequences), Base_ns::UserError_cl);
+    EXPECT_EQ(s.rows.Count(), 2);
+    ASSERT_TRUE(Test_ns::WriteBytes(a, whole));
+    s.solutions.SetRead(0);
+    std::vector<std::exception_ptr> none;
+    s.solutions.ReadSolutions(L"Debug|Win32", s.rows, s.projects, s.sequences, &none);
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(s.solutions.Read(), 1);
+    EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"core.vcproj", L"app.vcproj", L"util.vcproj"}));
+}
+
+// Which rows are built: the solution decides. A configuration it builds
+// (its Build.0 line) that the project file does not have is built all the
+// same and says so; one it does not build stays ignored, as does a lone
+// project file without the configuration; what the reader could not
+// evaluate is the row's note.
+TEST_F(SolutionPackTest, RowsTheSolutionBuildsAreNeverIgnoredSilently)
+{
+    const String_cl odd = dir / L"odd.sln";
+    WriteSolution(odd, {{L"core", L"core\\core.vcproj", L"{C0}", {{L"Debug|Win32", L"Profile|Win32"}}},
+                        {L"app", L"app\\app.vcproj", L"{A0}", {{L"Release|Win32", L"Release|Win32"}}},
+                        {L"util", L"util\\util.vcproj", L"{U0}", {{L"Debug|Win32", L"Debug|Win32"}}}});
+    s.Add(odd, L"Debug|Win32");
+    s.Add(dir / L"util\\util.vcproj", L"Profile|Win32");
+    struct Expected_st {
+        const wchar_t* file;
+        const wchar_t* configuration;
+        int32_t state;
+        const wchar_t* note;  // a piece of the read note; empty: none
+    } expected[] = {
+        {L"core.vcproj", L"Profile|Win32", Normal, L"找不到解决方案要编译的配置“Profile|Win32”，读到的配置：DEBUG|WIN32，RELEASE|WIN32"},
+        {L"app.vcproj", L"", Ignored, L""},
+        {L"util.vcproj", L"Debug|Win32", Normal, L""},
+    };
+    for (const Expected_st& e : expected) {
+        SCOPED_TRACE(String_cl(e.file).ToUtf8());
+        const MProjectId_cl row = RowOf(e.file);
+        ASSERT_FALSE(row.IsEmpty());
+        EXPECT_EQ(row->configuration, e.configuration);
+        EXPECT_EQ(row->state, e.state);
+        if (*e.note) EXPECT_NE(row->readNote.find(e.note), String_cl::npos) << row->readNote.ToUtf8();
+        else EXPECT_TRUE(row->readNote.empty()) << row->readNote.ToUtf8();
+    }
+    // The lone util.vcproj in a configuration it lacks: no solution decides.
+    int loneRows = 0;
+    for (MProjectId_cl r = s.rows.First(); !r.IsEmpty(); r = r.Next()) {
+        if (!r->project->solution.empty()) continue;
+        ++loneRows;
+        EXPECT_EQ(r->state, Ignored);
+        EXPECT_TRUE(r->configuration.empty());
+    }
+    EXPECT_EQ(loneRows, 1);
+    // A row built without an entry of its own keeps its result through a
+    // refresh, and a clean's reset makes it Normal again.
+    MProjectId_cl core = RowOf(L"core.vcproj");
+    core->state = CompileFailed;
+    RefreshRowStates(s.rows, s.projects);
+    EXPECT_EQ(core->state, CompileFailed);
+    ResetRowState(core, s.rows, s.projects);
+    EXPECT_EQ(core->state, Normal);
+    core = MProjectId_cl();
+
+    // What the reader could not evaluate, per configuration, is the note of
+    // the rows made from it.
+    ConfigEntry_st* entry = RowOf(L"util.vcproj")->project->configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(entry, nullptr);
+    entry->unknowns = {L"$(Configuration.Foo())：不支持的属性函数", L"OutDir：值超过 65536 个字符"};
+    s.solutions.ChangeConfiguration(L"Debug|Win32", s.rows, s.projects, s.sequences);
+    EXPECT_EQ(RowOf(L"util.vcproj")->readNote,
+              L"工程文件未能完整读取：$(Configuration.Foo())：不支持的属性函数；OutDir：值超过 65536 个字符");
+}
+
 TEST_F(SolutionPackTest, FailedAddLeavesNothingHalfAdded)
 {
     String_cl bad = dir / L"bad.sln";
@@ -267,9 +370,12 @@ TEST_F(SolutionCleanTest, StandinCleanFailureIsUserError102AndKeepsTheLog)
             EXPECT_EQ(e.ClassName(), L"SolutionPack_cl");
         }
         EXPECT_TRUE(Test_ns::FileExists(Log()));
-        // The states were reset before the log was looked at.
+        // The states were reset before the log was looked at. The solution
+        // builds odd in a configuration its project file lacks: its row is
+        // built all the same, and says so.
         EXPECT_EQ(RowOf(L"core.vcproj")->state, Normal);
-        EXPECT_EQ(RowOf(L"odd.vcproj")->state, Ignored);
+        EXPECT_EQ(RowOf(L"odd.vcproj")->state, Normal);
+        EXPECT_NE(RowOf(L"odd.vcproj")->readNote.find(L"“Profile|Win32”"), String_cl::npos);
     }
 }
 
@@ -288,10 +394,13 @@ TEST_F(SolutionCleanTest, SummaryLinesOfBothEditionsAreChecked)
         // The last summary line counts.
         {L"========== Clean: 0 succeeded, 1 failed, 0 skipped ==========\r\n"
          L"========== Clean: 1 succeeded, 0 failed, 0 skipped ==========\r\n", 0, false},
-        {L"========== Clean: aborted ==========\r\n", 2, false},
+        // A summary line that cannot be read: the user learns which.
+        {L"========== Clean: aborted ==========\r\n", 103, false},
         {L"========== 清理: 成功 1 个，失败 0 个，跳过 0 个 ==========\r\n", 0, true},
         {L"========== 清理: 成功 0 个，失败 2 个，跳过 0 个 ==========\r\n", 102, true},
-        {L"========== 清理: 全部完成 ==========\r\n", 2, true},
+        {L"========== 清理: 全部完成 ==========\r\n", 103, true},
+        {L"========== 清理: 0 已成功, 1 已失败, 0 已跳过 ==========\r\n", 102, true},
+        {L"========== 清理: 成功1 个，失败0 个，跳过0 个==========\r\n", 0, true},
     };
     for (const Case_st& c : cases) {
         SCOPED_TRACE(String_cl(c.answer).ToUtf8());
@@ -303,12 +412,10 @@ TEST_F(SolutionCleanTest, SummaryLinesOfBothEditionsAreChecked)
             Clean(vs);
         } catch (const Base_ns::Error_cl& e) {
             raised = e.Code();
-            if (e.Code() == 2) {
-                EXPECT_EQ(e.IsSystemError(), 1);
-                EXPECT_EQ(e.Message(), L"Unexpected Error.");
-                EXPECT_EQ(e.Line(), 549);
-                EXPECT_EQ(e.Note(), Log());
-                EXPECT_EQ(e.File(), L"SolutionPack");
+            if (e.Code() == 103) {
+                EXPECT_EQ(e.IsSystemError(), 0);
+                const String_cl line = String_cl(c.answer).substr(0, String_cl(c.answer).find(L'\r'));
+                EXPECT_EQ(e.Note(), L"a\r\n无法读取生成程序的统计行：“" + line + L"”");
             } else {
                 EXPECT_EQ(e.IsSystemError(), 0);
                 EXPECT_EQ(e.Note(), L"a");

@@ -531,6 +531,26 @@ TEST_F(QuorvaneDlgTest, UnknownPlanOnTheCommandLineEndsTheRunWithError104)
     EXPECT_TRUE(window.CommandLine().empty());
 }
 
+// The list is read by the console's rule: one comma at the end is harmless,
+// an empty name anywhere else refuses the whole list before any plan of it
+// is built (the console refuses it before the window starts).
+TEST_F(QuorvaneDlgTest, AnEmptyNameOnTheCommandLineRefusesTheListBeforeAnyPlan)
+{
+    Plan(L"默认", {WriteProject(ws.Path(), L"a")});
+    Shutdowns_cl shutdowns;
+    CQuorvaneDlg window(stores, L"默认,,默认");
+    RunWindow(window, [&](HWND dialog) {
+        WaitFor([&] { return presenter.Shown().size() > 0; }, 60000);
+        WaitFor([&] { return Idle(window); });
+        ClickButton(dialog, IDC_EXIT);
+    });
+    ASSERT_EQ(presenter.Shown().size(), 1u);
+    EXPECT_EQ(presenter.Shown().back().text, L"方案列表中有空的方案名：两个逗号之间或第一个逗号之前没有名字。\r\n默认,,默认");
+    EXPECT_EQ(shutdowns.count, 0);
+    EXPECT_EQ(stores.plans.FindPlan(L"默认")->rows.First()->state, Normal) << "nothing was built";
+    EXPECT_TRUE(window.CommandLine().empty());
+}
+
 namespace {
 
 // The shell's taskbar list as far as a job uses it: records each call, with

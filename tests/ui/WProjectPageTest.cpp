@@ -1,6 +1,7 @@
 // The project page driven by messages on rows the engine made from project
 // files: what it shows, what it refuses while a job runs, and what it keeps.
 #include <map>
+#include "app/engine/BuildRunner.h"
 #include "app/engine/RowState.h"
 #include "app/res/resource.h"
 #include "app/ui/WHistoryPage.h"
@@ -237,6 +238,48 @@ TEST_F(ProjectPageTest, WhileAJobRunsOnlyCommandsThatLeaveTheStoresAloneWork)
     PressKey(list, VK_DELETE);
     EXPECT_EQ(a->state, Ignored);
     EXPECT_EQ(Counters(p), L"工程总数 2，忽略 1，编译失败 1，编译工程 0/1");
+}
+
+// The status line says what the list cannot: why the selected row failed
+// when its log does not say it (a project file that cannot be read, a line
+// of the builder that cannot be read), and what of its project file could
+// not be read when it is built all the same. Another row's selection takes
+// it back, but never a running job's own text.
+TEST_F(ProjectPageTest, TheStatusLineSaysWhyTheSelectedRowFailedOrWasNotReadWhole)
+{
+    ProjectPage p(m_main, m_stores, m_settings);
+    AddRow(L"plain");
+    const String_cl cut = m_dir / L"cut\\cut.vcproj";
+    Test_ns::CreateFolders(cut);
+    ASSERT_TRUE(Test_ns::WriteBytes(cut, "<VisualStudioProject Name=\"cut\"><Configurations>"));
+    MProjectId_cl unreadable = RowFor(L"Debug|Win32", m_plan->rows, cut, m_stores.projects, m_stores.sequences);
+    ASSERT_TRUE(FailWithoutBuild(unreadable, m_plan->rows));
+    MProjectId_cl odd = RowFor(L"Profile|Win32", m_plan->rows, Project(L"odd"), m_stores.projects, m_stores.sequences,
+                               m_dir / L"odd.sln");
+    MProjectId_cl lineFailed = AddRow(L"line");
+    lineFailed->state = CompileFailed;
+    lineFailed->failReason = UnreadableSummaryReason(L"========== 生成: 全部完成 ==========");
+    Refresh();
+    const HWND list = p.Item(IDC_PROJECT_LIST);
+    m_statuses.clear();
+    SelectRow(list, 1);
+    SelectRow(list, 2);
+    SelectRow(list, 3);
+    SelectRow(list, 0);
+    ASSERT_EQ(m_statuses.size(), 4u);
+    EXPECT_TRUE(m_statuses[0].StartsWith(L"cut：无法读取工程文件：")) << m_statuses[0].ToUtf8();
+    EXPECT_NE(m_statuses[0].find(cut), String_cl::npos) << m_statuses[0].ToUtf8();
+    EXPECT_EQ(m_statuses[1], L"odd：" + odd->readNote);
+    EXPECT_NE(m_statuses[1].find(L"“Profile|Win32”"), String_cl::npos) << m_statuses[1].ToUtf8();
+    EXPECT_EQ(m_statuses[2], L"line：无法读取生成程序的统计行：“========== 生成: 全部完成 ==========”");
+    EXPECT_EQ(m_statuses[3], L"") << "a row without a note takes the note back";
+
+    p.page.SetBusy(true);
+    m_statuses.clear();
+    SelectRow(list, 1);
+    SelectRow(list, 0);
+    EXPECT_EQ(m_statuses.size(), 1u) << "the job's own status stays";
+    p.page.SetBusy(false);
 }
 
 TEST_F(ProjectPageTest, TheBatchFileIsDeletedOnlyAfterNotepadHasReadIt)

@@ -62,6 +62,32 @@ check "... Core before 网络" before Core 网络
 check "... 网络 and Storage before Viewer" bash -c "$(declare -f place before); tmp='$tmp'; before 网络 Viewer && before Storage Viewer"
 check "the options the command line forced are not kept" bash -c "wine reg query 'HKCU\\Software\\Quorvane\\Settings' /v '自动关机' 2>/dev/null | tr -d '\r' | grep -q '0x0'"
 
+# The console's --shutdown follows the window's rule: after an error in the
+# run, none. A plan whose second solution file has become garbage is built
+# (its other rows all build) with a user error naming the file: no shutdown.
+# Its list of plans may end in a comma; an empty name refuses the list.
+mkdir -p "$tmp/half"
+printf '\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\nGlobal\r\nEndGlobal\r\n' >"$tmp/half/Later.sln"
+wine "$prog/Quorvane.com" add half "${args[0]}" "$(win "$tmp/half/Later.sln")" >/dev/null 2>&1
+check "a plan of a good and an empty solution" test $? -eq 0
+printf 'garbage, no solution\r\n' >"$tmp/half/Later.sln"
+rm -f "$sys32/shutdown.txt"
+timeout 300 wine "$prog/Quorvane.com" build "half," --shutdown --keep-going >"$tmp/half.txt" 2>&1
+check "a run with an unreadable solution ends with status 2" test $? -eq 2
+check "... naming the file" has "$tmp/half.txt" "Later.sln"
+check "... after building the other rows" bash -c "! grep -qF '编译失败' '$tmp/half.txt' && grep -qF '已编译' '$tmp/half.txt'"
+sleep 3
+check "... and no shutdown" test ! -e "$sys32/shutdown.txt"
+timeout 60 wine "$prog/Quorvane.com" build "half,,demo" --shutdown >"$tmp/empty-name.txt" 2>&1
+check "an empty name in the list is refused with status 2" test $? -eq 2
+check "... saying so" has "$tmp/empty-name.txt" "方案列表中有空的方案名"
+check "... before anything is read" bash -c "! grep -qF '正在读取' '$tmp/empty-name.txt'"
+wine "$prog/Quorvane.com" remove-plan half >/dev/null 2>&1
+timeout 300 wine "$prog/Quorvane.com" build "demo," --shutdown >"$tmp/again.txt" 2>&1
+check "a run without an error, its list ending in a comma, ends with status 0" test $? -eq 0
+for _ in $(seq 100); do [ -s "$sys32/shutdown.txt" ] && break; sleep 0.1; done
+check "... and shuts down" test "$(cat "$sys32/shutdown.txt" 2>/dev/null | tr -d '\r')" = "-f -s -t 300"
+
 # The window on the plan; while it is open a second window and a console are refused.
 wine "$prog/Quorvane.exe" &
 first=$!
@@ -79,7 +105,7 @@ check "the window closed" bash -c "! kill -0 $first 2>/dev/null"
 if [ -n "${QV_PICTURES:-}" ]; then mkdir -p "$QV_PICTURES" && cp "$tmp"/pictures/*.png "$QV_PICTURES/"; fi
 
 if [ $failures -ne 0 ]; then
-    echo "--- handover"; cat "$tmp/handover.txt"; echo "--- refused"; cat "$tmp/refused.txt"
+    for f in handover half empty-name again refused; do echo "--- $f"; cat "$tmp/$f.txt"; done
     ls -R "$prog" | head -40
     exit 1
 fi

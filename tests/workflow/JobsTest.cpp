@@ -532,6 +532,38 @@ TEST(ShutdownTest, TheSystemsShutdownRunsNotOneBesideTheProgramOrHere)
     EXPECT_EQ(records, (std::vector<std::string>{"-f -s -t 300\r\n", "", ""}));
 }
 
+// The one rule for a list of plans, on the console and on the window's
+// command line: names between commas, one comma at the end harmless, an
+// empty name anywhere else a typing error that refuses the whole list.
+TEST(PlanListTest, AnEmptyNameRefusesTheListAndOneCommaAtTheEndIsHarmless)
+{
+    const struct {
+        const wchar_t* list;
+        std::vector<String_cl> names;  // empty: refused
+    } lists[] = {
+        {L"A", {L"A"}},
+        {L"A,", {L"A"}},
+        {L"A,B", {L"A", L"B"}},
+        {L"方案1,方案2,", {L"方案1", L"方案2"}},
+        {L"A,,B", {}},
+        {L",A", {}},
+        {L"A,,", {}},
+        {L",", {}},
+        {L"", {}},
+    };
+    for (const auto& l : lists) {
+        SCOPED_TRACE(String_cl(l.list).ToUtf8());
+        try {
+            EXPECT_EQ(SplitPlanList(l.list), l.names);
+            EXPECT_FALSE(l.names.empty()) << "accepted";
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_TRUE(l.names.empty()) << "refused";
+            EXPECT_EQ(e.Code(), 106);
+            EXPECT_EQ(e.Note(), String_cl(l.list));
+        }
+    }
+}
+
 TEST(StatusTextTest, TextsOfTheJobs)
 {
     EXPECT_EQ(BuildingStatusText(L"核心"), L"正在编译工程核心......");

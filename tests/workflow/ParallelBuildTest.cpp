@@ -431,6 +431,145 @@ TEST_F(ParallelBuildTest, ALinkThatFailsForARunningProviderWaitsForItAndTheEdgeI
     EXPECT_EQ(ws.Row(L"app")->state, Compiled);
 }
 
+// The same link failure when the provider's build ends first: the user's
+// builder stays a while after its link (as the real one writes its logs),
+// so that by the time its end is seen the provider has built well. The
+// edge is learned all the same and the user is built again after it, as
+// the one-at-a-time walk does, instead of failing with nothing learned.
+TEST_F(ParallelBuildTest, ALinkThatFailsForAProviderThatEndsFirstIsLearnedAndBuiltAgain)
+{
+    Workspace_cl ws;
+    const String_cl app = ws.Write({L"app", L"app", true, L"$(QV_TEST_HIDDEN_LIB)"});
+    const String_cl core = ws.Write({L"core", L"core", false, L""});
+    ws.Add(app);
+    ws.Add(core);
+    EnvironmentScope_cl hidden(L"QV_TEST_HIDDEN_LIB", L"core.lib");
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    // app links after one second and stays twelve more; core, started beside
+    // it, writes its library after five and ends.
+    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"1000");
+    EnvironmentScope_cl linger(L"QV_STANDIN_LINGER_MS", L"12000");
+    // core's builder gets its own times once app's has started with its own.
+    const String_cl appLog = GoodLogDirectory() + L"app.log";
+    Recorder_cl r;
+    r.onStart = [&](const MProject_st& row) {
+        if (row.project->name != L"core") return;
+        for (int i = 0; i < 1500 && Test_ns::ReadBytes(appLog).empty(); ++i) Sleep(20);
+        SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"5000");
+        SetEnvironmentVariableW(L"QV_STANDIN_LINGER_MS", nullptr);
+    };
+    r.onEnd = [&](const MProject_st& row) {
+        if (row.project->name == L"core") SetEnvironmentVariableW(L"QV_STANDIN_DELAY_MS", L"300");
+    };
+    EXPECT_TRUE(ws.Build(r, 2));
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+    std::vector<String_cl> walk;
+    for (const Event_st& e : r.events) walk.push_back((e.start ? L"+" : L"-") + e.name + L":" + String_cl::FromInt(e.state));
+    EXPECT_EQ(walk, (std::vector<String_cl>{L"+app:0", L"+core:0", L"-core:2", L"-app:3", L"+app:3", L"-app:2"}));
+    EXPECT_EQ(ws.Stores().links.Libraries(app, L"DEBUG|WIN32"), (std::vector<String_cl>{L"core.lib"}));
+    EXPECT_EQ(ws.RowNames(), (std::vector<String_cl>{L"core", L"app"}));
+    EXPECT_EQ(ws.Row(L"app")->state, Compiled);
+
+    const std::vector<StandinBuild_st> builds = Test_ns::ReadStandinTrace(ws.Trace());
+    ASSERT_EQ(builds.size(), 3u);
+    EXPECT_EQ(NameOf(builds[0]), L"core") << "core's build ended first";
+    EXPECT_EQ(NameOf(builds[1]), L"app");
+    EXPECT_TRUE(builds[0].Overlaps(builds[1])) << "app's first link did not fail while core was being built";
+    EXPECT_EQ(NameOf(builds[2]), L"app");
+    EXPECT_GE(builds[2].start, builds[0].end);
+}
+
+// A DLL as the Visual Studio 2008 wizard makes it: its linker names neither
+// an output nor an import library, so the project is known as core.dll,
+// while the program links core.lib, the linker's default import library
+// beside the DLL (which the builder writes). One at a time, the program's
+// LNK1104 for core.lib finds the DLL as its provider and the order is
+// learned; side by side, the DLL is built first and the program never
+// beside it.
+TEST_F(ParallelBuildTest, AWizardMadeDllIsFoundByItsDefaultImportLibrary)
+{
+    auto layOut = [](Workspace_cl& ws) {
+        const String_cl bin = ws.Root() + L"bin";
+        const Test_ns::VcProject_st app{
+            L"app",
+            {{L"Debug|Win32", 1,
+              {Test_ns::Compiler(), Test_ns::Linker(bin + L"\\$(ProjectName).exe").Dependencies(L"core.lib").LibraryFolders(bin)},
+              {{L"OutputDirectory", bin}}}},
+            {L"app.cpp"}};
+        const Test_ns::VcProject_st core{
+            L"core",
+            {{L"Debug|Win32", 2, {Test_ns::Compiler(), Test_ns::Linker()},
+              {{L"OutputDirectory", bin}, {L"IntermediateDirectory", L"$(ConfigurationName)"}}}},
+            {L"core.cpp"}};
+        const String_cl appPath = ws.Root() + L"app\\app.vcproj", corePath = ws.Root() + L"core\\core.vcproj";
+        EXPECT_TRUE(Test_ns::WriteVcprojAndSources(appPath, app));
+        EXPECT_TRUE(Test_ns::WriteVcprojAndSources(corePath, core));
+        ws.Add(appPath);
+        ws.Add(corePath);
+        EXPECT_EQ(ws.RowNames(), (std::vector<String_cl>{L"app", L"core"}));
+        EXPECT_EQ(ws.Row(L"core")->output, L"core.dll");
+    };
+    auto walkOf = [](const Recorder_cl& r) {
+        std::vector<String_cl> walk;
+        for (const Event_st& e : r.events) walk.push_back((e.start ? L"+" : L"-") + e.name + L":" + String_cl::FromInt(e.state));
+        return walk;
+    };
+    {
+        Workspace_cl ws;
+        layOut(ws);
+        Recorder_cl r;
+        EXPECT_TRUE(ws.Build(r, 1));
+        ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+        EXPECT_EQ(walkOf(r), (std::vector<String_cl>{L"+app:0", L"-app:3", L"+core:0", L"-core:2", L"+app:3", L"-app:2"}));
+        EXPECT_EQ(ws.RowNames(), (std::vector<String_cl>{L"core", L"app"}));
+        EXPECT_EQ(ws.Stores().sequences.ProjectName(ws.Stores().sequences.First()), L"core");
+        EXPECT_TRUE(Test_ns::FileExists(ws.Root() + L"bin\\core.lib")) << "the builder writes the default import library";
+    }
+    Workspace_cl ws;
+    layOut(ws);
+    EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+    EnvironmentScope_cl delay(L"QV_STANDIN_DELAY_MS", L"500");
+    Recorder_cl r;
+    EXPECT_TRUE(ws.Build(r, 2));
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+    EXPECT_EQ(walkOf(r), (std::vector<String_cl>{L"+core:0", L"-core:2", L"+app:0", L"-app:2"}));
+    const std::vector<StandinBuild_st> builds = Test_ns::ReadStandinTrace(ws.Trace());
+    ASSERT_EQ(builds.size(), 2u);
+    EXPECT_EQ(NameOf(builds[0]), L"core");
+    EXPECT_GE(builds[1].start, builds[0].end) << "app was built beside the DLL";
+}
+
+// Side by side as one at a time: a project file that cannot be read fails
+// its own row without a build, naming the file, and every other row builds;
+// with stop-on-error nothing starts after it.
+TEST_F(ParallelBuildTest, AProjectFileThatCannotBeReadFailsItsRowWithoutABuild)
+{
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stop on error" : "keep going");
+        Workspace_cl ws;
+        const String_cl cut = ws.Root() + L"cut\\cut.vcproj";
+        Test_ns::CreateFolders(cut);
+        ASSERT_TRUE(Test_ns::WriteBytes(cut, "<?xml version=\"1.0\"?>\r\n<VisualStudioProject Name=\"cut\"><Configurations>"));
+        ws.Add(cut);
+        ws.Add(ws.Write({L"core", L"core", false, L""}));
+        ws.Add(ws.Write({L"util", L"util", false, L""}));
+        EnvironmentScope_cl trace(L"QV_STANDIN_TRACE", ws.Trace());
+        Recorder_cl r;
+        r.stopOnError = stop;
+        EXPECT_EQ(ws.Build(r, 2), !stop);
+        ASSERT_TRUE(r.errors.empty()) << r.errors.front().ToUtf8();
+        const MProjectId_cl row = ws.Row(L"cut");
+        EXPECT_EQ(row->state, CompileFailed);
+        EXPECT_TRUE(row->failReason.StartsWith(L"无法读取工程文件：")) << row->failReason.ToUtf8();
+        EXPECT_NE(row->failReason.find(cut), String_cl::npos) << row->failReason.ToUtf8();
+        EXPECT_TRUE(row->log.empty());
+        for (const StandinBuild_st& b : Test_ns::ReadStandinTrace(ws.Trace())) EXPECT_NE(NameOf(b), L"cut");
+        EXPECT_EQ(r.Starts(L"cut"), 1);
+        EXPECT_EQ(ws.Row(L"core")->state, stop ? Normal : Compiled);
+        EXPECT_EQ(ws.Row(L"util")->state, stop ? Normal : Compiled);
+    }
+}
+
 // A failure with stop-on-error, and a Stop: the builds that run end and are
 // recorded, nothing starts after that moment, the rows not started stay as
 // they were, and the walk has not reached its end (so no shutdown follows).

@@ -272,3 +272,53 @@ TEST_F(RunReportTest, TabsAndLineEndsInTheJUnitFileSurviveAnXmlReader)
     EXPECT_EQ(testcase.Child(L"failure").Attribute(L"message", true).Text(), row.failure.firstError);
     xml.Close();
 }
+
+// A failure the log does not explain (a line of the builder that cannot be
+// read) is the JUnit failure's message and leads the report's reason, the
+// log's first error under it; a row built although its project file was not
+// read whole says so in both, whatever its state; an ordinary failure keeps
+// its first error line.
+TEST_F(RunReportTest, ReasonsAndReadNotesReachTheJUnitFileAndTheReport)
+{
+    MProjectId_cl a = AddProject(L"A");
+    MProjectId_cl b = AddProject(L"B");
+    MProjectId_cl c = AddProject(L"C");
+    const String_cl log = m_dir / L"a.log";
+    Test_ns::WriteBytes(log, "a.cpp(2) : error C2065: 'x' : undeclared identifier\r\n");
+    a->state = CompileFailed;
+    a->log = log;
+    a->failReason = L"无法读取生成程序的统计行：“========== 生成: 全部完成 ==========”";
+    b->state = Compiled;
+    b->readNote = L"工程文件未能完整读取：OutDir：不支持的属性函数";
+    c->state = CompileFailed;
+    c->log = log;
+    RunRecord_st record;
+    record.planName = m_plan->name;
+    record.configuration = m_plan->configuration;
+    TakeRows(*m_plan, record);
+
+    const String_cl junit = JUnitText({record}, L"host");
+    const size_t caseA = junit.find(L"name=\"A (Debug|Win32)\"");
+    ASSERT_NE(caseA, String_cl::npos) << junit.ToUtf8();
+    EXPECT_NE(junit.find(L"<failure message=\"" + a->failReason + L"\"", caseA), String_cl::npos) << junit.ToUtf8();
+    EXPECT_NE(junit.find(L"首个错误：a.cpp(2) : error C2065", caseA), String_cl::npos) << junit.ToUtf8();
+    const size_t caseB = junit.find(L"name=\"B (Debug|Win32)\"");
+    ASSERT_NE(caseB, String_cl::npos);
+    EXPECT_EQ(junit.find(L"<failure", caseB), junit.find(L"<failure", junit.find(L"name=\"C (Debug|Win32)\"")))
+        << "B passes";
+    EXPECT_NE(junit.find(L"<system-out>读取说明：" + b->readNote + L"</system-out>", caseB), String_cl::npos)
+        << junit.ToUtf8();
+    const size_t caseC = junit.find(L"name=\"C (Debug|Win32)\"");
+    EXPECT_NE(junit.find(L"<failure message=\"a.cpp(2) : error C2065", caseC), String_cl::npos) << junit.ToUtf8();
+
+    const String_cl html = HtmlReportText(record, m_dir.Path());
+    const size_t rowA = html.find(L"<td title=\"" + a->project->path + L"\">A</td>");
+    ASSERT_NE(rowA, String_cl::npos) << html.ToUtf8();
+    const size_t reason = html.find(L"<span class=\"fail-reason\">" + a->failReason + L"</span>", rowA);
+    const size_t firstError = html.find(L"<code>a.cpp(2) : error C2065", rowA);
+    EXPECT_NE(reason, String_cl::npos) << html.ToUtf8();
+    EXPECT_LT(reason, firstError);
+    const size_t rowB = html.find(L"<td title=\"" + b->project->path + L"\">B</td>");
+    EXPECT_NE(html.find(L"<span class=\"note read-note\">" + b->readNote + L"</span>", rowB), String_cl::npos)
+        << html.ToUtf8();
+}

@@ -50,6 +50,19 @@ bool FindErrorDirective(const std::wstring& text, size_t& line, size_t& column, 
     return false;
 }
 
+// The libraries of every #pragma comment(lib, "name") line.
+void FindPragmaLibraries(const std::wstring& text, std::vector<std::wstring>& libraries)
+{
+    const std::wstring mark = L"#pragma comment(lib,";
+    for (size_t at = text.find(mark); at != std::wstring::npos; at = text.find(mark, at + 1)) {
+        const size_t open = text.find(L'"', at + mark.size());
+        const size_t close = open == std::wstring::npos ? open : text.find(L'"', open + 1);
+        const size_t end = text.find(L'\n', at);
+        if (close == std::wstring::npos || (end != std::wstring::npos && close > end)) continue;
+        libraries.push_back(text.substr(open + 1, close - open - 1));
+    }
+}
+
 std::vector<std::wstring> ToolsetLibraryFolders()
 {
     std::vector<std::wstring> folders = SplitList(EnvironmentValue(L"LIB"), L";");
@@ -89,6 +102,11 @@ Builder_cl::Builder_cl(Verb_en verb, const Messages_cl& messages)
     if (!delay.empty()) {
         long v = _wtol(delay.c_str());
         m_delayMs = v > 0 ? static_cast<unsigned>(v) : 0;
+    }
+    std::wstring linger = EnvironmentValue(L"QV_STANDIN_LINGER_MS");
+    if (!linger.empty()) {
+        long v = _wtol(linger.c_str());
+        m_lingerMs = v > 0 ? static_cast<unsigned>(v) : 0;
     }
 }
 
@@ -198,6 +216,7 @@ void Builder_cl::BuildProject(const std::wstring& path, std::wstring& config, co
     if (m_delayMs) Sleep(m_delayMs);
     Count(Run(*project, plan));
     Flush();
+    if (m_lingerMs) Sleep(m_lingerMs);
 }
 
 Builder_cl::Outcome_en Builder_cl::Run(const ProjectFile_cl& project, const ProjectPlan_st& plan)
@@ -211,7 +230,22 @@ Builder_cl::Outcome_en Builder_cl::Run(const ProjectFile_cl& project, const Proj
         return Outcome_en::UpToDate;
     }
     int errors = Compile(plan);
-    if (errors == 0) errors = Link(project, plan);
+    // A source's #pragma comment(lib, "x.lib") makes the linker want x.lib
+    // too, though the project file never names it.
+    ProjectPlan_st linked = plan;
+    for (const std::wstring& name : m_pragmaLibraries) {
+        bool named = false;
+        for (const auto& l : linked.libraries) named = named || EqualsNoCase(FileNameOf(l.written), name);
+        if (named) continue;
+        LibraryRef_st lib{name, std::wstring()};
+        for (const auto& f : linked.libraryFolders)
+            if (FileExists(FullPath(f, name))) {
+                lib.found = FullPath(f, name);
+                break;
+            }
+        linked.libraries.push_back(lib);
+    }
+    if (errors == 0) errors = Link(project, linked);
     const std::wstring projectFile = FileNameOf(plan.projectFiles.front());
     Node(m_messages.BuildLogSaved(plan.intDir));
     Node(m_messages.Result(project.Name(), errors, 0));
@@ -241,6 +275,7 @@ int Builder_cl::Compile(const ProjectPlan_st& plan)
 {
     int errors = 0;
     bool announced = false;
+    m_pragmaLibraries.clear();
     for (const auto& s : plan.sources) {
         bool compiled = Compilable(s.path);
         if (compiled) {
@@ -252,7 +287,9 @@ int Builder_cl::Compile(const ProjectPlan_st& plan)
         if (!ReadFileBytes(s.path, bytes)) continue;
         size_t line = 0, column = 0;
         std::wstring message;
-        if (FindErrorDirective(DecodeSource(bytes), line, column, message)) {
+        const std::wstring text = DecodeSource(bytes);
+        FindPragmaLibraries(text, m_pragmaLibraries);
+        if (FindErrorDirective(text, line, column, message)) {
             Node(m_messages.CompileError(s.written, s.path, line, column, message));
             ++errors;
         }

@@ -58,7 +58,9 @@ private:
     Trace_cl m_trace;
     std::wstring m_text;
     unsigned m_delayMs = 0;
+    unsigned m_lingerMs = 0;  // after a project's link, before the builder goes on
     std::vector<std::wstring> m_libraryFolders;
+    std::vector<std::wstring> m_pragmaLibraries;  // of the project being built, from its sources
     std::wstring m_targetMachine; // of the environment (vcvarsall.bat of 2017 and later); empty: any
     unsigned long long m_startedMs;
     int m_node = 0;

@@ -29,7 +29,12 @@ Messages_cl Messages_cl::FromEnvironment(Release_en release)
 
 const wchar_t* Messages_cl::ReleaseName() const
 {
-    return m_release == Release_en::Vs2008 ? L"2008" : m_release == Release_en::Vs2015 ? L"2015" : L"2022";
+    switch (m_release) {
+    case Release_en::Vs2005: return L"2005";
+    case Release_en::Vs2008: return L"2008";
+    case Release_en::Vs2015: return L"2015";
+    default: return L"2022";
+    }
 }
 
 std::wstring Messages_cl::Banner() const
@@ -108,7 +113,7 @@ std::wstring Messages_cl::CompileError(const std::wstring& written, const std::w
                                        size_t column, const std::wstring& text) const
 {
     // The compiler's own messages are not translated in either edition.
-    if (m_release == Release_en::Vs2008)
+    if (!Msbuild())
         return written + L"(" + Num(static_cast<long long>(line)) + L") : fatal error C1189: #error :  " + text +
                L"\r\n";
     std::wstring where = Num(static_cast<long long>(line));
@@ -222,6 +227,13 @@ std::wstring Messages_cl::Summary(Verb_en verb, int succeeded, int failed, int u
         std::wstring s = L"========== " + std::wstring(VerbZh(verb)) + L": " + Num(succeeded) + L" 成功，" +
                          Num(failed) + L" 失败，";
         if (verb == Verb_en::Build) s += Num(upToDate) + L" 最新，";
+        return s + Num(skipped) + L" 已跳过 ==========\r\n";
+    }
+    if (m_zh && m_release == Release_en::Vs2005) {
+        // Counts before the words, with ASCII commas.
+        std::wstring s = L"========== " + std::wstring(VerbZh(verb)) + L": " + Num(succeeded) + L" 已成功, " +
+                         Num(failed) + L" 已失败, ";
+        if (verb == Verb_en::Build) s += Num(upToDate) + L" 最新, ";
         return s + Num(skipped) + L" 已跳过 ==========\r\n";
     }
     if (m_zh) {

@@ -11,10 +11,11 @@ namespace Standin_ns {
 
 enum class Verb_en { Build, Rebuild, Clean };
 
-// The Visual Studio the stand-in pretends to be. 2010 to 2019 write the same
-// lines; 2022 writes its counters otherwise in Chinese and a closing line
-// with the time.
-enum class Release_en { Vs2008, Vs2015, Vs2022 };
+// The Visual Studio the stand-in pretends to be. 2005 writes what 2008 does
+// but for its Chinese counters (the count before "已成功"); 2010 to 2019
+// write the same lines; 2022 writes its counters otherwise in Chinese and a
+// closing line with the time.
+enum class Release_en { Vs2005, Vs2008, Vs2015, Vs2022 };
 
 class Messages_cl {
 public:
@@ -26,7 +27,7 @@ public:
     Release_en Release() const { return m_release; }
     // The MSBuild builders: numbered project lines, no line for a project
     // that is up to date, .vcxproj projects instead of .vcproj ones.
-    bool Msbuild() const { return m_release != Release_en::Vs2008; }
+    bool Msbuild() const { return m_release != Release_en::Vs2005 && m_release != Release_en::Vs2008; }
 
     std::wstring Banner() const;
     std::wstring Usage() const;

@@ -53,6 +53,7 @@ void FindLibraries(const std::vector<std::wstring>& libraries, const std::vector
     if (!outputFolder.empty()) folders.push_back(outputFolder);
     folders.push_back(projectFolder);
     for (const auto& f : toolsetFolders) folders.push_back(WithSeparator(f));
+    plan.libraryFolders = folders;
     for (const auto& written : libraries) {
         LibraryRef_st lib{written, std::wstring()};
         if (lib.written.empty()) continue;

@@ -31,6 +31,8 @@ struct ProjectPlan_st {
     std::vector<std::wstring> projectFiles;
     std::vector<SourceFile_st> sources; // every listed file not excluded from this configuration
     std::vector<LibraryRef_st> libraries;
+    // Where the linker looks for a library named without a folder, in order.
+    std::vector<std::wstring> libraryFolders;
     bool linked = false;                // a linker runs (else a librarian, or nothing)
     // The machine the configuration's objects are for ("x86", "x64", "ARM64");
     // empty when the builder does not compare it with its environment's.

@@ -2,11 +2,14 @@
 //   devenv <file> /build|/rebuild|/clean "<configuration>"
 // for a solution or a Visual C++ project the way a Visual Studio
 // command-line builder does, as far as build logs show. Which one it stands
-// for is fixed when it is compiled (QV_STANDIN_RELEASE: 2008, 2015 or 2022):
-// 2008 builds .vcproj projects and Intel wrappers of them, the later ones
-// .vcxproj projects. The edition comes from QV_STANDIN_EDITION (set by the
+// for is fixed when it is compiled (QV_STANDIN_RELEASE: 2005, 2008, 2015 or
+// 2022): 2005 and 2008 build .vcproj projects and Intel wrappers of them, the
+// later ones .vcxproj projects. The edition comes from QV_STANDIN_EDITION (set by the
 // installation's vcvarsall.bat). For tests:
 //   QV_STANDIN_DELAY_MS=<ms>   every project takes that long;
+//   QV_STANDIN_LINGER_MS=<ms>  and after its link the builder stays that much
+//                              longer (as the real one writes its logs), so
+//                              a build may end after another it overlapped;
 //   QV_STANDIN_TRACE=<file>    every project build appends its times (Trace.h);
 //   QV_STANDIN_FAIL_FIRST_START=<file>
 //                              the first run to find no such file creates it
@@ -28,14 +31,16 @@ using namespace Standin_ns;
 
 namespace {
 
-#if QV_STANDIN_RELEASE == 2008
+#if QV_STANDIN_RELEASE == 2005
+constexpr Release_en kRelease = Release_en::Vs2005;
+#elif QV_STANDIN_RELEASE == 2008
 constexpr Release_en kRelease = Release_en::Vs2008;
 #elif QV_STANDIN_RELEASE == 2015
 constexpr Release_en kRelease = Release_en::Vs2015;
 #elif QV_STANDIN_RELEASE == 2022
 constexpr Release_en kRelease = Release_en::Vs2022;
 #else
-#error QV_STANDIN_RELEASE must be 2008, 2015 or 2022
+#error QV_STANDIN_RELEASE must be 2005, 2008, 2015 or 2022
 #endif
 
 struct Arguments_st {
