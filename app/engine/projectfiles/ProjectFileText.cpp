@@ -48,6 +48,21 @@ std::vector<String_cl> DependencyWords(const String_cl& text)
     return words;
 }
 
+String_cl QuotedWords(const String_cl& list)
+{
+    String_cl words;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = list.find(L';', start);
+        String_cl part = list.substr(start, end == String_cl::npos ? String_cl::npos : end - start);
+        part.ReplaceAll(L"\"", L"");
+        const size_t first = part.find_first_not_of(L" \t\r\n");
+        if (first != String_cl::npos) words += L"\"" + part.substr(first, part.find_last_not_of(L" \t\r\n") - first + 1) + L"\";";
+        if (end == String_cl::npos) return words;
+        start = end + 1;
+    }
+}
+
 void AddLibraryName(std::vector<String_cl>& libraries, const String_cl& path)
 {
     const String_cl name = GetFileName(path);

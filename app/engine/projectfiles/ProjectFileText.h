@@ -15,9 +15,13 @@ using Base_ns::String_cl;
 // is empty there too when unset ($(NOINHERIT) in a list of libraries).
 String_cl ExpandMacros(const String_cl& text, const std::function<bool(const String_cl& name, String_cl& value)>& known);
 
-// Words of an "AdditionalDependencies" value: separated by blanks or ";",
-// a word in double quotes may hold blanks.
+// Words of an "AdditionalDependencies" value as the 2005/2008 builder
+// takes it: separated by blanks or ";", a word in double quotes may hold
+// blanks.
 std::vector<String_cl> DependencyWords(const String_cl& text);
+// An MSBuild list (separated by ";" only: a path may hold blanks) written
+// as such words, each in double quotes.
+String_cl QuotedWords(const String_cl& list);
 
 // Appends the file name of a library unless it is empty or named already
 // (ignoring case).

@@ -56,6 +56,13 @@ public:
     std::optional<String_cl> Property(const wchar_t* name) { return Take(m_e.PropertyValue(name)); }
     std::optional<String_cl> Setting(const wchar_t* type, const wchar_t* name) { return Take(m_e.Setting(type, name)); }
 
+    // MSBuild separates a list by ";" alone; a library's path may hold blanks.
+    std::optional<String_cl> Libraries(const wchar_t* tool)
+    {
+        const std::optional<String_cl> list = Setting(tool, L"AdditionalDependencies");
+        return list ? std::optional<String_cl>(QuotedWords(*list)) : std::nullopt;
+    }
+
     void Read()
     {
         m_s.outDir = Property(L"OutDir");
@@ -74,10 +81,10 @@ public:
         // tool that does not run is nobody's business.
         if (m_s.kind == OutputKind_en::StaticLibrary) {
             m_s.librarianOutput = Setting(L"Lib", L"OutputFile");
-            m_s.librarianLibraries = Setting(L"Lib", L"AdditionalDependencies");
+            m_s.librarianLibraries = Libraries(L"Lib");
         } else if (m_s.kind == OutputKind_en::Program || m_s.kind == OutputKind_en::DynamicLibrary) {
             m_s.linkerOutput = Setting(L"Link", L"OutputFile");
-            m_s.linkerLibraries = Setting(L"Link", L"AdditionalDependencies");
+            m_s.linkerLibraries = Libraries(L"Link");
             m_s.programDatabase = Setting(L"Link", L"ProgramDatabaseFile");
             m_s.importLibrary = m_s.kind == OutputKind_en::DynamicLibrary ? Setting(L"Link", L"ImportLibrary") : String_cl();
         }

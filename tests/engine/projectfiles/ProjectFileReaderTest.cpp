@@ -169,6 +169,8 @@ TEST_F(ProjectFileReaderTest, IntelProjectIsReadThroughTheWrappedVcproj)
     EXPECT_EQ(icproj, project.path);
     EXPECT_EQ(L"wrapped", project.name);
     EXPECT_EQ(L"w.lib", Output(project, L"DEBUG|WIN32"));
+    // The wrapped project is a file the plan reads besides the record's own.
+    EXPECT_EQ(std::vector<String_cl>{m_dir / L"wrapped.vcproj"}, project.sheets);
 
     // A wrapper whose Visual C++ project is gone exists, but cannot be read.
     String_cl lonely = m_dir / L"lonely.icproj";

@@ -295,8 +295,9 @@ TEST_F(VcxprojLayoutsTest, NestedSheetsDecideLinkageLibrariesAndSharedFolders)
               perf.sheets);
 }
 
-// A build tree as CMake writes it for Visual Studio 2022: absolute paths
-// (some with "/"), the platform among the Globals, an import library named
+// A build tree as CMake writes it for Visual Studio 2022, in a folder
+// whose name holds a blank: absolute paths (some with "/"), libraries by
+// full path in a list separated by ";" only, the platform among the Globals, an import library named
 // for a program too, the compiler's database named per target, the
 // ZERO_CHECK utility every target references.
 TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
@@ -352,7 +353,7 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
         text.ReplaceAll(L"@NAME@", name);
         text.ReplaceAll(L"@TYPE@", type);
         text.ReplaceAll(L"@GUID@", guid);
-        return Write((String_cl(L"build\\") + name + L".vcxproj").c_str(), text);
+        return Write((String_cl(L"build dir\\") + name + L".vcxproj").c_str(), text);
     };
     const String_cl zeroCheck = project(L"ZERO_CHECK", L"Utility", L"1D0D7A8B-43D3-3B63-9A3B-0C2B5A6F7E01", LR"xml(
   <PropertyGroup>
@@ -361,20 +362,20 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
     <IntDir Condition="'$(Configuration)|$(Platform)'=='Release|x64'">$(Platform)\$(Configuration)\$(ProjectName)\</IntDir>
   </PropertyGroup>
   <ItemGroup>
-    <CustomBuild Include="@ROOT@\build\CMakeFiles\generate.stamp.rule">
+    <CustomBuild Include="@ROOT@\build dir\CMakeFiles\generate.stamp.rule">
       <UseUtf8Encoding>Always</UseUtf8Encoding>
       <Message Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">Checking Build System</Message>
-      <Outputs Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build\CMakeFiles\generate.stamp</Outputs>
+      <Outputs Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build dir\CMakeFiles\generate.stamp</Outputs>
     </CustomBuild>
   </ItemGroup>)xml");
     const String_cl library = project(L"mylib", L"StaticLibrary", L"2A4E6B10-9C1D-3E6F-8A2B-4C5D6E7F8091", LR"xml(
   <PropertyGroup>
     <_ProjectFileVersion>10.0.20506.1</_ProjectFileVersion>
-    <OutDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build\Debug\</OutDir>
+    <OutDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build dir\Debug\</OutDir>
     <IntDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">mylib.dir\Debug\</IntDir>
     <TargetName Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">mylib</TargetName>
     <TargetExt Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">.lib</TargetExt>
-    <OutDir Condition="'$(Configuration)|$(Platform)'=='Release|x64'">@ROOT@\build\Release\</OutDir>
+    <OutDir Condition="'$(Configuration)|$(Platform)'=='Release|x64'">@ROOT@\build dir\Release\</OutDir>
     <IntDir Condition="'$(Configuration)|$(Platform)'=='Release|x64'">mylib.dir\Release\</IntDir>
     <TargetName Condition="'$(Configuration)|$(Platform)'=='Release|x64'">mylib</TargetName>
     <TargetExt Condition="'$(Configuration)|$(Platform)'=='Release|x64'">.lib</TargetExt>
@@ -384,7 +385,7 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
       <AdditionalIncludeDirectories>@ROOT@\src;%(AdditionalIncludeDirectories)</AdditionalIncludeDirectories>
       <AssemblerListingLocation>$(IntDir)</AssemblerListingLocation>
       <PreprocessorDefinitions>%(PreprocessorDefinitions);WIN32;_WINDOWS;CMAKE_INTDIR="Debug"</PreprocessorDefinitions>
-      <ProgramDataBaseFileName>@ROOT@/build/Debug/mylib.pdb</ProgramDataBaseFileName>
+      <ProgramDataBaseFileName>@ROOT@/build dir/Debug/mylib.pdb</ProgramDataBaseFileName>
     </ClCompile>
     <Lib>
       <AdditionalOptions>%(AdditionalOptions) /machine:x64</AdditionalOptions>
@@ -394,7 +395,7 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
     <ClCompile Include="@ROOT@\src\mylib.cpp" />
   </ItemGroup>
   <ItemGroup>
-    <ProjectReference Include="@ROOT@\build\ZERO_CHECK.vcxproj">
+    <ProjectReference Include="@ROOT@\build dir\ZERO_CHECK.vcxproj">
       <Project>{1D0D7A8B-43D3-3B63-9A3B-0C2B5A6F7E01}</Project>
       <Name>ZERO_CHECK</Name>
       <ReferenceOutputAssembly>false</ReferenceOutputAssembly>
@@ -404,7 +405,7 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
     const String_cl program = project(L"app", L"Application", L"3B5F7C21-0D2E-3F70-9B3C-5D6E7F809102", LR"xml(
   <PropertyGroup>
     <_ProjectFileVersion>10.0.20506.1</_ProjectFileVersion>
-    <OutDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build\Debug\</OutDir>
+    <OutDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">@ROOT@\build dir\Debug\</OutDir>
     <IntDir Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">app.dir\Debug\</IntDir>
     <TargetName Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">app</TargetName>
     <TargetExt Condition="'$(Configuration)|$(Platform)'=='Debug|x64'">.exe</TargetExt>
@@ -415,13 +416,13 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
       <ProgramDataBaseFileName>$(IntDir)</ProgramDataBaseFileName>
     </ClCompile>
     <Link>
-      <AdditionalDependencies>Debug\mylib.lib;kernel32.lib;user32.lib;gdi32.lib;winspool.lib;shell32.lib;ole32.lib;oleaut32.lib;uuid.lib;comdlg32.lib;advapi32.lib</AdditionalDependencies>
+      <AdditionalDependencies>@ROOT@\build dir\Debug\mylib.lib;kernel32.lib;user32.lib;gdi32.lib;winspool.lib;shell32.lib;ole32.lib;oleaut32.lib;uuid.lib;comdlg32.lib;advapi32.lib</AdditionalDependencies>
       <AdditionalLibraryDirectories>%(AdditionalLibraryDirectories)</AdditionalLibraryDirectories>
       <AdditionalOptions>%(AdditionalOptions) /machine:x64</AdditionalOptions>
       <GenerateDebugInformation>true</GenerateDebugInformation>
       <IgnoreSpecificDefaultLibraries>%(IgnoreSpecificDefaultLibraries)</IgnoreSpecificDefaultLibraries>
-      <ImportLibrary>@ROOT@/build/Debug/app.lib</ImportLibrary>
-      <ProgramDataBaseFile>@ROOT@/build/Debug/app.pdb</ProgramDataBaseFile>
+      <ImportLibrary>@ROOT@/build dir/Debug/app.lib</ImportLibrary>
+      <ProgramDataBaseFile>@ROOT@/build dir/Debug/app.pdb</ProgramDataBaseFile>
       <SubSystem>Console</SubSystem>
     </Link>
   </ItemDefinitionGroup>
@@ -429,35 +430,35 @@ TEST_F(VcxprojLayoutsTest, ProjectsAsCMakeGeneratesThem)
     <ClCompile Include="@ROOT@\src\main.cpp" />
   </ItemGroup>
   <ItemGroup>
-    <ProjectReference Include="@ROOT@\build\ZERO_CHECK.vcxproj">
+    <ProjectReference Include="@ROOT@\build dir\ZERO_CHECK.vcxproj">
       <Project>{1D0D7A8B-43D3-3B63-9A3B-0C2B5A6F7E01}</Project>
       <Name>ZERO_CHECK</Name>
     </ProjectReference>
-    <ProjectReference Include="@ROOT@\build\mylib.vcxproj">
+    <ProjectReference Include="@ROOT@\build dir\mylib.vcxproj">
       <Project>{2A4E6B10-9C1D-3E6F-8A2B-4C5D6E7F8091}</Project>
       <Name>mylib</Name>
     </ProjectReference>
   </ItemGroup>)xml");
-    const String_cl solution = m_dir / L"build\\demo.sln";
+    const String_cl solution = m_dir / L"build dir\\demo.sln";
 
     const Project_st app = Read(program, solution);
     EXPECT_EQ(L"app", app.name);
     // A program is known by its output, whatever import library it names.
-    EXPECT_EQ("app.exe|~\\build\\Debug\\app.exe||~\\build\\Debug\\app.pdb|~\\build\\Debug\\|~\\build\\app.dir\\Debug\\|"
+    EXPECT_EQ("app.exe|~\\build dir\\Debug\\app.exe||~\\build dir\\Debug\\app.pdb|~\\build dir\\Debug\\|~\\build dir\\app.dir\\Debug\\|"
               "mylib.lib kernel32.lib user32.lib gdi32.lib winspool.lib shell32.lib ole32.lib oleaut32.lib uuid.lib "
               "comdlg32.lib advapi32.lib ",
               Entry(app, L"DEBUG|X64"));
-    EXPECT_EQ(m_dir / L"build\\app.dir\\Debug\\vc143.pdb", app.configurations.Find(L"DEBUG|X64")->compilerDatabase);
-    EXPECT_EQ(Under({L"build\\ZERO_CHECK.vcxproj", L"build\\mylib.vcxproj"}), app.references);
+    EXPECT_EQ(m_dir / L"build dir\\app.dir\\Debug\\vc143.pdb", app.configurations.Find(L"DEBUG|X64")->compilerDatabase);
+    EXPECT_EQ(Under({L"build dir\\ZERO_CHECK.vcxproj", L"build dir\\mylib.vcxproj"}), app.references);
 
     const Project_st mylib = Read(library, solution);
-    EXPECT_EQ("mylib.lib|~\\build\\Release\\mylib.lib|||~\\build\\Release\\|~\\build\\mylib.dir\\Release\\|",
+    EXPECT_EQ("mylib.lib|~\\build dir\\Release\\mylib.lib|||~\\build dir\\Release\\|~\\build dir\\mylib.dir\\Release\\|",
               Entry(mylib, L"RELEASE|X64"));
-    EXPECT_EQ(m_dir / L"build\\Debug\\mylib.pdb", mylib.configurations.Find(L"DEBUG|X64")->compilerDatabase);
+    EXPECT_EQ(m_dir / L"build dir\\Debug\\mylib.pdb", mylib.configurations.Find(L"DEBUG|X64")->compilerDatabase);
 
     // The utility builds and gives nothing to link.
     const Project_st check = Read(zeroCheck, solution);
-    EXPECT_EQ("||||~\\build\\x64\\Debug\\|~\\build\\x64\\Debug\\ZERO_CHECK\\|", Entry(check, L"DEBUG|X64"));
+    EXPECT_EQ("||||~\\build dir\\x64\\Debug\\|~\\build dir\\x64\\Debug\\ZERO_CHECK\\|", Entry(check, L"DEBUG|X64"));
     for (const Project_st* p : {&app, &mylib, &check})
         for (const auto& [key, entry] : p->configurations) EXPECT_TRUE(entry.unknowns.empty()) << U8(p->name + L" " + key);
 }

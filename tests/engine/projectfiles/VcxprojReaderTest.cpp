@@ -74,10 +74,10 @@ TEST_F(VcxprojReaderTest, EditionsOf2010And2015And2022GiveTheSameRecord)
 }
 
 // What MSBuild's evaluation decides, one configuration per point (as 2022
-// writes them, a group per configuration): the conditions it understands on
-// groups and on single elements and those it does not, the later definition
-// winning, the defaults, the project's own property sheets (not the
-// installation's), and "%(…)" standing for the earlier value.
+// writes them, a group per configuration): conditions on groups and on
+// single elements, the later definition winning, the defaults, the
+// project's own property sheets (not the installation's), and "%(…)"
+// standing for the earlier value.
 TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
 {
     // Sheets: one beside the project that imports one a folder up, which
