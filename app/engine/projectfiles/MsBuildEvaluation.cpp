@@ -96,7 +96,8 @@ MsBuildEvaluation_cl::MsBuildEvaluation_cl(const Request_st& request, ProjectFil
     for (const String_cl& t : request.settingTypes) m_settingTypes.push_back(t.Upper());
     for (const auto& [name, value] : request.globals) m_globals[name.Upper()] = Value_st{value, {}};
 
-    std::shared_ptr<const ProjectXml_st> project = m_cache.Load(m_projectPath, ProjectFileCache_cl::Dialect_en::MsBuild);
+    const std::shared_ptr<const ProjectXml_st> project =
+        request.project ? request.project : m_cache.Parse(m_projectPath, ProjectFileCache_cl::Dialect_en::MsBuild);
     m_trees.push_back(project);
     m_isProject = project->root.name == L"Project";
     if (!m_isProject) return;
@@ -113,9 +114,25 @@ MsBuildEvaluation_cl::MsBuildEvaluation_cl(const Request_st& request, ProjectFil
 
 // --- the host of expansions ---------------------------------------------------
 
+const std::wstring& MsBuildEvaluation_cl::Key(std::wstring_view name, std::wstring_view member) const
+{
+    m_key.assign(name);
+    if (!member.empty()) {
+        m_key += L'|';
+        m_key.append(member);
+    }
+    bool ascii = true;
+    for (wchar_t& c : m_key) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - (L'a' - L'A'));
+        else if (c >= 0x80) ascii = false;
+    }
+    if (!ascii) CharUpperBuffW(m_key.data(), static_cast<DWORD>(m_key.size()));
+    return m_key;
+}
+
 const Value_st* MsBuildEvaluation_cl::Property(const String_cl& name)
 {
-    const std::wstring key = name.Upper();
+    const std::wstring& key = Key(name);
     if (key.size() > 7 && key.compare(0, 7, L"MSBUILD") == 0) {
         const FileContext_st project{m_projectPath, m_projectFolder};
         bool reserved = true;
@@ -161,8 +178,7 @@ const Value_st* MsBuildEvaluation_cl::Property(const String_cl& name)
 bool MsBuildEvaluation_cl::Metadata(const String_cl& itemType, const String_cl& name, Value_st& value)
 {
     if (m_settingType.empty()) return false;
-    const String_cl type = itemType.empty() ? m_settingType : itemType.Upper();
-    auto found = m_settings.find(type + L"|" + name.Upper());
+    auto found = m_settings.find(Key(itemType.empty() ? std::wstring_view(m_settingType) : std::wstring_view(itemType), name));
     value = found == m_settings.end() ? Value_st() : found->second;
     return true;
 }
@@ -243,24 +259,27 @@ bool MsBuildEvaluation_cl::Holds(const Guard_st& guard)
     return guard.outcome == Guard_st::Outcome_en::Applies;
 }
 
-void MsBuildEvaluation_cl::SetProperty(const String_cl& name, std::wstring_view text, const Guard_st& guard)
+void MsBuildEvaluation_cl::SetProperty(std::wstring_view name, std::wstring_view text, const Guard_st& guard)
 {
     if (guard.outcome == Guard_st::Outcome_en::Skipped) return;
-    const std::wstring key = name.Upper();
-    // Global properties keep the builder's values; reserved ones MSBuild's.
-    if (m_globals.count(key)) return;
-    if (key.size() > 7 && key.compare(0, 7, L"MSBUILD") == 0 && Property(name) == &m_scratch) return;
-    if (guard.outcome == Guard_st::Outcome_en::Unknown) m_properties[key] = Value_st{String_cl(), guard.causes};
-    else m_properties[key] = ExpandAs(L"属性 ", name, {}, text);
+    {
+        const std::wstring& key = Key(name);
+        // Global properties keep the builder's values; reserved ones MSBuild's.
+        if (m_globals.count(key)) return;
+        if (key.size() > 7 && key.compare(0, 7, L"MSBUILD") == 0 && Property(String_cl(name)) == &m_scratch) return;
+    }
+    Value_st value = guard.outcome == Guard_st::Outcome_en::Unknown ? Value_st{String_cl(), guard.causes}
+                                                                    : ExpandAs(L"属性 ", name, {}, text);
+    m_properties[Key(name)] = std::move(value);
 }
 
-void MsBuildEvaluation_cl::SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text,
+void MsBuildEvaluation_cl::SetSetting(std::wstring_view itemType, std::wstring_view name, std::wstring_view text,
                                       const Guard_st& guard)
 {
     if (guard.outcome == Guard_st::Outcome_en::Skipped) return;
-    const std::wstring key = m_settingType + L"|" + name.Upper();
-    if (guard.outcome == Guard_st::Outcome_en::Unknown) m_settings[key] = Value_st{String_cl(), guard.causes};
-    else m_settings[key] = ExpandAs(L"设置 ", itemType, name, text);
+    Value_st value = guard.outcome == Guard_st::Outcome_en::Unknown ? Value_st{String_cl(), guard.causes}
+                                                                    : ExpandAs(L"设置 ", itemType, name, text);
+    m_settings[Key(m_settingType, name)] = std::move(value);
 }
 
 // --- pass 1: properties and imports ---------------------------------------------
@@ -389,10 +408,12 @@ void MsBuildEvaluation_cl::ApplySheet(InstallationSheet_en sheet, int depth)
 
 // --- pass 2: item definitions --------------------------------------------------
 
-bool MsBuildEvaluation_cl::Wanted(const std::vector<String_cl>& types, const String_cl& type) const
+bool MsBuildEvaluation_cl::Wanted(const std::vector<String_cl>& types, std::wstring_view type) const
 {
-    const String_cl upper = type.Upper();
-    return std::find(types.begin(), types.end(), upper) != types.end();
+    const std::wstring& key = Key(type);
+    for (const String_cl& t : types)
+        if (t == key) return true;
+    return false;
 }
 
 void MsBuildEvaluation_cl::DefinitionPass()
@@ -473,7 +494,7 @@ Value_st MsBuildEvaluation_cl::PropertyValue(const String_cl& name)
 
 Value_st MsBuildEvaluation_cl::Setting(const String_cl& itemType, const String_cl& name) const
 {
-    auto found = m_settings.find(itemType.Upper() + L"|" + name.Upper());
+    auto found = m_settings.find(Key(itemType, name));
     return found == m_settings.end() ? Value_st() : found->second;
 }
 

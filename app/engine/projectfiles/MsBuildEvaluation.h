@@ -58,6 +58,8 @@ class MsBuildEvaluation_cl : private ExpansionHost_cl {
 public:
     struct Request_st {
         String_cl projectPath;             // full path of an existing project file
+        // Its tree, parsed by the caller (who evaluates it more than once).
+        std::shared_ptr<const ProjectXml_st> project;
         PropertyList_t globals;            // Configuration, Platform, SolutionDir, ...
         std::vector<String_cl> itemTypes;  // the item types whose items are wanted
         std::vector<String_cl> settingTypes;  // the item types whose definitions are wanted ("Link")
@@ -129,8 +131,11 @@ private:
     Value_st ExpandAs(const wchar_t* kind, std::wstring_view name, std::wstring_view member, std::wstring_view text);
     String_cl SubjectText() const;
     // The property set as a guard leaves it: unknown when the guard is.
-    void SetProperty(const String_cl& name, std::wstring_view text, const Guard_st& guard);
-    void SetSetting(const String_cl& itemType, const String_cl& name, std::wstring_view text, const Guard_st& guard);
+    void SetProperty(std::wstring_view name, std::wstring_view text, const Guard_st& guard);
+    void SetSetting(std::wstring_view itemType, std::wstring_view name, std::wstring_view text, const Guard_st& guard);
+    // The upper-cased key of a name ("TYPE|NAME" with a member), built in
+    // one buffer: a lookup allocates nothing. Valid until the next call.
+    const std::wstring& Key(std::wstring_view name, std::wstring_view member = {}) const;
 
     void ReadFile(const ProjectXml_st& file, int depth);
     void ReadPart(const XmlNode_st& part, int depth);
@@ -145,7 +150,7 @@ private:
     void ItemPass();
     void ReadItems(const XmlNode_st& group);
 
-    bool Wanted(const std::vector<String_cl>& types, const String_cl& type) const;
+    bool Wanted(const std::vector<String_cl>& types, std::wstring_view type) const;
 
     EvaluationBudget_cl& m_budget;
     ProjectFileCache_cl& m_cache;
@@ -167,6 +172,7 @@ private:
     } m_subject;
     String_cl m_settingType;  // the item definition being evaluated, in pass 2
     Value_st m_scratch;       // a reserved property's value, handed out by pointer
+    mutable std::wstring m_key;
 
     std::vector<std::shared_ptr<const ProjectXml_st>> m_trees;  // kept while evaluating
     std::unordered_set<std::wstring> m_imported;                // upper-cased full paths

@@ -86,21 +86,26 @@ std::shared_ptr<const ProjectXml_st> ProjectFileCache_cl::Load(const String_cl& 
         if (found->second.error) std::rethrow_exception(found->second.error);
         return found->second.tree;
     }
-    ++m_parsed;
     Entry_st& entry = m_entries[key];
     try {
-        IO_ns::XMLFile_cl document;
-        document.Open(path);
-        auto tree = std::make_shared<ProjectXml_st>();
-        tree->path = path;
-        TreeBuilder_cl(path, dialect).Fill(tree->root, document.Root(), 0);
-        document.Close();
-        entry.tree = tree;
-        return tree;
+        entry.tree = Parse(path, dialect);
+        return entry.tree;
     } catch (...) {
         entry.error = std::current_exception();
         throw;
     }
+}
+
+std::shared_ptr<const ProjectXml_st> ProjectFileCache_cl::Parse(const String_cl& path, Dialect_en dialect)
+{
+    ++m_parsed;
+    IO_ns::XMLFile_cl document;
+    document.Open(path);
+    auto tree = std::make_shared<ProjectXml_st>();
+    tree->path = path;
+    TreeBuilder_cl(path, dialect).Fill(tree->root, document.Root(), 0);
+    document.Close();
+    return tree;
 }
 
 } // namespace Quorvane_ns

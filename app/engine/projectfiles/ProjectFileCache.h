@@ -6,7 +6,9 @@
 // times: the walk is cheap, the parse (MSXML, a COM call per node) is not.
 // The trees hold no COM object, so a cache may outlive the thread's
 // documents; it lives as long as one read of a plan (ProjectPack_cl's read
-// scope), so a file changed between two reads is read again.
+// scope), so a file changed between two reads is read again. It keeps the
+// files projects import, not the projects' own files, which one read of a
+// plan reads once each.
 #include <exception>
 #include <map>
 #include <memory>
@@ -49,7 +51,10 @@ public:
     // that cannot be parsed raises the XML reader's error, now and on every
     // later load of it (it is not parsed again).
     std::shared_ptr<const ProjectXml_st> Load(const String_cl& path, Dialect_en dialect);
-    // How many files were parsed (not found in the cache): for the benchmark.
+    // The file's tree, parsed now and not kept: a project's own file, read
+    // once per read of a plan, whose tree the cache would only hold on to.
+    std::shared_ptr<const ProjectXml_st> Parse(const String_cl& path, Dialect_en dialect);
+    // How many files were parsed: for the benchmark.
     size_t Parsed() const { return m_parsed; }
     // Whether a full path names a file, a folder or nothing, asked of the
     // file system once in the cache's life: a thousand projects look for

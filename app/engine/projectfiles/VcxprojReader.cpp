@@ -106,7 +106,8 @@ void ReadVcxprojFile(Project_st& project, const SolutionContext_st& solution, Pr
 
     // The configurations, and the name, as the project shows them before one
     // is chosen; they may come from a sheet as well as from the file.
-    MsBuildEvaluation_cl declared({project.path, globals, {L"ProjectConfiguration"}, {}}, cache, budget);
+    const std::shared_ptr<const ProjectXml_st> tree = cache.Parse(project.path, ProjectFileCache_cl::Dialect_en::MsBuild);
+    MsBuildEvaluation_cl declared({project.path, tree, globals, {L"ProjectConfiguration"}, {}}, cache, budget);
     if (!declared.IsMsBuildProject()) throw ProjectPackUserError(103, __LINE__, project.path);
     const Value_st name = declared.PropertyValue(L"ProjectName");
     project.name = name.Known() ? UnescapeMsBuild(Trimmed(name.text)) : String_cl();
@@ -125,8 +126,8 @@ void ReadVcxprojFile(Project_st& project, const SolutionContext_st& solution, Pr
         const size_t bar = configuration.find(L'|');
         these.emplace_back(L"Configuration", configuration.substr(0, bar));
         if (bar != String_cl::npos) these.emplace_back(L"Platform", configuration.substr(bar + 1));
-        MsBuildEvaluation_cl evaluation({project.path, these, {L"ProjectReference"}, {L"Link", L"Lib", L"ClCompile"}},
-                                        cache, budget);
+        MsBuildEvaluation_cl evaluation(
+            {project.path, tree, these, {L"ProjectReference"}, {L"Link", L"Lib", L"ClCompile"}}, cache, budget);
 
         ConfigurationSettings_st settings;
         settings.projectFolder = folder;

@@ -46,7 +46,7 @@ protected:
         m_evaluation.reset();
         m_budget = std::make_unique<EvaluationBudget_cl>(path);
         m_evaluation = std::make_unique<MsBuildEvaluation_cl>(
-            MsBuildEvaluation_cl::Request_st{path, globals, std::move(items), std::move(settings)}, m_cache, *m_budget);
+            MsBuildEvaluation_cl::Request_st{path, nullptr, globals, std::move(items), std::move(settings)}, m_cache, *m_budget);
         return *m_evaluation;
     }
 
