@@ -196,36 +196,57 @@ void CheckBuildPath(const String_cl& path)
     if (LeavesItsQuotes(path)) throw MProjectUserError(102, __LINE__, path);
 }
 
-String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
-                          const String_cl& configuration, const String_cl& logPath)
+String_cl BuildParameters(const String_cl& vcDir, const BuildTarget_st& target, const String_cl& verb,
+                          const String_cl& logPath)
 {
     // Every piece but the verb (a word of ours) stands between double
     // quotes, inside which cmd takes "&", "|", "<", ">" and "^" literally:
     // only a quote (ending the piece) or a line break (ending the command)
     // could let a piece out, so none may hold one. ("%" is handled where cmd
     // is started.)
-    CheckBuildConfiguration(configuration);
-    for (const String_cl* path : {&vcDir, &file, &logPath}) CheckBuildPath(*path);
+    const bool inSolution = !target.project.IsEmpty();
+    CheckBuildConfiguration(target.configuration);
+    if (inSolution) CheckBuildConfiguration(target.projectConfiguration);
+    for (const String_cl* path : {&vcDir, &target.file, &target.project, &logPath}) CheckBuildPath(*path);
     for (wchar_t c : verb)
         if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'))) throw MProjectUserError(102, __LINE__, verb);
 
     String_cl p;
-    p.reserve(64 + vcDir.size() + file.size() + verb.size() + configuration.size() + logPath.size());
+    p.reserve(96 + vcDir.size() + target.file.size() + verb.size() + target.configuration.size() +
+              target.project.size() + target.projectConfiguration.size() + logPath.size());
     const VcInstallation_cl installation(vcDir);
     p += L"/c cls && ";
     AppendQuoted(p, vcDir + installation.EnvironmentScript());
-    // A word of the architecture table, never text of the configuration.
-    if (installation.WantsArchitecture()) p += L" " + VcArchitecture(configuration);
+    // A word of the architecture table, never text of the configuration; the
+    // compiler builds the project's platform, which a solution's mixed
+    // platform ("Debug|Mixed Platforms") does not name.
+    if (installation.WantsArchitecture())
+        p += L" " + VcArchitecture(inSolution ? target.projectConfiguration : target.configuration);
     p += L" && devenv ";
-    AppendQuoted(p, file);
+    AppendQuoted(p, target.file);
     p += L" /";
     p += verb;
     p += L" ";
-    AppendQuoted(p, configuration);
+    AppendQuoted(p, target.configuration);
+    if (inSolution) {
+        p += L" /project ";
+        AppendQuoted(p, target.project);
+        p += L" /projectconfig ";
+        AppendQuoted(p, target.projectConfiguration);
+    }
     p += L" > ";
     AppendQuoted(p, logPath);
     p += L" ";
     return p;
+}
+
+String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
+                          const String_cl& configuration, const String_cl& logPath)
+{
+    BuildTarget_st target;
+    target.file = file;
+    target.configuration = configuration;
+    return BuildParameters(vcDir, target, verb, logPath);
 }
 
 namespace {

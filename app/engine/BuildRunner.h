@@ -22,12 +22,29 @@ void CheckBuildConfiguration(const String_cl& configuration);
 // with the path as note. No file on Windows has such a name.
 void CheckBuildPath(const String_cl& path);
 
-// /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>" > "<log>"
+// What devenv is given. A project file alone is built in the temporary
+// solution the builder makes for it in the project's folder; a project of a
+// solution is built in that solution, as Visual Studio builds it there
+// ($(SolutionDir) and the rest are the solution's), with the builder's
+// /project and /projectconfig switches.
+struct BuildTarget_st {
+    String_cl file;           // the solution, or the project file built alone
+    String_cl configuration;  // the solution configuration, or the lone project's
+    String_cl project;        // the project within the solution; empty for a file alone
+    String_cl projectConfiguration;  // with project: the project's own configuration
+};
+
+// /c cls && "<vcDir>VC\vcvarsall.bat" && devenv "<file>" /<verb> "<config>"
+// [/project "<project>" /projectconfig "<project config>"] > "<log>"
 // followed by one space; for an installation of the newer layout the script
 // is "<vcDir>VC\Auxiliary\Build\vcvarsall.bat" followed by the architecture of
-// config (VcInstallation_cl). vcDir is used verbatim and should end in "\";
-// verb is "build", "rebuild" or "clean" (letters only, else 102). Every
-// piece is checked as above before it goes between its quotes.
+// the configuration built (the project's, when there is one;
+// VcInstallation_cl). vcDir is used verbatim and should end in "\"; verb is
+// "build", "rebuild" or "clean" (letters only, else 102). Every piece is
+// checked as above before it goes between its quotes.
+String_cl BuildParameters(const String_cl& vcDir, const BuildTarget_st& target, const String_cl& verb,
+                          const String_cl& logPath);
+// The same for a file alone (a solution, or a lone project file).
 String_cl BuildParameters(const String_cl& vcDir, const String_cl& file, const String_cl& verb,
                           const String_cl& configuration, const String_cl& logPath);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <vector>
+#include "app/engine/BuildReach.h"
 #include "app/engine/ProviderWait.h"
 #include "app/engine/RowBuild.h"
 #include "common/base/Path.h"
@@ -88,7 +89,21 @@ int CompileProject(SerialPack_cl& sequences, const String_cl& failedFolder, MPro
         return 0;
     }
 
-    RowBuild_cl build(current, projects, normalFolder, vcDir, rebuild, false);
+    // A row whose run would build a row that has failed (in this walk, or
+    // before a single row is built) only builds that project again, its
+    // errors in this row's log: it fails as a knock-on failure, unbuilt.
+    if (!cur.configuration.IsEmpty()) {
+        const BuildReach_cl reach(rows);
+        for (uint32_t serial : reach.Rows(current.Serial())) {
+            if (rows.FromSerial(serial)->state != CompileFailed) continue;
+            rows.MarkModified(current);
+            RowBuild_cl::ConcludeUnbuilt(current, serial, normalFolder, failedFolder, projects);
+            advance();
+            return 0;
+        }
+    }
+
+    RowBuild_cl build(current, rows, projects, normalFolder, vcDir, rebuild, false);
     RunRowCommand(build.Command());
     const LogResult_st result = build.Finish(rows);
 

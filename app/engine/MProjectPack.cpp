@@ -222,24 +222,42 @@ void MoveRowBefore(const MProjectId_cl& row, const MProjectId_cl& target, MProje
     if (row->sequenceEntry != target->sequenceEntry) sequences.MoveBefore(row->sequenceEntry, target->sequenceEntry);
 }
 
+namespace {
+
+// A piece of a batch file's line between quotes: inside a batch file cmd
+// expands %NAME% even there, and "%%" is how a batch file writes one "%".
+String_cl BatchQuoted(const String_cl& piece)
+{
+    String_cl out = L"\"";
+    for (wchar_t c : piece) {
+        out += c;
+        if (c == L'%') out += L'%';
+    }
+    return out + L"\"";
+}
+
+} // namespace
+
 void WriteBatchCommands(const MProjectPack_cl& rows, IO_ns::WTextOStream_cl& out,
                         const String_cl& logFile)
 {
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         const MProject_st& row = *it;
         if (row.state == Ignored) continue;
-        // The path is quoted: a folder with a space in it would otherwise
-        // split the line into two arguments.
-        String_cl line = L"devenv \"";
-        line += row.project->path;
-        line += L"\" /build \"";
-        line += row.configuration;
-        line += L"\"";
-        if (!logFile.IsEmpty()) {
-            line += L" >> \"";
-            line += logFile;
-            line += L"\"";
+        // Paths are quoted: a folder with a space in it would otherwise
+        // split the line into two arguments. A project of a solution is
+        // built there, as the build builds it.
+        const String_cl& solution = row.project->solution;
+        String_cl line = L"devenv ";
+        if (!solution.IsEmpty() && !row.configuration.IsEmpty()) {
+            line += BatchQuoted(solution) + L" /build " +
+                    BatchQuoted(row.solutionConfiguration.IsEmpty() ? row.configuration : row.solutionConfiguration) +
+                    L" /project " + BatchQuoted(row.project->path) + L" /projectconfig " +
+                    BatchQuoted(row.configuration);
+        } else {
+            line += BatchQuoted(row.project->path) + L" /build " + BatchQuoted(row.configuration);
         }
+        if (!logFile.IsEmpty()) line += L" >> " + BatchQuoted(logFile);
         line += L"\r\n";
         out.WriteString(line);
     }

@@ -23,6 +23,10 @@ struct MProject_st {
     String_cl output;           // file name the project produces; empty without the configuration
     String_cl log;              // last build log; empty when none
     String_cl configuration;    // e.g. Debug|Win32; empty when the project lacks it
+    // For a project of a solution: the solution configuration (the plan's)
+    // in which the solution builds the project as configuration; the builder
+    // is given both. Empty for a project file listed alone.
+    String_cl solutionConfiguration;
     // The library the last link of this row could not open while the row waits
     // for its provider (state LibraryDependency); lets the row build see a
     // circle of projects that wait for each other. Not kept in the data file.
@@ -118,7 +122,9 @@ void MoveRowBefore(const MProjectId_cl& row, const MProjectId_cl& target, MProje
                    SerialPack_cl& sequences);
 
 // One devenv line per row that is not Ignored, in row order, appending to
-// logFile when it is not empty.
+// logFile when it is not empty: a project of a solution built in its
+// solution (/project, /projectconfig), a project file listed alone on its
+// own. Lines of a batch file: "%" is written "%%".
 void WriteBatchCommands(const MProjectPack_cl& rows, IO_ns::WTextOStream_cl& out,
                         const String_cl& logFile);
 

@@ -65,6 +65,12 @@ struct Project_st {
     // Full paths of the files read besides the project file (its property
     // sheets, Directory.Build.props and the like): the plan's files too.
     std::vector<String_cl> sheets;
+    // Full paths of the projects its solution says this one depends on
+    // (ProjectDependencies), which the builder builds before it there; and
+    // whether it depends there on a project the program does not read (a
+    // project of another kind), which the builder then builds too.
+    std::vector<String_cl> solutionDependencies;
+    bool dependsOnOtherKinds = false;
 };
 
 class ProjectFileCache_cl;

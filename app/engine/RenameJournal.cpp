@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 #include "app/ProgramPlaces.h"
+#include "app/engine/OneProjectSolution.h"
 #include "common/base/Error.h"
 #include "common/base/Handle.h"
 
@@ -302,7 +303,14 @@ int RenameJournal_cl::RestorePending()
             kept.push_back(e);
             continue;
         }
-        const bool temporaryThere = Exists(e.temporary), originalThere = Exists(e.original);
+        // A wrapper under the original name is a copy of ours standing in
+        // for the user's file (a solution that builds one project only);
+        // it goes first, unless the user has put a file of their own there.
+        const bool copyInPlace = !e.wrapper.IsEmpty() && e.wrapper.EqualsNoCase(e.original);
+        const bool temporaryThere = Exists(e.temporary);
+        if (copyInPlace && temporaryThere && Exists(e.original) && LinesLeftOutOf(e.original, e.temporary))
+            DeleteFileW(e.original.c_str());
+        const bool originalThere = Exists(e.original);
         if (temporaryThere && !originalThere) {
             if (!MoveFileW(e.temporary.c_str(), e.original.c_str())) {
                 kept.push_back(e);
@@ -318,7 +326,7 @@ int RenameJournal_cl::RestorePending()
         }
         // Both there: a file at the original name (the user put one back) is
         // never replaced, and the temporary one stays for the user to see.
-        if (!e.wrapper.IsEmpty()) DeleteFileW(e.wrapper.c_str());
+        if (!e.wrapper.IsEmpty() && !copyInPlace) DeleteFileW(e.wrapper.c_str());
     }
     WriteRecord(path, kept);
     return restored;

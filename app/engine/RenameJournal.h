@@ -24,7 +24,12 @@ public:
         String_cl original;          // the user's file
         String_cl temporary;         // its name while the build runs
         uint32_t attributes = 0xFFFFFFFF;  // to put back; all bits set: leave as found
-        String_cl wrapper;           // a temporary file of ours to delete (.icproj wrapper)
+        // A temporary file of ours to delete (.icproj wrapper). When it is the
+        // original itself, a copy of ours stands under the user's file's name
+        // (the user's file is at temporary): a file there that is the user's
+        // file with lines left out is deleted before the move back; any other
+        // stays, and so does the temporary file, for the user to see.
+        String_cl wrapper;
         uint32_t process = 0;        // who renamed it; 0: nobody still running
         uint64_t processStart = 0;   // that process's creation time, against reused ids
     };

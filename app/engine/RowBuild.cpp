@@ -5,10 +5,13 @@
 #include <windows.h>
 #include <objbase.h>
 #include <atomic>
+#include "app/engine/BuildReach.h"
 #include "app/engine/MProjectErrors.h"
+#include "app/engine/OneProjectSolution.h"
 #include "app/engine/RenameJournal.h"
 #include "app/engine/VcInstallation.h"
 #include "app/ProgramPlaces.h"
+#include "common/base/Handle.h"
 #include "common/io/FileStream.h"
 #include "common/io/WTextOStream.h"
 #include "common/io/XMLFile.h"
@@ -165,21 +168,108 @@ private:
     bool m_restored = false;
 };
 
+// For a rebuild of one project of a solution: the user's solution moved to a
+// temporary name in its folder, and under its name a copy that builds that
+// project alone (OneProjectSolution.h), for the length of the build. The
+// journal records it first, as a rename with the copy for its wrapper, so
+// that a crash leaves the user's solution back under its name at the next
+// start.
+class RowBuild_cl::SolutionCopy_cl {
+public:
+    SolutionCopy_cl(const String_cl& solution, const String_cl& project, const String_cl& configuration,
+                    bool uniqueStamp)
+        : m_solution(solution)
+    {
+        std::string copy;
+        if (!OneProjectSolutionFile(solution, project, configuration, copy)) throw MProjectUserError(102, __LINE__, solution);
+        String_cl stamp = Base_ns::TimeStampText();
+        if (uniqueStamp) stamp += L"-" + String_cl::FromUnsigned(++g_temporaryNumber);
+        m_temporary = GetFileDirectory(solution, true) + L"Temp" + stamp + L"." + GetFileExtension(solution);
+        m_attributes = GetFileAttributesW(solution.c_str());
+        if (!RenameJournal_cl::Add(solution, m_temporary, m_attributes, solution))
+            throw MProjectUserError(102, __LINE__, solution);
+        SetFileAttributesW(solution.c_str(), FILE_ATTRIBUTE_NORMAL);
+        m_moved = MoveFileW(solution.c_str(), m_temporary.c_str()) != 0;
+        if (!m_moved || !WriteNewFile(solution, copy)) {
+            Restore();
+            throw MProjectUserError(102, __LINE__, solution);
+        }
+    }
+    ~SolutionCopy_cl() { Restore(); }
+    SolutionCopy_cl(const SolutionCopy_cl&) = delete;
+    SolutionCopy_cl& operator=(const SolutionCopy_cl&) = delete;
+
+    // The user's solution back under its name; runs once.
+    void Restore()
+    {
+        if (m_restored) return;
+        m_restored = true;
+        bool back = !m_moved;
+        if (m_moved) {
+            const bool copyGone = RetriedWhileInUse([&] {
+                return DeleteFileW(m_solution.c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+            });
+            back = copyGone &&
+                   RetriedWhileInUse([&] { return MoveFileW(m_temporary.c_str(), m_solution.c_str()) != 0; });
+        }
+        PutAttributes(m_solution, m_attributes);
+        // Not back: the record stays, and the next start tries again.
+        if (back) RenameJournal_cl::Remove(m_solution, m_temporary);
+    }
+
+private:
+    static bool WriteNewFile(const String_cl& path, const std::string& bytes)
+    {
+        Base_ns::Handle_cl h(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.Valid()) return false;
+        DWORD written = 0;
+        const bool whole = WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                           written == bytes.size();
+        h.Reset();
+        if (!whole) DeleteFileW(path.c_str());
+        return whole;
+    }
+
+    String_cl m_solution;
+    String_cl m_temporary;
+    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
+    bool m_moved = false;
+    bool m_restored = false;
+};
+
 void RunRowCommand(const RowCommand_st& command) { RunUntilTheBuilderRan(command.parameters, command.logPath); }
 
-RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& projects, const String_cl& normalFolder,
-                         const String_cl& vcDir, bool rebuild, bool uniqueTemporary)
+namespace {
+
+// The solution configuration a row of a solution is built in: the plan's, as
+// the row was made; a row made otherwise keeps its own name for it.
+String_cl SolutionConfigurationOf(const MProject_st& row)
+{
+    return row.solutionConfiguration.IsEmpty() ? row.configuration : row.solutionConfiguration;
+}
+
+} // namespace
+
+RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const MProjectPack_cl& rows, const ProjectPack_cl& projects,
+                         const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary)
     : m_row(row), m_rebuild(rebuild)
 {
     MProject_st& cur = *m_row;
+    const Project_st& project = *cur.project;
+    const bool inSolution = !project.solution.IsEmpty();
     if (cur.configuration.IsEmpty()) throw MProjectUserError(101, 399, String_cl());
     // What cannot go on the command line, or a project file the
     // installation's builder would want to convert, is refused before any
     // file is touched.
     CheckBuildConfiguration(cur.configuration);
     CheckBuildPath(vcDir);
-    CheckBuildPath(cur.project->path);
-    VcInstallation_cl(vcDir).CheckProjectFile(cur.project->path);
+    CheckBuildPath(project.path);
+    if (inSolution) {
+        CheckBuildConfiguration(SolutionConfigurationOf(cur));
+        CheckBuildPath(project.solution);
+    }
+    VcInstallation_cl(vcDir).CheckProjectFile(project.path);
 
     if (!cur.log.IsEmpty()) DeleteFileW(cur.log.c_str());
     m_logName = LogFileName(projects, cur.project);
@@ -189,12 +279,29 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& project
     // build's result when cmd fails before its redirection creates the log.
     DeleteFileW(m_logPath.c_str());
     const String_cl verb = rebuild ? L"rebuild" : L"build";
-    // An MSBuild project is named after its file: under a temporary name it
-    // would build "Temp….exe" and lose its ".filters" and ".user" files.
-    const bool rename = RenameCompile() && !HasExtension(cur.project->path, L"vcxproj");
+    // Renaming keeps a lone project file from the solution of its name beside
+    // it, which the builder would open instead; a solution names the file
+    // itself, which must stay. An MSBuild project is named after its file:
+    // under a temporary name it would build "Temp….exe" and lose its
+    // ".filters" and ".user" files.
+    const bool rename = !inSolution && RenameCompile() && !HasExtension(project.path, L"vcxproj");
 
-    m_file = std::make_unique<BuildFile_cl>(cur.project->path, rename, uniqueTemporary);
-    m_parameters = BuildParameters(vcDir, m_file->Path(), verb, cur.configuration, m_logPath);
+    BuildTarget_st target;
+    if (inSolution) {
+        target.file = project.solution;
+        target.configuration = SolutionConfigurationOf(cur);
+        target.project = project.path;
+        target.projectConfiguration = cur.configuration;
+        if (rebuild && !BuildReach_cl(rows).Alone(m_row.Serial()))
+            m_solutionCopy = std::make_unique<SolutionCopy_cl>(project.solution, project.path,
+                                                              target.configuration, uniqueTemporary);
+    }
+    m_file = std::make_unique<BuildFile_cl>(project.path, rename, uniqueTemporary);
+    if (!inSolution) {
+        target.file = m_file->Path();
+        target.configuration = cur.configuration;
+    }
+    m_parameters = BuildParameters(vcDir, target, verb, m_logPath);
     CreateDirectories(m_logPath);
 }
 
@@ -203,6 +310,7 @@ RowBuild_cl::~RowBuild_cl() = default;
 LogResult_st RowBuild_cl::Finish(MProjectPack_cl& rows)
 {
     m_file->Restore();
+    if (m_solutionCopy) m_solutionCopy->Restore();
 
     const DWORD logAttributes = GetFileAttributesW(m_logPath.c_str());
     if (logAttributes == INVALID_FILE_ATTRIBUTES || (logAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -235,6 +343,22 @@ void RowBuild_cl::Conclude(int32_t state, const String_cl& failedFolder, Project
     }
     // A row built without an entry in the project store keeps its result itself.
     if (!BuiltWithoutEntry(projects, cur)) projects.SetResult(cur.project, cur.configuration, state, cur.log);
+}
+
+void RowBuild_cl::ConcludeUnbuilt(const MProjectId_cl& row, uint32_t cause, const String_cl& normalFolder,
+                                  const String_cl& failedFolder, ProjectPack_cl& projects)
+{
+    MProject_st& cur = *row;
+    // No log of an older build may stand for this one.
+    const String_cl name = LogFileName(projects, cur.project);
+    for (const String_cl& log : {cur.log, String_cl(normalFolder + name), String_cl(failedFolder + name)})
+        if (!log.IsEmpty()) DeleteFileW(log.c_str());
+    cur.log.clear();
+    cur.state = CompileFailed;
+    cur.failReason.clear();
+    cur.awaitedLibrary.clear();
+    cur.failedBecauseOf = cause;
+    if (!BuiltWithoutEntry(projects, cur)) projects.SetResult(cur.project, cur.configuration, CompileFailed, cur.log);
 }
 
 } // namespace Quorvane_ns

@@ -21,21 +21,36 @@ struct RowCommand_st {
     String_cl logPath;
 };
 
+// A failed row without a log was not built at all: its project file could
+// not be read (FailWithoutBuild), or its run would have built a row that
+// failed (ConcludeUnbuilt). Such a row took no time and showed no link.
+inline bool FailedUnbuilt(const MProject_st& row) { return row.state == CompileFailed && row.log.IsEmpty(); }
+
 // Runs the command and waits. A builder that did not start at all (an empty
 // log) is started again a few times before the row build judges the row.
 void RunRowCommand(const RowCommand_st& command);
 
 class RowBuild_cl {
 public:
-    // uniqueTemporary: the temporary project name gets a number of its own
-    // besides the time stamp, for builds that start within one second.
+    // A row of a solution is built in its solution, as Visual Studio builds
+    // it there: devenv "<solution>" /<verb> "<solution configuration>"
+    // /project "<project>" /projectconfig "<configuration>", the project
+    // under its own name, which the solution names. A project file listed
+    // alone is built alone, under a temporary name when rename-compile is on
+    // (not a ".vcxproj", which MSBuild names its outputs after).
+    // A row of a solution rebuilt whose run would reach other projects (its
+    // dependencies there, which /rebuild rebuilds too; BuildReach_cl) is
+    // rebuilt in a copy of its solution that builds it alone, standing under
+    // the solution's name for the build (OneProjectSolution.h); the user's
+    // solution waits under a temporary name, recorded in the rename journal.
+    // uniqueTemporary: temporary names get a number of their own besides the
+    // time stamp, for builds that start within one second.
     // Raises user error 101 for a row without configuration, 103 for one the
-    // command line cannot carry and 102 for such a project path or
-    // installation folder, and VcInstallation_cl's error for a project file
-    // of the other era, before any file is touched. A ".vcxproj" is always
-    // built under its own name.
-    RowBuild_cl(const MProjectId_cl& row, const ProjectPack_cl& projects, const String_cl& normalFolder,
-                const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
+    // command line cannot carry and 102 for such a path or installation
+    // folder (or a solution that cannot be copied so), and VcInstallation_cl's
+    // error for a project file of the other era, before any file is touched.
+    RowBuild_cl(const MProjectId_cl& row, const MProjectPack_cl& rows, const ProjectPack_cl& projects,
+                const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
     // Puts the project file back if Finish did not.
     ~RowBuild_cl();
     RowBuild_cl(const RowBuild_cl&) = delete;
@@ -53,8 +68,16 @@ public:
     // (a success deletes that one); the project store records the result.
     void Conclude(int32_t state, const String_cl& failedFolder, ProjectPack_cl& projects);
 
+    // A row that is not built at all because its run would build a row that
+    // failed (cause, a serial): it fails as a knock-on failure of that row,
+    // with no log (its older logs go, as a build's would), and the project
+    // store records it.
+    static void ConcludeUnbuilt(const MProjectId_cl& row, uint32_t cause, const String_cl& normalFolder,
+                                const String_cl& failedFolder, ProjectPack_cl& projects);
+
 private:
     class BuildFile_cl;
+    class SolutionCopy_cl;
 
     MProjectId_cl m_row;
     String_cl m_logName;
@@ -62,6 +85,7 @@ private:
     String_cl m_parameters;
     bool m_rebuild;
     std::unique_ptr<BuildFile_cl> m_file;
+    std::unique_ptr<SolutionCopy_cl> m_solutionCopy;
 };
 
 } // namespace Quorvane_ns

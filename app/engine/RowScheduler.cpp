@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include "app/engine/ProviderWait.h"
+#include "app/engine/RowBuild.h"
 
 namespace Quorvane_ns {
 
@@ -24,10 +25,13 @@ std::set<uint32_t> PendingRows(const MProjectPack_cl& rows)
 
 RowScheduler_cl::RowScheduler_cl(MProjectPack_cl& rows, const ProjectPack_cl& projects, LearnedLinkPack_cl& links,
                                  const BuildTimePack_cl& times, const std::vector<DeclaredDependency_st>& declared)
-    : m_rows(rows), m_links(links), m_graph(rows, projects, links, declared), m_todo(PendingRows(rows)),
-      m_total(static_cast<int>(m_todo.size())),
+    : m_rows(rows), m_links(links), m_graph(rows, projects, links, declared), m_reach(rows),
+      m_todo(PendingRows(rows)), m_walked(m_todo), m_total(static_cast<int>(m_todo.size())),
       m_weights(rows, std::vector<uint32_t>(m_todo.begin(), m_todo.end()), times)
 {
+    // What a row's run could build is up to date before it starts.
+    for (uint32_t row : m_todo)
+        for (uint32_t other : m_reach.Rows(row)) m_graph.Add(row, other, String_cl(), EdgeKind_en::Declared);
 }
 
 void RowScheduler_cl::Restrict(const std::set<uint32_t>& rows)
@@ -53,8 +57,9 @@ bool RowScheduler_cl::Ready(uint32_t row) const
 
 bool RowScheduler_cl::CollidesWithRunning(uint32_t row) const
 {
+    const auto builtOk = [this](uint32_t r) { return EndedWith(r, true); };
     for (uint32_t other : m_running)
-        if (m_graph.Collide(row, other)) return true;
+        if (m_graph.Collide(row, other) || m_reach.MayMeet(row, other, builtOk)) return true;
     return false;
 }
 
@@ -141,6 +146,21 @@ void RowScheduler_cl::Abandoned(const MProjectId_cl& row)
     m_ranks.clear();
 }
 
+bool RowScheduler_cl::EndedWith(uint32_t row, bool ok) const
+{
+    // A row's state is its last build's once the walk is done with it.
+    if (!m_walked.count(row) || m_todo.count(row) || m_leftOut.count(row)) return false;
+    const int32_t state = m_rows.FromSerial(row)->state;
+    return ok ? state == Compiled || state == CompiledUnchanged : state == CompileFailed;
+}
+
+uint32_t RowScheduler_cl::FailedDependency(const MProjectId_cl& row) const
+{
+    for (uint32_t other : m_reach.Rows(row.Serial()))
+        if (EndedWith(other, false)) return other;
+    return 0;
+}
+
 std::vector<MProjectId_cl> RowScheduler_cl::Running() const
 {
     std::vector<MProjectId_cl> running;
@@ -210,12 +230,18 @@ std::vector<uint32_t> RowScheduler_cl::CriticalPath() const
 
 void RowScheduler_cl::PutProvidersFirst(SerialPack_cl& sequences)
 {
+    PutNeededFirst(m_rows, sequences, [this](uint32_t row) { return m_graph.Needs(row); });
+}
+
+void PutNeededFirst(MProjectPack_cl& rows, SerialPack_cl& sequences,
+                    const std::function<std::vector<uint32_t>(uint32_t)>& needsOf)
+{
     // Each row in its order, after the rows it needs that are not placed yet
     // (theirs first, and so on down): a depth-first walk that emits a row
     // once all it needs are out. A circle is cut where the walk meets it.
     std::map<uint32_t, int> index;
     std::vector<uint32_t> order;
-    for (MProjectId_cl row = m_rows.First(); !row.IsEmpty(); row = row.Next()) {
+    for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
         index[row.Serial()] = static_cast<int>(order.size());
         order.push_back(row.Serial());
     }
@@ -232,7 +258,7 @@ void RowScheduler_cl::PutProvidersFirst(SerialPack_cl& sequences)
                 }
                 open.insert(row);
             }
-            std::vector<uint32_t> needs = m_graph.Needs(row);
+            std::vector<uint32_t> needs = needsOf(row);
             std::sort(needs.begin(), needs.end(), [&](uint32_t a, uint32_t b) { return index[a] < index[b]; });
             if (next < needs.size()) {
                 const uint32_t need = needs[next++];
@@ -246,10 +272,22 @@ void RowScheduler_cl::PutProvidersFirst(SerialPack_cl& sequences)
         }
     }
     for (size_t i = 0; i < placed.size(); ++i) {
-        const MProjectId_cl target = m_rows.At(static_cast<int>(i));
+        const MProjectId_cl target = rows.At(static_cast<int>(i));
         if (target.Serial() == placed[i]) continue;
-        MoveRowBefore(m_rows.FromSerial(placed[i]), target, m_rows, sequences);
+        MoveRowBefore(rows.FromSerial(placed[i]), target, rows, sequences);
     }
+}
+
+void PutReachFirst(MProjectPack_cl& rows, SerialPack_cl& sequences)
+{
+    const BuildReach_cl reach(rows);
+    PutNeededFirst(rows, sequences, [&](uint32_t row) {
+        std::vector<uint32_t> pending;
+        if (!IsPending(rows.FromSerial(row)->state)) return pending;
+        for (uint32_t other : reach.Rows(row))
+            if (IsPending(rows.FromSerial(other)->state)) pending.push_back(other);
+        return pending;
+    });
 }
 
 bool RowScheduler_cl::Waits(uint32_t from, uint32_t to) const
@@ -338,6 +376,9 @@ void LearnFromRowBuild(const MProjectId_cl& row, MProjectPack_cl& rows, const Pr
                        LearnedLinkPack_cl& links)
 {
     const MProject_st& built = *row;
+    // A row that failed unbuilt, because of a row its run would build, has
+    // shown nothing of what it links.
+    if (FailedUnbuilt(built)) return;
     String_cl library = built.awaitedLibrary;
     if (library.IsEmpty() && built.failedBecauseOf != 0) library = rows.FromSerial(built.failedBecauseOf)->output;
     if (library.IsEmpty()) return;

@@ -16,6 +16,12 @@
 //
 // - A row is to be built when the walk begins in state Normal,
 //   LibraryDependency or CompileFailed, as the one-at-a-time walk takes them.
+// - A row of a solution is built there, where the builder first brings up to
+//   date the projects it depends on (BuildReach_cl): the row needs every row
+//   its run could build; two runs that could build one project (other than a
+//   row built successfully in this walk) collide; a row whose run would build
+//   a row that failed in this walk is not started (FailedDependency) but
+//   fails as a knock-on failure.
 // - It may start when no row it needs (named, declared or learned; see
 //   BuildGraph_cl) is still to be built, and no running build collides with
 //   it. Among such rows the one with the longest remaining chain starts
@@ -31,10 +37,12 @@
 // - When nothing runs and no row may start, the rows left need each other in
 //   a circle: the first of them starts all the same, and its link decides.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
 #include "app/engine/BuildGraph.h"
+#include "app/engine/BuildReach.h"
 #include "app/engine/BuildRunner.h"
 #include "app/engine/BuildTimePack.h"
 #include "app/engine/LearnedLinkPack.h"
@@ -62,6 +70,9 @@ public:
     void Started(const MProjectId_cl& row);
     // The row's build ended in an error of its own: it is not built again.
     void Abandoned(const MProjectId_cl& row);
+    // A row its run would build that failed in this walk (a serial), or 0:
+    // the row is not built but fails as its knock-on failure (then Abandoned).
+    uint32_t FailedDependency(const MProjectId_cl& row) const;
     // The state the row takes after its log's verdict; sets the row's
     // awaited library and failedBecauseOf, learns, and moves as said above.
     int32_t Ended(const MProjectId_cl& row, const LogResult_st& result, SerialPack_cl& sequences);
@@ -85,6 +96,9 @@ public:
     void PutProvidersFirst(SerialPack_cl& sequences);
 
 private:
+    // The walk is done with the row, which compiled or was up to date (ok),
+    // or failed (not ok).
+    bool EndedWith(uint32_t row, bool ok) const;
     bool Ready(uint32_t row) const;
     bool CollidesWithRunning(uint32_t row) const;
     // Whether from waits for to through rows still to be built.
@@ -98,7 +112,9 @@ private:
     MProjectPack_cl& m_rows;
     LearnedLinkPack_cl& m_links;
     BuildGraph_cl m_graph;
+    BuildReach_cl m_reach;
     std::set<uint32_t> m_todo;     // still to be built, the running ones included
+    std::set<uint32_t> m_walked;   // to be built when the walk began
     std::set<uint32_t> m_running;
     // When each row's last build started and ended, as numbers of the
     // walk's events: which builds ran beside which.
@@ -110,6 +126,17 @@ private:
     RowWeights_cl m_weights;
     mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale
 };
+
+// Moves rows (and their sequence entries) so that every row stands after the
+// rows needsOf names for it, with theirs before them; rows without such
+// needs keep their order, and a circle is cut where it is met.
+void PutNeededFirst(MProjectPack_cl& rows, SerialPack_cl& sequences,
+                    const std::function<std::vector<uint32_t>(uint32_t)>& needsOf);
+
+// Before a one-at-a-time walk: every row still to build after the rows
+// still to build that its run would build (BuildReach_cl), so that those
+// are built, or have failed, when it starts.
+void PutReachFirst(MProjectPack_cl& rows, SerialPack_cl& sequences);
 
 // After a one-at-a-time row build: learns the library its failed link showed
 // (the one it waits for, or the failed row's it failed because of) unless

@@ -63,6 +63,21 @@ int32_t SolutionPack_cl::StorageProcess_cl::ReadItem(IO_ns::XMLFile_cl&,
 
 // ---------------------------------------------------------------- store
 
+namespace {
+
+// What the row build gives the builder besides the project: the solution
+// configuration, and what the builder builds before the project there.
+void SetSolutionContext(ProjectInfo_st& info, const String_cl& solution, const String_cl& config, bool otherKinds)
+{
+    if (!info.row->configuration.IsEmpty()) info.row->solutionConfiguration = config;
+    // A row another solution of the plan made first is built in that one.
+    if (!info.project->solution.EqualsNoCase(solution)) return;
+    info.project->solutionDependencies = info.dependencies;
+    info.project->dependsOnOtherKinds = otherKinds;
+}
+
+} // namespace
+
 SolutionPack_cl::~SolutionPack_cl()
 {
     // The records go through DeleteData while this part of the object still
@@ -110,16 +125,20 @@ void SolutionPack_cl::AddProjects(Solution_st& entry, const OriList_cl& found, c
         ProjectInfo_st info;
         info.configurations = ori.configurations;
         // Only what the solution's own Visual C++ projects are; a GUID of
-        // another kind of project names nothing to build.
+        // another kind of project names nothing to build, but the builder
+        // builds that project before this one all the same.
+        bool otherKinds = false;
         for (const String_cl& guid : ori.dependencies) {
             auto to = pathOfGuid.find(guid);
             if (to != pathOfGuid.end()) info.dependencies.push_back(to->second);
+            else otherKinds = true;
         }
         // A project without a Build.0 line for this configuration gets the
         // empty project configuration: its row shows it as not built.
         const String_cl projectConfig = info.configurations[key];
         info.row = RowFor(projectConfig, rows, ori.path, projects, sequences, entry.path);
         info.project = info.row->project;
+        SetSolutionContext(info, entry.path, config, otherKinds);
         entry.projects.PushBack(info);
     }
 }
@@ -230,6 +249,7 @@ void SolutionPack_cl::ChangeConfiguration(const String_cl& config, MProjectPack_
                 projectConfig = found == info.configurations.end() ? String_cl() : found->second;
             }
             info.row = RowForProject(info.project, projectConfig, rows, projects, sequences);
+            if (solution && !info.row->configuration.IsEmpty()) info.row->solutionConfiguration = config;
         }
     }
 }

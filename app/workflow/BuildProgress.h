@@ -35,6 +35,13 @@ public:
     // Returns the time kept for the row (all its builds in the walk), or a
     // negative number when none is kept.
     double Built(const MProjectId_cl& row, double seconds);
+    // The row ended without a build (it failed before one could start):
+    // finished, and no time is kept for it.
+    void Unbuilt(const MProjectId_cl& row)
+    {
+        m_finished.insert(row.Serial());
+        m_spent.erase(row.Serial());
+    }
     bool Finished(uint32_t row) const { return m_finished.count(row) != 0; }
     BuildProgress_st Report(const std::vector<Base_ns::String_cl>& names, double secondsLeft) const
     {

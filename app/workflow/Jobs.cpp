@@ -7,6 +7,7 @@
 #include <optional>
 #include "app/engine/MProjectPack.h"
 #include "app/engine/projectfiles/ProjectFileReader.h"
+#include "app/engine/RowBuild.h"
 #include "app/engine/RowScheduler.h"
 #include "app/engine/VcInstallation.h"
 #include "app/store/DataFile.h"
@@ -143,9 +144,14 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
 {
     Base_ns::ComScope_cl com;
     try {
-        if ((request.jobs > 1 || !request.only.empty()) && request.singleRow == 0)
+        // Rows rebuilt one by one go one at a time: a project of a solution
+        // rebuilt alone has a copy of the solution in its place meanwhile.
+        if ((request.jobs > 1 || !request.only.empty()) && request.singleRow == 0 && !request.rebuildEach)
             return ParallelBuildWalk(stores, planId, request, running, reporter);
         Plan_st& plan = planId.Data();
+        // The rows a row's run would build go before it: it then finds them
+        // built, or fails as their knock-on failure without building them.
+        if (request.singleRow == 0) PutReachFirst(plan.rows, stores.sequences);
         MProjectId_cl row = request.singleRow != 0
                                 ? MProjectId_cl(plan.rows.FromSerial(request.singleRow))
                                 : FirstPending(plan.rows);
@@ -176,7 +182,10 @@ bool BuildWalk(Stores_cl& stores, const PlanId_cl& planId, const BuildRequest_st
             MProjectId_cl built = row;
             const double start = SteadySeconds();
             int ok = BuildStep(stores, plan, planId, row, request.vcDirectory, request.rebuildEach);
-            const double took = progress.Built(built, SteadySeconds() - start);
+            // Not built at all: no time to keep.
+            const bool unbuilt = FailedUnbuilt(*built);
+            if (unbuilt) progress.Unbuilt(built);
+            const double took = unbuilt ? -1 : progress.Built(built, SteadySeconds() - start);
             if (took >= 0) weights.Took(built.Serial(), took);
             LearnFromRowBuild(built, plan.rows, stores.projects, stores.links);
             reporter.RowBuilt(plan, *built, ok);

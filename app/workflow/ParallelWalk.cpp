@@ -76,12 +76,17 @@ private:
                 Unbuilt(row, lane);
                 continue;
             }
+            if (const uint32_t cause = m_scheduler.FailedDependency(row)) {
+                if (!KnockOn(row, cause)) return;
+                Unbuilt(row, lane);
+                continue;
+            }
             m_scheduler.Started(row);
             try {
                 ShowRunning();
                 m_reporter.RowStarted(m_plan, *row, lane);
                 m_stores.plans.MarkModified(m_planId);
-                m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_stores.projects, GoodLogDirectory(),
+                m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_plan.rows, m_stores.projects, GoodLogDirectory(),
                                                                m_request.vcDirectory, m_request.rebuildEach, true);
                 m_lanes.Start(lane, m_builds[lane]->Command());
             } catch (...) {
@@ -94,14 +99,30 @@ private:
         }
     }
 
-    // A row that fails without a build (its project file cannot be read) is
-    // reported as one that started and ended at once on the lane.
+    // A row whose run would build a row that failed is not started: it
+    // fails at once as that row's knock-on failure. False after an error.
+    bool KnockOn(const MProjectId_cl& row, uint32_t cause)
+    {
+        try {
+            m_plan.rows.MarkModified(row);
+            RowBuild_cl::ConcludeUnbuilt(row, cause, GoodLogDirectory(), FailedLogDirectory(), m_stores.projects);
+            return true;
+        } catch (...) {
+            m_scheduler.Abandoned(row);
+            Remember(std::current_exception());
+            return false;
+        }
+    }
+
+    // A row that fails without a build (its project file cannot be read, or
+    // its run would build a row that failed) is reported as one that started
+    // and ended at once on the lane; it took no time to keep.
     void Unbuilt(const MProjectId_cl& row, int lane)
     {
         m_scheduler.Abandoned(row);
         try {
             m_stores.plans.MarkModified(m_planId);
-            m_progress.Built(row, 0);
+            m_progress.Unbuilt(row);
             m_reporter.RowStarted(m_plan, *row, lane);
             m_reporter.RowBuilt(m_plan, *row, 0);
             m_reporter.RefreshProjects(m_planId.Serial());

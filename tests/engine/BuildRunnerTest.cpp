@@ -122,6 +122,31 @@ TEST(BuildRunnerTest, PiecesThatWouldLeaveTheirQuotesAreRefused)
     }
 }
 
+// A project of a solution goes to the builder with its solution, in the
+// solution's configuration and its own, each piece between its quotes and
+// checked as every other piece is.
+TEST(BuildRunnerTest, ProjectOfASolutionIsBuiltInItsSolution)
+{
+    const BuildTarget_st target{L"C:\\src 1\\all.sln", L"Release|Mixed Platforms", L"C:\\src 1\\core\\core.vcproj",
+                                L"Release|Win32"};
+    EXPECT_EQ(BuildParameters(L"C:\\VS 9\\", target, L"rebuild", L"C:\\l.log"),
+              L"/c cls && \"C:\\VS 9\\VC\\vcvarsall.bat\" && devenv \"C:\\src 1\\all.sln\" /rebuild "
+              L"\"Release|Mixed Platforms\" /project \"C:\\src 1\\core\\core.vcproj\" /projectconfig \"Release|Win32\" "
+              L"> \"C:\\l.log\" ");
+    for (int piece = 0; piece < 4; ++piece) {
+        BuildTarget_st bad = target;
+        String_cl* pieces[] = {&bad.file, &bad.configuration, &bad.project, &bad.projectConfiguration};
+        *pieces[piece] += L"\" & echo PWNED> pwned.txt & \"";
+        try {
+            BuildParameters(L"C:\\VS\\", bad, L"build", L"a.log");
+            ADD_FAILURE() << "accepted " << Test_ns::Ansi(*pieces[piece]);
+        } catch (const Base_ns::UserError_cl& e) {
+            EXPECT_EQ(e.Code(), piece % 2 == 0 ? 102 : 103) << piece;
+            EXPECT_EQ(e.Note(), *pieces[piece]);
+        }
+    }
+}
+
 // A log is the builder's, not ours: one cut off in the middle of a character
 // (a builder killed, a disk full) is read to its end, whatever cannot be
 // decoded reads as U+FFFD, and its verdict stands.

@@ -325,7 +325,7 @@ TEST_F(RowsTest, RaisePriorityMovesRowAndSequenceEntryAboveTheNearestFailedRow)
     EXPECT_EQ(SequenceNames(), (Names{L"e", L"b", L"a", L"c", L"d"}));
 }
 
-TEST_F(RowsTest, BatchLinesQuoteThePathAndSkipIgnoredRows)
+TEST_F(RowsTest, BatchLinesBuildEachRowAsTheBuildDoesAndSkipIgnoredRows)
 {
     String_cl a = dir / L"with space\\a.vcproj";
     ASSERT_TRUE(WriteLibrary(a, L"a", {L"Debug|Win32"}));
@@ -333,6 +333,14 @@ TEST_F(RowsTest, BatchLinesQuoteThePathAndSkipIgnoredRows)
     RowFor(L"Debug|Win32", rows, Project(L"r", {L"Release|Win32"}), projects, sequences);
     MProjectId_cl done = RowFor(L"Debug|Win32", rows, Project(L"b"), projects, sequences);
     done->state = Compiled;  // written all the same, always with /build
+    // A project of a solution, in a folder a batch file would read as a
+    // variable: built in its solution; a batch file writes "%" as "%%".
+    const String_cl solution = dir / L"100%PATH%\\all.sln", c = dir / L"100%PATH%\\c\\c.vcproj";
+    ASSERT_TRUE(WriteLibrary(c, L"c", {L"Release|x64"}));
+    MProjectId_cl inSolution = RowFor(L"Release|x64", rows, c, projects, sequences, solution);
+    inSolution->solutionConfiguration = L"Release|Mixed Platforms";
+    const String_cl cLine = L"devenv \"" + dir / L"100%%PATH%%\\all.sln\" /build \"Release|Mixed Platforms\" /project \"" +
+                            dir / L"100%%PATH%%\\c\\c.vcproj\" /projectconfig \"Release|x64\"";
 
     String_cl withLog = dir / L"with-log.bat", without = dir / L"without.bat";
     {
@@ -350,9 +358,9 @@ TEST_F(RowsTest, BatchLinesQuoteThePathAndSkipIgnoredRows)
     const String_cl b = done->project->path;
     EXPECT_EQ(Test_ns::ReadText(withLog),
               L"devenv \"" + a + L"\" /build \"Debug|Win32\" >> \"D:\\out put.log\"\r\n" + L"devenv \"" + b +
-                  L"\" /build \"Debug|Win32\" >> \"D:\\out put.log\"\r\n");
-    EXPECT_EQ(Test_ns::ReadText(without),
-              L"devenv \"" + a + L"\" /build \"Debug|Win32\"\r\n" + L"devenv \"" + b + L"\" /build \"Debug|Win32\"\r\n");
+                  L"\" /build \"Debug|Win32\" >> \"D:\\out put.log\"\r\n" + cLine + L" >> \"D:\\out put.log\"\r\n");
+    EXPECT_EQ(Test_ns::ReadText(without), L"devenv \"" + a + L"\" /build \"Debug|Win32\"\r\n" + L"devenv \"" + b +
+                                              L"\" /build \"Debug|Win32\"\r\n" + cLine + L"\r\n");
     std::string bytes = Test_ns::ReadBytes(without);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2)) << "UTF-16LE with its mark";

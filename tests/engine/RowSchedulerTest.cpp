@@ -277,3 +277,50 @@ TEST_F(RowSchedulerTest, ALinkFailingForALibraryBuiltBesideItIsBuiltAgain)
     EXPECT_EQ(app->state, CompileFailed);
     EXPECT_TRUE(scheduler.Done());
 }
+
+// Rows of a solution are built there, where the builder first builds what
+// each depends on: a row waits for the rows its run would build; two runs
+// that would build one project not built in this walk never run together; a
+// run that may build a project the program does not read keeps apart from
+// its solution's rows; a row whose run would build a failed row is not built.
+TEST_F(RowSchedulerTest, RunsThatWouldBuildOneProjectNeverRunTogether)
+{
+    MProjectId_cl x = Add({L"x"}), y = Add({L"y"}), lib = Add({L"lib"});
+    MProjectId_cl z = Add({L"z"}), w = Add({L"w"}), v = Add({L"v"});
+    for (const MProjectId_cl& r : {x, y, lib, z, w}) r->project->solution = L"C:\\ws\\all.sln";
+    v->project->solution = L"C:\\ws\\other.sln";
+    x->project->solutionDependencies = {lib->project->path};
+    y->project->references = {L"C:\\WS\\LIB\\lib.vcproj"};  // spelt otherwise
+    z->project->dependsOnOtherKinds = true;                   // on a C# project, say
+    v->project->dependsOnOtherKinds = true;
+    auto end = [&](RowScheduler_cl& scheduler, const MProjectId_cl& row, int32_t state) {
+        scheduler.Ended(row, {state, String_cl()}, sequences);
+        row->state = state;  // as the walk concludes it
+    };
+
+    RowScheduler_cl scheduler(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"lib", L"w", L"v"}));
+    end(scheduler, lib, Compiled);
+    // Both find lib built in this walk: it is only checked, by both at once.
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"x", L"y"}));
+    for (const MProjectId_cl& r : {x, y, w, v}) end(scheduler, r, Compiled);
+    EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"z"}));
+
+    // lib fails: x and y are not built, each a knock-on failure of it.
+    for (MProjectId_cl r = rows.First(); !r.IsEmpty(); r = r.Next()) r->state = Normal;
+    RowScheduler_cl failing(rows, projects, links, times);
+    EXPECT_EQ(failing.FailedDependency(x), 0u);
+    StartUpTo(failing, 1);
+    end(failing, lib, CompileFailed);
+    for (const MProjectId_cl& r : {x, y}) EXPECT_EQ(failing.FailedDependency(r), lib.Serial());
+    EXPECT_EQ(failing.FailedDependency(w), 0u);
+
+    // lib built before this walk may be out of date: the run that starts
+    // first builds it, and the other waits until then.
+    for (MProjectId_cl r = rows.First(); !r.IsEmpty(); r = r.Next()) r->state = Compiled;
+    x->state = y->state = Normal;
+    RowScheduler_cl stale(rows, projects, links, times);
+    EXPECT_EQ(Names(StartUpTo(stale, 8)), (std::vector<String_cl>{L"x"}));
+    end(stale, x, Compiled);
+    EXPECT_EQ(Names(StartUpTo(stale, 8)), (std::vector<String_cl>{L"y"}));
+}

@@ -33,6 +33,11 @@ TEST(VcInstallationTest, LayoutDecidesTheEnvironmentScriptAndItsArchitecture)
             << Test_ns::Ansi(p.configuration) << ": " << Test_ns::Ansi(clean);
     }
 
+    // A project of a solution is compiled for its own platform, which the
+    // solution's configuration need not name.
+    const BuildTarget_st mixed{L"a.sln", L"Debug|Mixed Platforms", L"a.vcxproj", L"Debug|x64"};
+    EXPECT_NE(String_cl::npos, BuildParameters(vs2022, mixed, L"build", L"l.log").find(L"vcvarsall.bat\" x64 && "));
+
     // The older layout runs its script without arguments, as it always did.
     for (const wchar_t* layout : {L"vs", L"vs2015"}) {
         const String_cl dir = StandinDir(L"en", layout);

@@ -81,7 +81,8 @@ function readTrace(file) {
     if (!fs.existsSync(file)) return spans;
     for (const line of fs.readFileSync(file, "utf8").split(/\r?\n/)) {
         const f = line.split("\t");
-        if (f.length < 4) continue;
+        // A project a run only found up to date on its way was not built.
+        if (f.length < 4 || f[5] === "up-to-date") continue;
         const name = path.win32.basename(f[0]).replace(/\.[^.]*$/, "");
         (spans[name] ??= []).push({ start: BigInt(f[2]), end: BigInt(f[3]) });
     }

@@ -40,11 +40,13 @@ std::vector<StandinBuild_st> ReadStandinTrace(const String_cl& path)
         }
         StandinBuild_st b;
         uint64_t process = 0;
-        if (f.size() == 5 && ToNumber(f[2], b.start) && ToNumber(f[3], b.end) && ToNumber(f[4], process) &&
-            b.start <= b.end) {
+        if (f.size() == 7 && ToNumber(f[2], b.start) && ToNumber(f[3], b.end) && ToNumber(f[4], process) &&
+            b.start <= b.end && (f[5] == L"built" || f[5] == L"failed" || f[5] == L"up-to-date")) {
             b.project = f[0];
             b.configuration = f[1];
             b.process = static_cast<uint32_t>(process);
+            b.outcome = f[5];
+            b.asked = f[6];
             builds.push_back(b);
         } else {
             ADD_FAILURE() << "malformed trace line: " << String_cl(text.substr(pos, end - pos)).ToUtf8();

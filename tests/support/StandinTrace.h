@@ -14,6 +14,11 @@ struct StandinBuild_st {
     uint64_t start = 0;               // 100-ns units since 1601 (UTC)
     uint64_t end = 0;
     uint32_t process = 0;
+    Base_ns::String_cl outcome;       // "built", "failed" or "up-to-date"
+    Base_ns::String_cl asked;         // what the run was asked to build
+
+    // The run built the project (or tried to), rather than finding it up to date.
+    bool Built() const { return outcome != L"up-to-date"; }
 
     bool Overlaps(const StandinBuild_st& other) const { return start < other.end && other.start < end; }
 };

@@ -52,6 +52,22 @@ private:
     String_cl m_path;
 };
 
+// Sets an environment variable of this process (which the programs it
+// starts inherit) for the scope's life, and removes it at its end.
+class EnvironmentScope_cl {
+public:
+    EnvironmentScope_cl(const wchar_t* name, const String_cl& value) : m_name(name)
+    {
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentScope_cl() { SetEnvironmentVariableW(m_name, nullptr); }
+    EnvironmentScope_cl(const EnvironmentScope_cl&) = delete;
+    EnvironmentScope_cl& operator=(const EnvironmentScope_cl&) = delete;
+
+private:
+    const wchar_t* m_name;
+};
+
 void RemoveTree(const String_cl& folder);
 // Creates the folders of a path; what follows its last backslash names a file.
 void CreateFolders(const String_cl& path);

@@ -6,10 +6,10 @@ namespace {
 String_cl Num(int v) { return String_cl::FromInt(v); }
 
 HANDLE StartBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb, const String_cl& config,
-                    const String_cl& logPath)
+                    const String_cl& logPath, const String_cl& more = String_cl())
 {
     String_cl params = L"/c cls && " + environment + L" && devenv \"" + file + L"\" /" + verb + L" \"" + config +
-                       L"\" > \"" + logPath + L"\" ";
+                       L"\"" + (more.empty() ? L"" : L" ") + more + L" > \"" + logPath + L"\" ";
     DeleteFileW(logPath.c_str());
     return Test_ns::StartProcess(L"cmd " + params);
 }
@@ -96,9 +96,9 @@ HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wcha
 }
 
 BuildRun_st RunBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb,
-                       const String_cl& config, const String_cl& logPath)
+                       const String_cl& config, const String_cl& logPath, const String_cl& more)
 {
-    return FinishStandin(StartBuilder(environment, file, verb, config, logPath), logPath);
+    return FinishStandin(StartBuilder(environment, file, verb, config, logPath, more), logPath);
 }
 
 BuildRun_st FinishStandin(HANDLE process, const String_cl& logPath)

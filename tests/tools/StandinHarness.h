@@ -45,9 +45,10 @@ struct BuildRun_st {
 BuildRun_st RunStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb,
                        const String_cl& config, const String_cl& logPath);
 // The same with another environment call: cmd /c cls && <environment> && devenv ...
-// (such as "\"<installation>VC\Auxiliary\Build\vcvarsall.bat\" x64").
+// (such as "\"<installation>VC\Auxiliary\Build\vcvarsall.bat\" x64"), and more
+// arguments after the configuration when given (/project "<project>").
 BuildRun_st RunBuilder(const String_cl& environment, const String_cl& file, const wchar_t* verb,
-                       const String_cl& config, const String_cl& logPath);
+                       const String_cl& config, const String_cl& logPath, const String_cl& more = String_cl());
 // The same run started without waiting for it: the cmd process, or null.
 // FinishStandin waits for it and reads the log.
 HANDLE StartStandin(const Edition_st& edition, const String_cl& file, const wchar_t* verb, const String_cl& config,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "tests/tools/StandinHarness.h"
 #include "tests/tools/MsbuildFiles.h"
+#include "tests/support/StandinTrace.h"
 
 using namespace StandinTest_ns;
 using namespace Test_ns;
@@ -107,9 +108,10 @@ protected:
         if (Edition().chinese && !ChineseWritable()) GTEST_SKIP() << "Chinese lines need code page 936";
     }
     const Msbuild_st& Edition() const { return *GetParam(); }
-    BuildRun_st Run(const wchar_t* architecture, const String_cl& file, const wchar_t* verb, const String_cl& config)
+    BuildRun_st Run(const wchar_t* architecture, const String_cl& file, const wchar_t* verb, const String_cl& config,
+                    const String_cl& more = String_cl())
     {
-        return RunBuilder(Vs2022(Edition(), architecture), file, verb, config, dir / L"build.log");
+        return RunBuilder(Vs2022(Edition(), architecture), file, verb, config, dir / L"build.log", more);
     }
 
     TempDir_cl dir{L"standin-2022"};
@@ -202,12 +204,13 @@ TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
     String_cl sln = dir / L"all.sln";
     WriteUtf8Text(sln, text);
 
-    // In the solution's Debug\ folder, where the program finds core.lib.
+    // In the solution's Debug\ folder, where the program finds core.lib. The
+    // referenced DLL is built before the program, as a dependency is.
     BuildRun_st first = Run(L"x86", sln, L"build", L"Debug|x86");
     EXPECT_EQ(1, first.exitCode);
-    EXPECT_TRUE(first.HasLine(e.CannotOpen(1, L"core.lib"))) << first.bytes;
-    EXPECT_TRUE(first.HasLine(e.Failed(1, L"app.vcxproj"))) << first.bytes;
-    EXPECT_TRUE(first.HasLine(e.Header(2, L"dll", L"Debug Win32"))) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.Header(1, L"dll", L"Debug Win32"))) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.CannotOpen(2, L"core.lib"))) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.Failed(2, L"app.vcxproj"))) << first.bytes;
     EXPECT_TRUE(first.HasLine(e.Header(3, L"core", L"Debug Win32"))) << first.bytes;
     EXPECT_TRUE(first.HasLine(e.BuildSummary(2, 1, 0, 0))) << first.bytes;
     EXPECT_TRUE(FileExists(dir / L"Debug\\dll.dll") && FileExists(dir / L"Debug\\dll.lib"));
@@ -218,12 +221,14 @@ TEST_P(StandinVs2022Test, SolutionNumbersItsProjectsAndLinksWhatTheyReference)
     EXPECT_FALSE(second.Contains(L"2>")) << second.bytes;
     EXPECT_TRUE(second.HasLine(e.BuildSummary(1, 0, 2, 0))) << second.bytes;
 
-    // The referenced DLL's import library is linked though no dependency names it.
+    // The referenced DLL's import library is linked though no dependency
+    // names it: when the DLL fails to build again, the program misses it.
     DeleteFileW((dir / L"Debug\\dll.lib").c_str());
+    ASSERT_TRUE(WriteAnsi(dir / L"dll\\dll.cpp", L"#error broken\r\n"));
     BuildRun_st third = Run(L"x86", sln, L"build", L"Debug|x86");
-    EXPECT_TRUE(third.Contains(L"1>LINK : fatal error LNK1181: ")) << third.bytes;
+    EXPECT_TRUE(third.Contains(L"2>LINK : fatal error LNK1181: ")) << third.bytes;
     EXPECT_TRUE(third.Contains(dir / L"Debug\\dll.lib")) << third.bytes;
-    EXPECT_TRUE(third.HasLine(e.BuildSummary(1, 1, 1, 0))) << third.bytes;
+    EXPECT_TRUE(third.HasLine(e.BuildSummary(0, 2, 1, 0))) << third.bytes;
 }
 
 // What the installation's props do, a property sheet, conditions and
@@ -368,3 +373,86 @@ TEST(StandinVersions, EachDevenvCarriesTheFileVersionOfItsRelease)
 }
 
 } // namespace
+
+// A project of a solution asked for with /project sees the solution's folder
+// as $(SolutionDir), where the sheet it imports is (alone, it sees its own
+// folder, and MSBuild stops at the import); what it depends on is built
+// first when out of date, in the configuration the solution gives it, a
+// project the configuration does not build is skipped with the builder's
+// line, and /rebuild rebuilds them too. The trace names what each run built.
+TEST_P(StandinVs2022Test, ProjectOfASolutionIsBuiltThereAfterWhatItDependsOn)
+{
+    const Msbuild_st& e = Edition();
+    WriteUtf8Text(dir / L"common.props", L"<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                                         L"  <PropertyGroup><OutDir>$(SolutionDir)out\\</OutDir></PropertyGroup>\r\n"
+                                         L"</Project>\r\n");
+    const String_cl sheet = L"    <Import Project=\"$(SolutionDir)\\common.props\" />\r\n";
+    MsbuildProject_st lib = MakeProject(L"StaticLibrary", {L"Debug|x64"}, Compile(L"lib.cpp"));
+    MsbuildProject_st app = MakeProject(L"Application", {L"Debug|x64"},
+                                        Compile(L"main.cpp") + L"    <ProjectReference Include=\"..\\lib\\lib.vcxproj\" />\r\n");
+    lib.sheets = app.sheets = sheet;
+    WriteProject(dir, L"lib\\lib.vcxproj", lib, L"lib.cpp");
+    const String_cl appPath = WriteProject(dir, L"app\\app.vcxproj", app, L"main.cpp");
+    WriteProject(dir, L"extra\\extra.vcxproj", MakeProject(L"StaticLibrary", {L"Debug|x64"}, Compile(L"extra.cpp")),
+                 L"extra.cpp");
+    String_cl text = L"\r\nMicrosoft Visual Studio Solution File, Format Version 12.00\r\n# Visual Studio Version 17\r\n";
+    const wchar_t* names[] = {L"lib", L"app", L"extra"};
+    for (int i = 0; i < 3; ++i) {
+        text += L"Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"" + String_cl(names[i]) + L"\", \"" + names[i] +
+                L"\\" + names[i] + L".vcxproj\", \"{00000000-0000-0000-0000-00000000000" + Num(i + 1) + L"}\"\r\n";
+        if (i == 1)
+            text += L"\tProjectSection(ProjectDependencies) = postProject\r\n\t\t{00000000-0000-0000-0000-000000000003} = "
+                    L"{00000000-0000-0000-0000-000000000003}\r\n\tEndProjectSection\r\n";
+        text += L"EndProject\r\n";
+    }
+    text += L"Global\r\n\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n\t\tDebug|x64 = Debug|x64\r\n"
+            L"\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n";
+    for (int i = 1; i <= 3; ++i)
+        for (const wchar_t* kind : {L"ActiveCfg", L"Build.0"})
+            if (i != 3 || String_cl(kind) == L"ActiveCfg")
+                text += L"\t\t{00000000-0000-0000-0000-00000000000" + Num(i) + L"}.Debug|x64." + kind + L" = Debug|x64\r\n";
+    text += L"\tEndGlobalSection\r\nEndGlobal\r\n";
+    const String_cl sln = dir / L"all.sln";
+    WriteUtf8Text(sln, text);
+    const String_cl project = L"/project \"app\\app.vcxproj\" /projectconfig \"Debug|x64\"";
+
+    BuildRun_st alone = Run(L"x64", appPath, L"build", L"Debug|x64");
+    EXPECT_EQ(1, alone.exitCode);
+    EXPECT_TRUE(alone.Contains(L"error MSB4019")) << alone.bytes;
+    EXPECT_TRUE(alone.Contains(dir / L"app\\common.props")) << alone.bytes;
+
+    const String_cl trace = dir / L"trace.txt";
+    BuildRun_st first;
+    {
+        EnvironmentScope_cl traced(L"QV_STANDIN_TRACE", trace);
+        first = Run(L"x64", sln, L"build", L"Debug|x64", project);
+    }
+    EXPECT_EQ(0, first.exitCode) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.chinese ? L"1>------ 已跳过生成: 项目: extra, 配置: Debug x64 ------"
+                                        : L"1>------ Skipped Build: Project: extra, Configuration: Debug x64 ------"))
+        << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.Header(2, L"lib", L"Debug x64"))) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.Header(3, L"app", L"Debug x64"))) << first.bytes;
+    EXPECT_TRUE(first.HasLine(e.BuildSummary(2, 0, 0, 1))) << first.bytes;
+    EXPECT_TRUE(FileExists(dir / L"out\\app.exe") && FileExists(dir / L"out\\lib.lib"));
+    const std::vector<StandinBuild_st> builds = ReadStandinTrace(trace);
+    ASSERT_EQ(builds.size(), 2u);
+    EXPECT_EQ(builds[0].project, dir / L"lib\\lib.vcxproj");
+    EXPECT_EQ(builds[1].project, appPath);
+    for (const StandinBuild_st& b : builds) {
+        EXPECT_EQ(b.outcome, L"built");
+        EXPECT_EQ(b.asked, appPath);
+    }
+
+    EXPECT_TRUE(Run(L"x64", sln, L"build", L"Debug|x64", project).HasLine(e.BuildSummary(0, 0, 2, 1)));
+    BuildRun_st rebuild = Run(L"x64", sln, L"rebuild", L"Debug|x64", project);
+    EXPECT_TRUE(rebuild.HasLine(e.Summary(L"Rebuild All", L"全部重新生成", 2, 0, 1))) << rebuild.bytes;
+    // The configuration /projectconfig names, which this project lacks.
+    BuildRun_st release = Run(L"x64", sln, L"build", L"Debug|x64", L"/project \"app\" /projectconfig \"Release|x64\"");
+    EXPECT_EQ(1, release.exitCode);
+    EXPECT_TRUE(release.Contains(L"error MSB8013")) << release.bytes;
+    BuildRun_st missing = Run(L"x64", sln, L"build", L"Debug|x64", L"/project \"nothere\"");
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_TRUE(missing.Contains(L"nothere")) << missing.bytes;
+    EXPECT_FALSE(missing.Contains(L"==========")) << missing.bytes;
+}

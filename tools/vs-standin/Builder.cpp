@@ -148,12 +148,23 @@ void Builder_cl::MissingProject(const std::wstring& path)
     ++m_skipped;
 }
 
-void Builder_cl::Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath)
+void Builder_cl::Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath,
+                         bool dependency)
 {
     const unsigned long long start = Trace_cl::Now();
     std::wstring built = config;
-    BuildProject(path, built, solutionPath);
-    m_trace.Append(path, built, start, Trace_cl::Now());
+    const Outcome_en outcome = BuildProject(path, built, solutionPath, dependency);
+    m_trace.Append(path, built, start, Trace_cl::Now(),
+                   outcome == Outcome_en::Succeeded ? L"built" : outcome == Outcome_en::Failed ? L"failed" : L"up-to-date",
+                   m_asked.empty() ? path : m_asked);
+}
+
+void Builder_cl::NotSelected(const std::wstring& name, const std::wstring& config)
+{
+    StartNode();
+    Node(m_messages.NotSelected(m_verb, name, config));
+    Flush();
+    ++m_skipped;
 }
 
 void Builder_cl::Node(const std::wstring& text)
@@ -171,8 +182,8 @@ void Builder_cl::Node(const std::wstring& text)
     }
 }
 
-void Builder_cl::ProjectFailed(const std::wstring& path, const std::wstring& name, const std::wstring& config,
-                               const std::wstring& error)
+Builder_cl::Outcome_en Builder_cl::ProjectFailed(const std::wstring& path, const std::wstring& name,
+                                                 const std::wstring& config, const std::wstring& error)
 {
     StartNode();
     Node(m_messages.Header(m_verb, name, config));
@@ -181,42 +192,48 @@ void Builder_cl::ProjectFailed(const std::wstring& path, const std::wstring& nam
     Node(m_messages.Failed(FileNameOf(path)));
     Flush();
     ++m_failed;
+    return Outcome_en::Failed;
 }
 
-void Builder_cl::BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath)
+Builder_cl::Outcome_en Builder_cl::BuildProject(const std::wstring& path, std::wstring& config,
+                                               const std::wstring& solutionPath, bool dependency)
 {
     if (ProjectFile_cl::IsMsbuildProject(path) != m_messages.Msbuild()) {
         // A project of the other era: refused before anything is built.
         Write(m_messages.ProjectRefused(path));
         Flush();
         ++m_failed;
-        return;
+        return Outcome_en::Failed;
     }
     std::unique_ptr<ProjectFile_cl> project = ProjectFile_cl::For(path);
     std::wstring why;
-    if (!project->Load(path, solutionPath, why)) {
-        ProjectFailed(path, StemOf(path), config, m_messages.ProjectLoadFailed(path, why));
-        return;
-    }
+    if (!project->Load(path, solutionPath, why))
+        return ProjectFailed(path, StemOf(path), config, m_messages.ProjectLoadFailed(path, why));
     ProjectPlan_st plan;
-    if (!project->Plan(config, m_libraryFolders, plan)) {
-        ProjectFailed(path, project->Name(), config, m_messages.NoConfiguration(project->Name(), path, config));
-        return;
-    }
+    if (!project->Plan(config, m_libraryFolders, plan))
+        return ProjectFailed(path, project->Name(), config, m_messages.NoConfiguration(project->Name(), path, config));
+    if (!plan.error.empty())
+        return ProjectFailed(path, project->Name(), plan.config, m_messages.ImportNotFound(path, plan.error));
     config = plan.config;
-    if (m_messages.Msbuild() && m_verb == Verb_en::Build && IsUpToDate(plan)) {
+    // What the builder finds up to date among the projects it only checks
+    // on the way takes it no time worth waiting for.
+    const bool upToDate = m_verb == Verb_en::Build && IsUpToDate(plan);
+    const unsigned delay = upToDate && dependency ? 0 : m_delayMs;
+    if (m_messages.Msbuild() && upToDate) {
         // Counted, and not a line about it.
-        if (m_delayMs) Sleep(m_delayMs);
+        if (delay) Sleep(delay);
         Count(Outcome_en::UpToDate);
-        return;
+        return Outcome_en::UpToDate;
     }
     StartNode();
     Node(m_messages.Header(m_verb, project->Name(), plan.config));
     Flush();
-    if (m_delayMs) Sleep(m_delayMs);
-    Count(Run(*project, plan));
+    if (delay) Sleep(delay);
+    const Outcome_en outcome = Run(*project, plan);
+    Count(outcome);
     Flush();
     if (m_lingerMs) Sleep(m_lingerMs);
+    return outcome;
 }
 
 Builder_cl::Outcome_en Builder_cl::Run(const ProjectFile_cl& project, const ProjectPlan_st& plan)

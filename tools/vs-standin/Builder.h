@@ -20,14 +20,21 @@ public:
     void Write(const std::wstring& text) { m_text += text; }
     void Flush();
 
+    // What the run was asked to build (the project file, the project /project
+    // names, or the solution), for the trace.
+    void SetAsked(const std::wstring& asked) { m_asked = asked; }
     // One project file (.vcproj or .icproj to 2008, .vcxproj to the later
     // ones) in a project configuration. solutionPath is the solution
-    // building it, or empty.
-    void Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath);
+    // building it, or empty. A dependency is a project built only because
+    // the one asked for needs it: when it is up to date, it takes no time.
+    void Project(const std::wstring& path, const std::wstring& config, const std::wstring& solutionPath,
+                 bool dependency = false);
     // A project that a solution lists but whose file does not exist.
     void MissingProject(const std::wstring& path);
     // A project that the solution does not build in this configuration.
     void Skip() { ++m_skipped; }
+    // The same, when a build of one project reaches it: said in the log.
+    void NotSelected(const std::wstring& name, const std::wstring& config);
     // The counters, and what 2022 writes after them.
     void Summary();
     bool AnyFailed() const { return m_failed > 0; }
@@ -37,8 +44,9 @@ private:
 
     // Project without the trace; config becomes the configuration as the
     // project names it, when it has that configuration.
-    void BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath);
-    void ProjectFailed(const std::wstring& path, const std::wstring& name, const std::wstring& config,
+    Outcome_en BuildProject(const std::wstring& path, std::wstring& config, const std::wstring& solutionPath,
+                            bool dependency);
+    Outcome_en ProjectFailed(const std::wstring& path, const std::wstring& name, const std::wstring& config,
                        const std::wstring& error);
     Outcome_en Run(const ProjectFile_cl& project, const ProjectPlan_st& plan);
     bool IsUpToDate(const ProjectPlan_st& plan) const;
@@ -57,6 +65,7 @@ private:
     Messages_cl m_messages;
     Trace_cl m_trace;
     std::wstring m_text;
+    std::wstring m_asked;
     unsigned m_delayMs = 0;
     unsigned m_lingerMs = 0;  // after a project's link, before the builder goes on
     std::vector<std::wstring> m_libraryFolders;

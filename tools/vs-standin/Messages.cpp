@@ -47,7 +47,11 @@ std::wstring Messages_cl::Banner() const
 std::wstring Messages_cl::Usage() const
 {
     return m_zh ? L"用法:\r\ndevenv <解决方案或项目文件> /build|/rebuild|/clean \"<配置>\"\r\n"
-                : L"Usage:\r\ndevenv <solution or project file> /build|/rebuild|/clean \"<configuration>\"\r\n";
+                  L"devenv <解决方案> /build|/rebuild|/clean \"<解决方案配置>\" /project \"<项目>\" "
+                  L"[/projectconfig \"<项目配置>\"]\r\n"
+                : L"Usage:\r\ndevenv <solution or project file> /build|/rebuild|/clean \"<configuration>\"\r\n"
+                  L"devenv <solution> /build|/rebuild|/clean \"<solution configuration>\" /project \"<project>\" "
+                  L"[/projectconfig \"<project configuration>\"]\r\n";
 }
 
 std::wstring Messages_cl::FilesNotFound(const std::wstring& path) const
@@ -205,6 +209,32 @@ std::wstring Messages_cl::ProjectLoadFailed(const std::wstring& path, const std:
                     : path + L" : error MSB4025: The project file could not be loaded. " + why + L"\r\n";
     return m_zh ? path + L" : error PRJ0005: 无法加载项目文件: " + why + L"\r\n"
                 : path + L" : error PRJ0005: The project file could not be loaded: " + why + L"\r\n";
+}
+
+std::wstring Messages_cl::ImportNotFound(const std::wstring& path, const std::wstring& imported) const
+{
+    return m_zh ? path + L" : error MSB4019: 找不到导入的项目“" + imported +
+                      L"”。请确认 <Import> 声明中的路径正确，且磁盘上存在该文件。\r\n"
+                : path + L" : error MSB4019: The imported project \"" + imported +
+                      L"\" was not found. Confirm that the path in the <Import> declaration is correct, and that "
+                      L"the file exists on disk.\r\n";
+}
+
+std::wstring Messages_cl::NotSelected(Verb_en verb, const std::wstring& project, const std::wstring& config) const
+{
+    std::wstring shown = config;
+    if (Msbuild() && shown.find(L'|') != std::wstring::npos) shown[shown.find(L'|')] = L' ';
+    if (m_zh)
+        return L"------ 已跳过" + std::wstring(VerbZh(verb)) + L": 项目: " + project + L", 配置: " + shown +
+               L" ------\r\n没有为此解决方案配置选中要生成的项目 \r\n";
+    return L"------ Skipped " + std::wstring(VerbEn(verb)) + L": Project: " + project + L", Configuration: " + shown +
+           L" ------\r\nProject not selected to build for this solution configuration \r\n";
+}
+
+std::wstring Messages_cl::ProjectNotInSolution(const std::wstring& project) const
+{
+    return m_zh ? L"解决方案中没有项目“" + project + L"”。\r\n"
+                : L"The project '" + project + L"' is not in the solution.\r\n";
 }
 
 std::wstring Messages_cl::ProjectRefused(const std::wstring& path) const

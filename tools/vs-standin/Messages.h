@@ -59,6 +59,13 @@ public:
                                  const std::wstring& config) const;
     std::wstring ProjectFileMissing(const std::wstring& path) const;
     std::wstring ProjectLoadFailed(const std::wstring& path, const std::wstring& why) const;
+    // An MSBuild project imports a file that does not exist (error MSB4019).
+    std::wstring ImportNotFound(const std::wstring& path, const std::wstring& imported) const;
+    // A project a solution build reaches that the solution configuration
+    // does not build: two lines, the first like a header.
+    std::wstring NotSelected(Verb_en verb, const std::wstring& project, const std::wstring& config) const;
+    // /project names no project of the solution.
+    std::wstring ProjectNotInSolution(const std::wstring& project) const;
     // A project file of the other era: a .vcxproj to 2008, which does not
     // know the type, or a .vcproj to a later one, which wants it converted.
     std::wstring ProjectRefused(const std::wstring& path) const;

@@ -38,6 +38,12 @@ struct ProjectPlan_st {
     // empty when the builder does not compare it with its environment's.
     std::wstring machine;
     std::wstring firstObject;           // the object file a link names first, as the log shows it
+    // Full paths of the projects it references (ProjectReference), which a
+    // solution builds before it as it builds the projects it depends on.
+    std::vector<std::wstring> references;
+    // Not empty when the configuration cannot be evaluated (an imported file
+    // that does not exist): the builder's error line, and nothing is built.
+    std::wstring error;
 };
 
 class ProjectFile_cl {

@@ -47,7 +47,10 @@ bool SolutionFile_cl::Load(const std::wstring& path)
     if (!ReadFileBytes(path, bytes)) return false;
     std::wstring text = DecodeText(bytes);
     std::wstring folder = FolderOf(FullPath(std::wstring(), path));
+    m_folder = folder;
     enum { Outside, SolutionConfigs, ProjectConfigs } section = Outside;
+    // Within a Visual C++ project's entry: its ProjectDependencies section.
+    bool inProject = false, inDependencies = false;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find_first_of(L"\r\n", pos);
@@ -58,11 +61,23 @@ bool SolutionFile_cl::Load(const std::wstring& path)
         if (line.compare(0, 8, L"Project(") == 0) {
             // Project("{type}") = "name", "relative path", "{guid}"
             std::vector<std::wstring> q = QuotedPieces(line);
+            inProject = false;
             if (q.size() < 4) continue;
             if (!EndsWithNoCase(q[2], L".vcproj") && !EndsWithNoCase(q[2], L".icproj") &&
                 !EndsWithNoCase(q[2], L".vcxproj"))
                 continue;
-            m_projects.push_back({q[1], FullPath(folder, q[2]), q[3]});
+            m_projects.push_back({q[1], FullPath(folder, q[2]), q[3], {}});
+            inProject = true;
+        } else if (line == L"EndProject") {
+            inProject = inDependencies = false;
+        } else if (inProject && line.compare(0, 15, L"ProjectSection(") == 0) {
+            inDependencies = line.find(L"(ProjectDependencies)") != std::wstring::npos;
+        } else if (inProject && line == L"EndProjectSection") {
+            inDependencies = false;
+        } else if (inDependencies) {
+            // {guid} = {guid}
+            std::wstring guid = Trim(line.substr(0, line.find(L" = ")));
+            if (!guid.empty()) m_projects.back().dependencies.push_back(guid);
         } else if (line.compare(0, 14, L"GlobalSection(") == 0) {
             if (line.find(L"(SolutionConfigurationPlatforms)") != std::wstring::npos) section = SolutionConfigs;
             else if (line.find(L"(ProjectConfigurationPlatforms)") != std::wstring::npos) section = ProjectConfigs;
@@ -87,6 +102,23 @@ bool SolutionFile_cl::Load(const std::wstring& path)
         }
     }
     return true;
+}
+
+int SolutionFile_cl::Find(const std::wstring& project) const
+{
+    const std::wstring full = FullPath(m_folder, project);
+    for (size_t i = 0; i < m_projects.size(); ++i)
+        if (EqualsNoCase(m_projects[i].path, full)) return static_cast<int>(i);
+    for (size_t i = 0; i < m_projects.size(); ++i)
+        if (EqualsNoCase(m_projects[i].name, project)) return static_cast<int>(i);
+    return -1;
+}
+
+int SolutionFile_cl::FindGuid(const std::wstring& guid) const
+{
+    for (size_t i = 0; i < m_projects.size(); ++i)
+        if (EqualsNoCase(m_projects[i].guid, guid)) return static_cast<int>(i);
+    return -1;
 }
 
 std::wstring SolutionFile_cl::ResolveConfiguration(const std::wstring& config) const

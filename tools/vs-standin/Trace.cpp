@@ -44,11 +44,12 @@ unsigned long long Trace_cl::Now()
 }
 
 void Trace_cl::Append(const std::wstring& project, const std::wstring& config, unsigned long long start,
-                      unsigned long long end) const
+                      unsigned long long end, const std::wstring& outcome, const std::wstring& asked) const
 {
     if (m_path.empty()) return;
     const std::string line = Utf8(project + L"\t" + config + L"\t" + std::to_wstring(start) + L"\t" +
-                                  std::to_wstring(end) + L"\t" + std::to_wstring(GetCurrentProcessId()) + L"\r\n");
+                                  std::to_wstring(end) + L"\t" + std::to_wstring(GetCurrentProcessId()) + L"\t" +
+                                  outcome + L"\t" + asked + L"\r\n");
     HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;

@@ -207,6 +207,11 @@ bool VcProject_cl::Evaluate(const std::wstring& config, const std::vector<std::w
     }
 
     if (const XmlElement_st* files = m_root.Child(L"Files")) CollectFiles(*files, plan.config, plan.sources);
+    if (const XmlElement_st* references = m_root.Child(L"References"))
+        for (const auto& r : references->children) {
+            const std::wstring relative = Trim(r.AttributeText(L"RelativePathToProject"));
+            if (r.name == L"ProjectReference" && !relative.empty()) plan.references.push_back(FullPath(m_folder, relative));
+        }
 
     for (const XmlElement_st* tool : {linker, librarian}) {
         if (!tool) continue;

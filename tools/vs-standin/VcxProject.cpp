@@ -142,6 +142,7 @@ public:
 
     std::vector<std::wstring> files; // the project file and what it imported, each once
     std::vector<Item_st> items;
+    std::wstring missingImport;      // the first imported file that does not exist
 
 private:
     bool Lookup(const std::wstring& name, std::wstring& value) const
@@ -229,7 +230,12 @@ private:
         std::wstring path = Trim(Expand(written));
         if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return;
         path = FullPath(m_thisFolder, path);
-        if (!FileExists(path)) return;
+        if (!FileExists(path)) {
+            // MSBuild stops at an import that is not there (a condition such
+            // as Exists() is how a project makes one optional).
+            if (missingImport.empty()) missingImport = path;
+            return;
+        }
         for (const auto& f : files)
             if (EqualsNoCase(f, path)) return; // MSBuild imports a file once
         auto document = std::make_unique<XmlElement_st>();
@@ -353,6 +359,10 @@ bool VcxProject_cl::Evaluate(const std::wstring& config, const std::vector<std::
     plan = ProjectPlan_st();
     plan.config = c->name;
     plan.projectFiles = ev.files;
+    if (!ev.missingImport.empty()) {
+        plan.error = ev.missingImport;
+        return true;
+    }
     plan.machine = Machine(c->platform);
     const std::wstring intDir = ev.Property(L"IntDir");
     plan.intDir = WithSeparator(FullPath(m_folder, intDir));
@@ -366,6 +376,7 @@ bool VcxProject_cl::Evaluate(const std::wstring& config, const std::vector<std::
             if (plan.firstObject.empty() && EqualsNoCase(item.type, L"ClCompile"))
                 plan.firstObject = intDir + StemOf(item.include) + L".obj";
         } else if (EqualsNoCase(item.type, L"ProjectReference")) {
+            plan.references.push_back(FullPath(m_folder, item.include));
             auto link = item.metadata.find(L"LinkLibraryDependencies");
             if (link == item.metadata.end() || !EqualsNoCase(link->second, L"false"))
                 references.push_back(FullPath(m_folder, item.include));
@@ -411,7 +422,7 @@ std::vector<std::wstring> VcxProject_cl::ReferencedLibraries(const std::vector<s
         ProjectPlan_st plan;
         // Its own references are its own link's business.
         if (!referenced.Load(path, m_solutionPath, error) ||
-            !referenced.Evaluate(config, libraryFolders, false, plan))
+            !referenced.Evaluate(config, libraryFolders, false, plan) || !plan.error.empty())
             continue;
         if (!LinkedLibrary(plan).empty()) libraries.push_back(LinkedLibrary(plan));
     }

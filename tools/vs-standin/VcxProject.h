@@ -2,9 +2,10 @@
 // A Visual C++ project file of Visual Studio 2010 and later (".vcxproj",
 // MSBuild XML), evaluated per project configuration the way MSBuild would
 // for what a build produces and links:
-//   - properties in document order, through the project's own imports (an
-//     Import of a .props or .targets file that exists; the installation's,
-//     under $(VCTargetsPath), are not read); later definitions win; global
+//   - properties in document order, through the project's own imports (the
+//     installation's, under $(VCTargetsPath), are not read; an import that
+//     does not exist is MSBuild's error MSB4019, which fails the project);
+//     later definitions win; global
 //     properties (Configuration, Platform, SolutionDir, the project's paths)
 //     cannot be redefined;
 //   - conditions that compare two quoted texts with == or != (macros

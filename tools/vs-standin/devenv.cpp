@@ -1,16 +1,21 @@
 // devenv.exe of the builder stand-in: answers
 //   devenv <file> /build|/rebuild|/clean "<configuration>"
+//   devenv <solution> /build|/rebuild|/clean "<solution configuration>"
+//          /project "<project>" [/projectconfig "<project configuration>"]
 // for a solution or a Visual C++ project the way a Visual Studio
-// command-line builder does, as far as build logs show. Which one it stands
-// for is fixed when it is compiled (QV_STANDIN_RELEASE: 2005, 2008, 2015 or
-// 2022): 2005 and 2008 build .vcproj projects and Intel wrappers of them, the
-// later ones .vcxproj projects. The edition comes from QV_STANDIN_EDITION (set by the
-// installation's vcvarsall.bat). For tests:
+// command-line builder does, as far as build logs show. A project file given
+// alone stands in a solution of its own in its folder ($(SolutionDir) is
+// the project's folder); a project of a solution sees the solution's. Which
+// one it stands for is fixed when it is compiled (QV_STANDIN_RELEASE: 2005,
+// 2008, 2015 or 2022): 2005 and 2008 build .vcproj projects and Intel
+// wrappers of them, the later ones .vcxproj projects. The edition comes from
+// QV_STANDIN_EDITION (set by the installation's vcvarsall.bat). For tests:
 //   QV_STANDIN_DELAY_MS=<ms>   every project takes that long;
 //   QV_STANDIN_LINGER_MS=<ms>  and after its link the builder stays that much
 //                              longer (as the real one writes its logs), so
 //                              a build may end after another it overlapped;
-//   QV_STANDIN_TRACE=<file>    every project build appends its times (Trace.h);
+//   QV_STANDIN_TRACE=<file>    every project a run goes through appends its
+//                              times and what became of it (Trace.h);
 //   QV_STANDIN_FAIL_FIRST_START=<file>
 //                              the first run to find no such file creates it
 //                              and ends at once with 9009, writing nothing: what
@@ -20,7 +25,7 @@
 #include <string>
 #include "tools/vs-standin/Builder.h"
 #include "tools/vs-standin/Messages.h"
-#include "tools/vs-standin/SolutionFile.h"
+#include "tools/vs-standin/SolutionBuild.h"
 #include "tools/vs-standin/StandinFiles.h"
 
 using namespace Standin_ns;
@@ -46,6 +51,8 @@ constexpr Release_en kRelease = Release_en::Vs2022;
 struct Arguments_st {
     std::wstring file;
     std::wstring config;
+    std::wstring project;        // /project: the project of the solution to build
+    std::wstring projectConfig;  // /projectconfig
     Verb_en verb = Verb_en::Build;
     bool verbGiven = false;
 };
@@ -57,6 +64,13 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments_st& args)
         if (a.empty()) continue;
         if (a[0] == L'/' || a[0] == L'-') {
             std::wstring name = a.substr(1);
+            if (EqualsNoCase(name, L"project") || EqualsNoCase(name, L"projectconfig")) {
+                std::wstring& value = EqualsNoCase(name, L"project") ? args.project : args.projectConfig;
+                if (!value.empty() || i + 1 >= argc) return false;
+                value = Trim(argv[++i]);
+                if (value.empty()) return false;
+                continue;
+            }
             if (EqualsNoCase(name, L"build")) args.verb = Verb_en::Build;
             else if (EqualsNoCase(name, L"rebuild")) args.verb = Verb_en::Rebuild;
             else if (EqualsNoCase(name, L"clean")) args.verb = Verb_en::Clean;
@@ -70,32 +84,10 @@ bool ParseArguments(int argc, wchar_t** argv, Arguments_st& args)
             return false;
         }
     }
+    // /projectconfig goes with /project, and /project with a solution.
+    if (!args.projectConfig.empty() && args.project.empty()) return false;
+    if (!args.project.empty() && !EndsWithNoCase(Trim(args.file), L".sln")) return false;
     return args.verbGiven && !args.file.empty() && !Trim(args.config).empty();
-}
-
-int BuildSolution(Builder_cl& builder, const Messages_cl& messages, const std::wstring& path,
-                  const std::wstring& config)
-{
-    SolutionFile_cl solution;
-    if (!solution.Load(path)) {
-        builder.Write(messages.FilesNotFound(path));
-        builder.Flush();
-        return 1;
-    }
-    std::wstring solutionConfig = solution.ResolveConfiguration(config);
-    if (solutionConfig.empty()) {
-        builder.Write(messages.InvalidSolutionConfiguration(config));
-        builder.Flush();
-        return 1;
-    }
-    for (const auto& p : solution.Projects()) {
-        std::wstring projectConfig = solution.ProjectConfiguration(p.guid, solutionConfig);
-        if (projectConfig.empty()) builder.Skip();
-        else if (!FileExists(p.path)) builder.MissingProject(p.path);
-        else builder.Project(p.path, projectConfig, path);
-    }
-    builder.Summary();
-    return builder.AnyFailed() ? 1 : 0;
 }
 
 // Creating the file is what claims the failure, so of several runs started
@@ -132,7 +124,8 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     std::wstring config = Trim(args.config);
-    if (EndsWithNoCase(path, L".sln")) return BuildSolution(builder, messages, path, config);
+    if (EndsWithNoCase(path, L".sln"))
+        return BuildSolution(builder, messages, path, config, args.project, args.projectConfig);
     builder.Project(path, config, std::wstring());
     builder.Summary();
     return builder.AnyFailed() ? 1 : 0;
