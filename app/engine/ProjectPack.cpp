@@ -1,7 +1,8 @@
 #include "app/engine/ProjectPack.h"
 
-#include "app/engine/ProjectFileReader.h"
-#include "app/engine/ProjectFileText.h"
+#include "app/engine/projectfiles/ProjectFileCache.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileText.h"
 #include "app/engine/RowState.h"
 
 #include <iterator>
@@ -49,6 +50,7 @@ Base_ns::UserError_cl ProjectPackUserError(int32_t code, int32_t line, const Str
 
 // The base frees the records with delete, as NewData makes them, and hands
 // nodes that identifiers still name over to those identifiers.
+ProjectPack_cl::ProjectPack_cl() = default;
 ProjectPack_cl::~ProjectPack_cl() = default;
 
 Project_st* ProjectPack_cl::NewData()
@@ -112,7 +114,7 @@ ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& s
     id->identity = identity;
     id->solutionIdentity = solutionIdentity;
     try {
-        ReadProjectFile(*id);
+        ReadProjectFile(*id, m_readCache.get());
     } catch (const Base_ns::Error_cl& e) {
         // A file someone else wrote that cannot be read is that project's
         // problem, not the plan's: the record says why, and only its rows
@@ -124,6 +126,16 @@ ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& s
         if (id->name.empty()) id->name = FileTitle(path);
     }
     return id;
+}
+
+ProjectPack_cl::ReadScope_cl::ReadScope_cl(ProjectPack_cl& projects) : m_projects(projects)
+{
+    if (m_projects.m_readScopes++ == 0) m_projects.m_readCache = std::make_unique<ProjectFileCache_cl>();
+}
+
+ProjectPack_cl::ReadScope_cl::~ReadScope_cl()
+{
+    if (--m_projects.m_readScopes == 0) m_projects.m_readCache.reset();
 }
 
 int32_t ProjectPack_cl::ProjectState(const ProjectId_cl& project, const String_cl& configuration) const

@@ -3,6 +3,7 @@
 // project file path, with what it produces and how its last build ended per
 // configuration. Rows of every plan share these records.
 #include <cstdint>
+#include <memory>
 #include <vector>
 #include "common/base/Error.h"
 #include "common/base/FileIdentity.h"
@@ -78,6 +79,8 @@ struct Project_st {
     Base_ns::FileIdentity_st solutionIdentity;
 };
 
+class ProjectFileCache_cl;
+
 class ProjectId_cl : public Container_ns::DList_tl<Project_st>::Identifier_cl {
 public:
     using Base_cl = Container_ns::DList_tl<Project_st>::Identifier_cl;
@@ -88,7 +91,7 @@ public:
 
 class ProjectPack_cl : public Container_ns::DList_tl<Project_st> {
 public:
-    ProjectPack_cl() = default;
+    ProjectPack_cl();
     ~ProjectPack_cl() override;
 
     Project_st* NewData() override;
@@ -117,6 +120,25 @@ public:
                    const String_cl& logPath);
     // Back to Normal, keeping the log path.
     void ResetState(const ProjectId_cl& project, const String_cl& configuration);
+
+    // One read of a plan: while a scope lives, the project files FindOrAdd
+    // reads share their parsed sheets (a sheet a thousand projects import is
+    // parsed once); when the last scope ends they are let go, so the next
+    // read sees files as they are then. Scopes may nest.
+    class ReadScope_cl {
+    public:
+        explicit ReadScope_cl(ProjectPack_cl& projects);
+        ~ReadScope_cl();
+        ReadScope_cl(const ReadScope_cl&) = delete;
+        ReadScope_cl& operator=(const ReadScope_cl&) = delete;
+
+    private:
+        ProjectPack_cl& m_projects;
+    };
+
+private:
+    std::unique_ptr<ProjectFileCache_cl> m_readCache;
+    int m_readScopes = 0;
 };
 
 // Whether the record was read in the context of solution (empty: the

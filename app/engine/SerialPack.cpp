@@ -4,7 +4,7 @@
 #include <iterator>
 #include <set>
 #include <vector>
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 #include "common/io/FileStream.h"
 #include "common/io/TextIStream.h"
 #include "common/io/WTextOStream.h"

@@ -1,7 +1,7 @@
 #include "app/store/SolutionFileReader.h"
 #include "common/io/FileStream.h"
 #include "app/ProgramPlaces.h"
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 
 namespace Quorvane_ns {
 namespace {

@@ -183,6 +183,7 @@ void SolutionPack_cl::AddSolution(const String_cl& path, const String_cl& config
     Solution_st record;
     record.path = path;
     SolutionId_cl entry = PushBack(record);
+    ProjectPack_cl::ReadScope_cl scope(projects);
     try {
         if (solution) {
             AddProjects(*entry, found, config, rows, projects, sequences);
@@ -208,6 +209,8 @@ int32_t SolutionPack_cl::ReadSolutions(const String_cl& config, MProjectPack_cl&
     }
     for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) id->projects.Clear();
     ClearRows(rows, projects);
+    // The projects of one read share the sheets they import, parsed once.
+    ProjectPack_cl::ReadScope_cl scope(projects);
     // Every entry is read: a solution file that cannot be read (gone, cut
     // short, not a solution at all) costs its own rows only. The plan then
     // counts as not read, so that the next read tries that file again.

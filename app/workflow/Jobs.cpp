@@ -6,7 +6,7 @@
 #include <mutex>
 #include <optional>
 #include "app/engine/MProjectPack.h"
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 #include "app/engine/RowBuild.h"
 #include "app/engine/RowScheduler.h"
 #include "app/engine/VcInstallation.h"

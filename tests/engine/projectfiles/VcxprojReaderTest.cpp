@@ -2,8 +2,9 @@
 // 2010, 2015 and 2022 save them, loaded through the platform's MSXML.
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
 #include "app/engine/ProjectPack.h"
+#include "tests/engine/projectfiles/EntryText.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -28,19 +29,7 @@ protected:
         return project;
     }
 
-    // "output|outputFile|importLibrary|programDatabase|outputFolder|intermediateFolder|libraries"
-    // with the test folder written as "~\", or "<none>"; UTF-8, so that a
-    // difference reads as text.
-    std::string Entry(Project_st& project, const wchar_t* key) const
-    {
-        const ConfigEntry_st* e = project.configurations.Find(key);
-        if (!e) return "<none>";
-        String_cl t = e->output + L"|" + e->outputFile + L"|" + e->importLibrary + L"|" + e->programDatabase + L"|" +
-                      e->outputFolder + L"|" + e->intermediateFolder + L"|";
-        for (const String_cl& l : e->libraries) t += l + L" ";
-        t.ReplaceAll(m_dir.Path(), L"~\\");
-        return t.ToUtf8();
-    }
+    std::string Entry(const Project_st& project, const wchar_t* key) const { return EntryText(project, key, m_dir.Path()); }
 
     TempDir_cl m_dir{L"qv-vcxproj"};
 };
@@ -85,10 +74,10 @@ TEST_F(VcxprojReaderTest, EditionsOf2010And2015And2022GiveTheSameRecord)
 }
 
 // What MSBuild's evaluation decides, one configuration per point (as 2022
-// writes them, a group per configuration): the conditions it understands on
-// groups and on single elements and those it does not, the later definition
-// winning, the defaults, the project's own property sheets (not the
-// installation's), and "%(…)" standing for the earlier value.
+// writes them, a group per configuration): conditions on groups and on
+// single elements, the later definition winning, the defaults, the
+// project's own property sheets (not the installation's), and "%(…)"
+// standing for the earlier value.
 TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
 {
     // Sheets: one beside the project that imports one a folder up, which
@@ -113,7 +102,7 @@ TEST_F(VcxprojReaderTest, ConditionsLaterDefinitionsDefaultsAndPropertySheets)
                         {L"", L"<IntDir Condition=\"'$(Configuration)'=='Debug'\">obj\\$(Configuration)\\</IntDir>"},
                         {L"", L"<TargetExt Condition=\"'$(Platform)' != 'Win32'\">.wrong</TargetExt>"},
                         {L"", L"<OutDir Condition=\"exists('c:\\x') and '$(Configuration)'=='Debug'\">wrong\\</OutDir>"},
-                        {L"", L"<OutDir Condition=\"'$(Missing)'==''\">wrong\\</OutDir>"}};
+                        {L"", L"<OutDir Condition=\"'$(Missing)'!=''\">wrong\\</OutDir>"}};
     debug.link = {{L"AdditionalDependencies", L"$(TargetName).lib;%(AdditionalDependencies)"},
                   {L"", L"<AdditionalDependencies Condition=\"'$(Configuration)|$(Platform)'=='Release|Win32'\">"
                         L"wrong.lib</AdditionalDependencies>"},

@@ -2,7 +2,8 @@
 // through the platform's MSXML the way the program loads them.
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include "app/engine/ProjectFileReader.h"
+#include "app/engine/projectfiles/ProjectFileReader.h"
+#include "app/ProgramPlaces.h"
 #include "app/engine/ProjectPack.h"
 #include "tests/support/ProjectFiles.h"
 #include "tests/support/TestSupport.h"
@@ -12,6 +13,8 @@ using namespace Test_ns;
 using Base_ns::String_cl;
 
 namespace {
+
+std::string U8(const String_cl& text) { return text.ToUtf8(); }
 
 class ProjectFileReaderTest : public ::testing::Test {
 protected:
@@ -62,13 +65,13 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
         Configuration(L"Plain|Win32", 2, {Linker()}),
         Configuration(L"Static|Win32", 4, {Librarian()}),
         Configuration(L"Program|Win32", 1),
-        // A utility produces nothing to link against.
+        // A utility builds, but produces nothing to link against.
         Configuration(L"Utility|Win32", 10, {VcTool_st{L"VCCustomBuildTool"}}),
         // Forward slashes, and the first tool with an output wins.
         Configuration(L"Lib|x64", 4,
                       {Librarian(L"..\\lib.x64/$(ProjectName)_s.lib"),
                        Linker(L"$(OutDir)\\other.dll").ImportLibrary(L"$(OutDir)\\other.lib")}),
-        // Only the two macros are expanded; other text stays as written.
+        // Every macro of the builder is expanded, as the builder names the file.
         Configuration(L"Odd|Win32", 1, {Linker(L"$(OutDir)\\$(ProjectName)-$(PlatformName).exe")})};
     Project_st project = Read(WriteProject(L"core.vcproj", L"core", configurations));
 
@@ -79,10 +82,10 @@ TEST_F(ProjectFileReaderTest, OutputNamesFollowTheToolsMacrosAndTypes)
     EXPECT_EQ(L"core.dll", Output(project, L"PLAIN|WIN32"));
     EXPECT_EQ(L"core.lib", Output(project, L"STATIC|WIN32"));
     EXPECT_EQ(L"core.exe", Output(project, L"PROGRAM|WIN32"));
-    EXPECT_EQ(L"<none>", Output(project, L"UTILITY|WIN32"));
+    EXPECT_EQ(L"", Output(project, L"UTILITY|WIN32"));
     EXPECT_EQ(L"core_s.lib", Output(project, L"LIB|X64"));
-    EXPECT_EQ(L"core-$(PlatformName).exe", Output(project, L"ODD|WIN32"));
-    EXPECT_EQ(7, project.configurations.Count());
+    EXPECT_EQ(L"core-Win32.exe", Output(project, L"ODD|WIN32"));
+    EXPECT_EQ(8, project.configurations.Count());
     // Keys are upper case only: the mixed-case name is not a key.
     EXPECT_EQ(nullptr, project.configurations.Find(L"Debug|Win32"));
     for (auto& pair : project.configurations) {
@@ -166,6 +169,8 @@ TEST_F(ProjectFileReaderTest, IntelProjectIsReadThroughTheWrappedVcproj)
     EXPECT_EQ(icproj, project.path);
     EXPECT_EQ(L"wrapped", project.name);
     EXPECT_EQ(L"w.lib", Output(project, L"DEBUG|WIN32"));
+    // The wrapped project is a file the plan reads besides the record's own.
+    EXPECT_EQ(std::vector<String_cl>{m_dir / L"wrapped.vcproj"}, project.sheets);
 
     // A wrapper whose Visual C++ project is gone exists, but cannot be read.
     String_cl lonely = m_dir / L"lonely.icproj";
@@ -194,33 +199,23 @@ TEST_F(ProjectFileReaderTest, UnparsableFileExistsWithoutNameOrEntries)
     EXPECT_EQ(0, project.configurations.Count());
 }
 
-TEST_F(ProjectFileReaderTest, MissingConfigurationTypeIsUserError103KeepingWhatWasRead)
+// A configuration without "ConfigurationType" is what the builder makes of
+// it, a program (MSBuild's default too), not a project that cannot be read.
+TEST_F(ProjectFileReaderTest, MissingConfigurationTypeIsAProgramAsTheBuilderTakesIt)
 {
-    String_cl path = WriteProject(L"notype.vcproj", L"notype",
-                                  {Configuration(L"Debug|Win32", 4),
-                                   // Resolved by a tool: the type is never asked for.
-                                   Configuration(L"Tooled|Win32", kNoType, {Librarian(L"t.lib")}),
-                                   Configuration(L"Release|Win32", kNoType, {Linker()}),
-                                   Configuration(L"Later|Win32", 4)});
-    Project_st project;
-    project.path = path;
-    try {
-        ReadProjectFile(project);
-        FAIL() << "no error for a configuration without ConfigurationType";
-    } catch (const Base_ns::Error_cl& error) {
-        EXPECT_EQ(0, error.IsSystemError());
-        EXPECT_EQ(103, error.Code());
-        EXPECT_EQ(310, error.Line());
-        EXPECT_EQ(L"VC工程错误，找不到配置类型。", error.Message());
-        EXPECT_EQ(path, error.Note());
-        EXPECT_EQ(L"ProjectPack_cl", error.ClassName());
-        EXPECT_EQ(L"ProjectPack", error.File());
-    }
+    Project_st project = Read(WriteProject(L"notype.vcproj", L"notype",
+                                           {Configuration(L"Debug|Win32", 4),
+                                            // Named by its tool, whatever the type.
+                                            Configuration(L"Tooled|Win32", kNoType, {Librarian(L"t.lib")}),
+                                            Configuration(L"Release|Win32", kNoType, {Linker()}),
+                                            Configuration(L"Later|Win32", 4)}));
     EXPECT_EQ(1, project.exists);
     EXPECT_EQ(L"notype", project.name);
     EXPECT_EQ(L"notype.lib", Output(project, L"DEBUG|WIN32"));
     EXPECT_EQ(L"t.lib", Output(project, L"TOOLED|WIN32"));
-    EXPECT_EQ(2, project.configurations.Count());
+    EXPECT_EQ(L"notype.exe", Output(project, L"RELEASE|WIN32"));
+    EXPECT_EQ(L"notype.lib", Output(project, L"LATER|WIN32"));
+    EXPECT_EQ(4, project.configurations.Count());
 }
 
 TEST_F(ProjectFileReaderTest, Gb2312ProjectWithChineseName)
@@ -241,6 +236,65 @@ TEST_F(ProjectFileReaderTest, Gb2312ProjectWithChineseName)
     EXPECT_EQ(name, project.name);
     EXPECT_EQ(L"核心库.lib", Output(project, L"调试|WIN32"));
     EXPECT_EQ(L"核心库导入.lib", Output(project, L"RELEASE|WIN32"));
+}
+
+// The builder's solution macros: the solution's the project is read in, or,
+// for a project listed alone, those of the temporary solution the builder
+// makes in the project's folder, named after the project.
+TEST_F(ProjectFileReaderTest, SolutionMacrosAreTheSolutionsOrTheLoneProjects)
+{
+    const String_cl folder = m_dir / L"src\\core\\";
+    const VcProject_st core{
+        L"core",
+        {{L"Debug|Win32", 2,
+          {Linker(L"$(OutDir)\\$(SolutionName)_$(ProjectName)$(SolutionExt).dll")},
+          {{L"OutputDirectory", L"$(SolutionDir)bin\\$(ConfigurationName)"},
+           {L"IntermediateDirectory", L"$(SolutionDir)obj\\$(SolutionFileName)\\$(ProjectName)"}}}}};
+    ASSERT_TRUE(Test_ns::WriteVcproj(folder + L"core.vcproj", core, 936));
+
+    Project_st inSolution;
+    inSolution.path = folder + L"core.vcproj";
+    inSolution.solution = m_dir / L"All.sln";
+    ReadProjectFile(inSolution);
+    const ConfigEntry_st* debug = inSolution.configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(nullptr, debug);
+    EXPECT_EQ(m_dir / L"bin\\Debug\\All_core.sln.dll", debug->outputFile);
+    EXPECT_EQ(m_dir / L"obj\\All.sln\\core\\", debug->intermediateFolder);
+
+    const Project_st alone = Read(folder + L"core.vcproj");
+    debug = alone.configurations.Find(L"DEBUG|WIN32");
+    ASSERT_NE(nullptr, debug);
+    EXPECT_EQ(folder + L"bin\\Debug\\core_core.sln.dll", debug->outputFile);
+    EXPECT_EQ(folder + L"obj\\core.sln\\core\\", debug->intermediateFolder);
+}
+
+// A DLL whose linker names no import library writes the linker's default
+// one, its output's base name with ".lib" beside it, tools or not: what its
+// users link. It is still known by its output's name, as it always was.
+TEST_F(ProjectFileReaderTest, ADllWithoutAnImportLibraryHasTheLinkersDefaultOne)
+{
+    Project_st project = Read(WriteProject(
+        L"core.vcproj", L"core",
+        {{L"NoTools|Win32", 2, {}, {{L"OutputDirectory", L"..\\bin"}}},
+         {L"Named|Win32", 2, {Compiler(), Linker(L"$(OutDir)\\$(ProjectName)_n.dll")}, {{L"OutputDirectory", L"..\\bin"}}},
+         {L"Import|Win32", 2,
+          {Linker(L"$(OutDir)\\$(ProjectName)_i.dll").ImportLibrary(L"..\\lib\\$(TargetName).lib")},
+          {{L"OutputDirectory", L"..\\bin"}}}}));
+    const String_cl up = GetFileDirectory(m_dir.Path().substr(0, m_dir.Path().size() - 1), true);
+    struct Case_st {
+        const wchar_t* key;
+        const wchar_t* output;
+        String_cl outputFile, importLibrary;
+    } cases[] = {{L"NOTOOLS|WIN32", L"core.dll", up + L"bin\\core.dll", up + L"bin\\core.lib"},
+                 {L"NAMED|WIN32", L"core_n.dll", up + L"bin\\core_n.dll", up + L"bin\\core_n.lib"},
+                 {L"IMPORT|WIN32", L"core_i.lib", up + L"bin\\core_i.dll", up + L"lib\\core_i.lib"}};
+    for (const Case_st& c : cases) {
+        const ConfigEntry_st* e = project.configurations.Find(c.key);
+        ASSERT_NE(nullptr, e) << U8(c.key);
+        EXPECT_EQ(c.output, e->output) << U8(c.key);
+        EXPECT_EQ(c.outputFile, e->outputFile) << U8(c.key);
+        EXPECT_EQ(c.importLibrary, e->importLibrary) << U8(c.key);
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/engine/ProjectFileText.h"
+#include "app/engine/projectfiles/ProjectFileText.h"
 #include <windows.h>
 #include "app/ProgramPlaces.h"
 
@@ -48,6 +48,21 @@ std::vector<String_cl> DependencyWords(const String_cl& text)
     return words;
 }
 
+String_cl QuotedWords(const String_cl& list)
+{
+    String_cl words;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = list.find(L';', start);
+        String_cl part = list.substr(start, end == String_cl::npos ? String_cl::npos : end - start);
+        part.ReplaceAll(L"\"", L"");
+        const size_t first = part.find_first_not_of(L" \t\r\n");
+        if (first != String_cl::npos) words += L"\"" + part.substr(first, part.find_last_not_of(L" \t\r\n") - first + 1) + L"\";";
+        if (end == String_cl::npos) return words;
+        start = end + 1;
+    }
+}
+
 void AddLibraryName(std::vector<String_cl>& libraries, const String_cl& path)
 {
     const String_cl name = GetFileName(path);
@@ -71,5 +86,18 @@ String_cl FullPathIn(const String_cl& folder, const String_cl& path, bool traili
 }
 
 String_cl FileTitle(const String_cl& path) { return GetFileTitle(GetFileName(path)); }
+
+SolutionContext_st SolutionContextOf(const String_cl& projectPath, const String_cl& solution)
+{
+    SolutionContext_st context;
+    context.path = solution.empty() ? ReplaceExtension(projectPath, L"sln") : solution;
+    context.dir = GetFileDirectory(context.path, true);
+    if (!context.dir.empty() && context.dir.back() != L'\\' && context.dir.back() != L'/') context.dir += L'\\';
+    context.fileName = GetFileName(context.path);
+    context.name = FileTitle(context.path);
+    const String_cl extension = GetFileExtension(context.fileName);
+    context.ext = extension.empty() || context.fileName.find(L'.') == String_cl::npos ? String_cl() : L"." + extension;
+    return context;
+}
 
 } // namespace Quorvane_ns
