@@ -11,6 +11,7 @@
 #include "app/workflow/PageCommands.h"
 #include "app/workflow/PlanFile.h"
 #include "app/workflow/PlanOperations.h"
+#include "app/workflow/ReportFile.h"
 #include "app/workflow/RunRecord.h"
 #include "app/workflow/VcDirectory.h"
 #include "app/workflow/WriteTarget.h"
@@ -275,6 +276,7 @@ int Session_cl::Job()
     if (!results.empty()) {
         CreateDirectories(results);
         CheckWriteTarget(m_stores, results);
+        CheckReportFileWritable(results);
     }
     BuildRequest_st request;
     request.vcDirectory = VcDirectory();
@@ -282,6 +284,7 @@ int Session_cl::Job()
     if (!report.empty()) {
         CreateDirectories(report);
         CheckWriteTarget(m_stores, report);
+        CheckReportFileWritable(report);
     }
 
     const bool stopOnError =

@@ -87,11 +87,11 @@ std::set<uint32_t> Session_cl::OnlyRows(const Plan_st& plan)
     std::set<uint32_t> rows;
     for (const String_cl& word : SplitPlans(m_line.only)) {
         if (word.empty()) continue;
-        const String_cl path = Full(word);
+        const Base_ns::FileIdentity_st file = Base_ns::IdentityOf(Full(word));
         bool found = false;
         for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next()) {
-            const Project_st& p = *row->project;
-            if (p.name.EqualsNoCase(word) || p.path.EqualsNoCase(path) ||
+            Project_st& p = *row->project;
+            if (p.name.EqualsNoCase(word) || Base_ns::CachedIdentity(p.identity, p.path).Same(file) ||
                 Slashed(RelativeTo(here, p.path)).EqualsNoCase(Slashed(word))) {
                 rows.insert(row.Serial());
                 found = true;

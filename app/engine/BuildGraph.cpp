@@ -26,22 +26,26 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
 {
     // Who produces what, by upper-cased file name; several rows may (a
     // "core.lib" in two solutions), and a consumer then waits for each. Which
-    // rows stand for a project file, by upper-cased path: one per
-    // configuration the plan builds it in.
-    std::map<String_cl, std::vector<uint32_t>> producers, rowsOfFile;
+    // rows stand for a project file: one per configuration the plan builds
+    // it in.
+    Base_ns::IdentityScope_cl scope;
+    std::map<String_cl, std::vector<uint32_t>> producers;
+    // The rows that stand for each project file.
+    Base_ns::FileIndex_tl<uint32_t> rowsOfFile;
     std::vector<std::pair<uint32_t, std::vector<String_cl>>> learned;
     std::vector<std::pair<uint32_t, const std::vector<String_cl>*>> references;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next()) {
         if (row->configuration.IsEmpty()) continue;
         const uint32_t serial = row.Serial();
         Node_st& node = m_nodes[serial];
-        node.projectFile = Base_ns::ToUpper(row->project->path);
+        Project_st& project = *row->project;
+        node.projectFile = Base_ns::CachedIdentity(project.identity, project.path);
         if (const ConfigEntry_st* entry = projects.Entry(row->project, row->configuration)) {
             node.libraries = entry->libraries;
-            node.intermediateFolder = Base_ns::ToUpper(entry->intermediateFolder);
+            if (!entry->intermediateFolder.IsEmpty()) node.intermediateFolder = Base_ns::IdentityOf(entry->intermediateFolder);
             for (const String_cl* file :
                  {&entry->outputFile, &entry->importLibrary, &entry->programDatabase, &entry->compilerDatabase})
-                if (!file->IsEmpty()) node.written.push_back(Base_ns::ToUpper(*file));
+                if (!file->IsEmpty()) node.written.push_back(Base_ns::IdentityOf(*file));
             // A DLL is linked by its import library, whatever name the row
             // is known by ("core.dll" for a 2008 DLL that names none).
             const String_cl import = Base_ns::ToUpper(Base_ns::GetFileName(entry->importLibrary));
@@ -53,8 +57,8 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
             node.unknownFiles = row->project->unreadable.empty();
         }
         if (!row->output.IsEmpty()) producers[Base_ns::ToUpper(row->output)].push_back(serial);
-        rowsOfFile[node.projectFile].push_back(serial);
-        learned.emplace_back(serial, links.Libraries(row->project->path, row->configuration));
+        rowsOfFile.Add(node.projectFile, serial);
+        learned.emplace_back(serial, links.Libraries(node.projectFile, row->configuration));
         references.emplace_back(serial, &row->project->references);
     }
     for (const auto& [serial, node] : m_nodes) {
@@ -66,18 +70,13 @@ BuildGraph_cl::BuildGraph_cl(const MProjectPack_cl& rows, const ProjectPack_cl& 
         }
     }
     auto declare = [&](uint32_t from, const String_cl& toFile) {
-        auto to = rowsOfFile.find(Base_ns::ToUpper(toFile));
-        if (to == rowsOfFile.end()) return;
-        for (uint32_t t : to->second)
+        for (uint32_t t : rowsOfFile.Find(Base_ns::IdentityOf(toFile)))
             if (t != from) Add(from, t, String_cl(), EdgeKind_en::Declared);
     };
     for (const auto& [serial, files] : references)
         for (const String_cl& file : *files) declare(serial, file);
-    for (const DeclaredDependency_st& d : declared) {
-        auto from = rowsOfFile.find(Base_ns::ToUpper(d.from));
-        if (from == rowsOfFile.end()) continue;
-        for (uint32_t f : from->second) declare(f, d.to);
-    }
+    for (const DeclaredDependency_st& d : declared)
+        for (uint32_t f : rowsOfFile.Find(Base_ns::IdentityOf(d.from))) declare(f, d.to);
     for (const auto& [serial, libraries] : learned) {
         for (const String_cl& library : libraries) {
             auto p = producers.find(Base_ns::ToUpper(library));
@@ -97,12 +96,12 @@ const std::vector<uint32_t>& BuildGraph_cl::Needs(uint32_t row) const
 
 bool BuildGraph_cl::Meet(const Node_st& a, const Node_st& b)
 {
-    if (a.unknownFiles || b.unknownFiles || a.projectFile == b.projectFile) return true;
-    if (!a.intermediateFolder.empty() && a.intermediateFolder == b.intermediateFolder) return true;
-    for (const String_cl& f : a.written) {
-        if (!b.intermediateFolder.empty() && f.StartsWith(b.intermediateFolder)) return true;
-        for (const String_cl& g : b.written)
-            if (f == g) return true;
+    if (a.unknownFiles || b.unknownFiles || a.projectFile.Same(b.projectFile)) return true;
+    if (!a.intermediateFolder.Empty() && a.intermediateFolder.Same(b.intermediateFolder)) return true;
+    for (const Base_ns::FileIdentity_st& f : a.written) {
+        if (f.Inside(b.intermediateFolder)) return true;
+        for (const Base_ns::FileIdentity_st& g : b.written)
+            if (f.Same(g)) return true;
     }
     return false;
 }

@@ -23,8 +23,8 @@
 // - one of them is built without an entry in the project store (its project
 //   file was not read whole): what it writes is not known.
 // Sharing a project folder or an output folder is safe when the files
-// differ. Paths are compared resolved and case-folded, as the project file
-// reader makes them.
+// differ. Files are compared as the file system knows them
+// (FileIdentity_st): two spellings of one file or folder are one.
 //
 // Rows are named by their serial numbers; only rows with a configuration
 // (those that can be built) take part.
@@ -71,9 +71,9 @@ public:
 private:
     struct Node_st {
         std::vector<String_cl> libraries;  // as the project file names them
-        String_cl projectFile;             // upper-cased, as every path below
-        String_cl intermediateFolder;      // ends in "\"
-        std::vector<String_cl> written;    // files the build writes
+        Base_ns::FileIdentity_st projectFile;
+        Base_ns::FileIdentity_st intermediateFolder;  // empty when unknown
+        std::vector<Base_ns::FileIdentity_st> written;  // files the build writes
         std::vector<uint32_t> needs;       // the rows of its edges, as Needs gives them
         bool unknownFiles = false;         // the project store has no entry for its configuration
     };

@@ -20,23 +20,24 @@ BuildReach_cl::BuildReach_cl(const MProjectPack_cl& rows)
 {
     int index = 0;
     for (MProjectId_cl row = rows.First(); !row.IsEmpty(); row = row.Next(), ++index) {
-        const String_cl file = Base_ns::ToUpper(row->project->path);
-        m_records[file].push_back(row->project);
+        Project_st& project = *row->project;
+        const Base_ns::FileIdentity_st& file = Base_ns::CachedIdentity(project.identity, project.path);
+        m_records.Add(file, row->project);
         if (row->configuration.IsEmpty()) continue;
         m_rows[row.Serial()] = {row->project, index};
-        m_byFile[file].push_back(row.Serial());
+        m_byFile.Add(file, row.Serial());
     }
 }
 
-const Project_st* BuildReach_cl::RecordOf(const String_cl& file, const String_cl& solution) const
+Project_st* BuildReach_cl::RecordOf(const Base_ns::FileIdentity_st& file, Project_st& own) const
 {
-    auto records = m_records.find(file);
-    if (records == m_records.end()) return nullptr;
+    const std::vector<ProjectId_cl> records = m_records.Find(file);
+    if (records.empty()) return nullptr;
     // Read in this solution when it is; a project two solutions share may
     // have been read in the other one only.
-    for (const ProjectId_cl& p : records->second)
-        if (p->solution.EqualsNoCase(solution)) return &*p;
-    return &*records->second.front();
+    for (const ProjectId_cl& p : records)
+        if (ReadInSameSolution(*p, own)) return &*p;
+    return &*records.front();
 }
 
 const BuildReach_cl::Reach_st& BuildReach_cl::Of(uint32_t row) const
@@ -47,13 +48,15 @@ const BuildReach_cl::Reach_st& BuildReach_cl::Of(uint32_t row) const
     auto r = m_rows.find(row);
     if (r == m_rows.end()) return none;
     Reach_st& reach = m_reach[row];
-    const Project_st& own = *r->second.project;
+    Project_st& own = *r->second.project;
     if (own.solution.IsEmpty()) return reach;
 
     // Through the projects the solution says each depends on and those each
     // references, whether or not the configuration builds them: the builder
     // goes on to what they depend on.
-    std::set<String_cl> seen{Base_ns::ToUpper(own.path)};
+    Base_ns::IdentityScope_cl scope;
+    Base_ns::FileIndex_tl<bool> seen;
+    seen.Add(Base_ns::CachedIdentity(own.identity, own.path), true);
     std::vector<const Project_st*> open{&own};
     std::set<uint32_t> found;
     while (!open.empty()) {
@@ -65,12 +68,12 @@ const BuildReach_cl::Reach_st& BuildReach_cl::Of(uint32_t row) const
             if (IsVisualCppProject(reference)) next.push_back(reference);
             else reach.open = true;
         }
-        for (const String_cl& file : next) {
-            const String_cl key = Base_ns::ToUpper(file);
-            if (!seen.insert(key).second) continue;
-            auto built = m_byFile.find(key);
-            if (built != m_byFile.end()) found.insert(built->second.begin(), built->second.end());
-            if (const Project_st* record = RecordOf(key, own.solution)) open.push_back(record);
+        for (const String_cl& path : next) {
+            const Base_ns::FileIdentity_st file = Base_ns::IdentityOf(path);
+            if (seen.Holds(file)) continue;
+            seen.Add(file, true);
+            for (uint32_t built : m_byFile.Find(file)) found.insert(built);
+            if (const Project_st* record = RecordOf(file, own)) open.push_back(record);
         }
     }
     reach.rows.assign(found.begin(), found.end());
@@ -92,7 +95,7 @@ bool BuildReach_cl::MayMeet(uint32_t a, uint32_t b, const std::function<bool(uin
     // What the program does not read may be anything of the solution, and
     // what another solution's unread project depends on too.
     if (x.open && y.open) return true;
-    if ((x.open || y.open) && ra->second.project->solution.EqualsNoCase(rb->second.project->solution)) return true;
+    if ((x.open || y.open) && ReadInSameSolution(*ra->second.project, *rb->second.project)) return true;
     auto bBuilds = [&](uint32_t r) { return r == b || Holds(y.rows, r); };
     if (bBuilds(a) && !builtOk(a)) return true;
     for (uint32_t r : x.rows)

@@ -20,7 +20,8 @@
 //   of project) never runs beside another row of its solution.
 //
 // Rows are named by serial number; only rows with a configuration take part,
-// and a project file is known by its path, ignoring case.
+// and a project file is known as the file system knows it (FileIdentity_st),
+// however the solution, a reference or the plan spells it.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -52,17 +53,17 @@ private:
         bool open = false;
     };
     const Reach_st& Of(uint32_t row) const;
-    // The record of a project file (upper-cased path) read in solution, or
-    // in another one; null when no row names the file.
-    const Project_st* RecordOf(const String_cl& file, const String_cl& solution) const;
+    // The record of a project file read in the solution of own, or in
+    // another one; null when no row names the file.
+    Project_st* RecordOf(const Base_ns::FileIdentity_st& file, Project_st& own) const;
 
     struct Row_st {
         ProjectId_cl project;
         int index = 0;
     };
     std::map<uint32_t, Row_st> m_rows;                    // the rows with a configuration
-    std::map<String_cl, std::vector<uint32_t>> m_byFile;   // upper-cased path → those rows
-    std::map<String_cl, std::vector<ProjectId_cl>> m_records;  // upper-cased path → records of all rows
+    Base_ns::FileIndex_tl<uint32_t> m_byFile;        // project file → those rows
+    Base_ns::FileIndex_tl<ProjectId_cl> m_records;   // project file → records of all rows
     mutable std::map<uint32_t, Reach_st> m_reach;
 };
 

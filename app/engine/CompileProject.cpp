@@ -55,14 +55,18 @@ String_cl LogFileName(const ProjectPack_cl& projects, const ProjectId_cl& projec
     // numbered by its place among the project records, which only ever grow
     // at the end.
     // A project read in two solutions' contexts is two records of one file:
-    // one log name.
+    // one log name: the first record of the file decides it.
     const String_cl name = Base_ns::SafeFileName(project->name);
-    std::vector<String_cl> others;
-    for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != project; p = p.Next()) {
-        if (!Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name) || p->path.EqualsNoCase(project->path))
-            continue;
-        if (std::none_of(others.begin(), others.end(), [&](const String_cl& o) { return o.EqualsNoCase(p->path); }))
-            others.push_back(p->path);
+    const Base_ns::FileIdentity_st file = Base_ns::CachedIdentity(project->identity, project->path);
+    ProjectId_cl first = projects.First();
+    while (!first.IsEmpty() && first != project && !Base_ns::CachedIdentity(first->identity, first->path).Same(file))
+        first = first.Next();
+    std::vector<Base_ns::FileIdentity_st> others;
+    for (ProjectId_cl p = projects.First(); !p.IsEmpty() && p != first; p = p.Next()) {
+        if (!Base_ns::EqualsNoCase(Base_ns::SafeFileName(p->name), name)) continue;
+        const Base_ns::FileIdentity_st& other = Base_ns::CachedIdentity(p->identity, p->path);
+        if (std::none_of(others.begin(), others.end(), [&](const Base_ns::FileIdentity_st& o) { return o.Same(other); }))
+            others.push_back(other);
     }
     const int same = static_cast<int>(others.size());
     if (same == 0) return name + L".log";

@@ -38,15 +38,17 @@ void LearnedLinkPack_cl::DeleteData(LearnedLink_st* data) { delete data; }
 
 bool LearnedLinkPack_cl::Learn(const String_cl& path, const String_cl& configuration, const String_cl& library)
 {
+    const Base_ns::FileIdentity_st project = Base_ns::IdentityOf(path);
     for (LearnedLinkId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path) && id->configuration.EqualsNoCase(configuration) &&
-            id->library.EqualsNoCase(library))
+        if (id->configuration.EqualsNoCase(configuration) && id->library.EqualsNoCase(library) &&
+            Base_ns::CachedIdentity(id->identity, id->path).Same(project))
             return false;
     }
     LearnedLink_st link;
     link.path = path;
     link.configuration = configuration;
     link.library = library;
+    link.identity = project;
     LearnedLinkId_cl id = PushBack(link);
     MarkModified(id);
     SetModified(1);
@@ -55,9 +57,15 @@ bool LearnedLinkPack_cl::Learn(const String_cl& path, const String_cl& configura
 
 std::vector<String_cl> LearnedLinkPack_cl::Libraries(const String_cl& path, const String_cl& configuration) const
 {
+    return Count() == 0 ? std::vector<String_cl>() : Libraries(Base_ns::IdentityOf(path), configuration);
+}
+
+std::vector<String_cl> LearnedLinkPack_cl::Libraries(const Base_ns::FileIdentity_st& project,
+                                                     const String_cl& configuration) const
+{
     std::vector<String_cl> libraries;
     for (LearnedLinkId_cl id = First(); !id.IsEmpty(); id = id.Next())
-        if (id->path.EqualsNoCase(path) && id->configuration.EqualsNoCase(configuration))
+        if (id->configuration.EqualsNoCase(configuration) && Base_ns::CachedIdentity(id->identity, id->path).Same(project))
             libraries.push_back(id->library);
     return libraries;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <set>
 #include <vector>
+#include "common/base/FileIdentity.h"
 #include "common/base/String.h"
 #include "common/container/CommonContainer.h"
 #include "common/container/DList.h"
@@ -23,9 +24,11 @@ namespace Quorvane_ns {
 using Base_ns::String_cl;
 
 struct LearnedLink_st {
-    String_cl path;           // the linking project's file, compared ignoring case
+    String_cl path;           // the linking project's file, compared as the file it names
     String_cl configuration;  // in which configuration, compared ignoring case
     String_cl library;        // file name of the library it links, compared ignoring case
+    // The file path names, taken when first compared; not kept in the data file.
+    Base_ns::FileIdentity_st identity;
 };
 
 class LearnedLinkId_cl : public Container_ns::DList_tl<LearnedLink_st>::Identifier_cl {
@@ -62,8 +65,10 @@ public:
     // Remembers that the project links library in configuration; false when
     // that was known already.
     bool Learn(const String_cl& path, const String_cl& configuration, const String_cl& library);
-    // The libraries learned for the project in configuration, in the order learned.
+    // The libraries learned for the project in configuration, in the order
+    // learned, whatever spelling of its file they were learned under.
     std::vector<String_cl> Libraries(const String_cl& path, const String_cl& configuration) const;
+    std::vector<String_cl> Libraries(const Base_ns::FileIdentity_st& project, const String_cl& configuration) const;
 
     void SaveLinks(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);
     // Replaces the links by those stored under parent; none when the element

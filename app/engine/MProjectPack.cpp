@@ -30,7 +30,7 @@ MProjectId_cl CreateRow(const ProjectId_cl& project, const String_cl& config,
 {
     MProject_st row;
     row.project = project;
-    row.sequenceEntry = sequences.Register(project->path);
+    row.sequenceEntry = sequences.Register(project->path, Base_ns::CachedIdentity(project->identity, project->path));
     if (!config.IsEmpty() && projects.HasConfiguration(project, config)) {
         row.state = projects.ProjectState(project, config);
         row.output = projects.OutputName(project, config);
@@ -107,10 +107,13 @@ void MProjectPack_cl::DeleteData(MProject_st* data) { delete data; }
 
 MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String_cl& config)
 {
+    const Base_ns::FileIdentity_st file = Base_ns::IdentityOf(path);
     for (MProjectId_cl it = rows.First(); !it.IsEmpty(); it = it.Next()) {
         const MProject_st& row = *it;
-        // Rows of a plan mostly share one configuration: the path decides.
-        if (Base_ns::EqualsNoCase(row.project->path, path) && Base_ns::EqualsNoCase(row.configuration, config)) return it;
+        Project_st& project = *row.project;
+        if (Base_ns::CachedIdentity(project.identity, project.path).Same(file) &&
+            Base_ns::EqualsNoCase(row.configuration, config))
+            return it;
     }
     return MProjectId_cl();
 }
@@ -118,6 +121,9 @@ MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String
 MProjectId_cl RowFor(const String_cl& config, MProjectPack_cl& rows, const String_cl& path,
                      ProjectPack_cl& projects, SerialPack_cl& sequences, const String_cl& solution)
 {
+    // The row, the record and the sequence entry each compare path with
+    // what they hold: the file system is asked once.
+    Base_ns::IdentityScope_cl scope;
     MProjectId_cl found = FindRow(rows, path, config);
     if (!found.IsEmpty()) return found;
     ProjectId_cl project = projects.FindOrAdd(path, solution);

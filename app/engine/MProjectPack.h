@@ -64,8 +64,9 @@ public:
     const wchar_t* ClassName() const override { return L"MProjectPack_cl"; }
 };
 
-// The first row whose project path and configuration equal the given ones,
-// both ignoring case; empty when none.
+// The first row whose project file is the file path names, however either
+// is spelt (FileIdentity_st), and whose configuration equals config
+// ignoring case; empty when none.
 MProjectId_cl FindRow(MProjectPack_cl& rows, const String_cl& path, const String_cl& config);
 // FindRow's row, else a new row for the project (read into the project store
 // in the context of solution when it is not there yet; empty: the project

@@ -63,10 +63,47 @@ void ProjectPack_cl::DeleteData(Project_st* data)
     delete data;
 }
 
+namespace {
+
+// Most records of a plan share its few solutions, spelt alike: the text
+// first, the file system only when the texts differ.
+bool SameSolution(Project_st& record, const String_cl& solution, const Base_ns::FileIdentity_st* solutionIdentity)
+{
+    if (record.solution.EqualsNoCase(solution)) return true;
+    if (record.solution.empty() || solution.empty()) return false;
+    const Base_ns::FileIdentity_st& own = Base_ns::CachedIdentity(record.solutionIdentity, record.solution);
+    return own.Same(solutionIdentity ? *solutionIdentity : Base_ns::IdentityOf(solution));
+}
+
+// Whether the record is of the file identity names, in solution's context.
+bool IsRecordOf(Project_st& record, const Base_ns::FileIdentity_st& identity, const String_cl& solution,
+                const Base_ns::FileIdentity_st& solutionIdentity)
+{
+    return SameSolution(record, solution, &solutionIdentity) &&
+           Base_ns::CachedIdentity(record.identity, record.path).Same(identity);
+}
+
+} // namespace
+
+bool ReadInSolution(Project_st& record, const String_cl& solution)
+{
+    return SameSolution(record, solution, nullptr);
+}
+
+bool ReadInSameSolution(Project_st& a, Project_st& b)
+{
+    if (b.solution.empty() || a.solution.EqualsNoCase(b.solution)) return a.solution.EqualsNoCase(b.solution);
+    return SameSolution(a, b.solution, &Base_ns::CachedIdentity(b.solutionIdentity, b.solution));
+}
+
 ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& solution)
 {
+    Base_ns::IdentityScope_cl scope;
+    const Base_ns::FileIdentity_st identity = Base_ns::IdentityOf(path);
+    const Base_ns::FileIdentity_st solutionIdentity =
+        solution.empty() ? Base_ns::FileIdentity_st() : Base_ns::IdentityOf(solution);
     for (ProjectId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path) && id->solution.EqualsNoCase(solution))
+        if (IsRecordOf(*id, identity, solution, solutionIdentity))
             return id;
     }
     ProjectId_cl id = PushBackNew();
@@ -74,6 +111,8 @@ ProjectId_cl ProjectPack_cl::FindOrAdd(const String_cl& path, const String_cl& s
     SetModified(1);
     id->path = path;
     id->solution = solution;
+    id->identity = identity;
+    id->solutionIdentity = solutionIdentity;
     try {
         ReadProjectFile(*id, m_readCache.get());
     } catch (const Base_ns::Error_cl& e) {

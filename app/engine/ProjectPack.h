@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 #include "common/base/Error.h"
+#include "common/base/FileIdentity.h"
 #include "common/base/String.h"
 #include "common/container/DList.h"
 #include "common/container/Dictionary.h"
@@ -44,7 +45,7 @@ struct ConfigEntry_st {
 };
 
 struct Project_st {
-    String_cl path;                 // as given when added; with solution the key, compared ignoring case
+    String_cl path;                 // as given when added; with solution the key, compared as files
     // The solution in whose context the project is read and built
     // ($(SolutionDir), $(SolutionName) and the like are its own, and the
     // builder is given the solution with the project); empty for a project
@@ -71,6 +72,11 @@ struct Project_st {
     // project of another kind), which the builder then builds too.
     std::vector<String_cl> solutionDependencies;
     bool dependsOnOtherKinds = false;
+    // The files path and solution name, taken when the record is made (or
+    // first compared): two records never stand for one project file in one
+    // solution, however either is spelt.
+    Base_ns::FileIdentity_st identity;
+    Base_ns::FileIdentity_st solutionIdentity;
 };
 
 class ProjectFileCache_cl;
@@ -93,7 +99,8 @@ public:
     const wchar_t* ClassName() const override { return L"ProjectPack_cl"; }
 
     // The record of path read in the context of solution (empty: the project
-    // file alone), both compared ignoring case; otherwise a new record read
+    // file alone), both compared as the files they name (FileIdentity_st),
+    // however they are spelt; otherwise a new record read
     // from the project file. A file that cannot be read is a record with
     // unreadable set; only errors that are not the file's fault (MSXML
     // missing) propagate, leaving the new record in the store.
@@ -133,6 +140,12 @@ private:
     std::unique_ptr<ProjectFileCache_cl> m_readCache;
     int m_readScopes = 0;
 };
+
+// Whether the record was read in the context of solution (empty: the
+// project file alone), however either path is spelt.
+bool ReadInSolution(Project_st& record, const String_cl& solution);
+// Whether two records were read in the context of one solution (or both alone).
+bool ReadInSameSolution(Project_st& a, Project_st& b);
 
 // The tables of ProjectPack_cl: system 1-4, user 101-103, source "ProjectPack".
 Base_ns::SysError_cl ProjectPackSysError(int32_t code, int32_t line, const String_cl& note);

@@ -1,5 +1,6 @@
 #include "app/engine/SerialPack.h"
 
+#include <algorithm>
 #include <iterator>
 #include <set>
 #include <vector>
@@ -76,9 +77,14 @@ Base_ns::UserError_cl SerialPack_cl::UserError(int32_t code, int32_t line, const
 
 SerialId_cl SerialPack_cl::Register(const String_cl& path)
 {
+    return Register(path, Base_ns::IdentityOf(path));
+}
+
+SerialId_cl SerialPack_cl::Register(const String_cl& path, const Base_ns::FileIdentity_st& identity)
+{
     SerialId_cl last;
     for (SerialId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path))
+        if (Base_ns::CachedIdentity(id->identity, id->path).Same(identity))
             return id;
         last = id;
     }
@@ -86,6 +92,7 @@ SerialId_cl SerialPack_cl::Register(const String_cl& path)
     SerialId_cl id = PushBackNew();
     id->path = path;
     id->order = order;
+    id->identity = identity;
     return id;
 }
 
@@ -181,8 +188,9 @@ void SerialPack_cl::ImportSequence(const String_cl& path)
 {
     // Every line is read and checked before anything changes, so a bad file
     // leaves the sequence as it was.
+    Base_ns::IdentityScope_cl scope;
     std::vector<String_cl> paths;
-    std::set<String_cl> seen;  // upper-cased paths
+    std::vector<Base_ns::FileIdentity_st> identities;
     {
         IO_ns::FileStream_tl<IO_ns::TextIStream_cl> stream;
         stream.Open(path);
@@ -194,9 +202,13 @@ void SerialPack_cl::ImportSequence(const String_cl& path)
                 throw UserError(101, 366, line);
             if (line.find(L'\\') == String_cl::npos)
                 throw UserError(101, 371, line);
-            // A path named twice counts once, at its first place.
-            if (seen.insert(line.Upper()).second)
+            // A file named twice (however spelt) counts once, at its first place.
+            const Base_ns::FileIdentity_st identity = Base_ns::IdentityOf(line);
+            if (std::none_of(identities.begin(), identities.end(),
+                             [&](const Base_ns::FileIdentity_st& i) { return i.Same(identity); })) {
                 paths.push_back(line);
+                identities.push_back(identity);
+            }
         }
         stream.Close();
     }
@@ -216,17 +228,18 @@ void SerialPack_cl::ImportSequence(const String_cl& path)
     // Everything before the cursor is placed in file order; the cursor and
     // what follows are held entries not (yet) named by the file.
     SerialId_cl cursor = First();
-    for (const String_cl& projectPath : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
         SerialId_cl existing;
         for (SerialId_cl entry = cursor; !entry.IsEmpty(); entry = entry.Next()) {
-            if (entry->path.EqualsNoCase(projectPath)) {
+            if (Base_ns::CachedIdentity(entry->identity, entry->path).Same(identities[i])) {
                 existing = entry;
                 break;
             }
         }
         if (existing.IsEmpty()) {
             Serial_st record;
-            record.path = projectPath;
+            record.path = paths[i];
+            record.identity = identities[i];
             if (cursor.IsEmpty())
                 PushBack(record);
             else

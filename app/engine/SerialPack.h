@@ -6,6 +6,7 @@
 // in the data file.
 #include <cstdint>
 #include "common/base/Error.h"
+#include "common/base/FileIdentity.h"
 #include "common/base/String.h"
 #include "common/container/CommonContainer.h"
 #include "common/container/DList.h"
@@ -16,8 +17,11 @@ namespace Quorvane_ns {
 using Base_ns::String_cl;
 
 struct Serial_st {
-    String_cl path;     // project file path; the entry's identity, compared ignoring case
+    String_cl path;     // project file path, as first registered; kept in the data file
     int32_t order = 0;  // 1 for the first entry after each renumbering
+    // The file path names, taken when the entry is first compared; not kept
+    // in the data file. Two entries never name one file.
+    Base_ns::FileIdentity_st identity;
 };
 
 class SerialId_cl : public Container_ns::DList_tl<Serial_st>::Identifier_cl {
@@ -52,8 +56,10 @@ public:
     void DeleteData(Serial_st* data) override;
     const wchar_t* ClassName() const override { return L"SerialPack_cl"; }
 
-    // The entry whose path equals path ignoring case, else a new one at the end.
+    // The entry of the file path names (however either is spelt), else a new
+    // one at the end. identity, when the caller has it, is path's.
     SerialId_cl Register(const String_cl& path);
+    SerialId_cl Register(const String_cl& path, const Base_ns::FileIdentity_st& identity);
     // Relinks entry right before target, then renumbers from entry to the end.
     void MoveBefore(const SerialId_cl& entry, const SerialId_cl& target);
     // The text between the last "\" and the last "." of the entry's path;

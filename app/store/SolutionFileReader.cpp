@@ -12,7 +12,6 @@ const wchar_t kProjectStart[] = L"Project(";
 const wchar_t kProjectEnd[] = L"EndProject";
 const wchar_t kConfigurationSection[] = L"GlobalSection(ProjectConfigurationPlatforms) = postSolution";
 const wchar_t kSectionEnd[] = L"EndGlobalSection";
-const wchar_t kBuildKind[] = L"Build.0";
 const wchar_t kDependencySection[] = L"ProjectSection(ProjectDependencies) = postProject";
 const wchar_t kProjectSectionEnd[] = L"EndProjectSection";
 // Every solution file begins with its header line (after a byte-order mark
@@ -21,38 +20,28 @@ const wchar_t kHeader[] = L"Microsoft Visual Studio Solution File, Format Versio
 const wchar_t kGlobalStart[] = L"Global";
 const wchar_t kGlobalEnd[] = L"EndGlobal";
 
-// Text pieces of a configuration line taken by position: a piece whose
-// bounds were not found comes out empty or shortened instead of failing,
-// because a malformed line is simply not a Build.0 line.
-String_cl Piece(const String_cl& text, long long start, long long count)
-{
-    if (start < 0) start = 0;
-    if (count <= 0 || start >= static_cast<long long>(text.size())) return String_cl();
-    return text.substr(static_cast<size_t>(start), static_cast<size_t>(count));
-}
-
-long long Find(const String_cl& text, const wchar_t* what, long long from)
-{
-    if (from < 0 || from > static_cast<long long>(text.size())) return -1;
-    size_t p = text.find(what, static_cast<size_t>(from));
-    return p == String_cl::npos ? -1 : static_cast<long long>(p);
-}
-
 // "{GUID}.Debug|Win32.Build.0 = Debug|Win32": the project with that GUID is
-// built as "Debug|Win32" when the solution is built as "Debug|Win32".
+// built as "Debug|Win32" when the solution is built as "Debug|Win32". A GUID
+// holds no dot, and the kind is one of the builder's few words at the end
+// of the key ("ActiveCfg", "Build.0", "Deploy.0"): the solution
+// configuration between them may hold dots of its own ("Release.MT|Win32").
+// A line of another shape is not a Build.0 line.
 void ReadConfigurationLine(const String_cl& word, OriList_cl& out)
 {
-    long long i = Find(word, L".", 0);
-    long long m = i < 0 ? -1 : Find(word, L".", i + 1);
-    long long u = Find(word, L" = ", m + 1);
-    String_cl guid = Piece(word, 0, i);
-    String_cl solutionConfig = Piece(word, i + 1, m - i - 1);
-    String_cl kind = Piece(word, m + 1, u - m - 1);
-    if (kind != kBuildKind) return;
-    String_cl projectConfig = Piece(word, u + 3, static_cast<long long>(word.size()));
-    String_cl key = Base_ns::ToUpper(solutionConfig);
+    const size_t equals = word.find(L" = ");
+    if (equals == String_cl::npos) return;
+    const std::wstring_view key = std::wstring_view(word).substr(0, equals);
+    const size_t dot = key.find(L'.');
+    const std::wstring_view buildKind = L".Build.0";
+    if (dot == std::wstring_view::npos || key.size() <= dot + 1 + buildKind.size() ||
+        key.substr(key.size() - buildKind.size()) != buildKind)
+        return;
+    const String_cl guid(key.substr(0, dot));
+    const String_cl solutionConfig(key.substr(dot + 1, key.size() - buildKind.size() - dot - 1));
+    const String_cl projectConfig = word.substr(equals + 3);
+    const String_cl upper = Base_ns::ToUpper(solutionConfig);
     for (auto& entry : out) {
-        if (entry.guid == guid) entry.configurations.insert({key, projectConfig});
+        if (entry.guid == guid) entry.configurations.insert({upper, projectConfig});
     }
 }
 

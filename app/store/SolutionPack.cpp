@@ -71,7 +71,7 @@ void SetSolutionContext(ProjectInfo_st& info, const String_cl& solution, const S
 {
     if (!info.row->configuration.IsEmpty()) info.row->solutionConfiguration = config;
     // A row another solution of the plan made first is built in that one.
-    if (!info.project->solution.EqualsNoCase(solution)) return;
+    if (!ReadInSolution(*info.project, solution)) return;
     info.project->solutionDependencies = info.dependencies;
     info.project->dependsOnOtherKinds = otherKinds;
 }
@@ -106,8 +106,11 @@ Base_ns::UserError_cl SolutionPack_cl::UserError(int32_t code, int32_t line, con
 
 SolutionId_cl SolutionPack_cl::FindSolution(const String_cl& path) const
 {
+    // A plan holds few entries: each is asked of the file system afresh.
+    Base_ns::IdentityScope_cl scope;
+    const Base_ns::FileIdentity_st file = Base_ns::IdentityOf(path);
     for (SolutionId_cl id = First(); !id.IsEmpty(); id = id.Next()) {
-        if (id->path.EqualsNoCase(path)) return id;
+        if (id->path.EqualsNoCase(path) || Base_ns::IdentityOf(id->path).Same(file)) return id;
     }
     return SolutionId_cl();
 }
@@ -116,6 +119,8 @@ void SolutionPack_cl::AddProjects(Solution_st& entry, const OriList_cl& found, c
                                   MProjectPack_cl& rows, ProjectPack_cl& projects,
                                   SerialPack_cl& sequences)
 {
+    // The solution's identity is taken once for all its projects' records.
+    Base_ns::IdentityScope_cl scope;
     const String_cl key = Base_ns::ToUpper(config);
     std::map<String_cl, String_cl> pathOfGuid;
     for (const auto& ori : found) pathOfGuid.emplace(ori.guid, ori.path);

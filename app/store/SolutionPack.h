@@ -36,7 +36,7 @@ struct ProjectInfo_st {
 };
 
 struct Solution_st {
-    String_cl path;   // as the user added it; the identity, compared ignoring case
+    String_cl path;   // as the user added it; the entry is the file it names, however spelt
     Container_ns::List_tl<ProjectInfo_st> projects;
     // Not empty when the last read of the file failed (ReadSolutions): the
     // reader's message. Such an entry has no projects and is not cleaned,
@@ -92,7 +92,7 @@ public:
     int32_t Read() const { return m_read; }
     void SetRead(int32_t read) { m_read = read; }
 
-    // Nothing happens for a path already present (ignoring case). A solution
+    // Nothing happens for a file already present under any spelling. A solution
     // is read before the entry is made, so a reader error changes nothing;
     // a later failure removes the half-made entry before passing on.
     void AddSolution(const String_cl& path, const String_cl& config, MProjectPack_cl& rows,
@@ -121,7 +121,7 @@ public:
     void CleanSolution(const SolutionId_cl& solution, MProjectPack_cl& rows, ProjectPack_cl& projects,
                        const String_cl& config, const String_cl& vcDir);
 
-    // The entry whose path equals path ignoring case; empty when none.
+    // The entry of the file path names, however either is spelt; empty when none.
     SolutionId_cl FindSolution(const String_cl& path) const;
 
     void SaveSolutions(IO_ns::XMLFile_cl& file, const IO_ns::XMLFile_cl::ElementId_cl& parent);

@@ -1,5 +1,6 @@
 #include "app/workflow/InstanceLock.h"
-#include "app/workflow/FileIdentity.h"
+#include "common/base/FileIdentity.h"
+#include "common/base/Path.h"
 
 namespace Quorvane_ns {
 
@@ -17,19 +18,14 @@ uint64_t Hash(const String_cl& text)
     return h;
 }
 
-// The lock is named after the data file's folder as the file system knows
-// it, and the file's name: every spelling of the path (letter case, an 8.3
-// name, another drive letter onto the same folder, a symbolic link) names
-// one lock. The folder, not the file, because the file may not exist yet
-// when one instance starts and exist when the next one does. A folder that
-// cannot be opened leaves the spelling, upper-cased. Object names cannot
-// hold "\" (nor be as long as a path may be): hence the hash.
+// The lock is named after the data file's final path: every spelling of
+// the path (letter case, an 8.3 name, another drive letter onto the same
+// folder, a symbolic link) names one lock, whether the file exists yet or
+// not (a missing file's final path is its folder's, with its name). Object
+// names cannot hold "\" (nor be as long as a path may be): hence the hash.
 String_cl LockKey(const String_cl& dataPath)
 {
-    const FilePlace_st place = PlaceOf(dataPath);
-    if (!place.folder.known) return L"p" + String_cl::FromUnsigned(Hash(Base_ns::ToUpper(dataPath)));
-    return L"v" + String_cl::FromUnsigned(place.folder.volume) + L"." + String_cl::FromUnsigned(place.folder.index) +
-           L"." + String_cl::FromUnsigned(Hash(place.name));
+    return L"f" + String_cl::FromUnsigned(Hash(Base_ns::IdentityOf(dataPath).finalPath));
 }
 
 String_cl ObjectName(const String_cl& key, const wchar_t* suffix)

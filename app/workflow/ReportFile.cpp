@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "common/base/Error.h"
+#include "common/base/Handle.h"
 #include "common/base/Path.h"
 #include "common/io/ContainerFile.h"
 
@@ -116,6 +117,23 @@ void WriteReportFile(const String_cl& path, const String_cl& text)
         DeleteFileW(partial.c_str());
         RaiseWriteError(__LINE__, path);
     }
+}
+
+void CheckReportFileWritable(const String_cl& path)
+{
+    Base_ns::CreateDirectories(path);
+    // The report replaces the file: whoever holds it open must let it be
+    // written and deleted, as the replacement will need.
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Base_ns::Handle_cl existing(
+        CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (existing.Valid()) return;
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) RaiseWriteError(__LINE__, path);
+    // Nothing there: a file of that name can be made, and is gone again
+    // when its handle closes.
+    Base_ns::Handle_cl created(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!created.Valid()) RaiseWriteError(__LINE__, path);
 }
 
 } // namespace Quorvane_ns

@@ -28,4 +28,11 @@ String_cl FileLink(const String_cl& folder, const String_cl& target);
 // the foundation's output file (IOError_cl) when it cannot.
 void WriteReportFile(const String_cl& path, const String_cl& text);
 
+// Whether WriteReportFile could put a report in path's place now: an
+// existing file is opened for writing and replacing without being changed,
+// a missing one is created and at once deleted again. Raises the same
+// error as WriteReportFile when not, so that a build of hours is not run
+// for a report that then cannot be written. Folders on the way are created.
+void CheckReportFileWritable(const String_cl& path);
+
 } // namespace Quorvane_ns

@@ -13,8 +13,12 @@ class Stores_cl;
 
 // Raises a user error (class "WriteTarget") when path names a folder (104),
 // lies in a folder that does not exist (103), is a read-only file (105), is
-// the data file, the rename record or Error.log (101), or is a solution or
-// project file of a plan or of the learned order (102). path is a full path.
+// the data file, the rename record or Error.log (101), is a solution or
+// project file of a plan or of the learned order or a property sheet one of
+// its projects reads (102), or is one of the program's own files: its
+// programs and settings library, a build log, the clean's log, the build
+// report (106). Each is the same file under any spelling, a link to it
+// included. path is a full path.
 void CheckWriteTarget(const Stores_cl& stores, const Base_ns::String_cl& path);
 
 } // namespace Quorvane_ns

@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 #include "common/base/Error.h"
+#include "common/base/Handle.h"
 #include "common/io/XMLFile.h"
 #include "tests/support/ProjectFiles.h"
+#include "tests/support/FileSpellings.h"
 #include "tests/support/TestSupport.h"
 
 using Base_ns::String_cl;
@@ -1008,63 +1010,158 @@ TEST_F(ConsoleTest, HelpAndVersionFollowTheConsoleConventions)
 
 namespace {
 
-// The same path through another drive: under Wine, the Unix path of the
-// file on drive Z:, which maps the Unix root.
+// The same path under another spelling: through drive Z: under Wine, with
+// the "\\?\" prefix elsewhere.
 String_cl OtherSpelling(const String_cl& path)
 {
-    using UnixName_fn = char*(__cdecl*)(const wchar_t*);
-    // Through void (*)(): the generic function type a FARPROC may become.
-    const auto unixName = reinterpret_cast<UnixName_fn>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = unixName ? unixName(path.c_str()) : nullptr;
-    if (!name) return path;
-    String_cl spelt = L"Z:" + String_cl::FromUtf8(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    for (wchar_t& c : spelt)
-        if (c == L'/') c = L'\\';
-    return spelt;
+    const String_cl unix = Test_ns::UnixDriveSpelling(path);
+    return unix.empty() ? String_cl(L"\\\\?\\" + path) : unix;
 }
+
+struct WriteTarget_st {
+    const char* what;
+    String_cl path;   // empty: this system cannot make it (said in what)
+    String_cl refusal;
+};
 
 } // namespace
 
-// An export or a report written over the data file (under another spelling),
-// over a project file of a plan or over a read-only file is refused before
-// anything is built, and the file stays as it was; so is an empty import,
-// which would empty the learned order.
+// An export or a report is refused before anything is built, and the file
+// stays as it was, when it would go over the data file (under another
+// spelling), a read-only file, a solution, project file or property sheet
+// of a plan (under any spelling, through a hard or a symbolic link), the
+// program's own files or what it writes (its logs, the build report), a
+// link onto one of those included. So is an empty import, which would empty
+// the learned order.
 TEST_F(ConsoleTest, ExportsAndReportsNeverGoOverTheFilesTheProgramNeeds)
 {
     const String_cl project = ws.Project(L"One", {L"One", L"lib", L""});
     const String_cl sln = ws.Solution(L"One\\One.sln", {{kVcType, L"One", L"One\\One.vcproj", Workspace_cl::Guid(61)}});
+    Test_ns::VcxProject_st sheeted;
+    sheeted.configurations.push_back({L"Debug|Win32", L"StaticLibrary"});
+    sheeted.propertySheets = {L"..\\shared.props"};
+    const String_cl vcxproj = ws / L"Two\\two\\two.vcxproj", sheet = ws / L"Two\\shared.props";
+    ASSERT_TRUE(Test_ns::WriteVcxprojAndSources(vcxproj, sheeted));
+    ASSERT_TRUE(Test_ns::WriteMsBuildFile(sheet, Test_ns::PropsText({{L"OutDir", L"$(SolutionDir)out\\"}})));
     ASSERT_EQ(0, program.Run({L"add", L"p", sln}).exit);
-    const std::string data = Test_ns::ReadBytes(program.DataFile());
-    const std::string projectBytes = Test_ns::ReadBytes(project);
-    const String_cl dataElsewhere = OtherSpelling(program.DataFile());
-    ASSERT_NE(dataElsewhere, program.DataFile()) << "the test needs a second spelling";
+    ASSERT_EQ(0, program.Run({L"add", L"q", vcxproj}).exit);
+    ASSERT_TRUE(program.AddWindow());
+    // Logs of a run, and its report, to write over.
+    Run_st built = program.Run({L"build", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    ASSERT_EQ(0, built.exit) << U8(built.text);
+    const String_cl log = program.GoodLogs() + L"One.log";
+    ASSERT_TRUE(FileExists(log));
 
     const String_cl readOnly = ws / L"junit.xml";
     Test_ns::WriteBytes(readOnly, "<old/>");
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    for (const String_cl& report : {readOnly, dataElsewhere}) {
-        Run_st build = program.Run({L"build", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--report", report});
-        EXPECT_EQ(2, build.exit) << U8(build.text);
-        EXPECT_FALSE(build.Has(L"正在编译工程")) << U8(build.text);
+    TempDir_cl links(L"qv-links");
+    auto hard = [&](const wchar_t* name, const String_cl& target) {
+        const String_cl link = links / name;
+        return Test_ns::MakeHardLink(link, target) ? link : String_cl();
+    };
+    const Test_ns::SymbolicLink_cl toProject(links / L"s.xml", project), toSolution(links / L"sln-s.xml", sln);
+    const String_cl ownFile = L"不能写到程序自己的文件", planFile = L"不能写到方案的解决方案或工程文件上。",
+                    programFile = L"不能写到程序文件";
+    const std::vector<WriteTarget_st> targets{
+        {"read-only file", readOnly, L"文件是只读的。"},
+        {"data file under another spelling", OtherSpelling(program.DataFile()), ownFile},
+        {"project file in other case", project.Upper(), planFile},
+        {"hard link onto the project file", hard(L"p.xml", project), planFile},
+        {"symbolic link onto the project file", toProject.Path(), planFile},
+        {"hard link onto the solution", hard(L"sln.xml", sln), planFile},
+        {"symbolic link onto the solution", toSolution.Path(), planFile},
+        {"a project's property sheet", sheet, planFile},
+        {"hard link onto the property sheet", hard(L"props.xml", sheet), planFile},
+        {"the console program", program.Dir() + L"Quorvane.com", programFile},
+        {"the window program", program.Dir() + L"quorvane.EXE", programFile},
+        {"the settings library", program.Dir() + L"SettingsHost.dll", programFile},
+        {"hard link onto the console program", hard(L"com.xml", program.Dir() + L"Quorvane.com"), programFile},
+        {"the build report", program.Dir() + L"编译日志\\报告.html", programFile},
+        {"a log of the run", log, programFile},
+        {"a log not yet written", program.GoodLogs() + L"Later.log", programFile},
+        {"hard link onto a log", hard(L"log.xml", log), programFile},
+    };
+    for (const WriteTarget_st& t : targets) {
+        if (t.path.empty()) {
+            ADD_FAILURE() << "could not make " << t.what;
+            continue;
+        }
+        const bool existed = FileExists(t.path);
+        const std::string before = existed ? Test_ns::ReadBytes(t.path) : std::string();
+        Run_st exported = program.Run({L"export-sequence", t.path});
+        EXPECT_EQ(2, exported.exit) << t.what << ": " << U8(exported.text);
+        EXPECT_TRUE(exported.Has(t.refusal)) << t.what << ": " << U8(exported.text);
+        Run_st build = program.Run({L"build", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--report", t.path});
+        EXPECT_EQ(2, build.exit) << t.what << ": " << U8(build.text);
+        EXPECT_TRUE(build.Has(t.refusal)) << t.what << ": " << U8(build.text);
+        EXPECT_FALSE(build.Has(L"正在编译工程")) << t.what << ": " << U8(build.text);
+        EXPECT_EQ(existed, FileExists(t.path)) << t.what;
+        if (existed) {
+            EXPECT_EQ(before, Test_ns::ReadBytes(t.path)) << t.what;
+        }
     }
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ("<old/>", Test_ns::ReadBytes(readOnly));
 
-    Run_st overData = program.Run({L"export-sequence", dataElsewhere});
-    EXPECT_EQ(2, overData.exit) << U8(overData.text);
-    EXPECT_TRUE(overData.Has(L"不能写到程序自己的文件")) << U8(overData.text);
-    Run_st overProject = program.Run({L"export-sequence", project.Upper()});
-    EXPECT_EQ(2, overProject.exit) << U8(overProject.text);
-    EXPECT_TRUE(overProject.Has(L"不能写到方案的解决方案或工程文件上。")) << U8(overProject.text);
-
+    const std::string data = Test_ns::ReadBytes(program.DataFile());
     const String_cl empty = ws / L"empty.txt";
     Test_ns::WriteUtf16(empty, L"\r\n");
     Run_st import = program.Run({L"import-sequence", empty});
     EXPECT_EQ(2, import.exit) << U8(import.text);
     EXPECT_EQ(data, Test_ns::ReadBytes(program.DataFile()));
-    EXPECT_EQ(projectBytes, Test_ns::ReadBytes(project));
+}
+
+// A report file another program holds open is found out before the build,
+// not after hours of it; a report that can be written is neither made nor
+// changed by that check.
+TEST_F(ConsoleTest, AReportThatCannotBeWrittenIsRefusedBeforeTheBuild)
+{
+    ws.Project(L"One", {L"One", L"lib", L""});
+    const String_cl sln = ws.Solution(L"One\\One.sln", {{kVcType, L"One", L"One\\One.vcproj", Workspace_cl::Guid(63)}});
+    ASSERT_EQ(0, program.Run({L"add", L"p", sln}).exit);
+    const String_cl locked = ws / L"tx\\locked.xml";
+    Test_ns::CreateFolders(locked);
+    Test_ns::WriteBytes(locked, "<held/>");
+    {
+        Base_ns::Handle_cl held(CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.Valid());
+        Run_st build = program.Run({L"rebuild", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--report", locked});
+        EXPECT_EQ(2, build.exit) << U8(build.text);
+        EXPECT_TRUE(build.Has(L"无法写入报告文件")) << U8(build.text);
+        EXPECT_FALSE(build.Has(L"正在编译工程")) << U8(build.text);
+        EXPECT_TRUE(FilesIn(program.GoodLogs()).empty() && FilesIn(program.FailedLogs()).empty());
+    }
+    EXPECT_EQ("<held/>", Test_ns::ReadBytes(locked));
+    Run_st build = program.Run({L"build", L"p", L"--vc-dir", Test_ns::StandinDir(L"zh"), L"--report", locked});
+    EXPECT_EQ(0, build.exit) << U8(build.text);
+    EXPECT_NE(std::string::npos, Test_ns::ReadBytes(locked).find("<testsuites"));
+}
+
+// One solution added again under other spellings (the "\\?\" form, drive Z:
+// under Wine) is already in the plan.
+TEST_F(ConsoleTest, ASolutionAddedUnderAnotherSpellingIsAlreadyInThePlan)
+{
+    const String_cl a = ws.Project(L"h13", {L"a", L"lib", L""});
+    ws.Project(L"h13", {L"b", L"lib", L""});
+    const String_cl sln = ws.Solution(L"h13\\S.sln", {{kVcType, L"a", L"a\\a.vcproj", Workspace_cl::Guid(64)},
+                                                      {kVcType, L"b", L"b\\b.vcproj", Workspace_cl::Guid(65)}});
+    ASSERT_EQ(0, program.Run({L"add", L"A", sln}).exit);
+    std::vector<String_cl> args{L"add", L"A", L"\\\\?\\" + sln};
+    if (!Test_ns::UnixDriveSpelling(sln).empty()) args.push_back(Test_ns::UnixDriveSpelling(sln));
+    Run_st again = program.Run(args);
+    EXPECT_EQ(0, again.exit) << U8(again.text);
+    EXPECT_FALSE(again.Has(L"已添加")) << U8(again.text);
+    EXPECT_EQ(args.size() - 2, Split(again.text, L"已在方案中").size() - 1) << U8(again.text);
+    const DataFile_st data = ReadDataFile(program.DataFile());
+    ASSERT_NE(nullptr, data.Plan(L"A"));
+    EXPECT_EQ(std::vector<String_cl>{sln}, data.Plan(L"A")->solutions);
+    EXPECT_EQ("a.vcproj b.vcproj", U8(data.SequenceNames()));
+
+    // A row named by another spelling of its project file is that row.
+    Run_st only = program.Run({L"build", L"A", L"--only", L"\\\\?\\" + a.Upper(), L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(0, only.exit) << U8(only.text);
+    EXPECT_EQ("a:已编译", U8(only.Walk())) << U8(only.text);
 }
 
 // A mistyped command is no plan either: said, with the usage, before any

@@ -710,6 +710,13 @@ TEST_F(CompileTest, SecondProjectOfTheSameNameKeepsALogOfItsOwn)
     EXPECT_EQ(Build(r), 1);
     EXPECT_EQ(first->state, CompiledUnchanged);
     EXPECT_TRUE(Test_ns::FileExists(failed + L"core (2).log"));
+
+    // The first core read again in a solution's context, spelt otherwise,
+    // is another record of the same file: it keeps that file's log name.
+    const ProjectId_cl again = projects.FindOrAdd(ws / L"two\\..\\ONE\\core.vcproj", ws / L"one\\one.sln");
+    ASSERT_FALSE(again == first->project);
+    EXPECT_EQ(LogFileName(projects, again), L"core.log");
+    EXPECT_EQ(LogFileName(projects, second->project), L"core (2).log");
 }
 
 // Starting a process can fail now and then without anything being wrong

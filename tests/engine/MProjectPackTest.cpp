@@ -137,9 +137,10 @@ TEST_F(RowsTest, FindRowComparesPathsAsWindowsComparesFileNames)
     MProjectId_cl row = RowFor(L"Debug|Win32", rows, path, projects, sequences);
 
     EXPECT_TRUE(FindRow(rows, dir / L"über ärger\\PROJ1.VCPROJ", L"debug|win32") == row);
+    // Windows drops a name's trailing blanks and dots when it opens it.
+    EXPECT_TRUE(FindRow(rows, dir / L"Über Ärger\\Proj1.vcproj ", L"Debug|Win32") == row);
     EXPECT_TRUE(FindRow(rows, dir / L"Uber Ärger\\Proj1.vcproj", L"Debug|Win32").IsEmpty());
     EXPECT_TRUE(FindRow(rows, dir / L"Über Ärger\\Proj2.vcproj", L"Debug|Win32").IsEmpty());
-    EXPECT_TRUE(FindRow(rows, dir / L"Über Ärger\\Proj1.vcproj ", L"Debug|Win32").IsEmpty());
     EXPECT_TRUE(FindRow(rows, path, L"Debug|Win64").IsEmpty());
     EXPECT_TRUE(FindRow(rows, path, L"Debug|Win32 ").IsEmpty());
     EXPECT_EQ(rows.Count(), 1);

@@ -5,6 +5,7 @@
 #include "app/engine/ProjectPack.h"
 #include "app/engine/RowState.h"
 #include "tests/support/ProjectFiles.h"
+#include "tests/support/FileSpellings.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -67,6 +68,30 @@ TEST_F(ProjectPackTest, SamePathInAnyCaseIsOneRecord)
     ProjectId_cl other = m_projects.FindOrAdd(m_dir / L"other.vcproj");
     EXPECT_FALSE(first == other);
     EXPECT_EQ(2, m_projects.Count());
+}
+
+// A record is one project file in one solution's context, both compared
+// as files: other spellings of either find it; another solution, or none,
+// is another record of the same file.
+TEST_F(ProjectPackTest, OneRecordPerFileAndSolutionUnderAnySpelling)
+{
+    const String_cl path = WriteCore(L"Core Library.vcproj"), solution = m_dir / L"All Projects.sln";
+    ASSERT_TRUE(Test_ns::WriteBytes(solution, ""));
+    const ProjectId_cl record = m_projects.FindOrAdd(path, solution);
+    std::vector<std::pair<String_cl, String_cl>> spellings{
+        {m_dir / L"sub\\..\\core library.vcproj", m_dir / L".\\ALL PROJECTS.sln"},
+        {L"\\\\?\\" + path, String_cl(m_dir.Path()).Upper() + L"All Projects.sln"}};
+    const String_cl shortPath = Test_ns::ShortSpelling(path), shortSolution = Test_ns::ShortSpelling(solution);
+    if (!shortPath.empty() && !shortSolution.empty()) spellings.push_back({shortPath, shortSolution});
+    const String_cl unixPath = Test_ns::UnixDriveSpelling(path), unixSolution = Test_ns::UnixDriveSpelling(solution);
+    if (!unixPath.empty()) spellings.push_back({unixPath, unixSolution});
+    for (const auto& [p, s] : spellings)
+        EXPECT_TRUE(m_projects.FindOrAdd(p, s) == record) << p.ToUtf8() << " in " << s.ToUtf8();
+    EXPECT_EQ(1, m_projects.Count());
+
+    EXPECT_FALSE(m_projects.FindOrAdd(path) == record);
+    EXPECT_FALSE(m_projects.FindOrAdd(path, m_dir / L"Other.sln") == record);
+    EXPECT_EQ(3, m_projects.Count());
 }
 
 TEST_F(ProjectPackTest, StatesByConfigurationIgnoringCase)

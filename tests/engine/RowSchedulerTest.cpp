@@ -8,6 +8,8 @@
 #include "app/engine/ProviderWait.h"
 #include "app/engine/RowScheduler.h"
 #include "app/ProgramPlaces.h"
+#include "tests/support/FileSpellings.h"
+#include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
 using Base_ns::String_cl;
@@ -43,11 +45,13 @@ protected:
             record.exists = 1;
             project = projects.PushBack(record);
         }
+        // A path with a drive or a share is taken as it is.
+        auto at = [&](const String_cl& p) { return p.find(L':') != String_cl::npos || p.StartsWith(L"\\\\") ? p : String_cl(root + p); };
         ConfigEntry_st entry;
-        entry.outputFile = root + (s.output.empty() ? String_cl(L"lib\\" + s.name + L".lib") : s.output);
+        entry.outputFile = s.output.empty() ? String_cl(root + L"lib\\" + s.name + L".lib") : at(s.output);
         entry.output = GetFileName(entry.outputFile);
         entry.outputFolder = GetFileDirectory(entry.outputFile, true);
-        entry.intermediateFolder = s.intermediate.empty() ? folder + L"Debug\\" : root + s.intermediate;
+        entry.intermediateFolder = s.intermediate.empty() ? folder + L"Debug\\" : at(s.intermediate);
         entry.compilerDatabase = entry.intermediateFolder + L"vc90.pdb";
         if (!s.needs.empty()) entry.libraries.push_back(s.needs);
         if (!s.import.empty()) entry.importLibrary = root + s.import;
@@ -124,6 +128,38 @@ TEST_F(RowSchedulerTest, RowsBuildTogetherUnlessTheirBuildsMeetInAFile)
     // Side by side: a and b start together; the others wait for a.
     RowScheduler_cl scheduler(rows, projects, links, times);
     EXPECT_EQ(Names(StartUpTo(scheduler, 8)), (std::vector<String_cl>{L"a", L"b"}));
+}
+
+// Files and folders are compared as the file system knows them: one
+// library through another drive and in other case, one intermediate folder
+// by its short name, an output in that folder through "/" are one; another
+// library in the same output folder is not.
+TEST_F(RowSchedulerTest, BuildsMeetInAFileHoweverItsPathIsSpelt)
+{
+    Test_ns::TempDir_cl dir(L"qv-h10");
+    const String_cl out = dir / L"h10\\out\\", obj = dir / L"h10\\Intermediate Files\\";
+    Test_ns::CreateFolders(out);
+    Test_ns::CreateFolders(obj);
+    String_cl slashes = obj;
+    for (wchar_t& c : slashes)
+        if (c == L'\\') c = L'/';
+    const String_cl unixH10 = Test_ns::UnixDriveSpelling(dir / L"h10");
+    const String_cl sameLib = unixH10.empty() ? L"\\\\?\\" + out.Upper() + L"Same.lib" : unixH10 + L"\\OUT\\Same.lib";
+    const String_cl shortObj = Test_ns::ShortSpelling(obj);
+    ASSERT_FALSE(shortObj.empty()) << "the test needs a short name";
+    Add({L"a", L"", out + L"same.lib", obj});
+    Add({L"sameout", L"", sameLib});
+    Add({L"sameobj", L"", out + L"c.lib", shortObj});
+    Add({L"inobj", L"", slashes + L"inobj.lib"});
+    Add({L"other", L"", out + L"other.lib"});
+    const BuildGraph_cl graph(rows, projects, links);
+    std::map<String_cl, bool> collide;
+    const uint32_t a = rows.First().Serial();
+    for (MProjectId_cl r = rows.First().Next(); !r.IsEmpty(); r = r.Next())
+        collide[r->project->name] = graph.Collide(a, r.Serial());
+    const std::map<String_cl, bool> expected{
+        {L"sameout", true}, {L"sameobj", true}, {L"inobj", true}, {L"other", false}};
+    EXPECT_EQ(collide, expected);
 }
 
 // Known times: the row with the longest chain of rows needing it starts
@@ -287,9 +323,10 @@ TEST_F(RowSchedulerTest, RunsThatWouldBuildOneProjectNeverRunTogether)
 {
     MProjectId_cl x = Add({L"x"}), y = Add({L"y"}), lib = Add({L"lib"});
     MProjectId_cl z = Add({L"z"}), w = Add({L"w"}), v = Add({L"v"});
-    for (const MProjectId_cl& r : {x, y, lib, z, w}) r->project->solution = L"C:\\ws\\all.sln";
+    for (const MProjectId_cl& r : {x, y, lib, w}) r->project->solution = L"C:\\ws\\all.sln";
+    z->project->solution = L"c:/WS/./all.sln";               // the same solution, spelt otherwise
     v->project->solution = L"C:\\ws\\other.sln";
-    x->project->solutionDependencies = {lib->project->path};
+    x->project->solutionDependencies = {L"C:/ws/x/../LIB/lib.vcproj"};
     y->project->references = {L"C:\\WS\\LIB\\lib.vcproj"};  // spelt otherwise
     z->project->dependsOnOtherKinds = true;                   // on a C# project, say
     v->project->dependsOnOtherKinds = true;

@@ -5,6 +5,7 @@
 #include <vector>
 #include "app/engine/SerialPack.h"
 #include "common/io/XMLFile.h"
+#include "tests/support/FileSpellings.h"
 #include "tests/support/TestSupport.h"
 
 using namespace Quorvane_ns;
@@ -120,7 +121,7 @@ TEST_F(SerialPackTest, ProjectNameIsBetweenTheLastBackslashAndTheLastDot)
     EXPECT_EQ(L"my.lib", m_pack.ProjectName(m_pack.Register(L"D:\\a.b\\my.lib.icproj")));
     EXPECT_EQ(L"", m_pack.ProjectName(m_pack.Register(L"D:\\x\\.vcproj")));
 
-    for (const wchar_t* bad : {L"core.vcproj", L"C:\\src.d\\core", L"C:\\src\\core", L"C:/src/core.vcproj"}) {
+    for (const wchar_t* bad : {L"core.vcproj", L"C:\\src.d\\core", L"C:\\src\\core", L"C:/other/core.vcproj"}) {
         SerialId_cl id = m_pack.Register(bad);
         try {
             m_pack.ProjectName(id);
@@ -264,6 +265,30 @@ TEST_F(SerialPackTest, ExportThenImportGivesTheSamePaths)
     imported.ImportSequence(file);
     EXPECT_EQ(paths, Paths(imported));
     EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), Orders(imported));
+}
+
+// A project file is one entry however it is registered or imported: in
+// other case, through ".." and "/", by its short name, through drive Z:
+// under Wine. The entry keeps the spelling it was first given.
+TEST_F(SerialPackTest, OneFileIsOneEntryUnderEverySpelling)
+{
+    const String_cl project = m_dir / L"Long Folder\\core.vcproj";
+    Test_ns::CreateFolders(project);
+    ASSERT_TRUE(Test_ns::WriteBytes(project, "<VisualStudioProject/>"));
+    const SerialId_cl entry = m_pack.Register(project);
+    std::vector<String_cl> spellings{project.Upper(), m_dir / L"Long Folder\\..\\Long Folder/core.vcproj"};
+    for (const String_cl& other : {Test_ns::ShortSpelling(project), Test_ns::UnixDriveSpelling(project)})
+        if (!other.empty()) spellings.push_back(other);
+    for (const String_cl& spelling : spellings) EXPECT_TRUE(m_pack.Register(spelling) == entry) << spelling.ToUtf8();
+
+    // An import names project files by their extension: no short name there.
+    String_cl list;
+    for (const String_cl& spelling : spellings)
+        if (spelling.EndsWithNoCase(L".vcproj")) list += spelling + L"\r\n" + P(L"other") + L"\r\n";
+    const String_cl file = m_dir / L"list.txt";
+    ASSERT_TRUE(Test_ns::WriteUtf16(file, list));
+    m_pack.ImportSequence(file);
+    EXPECT_EQ(V({project, P(L"other")}), Paths(m_pack));
 }
 
 TEST_F(SerialPackTest, ImportReadsAnsiWithForwardSlashesAndSkipsEmptyLines)

@@ -7,6 +7,7 @@
 #include "app/ProgramPlaces.h"
 #include "common/io/XMLFile.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/FileSpellings.h"
 
 using namespace Quorvane_ns;
 using namespace StoreTest_ns;
@@ -69,6 +70,25 @@ TEST_F(LearnedLinksTest, LinksSurviveTheRunAndTheFileStillLoadsWithoutThem)
     EXPECT_EQ(sequences.First()->path, net);
     ASSERT_EQ(plans.Count(), 1);
     EXPECT_EQ(plans.First()->name, L"默认");
+}
+
+// A link learned under one spelling of a project file is that file's link
+// under any other, as a later run may spell it.
+TEST_F(LearnedLinksTest, ALinkIsFoundUnderAnySpellingOfItsProject)
+{
+    const String_cl app = dir / L"App Folder\\app.vcproj";
+    WriteProject(app, L"app");
+    LearnedLinkPack_cl links;
+    EXPECT_TRUE(links.Learn(dir / L"App Folder\\..\\App Folder/APP.vcproj", L"Debug|Win32", L"net.lib"));
+    std::vector<String_cl> spellings{app};
+    for (const String_cl& other : {Test_ns::ShortSpelling(app), Test_ns::UnixDriveSpelling(app)})
+        if (!other.empty()) spellings.push_back(other);
+    for (const String_cl& spelling : spellings) {
+        EXPECT_EQ(links.Libraries(spelling, L"debug|win32"), (std::vector<String_cl>{L"net.lib"})) << spelling.ToUtf8();
+        EXPECT_FALSE(links.Learn(spelling, L"Debug|Win32", L"NET.lib")) << spelling.ToUtf8();
+    }
+    EXPECT_EQ(links.Count(), 1);
+    EXPECT_TRUE(links.Libraries(dir / L"App Folder\\other.vcproj", L"Debug|Win32").empty());
 }
 
 TEST_F(LearnedLinksTest, AnIncompleteLinkIsDroppedAndTheRestOfTheFileLoads)

@@ -211,6 +211,30 @@ TEST(SolutionFileReaderTest, ConfigurationLinesAreMatchedLoosely)
     EXPECT_TRUE(found[1].configurations.empty());
 }
 
+// Configuration names may hold dots of their own: the kind is known by its
+// words at the end of the key, not by the dots before it.
+TEST(SolutionFileReaderTest, ConfigurationNamesWithDotsAreReadWhole)
+{
+    TempDir_cl dir;
+    String_cl text = ProjectLine(kVc, L"a", L"a.vcproj", L"{A}") + ProjectLine(kVc, L"n", L"n.vcproj", L"{N}") +
+                     L"Global\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\n"
+                     L"\t\t{A}.Release.MT|Win32.ActiveCfg = Release.MT|Win32\n"
+                     L"\t\t{A}.Release.MT|Win32.Build.0 = Release.MT|Win32\n"
+                     L"\t\t{A}.Release.MT|Win32.Deploy.0 = Release.MT|Win32\n"
+                     L"\t\t{A}.Debug.DLL|x64.Build.0 = Debug DLL|x64\n"
+                     L"\t\t{A}.v1.2.3|Win32.Build.0 = Release|Win32\n"
+                     L"\t\t{N}.Release.MT|Win32.ActiveCfg = Release|Win32\n"  // active, not built
+                     L"\tEndGlobalSection\nEndGlobal\n";
+    ASSERT_TRUE(Test_ns::WriteBytes(dir / L"dots.sln", Test_ns::Ansi(Crlf(text))));
+    auto found = Read(dir / L"dots.sln");
+    ASSERT_EQ(found.size(), 2u);
+    const std::map<String_cl, String_cl> a = {{L"RELEASE.MT|WIN32", L"Release.MT|Win32"},
+                                              {L"DEBUG.DLL|X64", L"Debug DLL|x64"},
+                                              {L"V1.2.3|WIN32", L"Release|Win32"}};
+    EXPECT_EQ(found[0].configurations, a);
+    EXPECT_TRUE(found[1].configurations.empty());
+}
+
 TEST(SolutionFileReaderTest, ProjectlessSolutionYieldsNothing)
 {
     TempDir_cl dir;

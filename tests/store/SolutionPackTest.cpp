@@ -2,6 +2,7 @@
 #include "app/store/SolutionPack.h"
 #include "app/ProgramPlaces.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/FileSpellings.h"
 
 using namespace Quorvane_ns;
 using namespace StoreTest_ns;
@@ -47,6 +48,55 @@ TEST_F(SolutionPackTest, AddingAPathTwiceInAnyCaseMakesOneEntry)
     SolutionId_cl entry = s.solutions.First();
     EXPECT_EQ(entry->path, a);
     EXPECT_EQ(entry->projects.Count(), 2);
+}
+
+// One file is one solution entry, one project record, one row and one
+// sequence entry, however the user or the solution spells it; a dependency
+// the solution declares through another spelling still joins the two rows.
+TEST_F(SolutionPackTest, OneFileUnderEverySpellingIsOneEntryRecordRowAndEdge)
+{
+    WriteProject(dir / L"h13\\d\\dd.vcproj", L"dd");
+    WriteProject(dir / L"h13\\app\\app.vcproj", L"app");
+    const String_cl sln = dir / L"h13\\S.sln";
+    WriteSolution(sln, {{L"dd", L"d\\dd.vcproj", L"{D1}", BothConfigs()},
+                        {L"dd2", L"D\\..\\d\\DD.VCPROJ", L"{D2}", BothConfigs()},
+                        {L"dd3", L"d/dd.vcproj", L"{D3}", BothConfigs()},
+                        {L"app", L"app\\app.vcproj", L"{A1}", BothConfigs(), {L"{D2}"}}});
+    s.Add(sln, L"Debug|Win32");
+
+    String_cl slashes = sln;
+    for (wchar_t& c : slashes)
+        if (c == L'\\') c = L'/';
+    const std::vector<std::pair<const char*, String_cl>> spellings{
+        {"letter case", sln.Upper()},
+        {"\\\\?\\ prefix", L"\\\\?\\" + sln},
+        {"forward slashes", slashes},
+        {"dot parts", dir / L"h13\\d\\..\\.\\S.sln"},
+        {"8.3 short name", Test_ns::ShortSpelling(sln)},
+        {"drive Z: (only under Wine)", Test_ns::UnixDriveSpelling(sln)},
+        {"hard link", Test_ns::MakeHardLink(dir / L"S-link.sln", sln) ? dir / L"S-link.sln" : String_cl()},
+    };
+    for (const auto& [what, spelling] : spellings) {
+        if (spelling.empty()) {
+            std::printf("not spelt here: %s\n", what);
+            continue;
+        }
+        s.Add(spelling, L"Debug|Win32");
+        EXPECT_EQ(s.solutions.Count(), 1) << what;
+        EXPECT_TRUE(s.solutions.FindSolution(spelling) == s.solutions.First()) << what;
+    }
+    EXPECT_EQ(s.solutions.First()->path, sln);
+    EXPECT_EQ(s.solutions.First()->projects.Count(), 4);
+    EXPECT_EQ(RowNames(s.rows), (std::vector<String_cl>{L"dd.vcproj", L"app.vcproj"}));
+    EXPECT_EQ(s.projects.Count(), 2);
+    EXPECT_EQ(s.sequences.Count(), 2);
+
+    LearnedLinkPack_cl links;
+    const BuildGraph_cl graph(s.rows, s.projects, links, DeclaredDependencies(s.solutions));
+    ASSERT_EQ(graph.Edges().size(), 1u);
+    EXPECT_EQ(graph.Edges()[0].from, RowOf(L"app.vcproj").Serial());
+    EXPECT_EQ(graph.Edges()[0].to, RowOf(L"dd.vcproj").Serial());
+    EXPECT_EQ(graph.Edges()[0].kind, EdgeKind_en::Declared);
 }
 
 TEST_F(SolutionPackTest, ProjectWithoutBuildLineStillGetsAnIgnoredRow)

@@ -50,6 +50,8 @@ struct SlnProject_st {
     String_cl guid;
     // Solution configuration → project configuration (Build.0 lines).
     std::map<String_cl, String_cl> builds;
+    // GUIDs of the projects the solution says this one needs.
+    std::vector<String_cl> needs;
 };
 
 // UTF-8 with its mark, as Visual Studio 2005 and later save solutions.
@@ -58,7 +60,13 @@ inline void WriteSolution(const String_cl& path, const std::vector<SlnProject_st
     String_cl text = L"\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n";
     for (const auto& p : projects) {
         text += L"Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"" + p.name + L"\", \"" + p.relativePath +
-                L"\", \"" + p.guid + L"\"\r\nEndProject\r\n";
+                L"\", \"" + p.guid + L"\"\r\n";
+        if (!p.needs.empty()) {
+            text += L"\tProjectSection(ProjectDependencies) = postProject\r\n";
+            for (const String_cl& guid : p.needs) text += L"\t\t" + guid + L" = " + guid + L"\r\n";
+            text += L"\tEndProjectSection\r\n";
+        }
+        text += L"EndProject\r\n";
     }
     text += L"Global\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n";
     for (const auto& p : projects) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include "app/res/resource.h"
 #include "app/ui/WHistoryPage.h"
+#include "tests/support/FileSpellings.h"
 #include "tests/ui/PageTestSupport.h"
 
 using namespace PageTest_ns;
@@ -56,6 +57,17 @@ TEST_F(HistoryPageTest, ExportThenImportReproducesTheOrderAndRemembersTheFolder)
     Test_ns::ClickButton(p.hwnd, IDC_EXPORT_SEQUENCE);
     EXPECT_EQ(m_presenter.Shown().size(), 1u);
     EXPECT_EQ(contents(), before);
+
+    // So would one through a link onto a project file of the order.
+    const String_cl project = SequencePaths()[0], link = m_dir / L"links\\序列.txt";
+    const std::string projectBytes = Test_ns::ReadBytes(project);
+    Test_ns::CreateFolders(link);
+    ASSERT_TRUE(Test_ns::MakeHardLink(link, project));
+    chooser.answer = link;
+    Test_ns::ClickButton(p.hwnd, IDC_EXPORT_SEQUENCE);
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_NE(m_presenter.Shown()[1].text.find(L"不能写到方案的解决方案或工程文件上。"), String_cl::npos);
+    EXPECT_EQ(Test_ns::ReadBytes(project), projectBytes);
 }
 
 TEST_F(HistoryPageTest, DeleteAsksOnceAndKeepsEntriesThatRowsHold)

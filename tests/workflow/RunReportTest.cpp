@@ -12,6 +12,8 @@
 #include "app/store/PlanPack.h"
 #include "app/workflow/HtmlReport.h"
 #include "app/workflow/JUnitReport.h"
+#include "app/workflow/ReportFile.h"
+#include "common/base/Handle.h"
 #include "app/workflow/RunRecorder.h"
 #include "common/io/XMLFile.h"
 #include "tests/support/ProjectFiles.h"
@@ -271,6 +273,39 @@ TEST_F(RunReportTest, TabsAndLineEndsInTheJUnitFileSurviveAnXmlReader)
     EXPECT_EQ(testcase.Attribute(L"name", true).Text(), L"A\r\nB (Debug|Win32)");
     EXPECT_EQ(testcase.Child(L"failure").Attribute(L"message", true).Text(), row.failure.firstError);
     xml.Close();
+}
+
+// Whether a report can be written is known before the build: a file another
+// program holds without letting it be written or replaced is refused with
+// the writer's own error; one that can be written is left as it was, and a
+// missing one is not left behind.
+TEST_F(RunReportTest, AReportFileIsCheckedWithoutBeingWritten)
+{
+    const String_cl held = m_dir / L"tx\\held.xml", shared = m_dir / L"tx\\shared.xml", missing = m_dir / L"new\\r.xml";
+    Test_ns::CreateFolders(held);
+    ASSERT_TRUE(Test_ns::WriteBytes(held, "<held/>"));
+    ASSERT_TRUE(Test_ns::WriteBytes(shared, "<shared/>"));
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    for (DWORD share : {DWORD(0), DWORD(FILE_SHARE_READ), all}) {
+        Base_ns::Handle_cl holder(CreateFileW(held.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.Valid());
+        String_cl refusal;
+        try {
+            CheckReportFileWritable(held);
+        } catch (const Base_ns::Error_cl& e) {
+            refusal = e.Message() + L" " + e.Note();
+        }
+        EXPECT_EQ(share != all, refusal == L"无法写入报告文件。 " + held) << "share " << share << ": " << refusal.ToUtf8();
+        if (share == all) {
+            EXPECT_TRUE(refusal.empty()) << refusal.ToUtf8();
+        }
+    }
+    CheckReportFileWritable(shared);
+    CheckReportFileWritable(missing);
+    EXPECT_EQ("<held/>", Test_ns::ReadBytes(held));
+    EXPECT_EQ("<shared/>", Test_ns::ReadBytes(shared));
+    EXPECT_FALSE(Test_ns::FileExists(missing));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((m_dir / L"new").c_str())) << "folders on the way are made";
 }
 
 // A failure the log does not explain (a line of the builder that cannot be
