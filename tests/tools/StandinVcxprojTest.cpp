@@ -335,6 +335,22 @@ TEST(StandinRefusals, FailWithTheirErrorAndNeverHang)
     EXPECT_EQ(1, broken.exitCode);
     EXPECT_TRUE(broken.Contains(L"1>" + vcxproj + L" : error MSB4025: ")) << broken.bytes;
     EXPECT_TRUE(broken.HasLine(kEnglish.BuildSummary(0, 1, 0, 0))) << broken.bytes;
+
+    // Properties that each double the one before (2^40 characters): the
+    // project cannot be loaded, and the builder says so instead of taking
+    // every byte of the machine.
+    String_cl doubling;
+    for (int i = 1; i <= 40; ++i)
+        doubling += L"<P" + Num(i) + L">$(P" + Num(i - 1) + L")$(P" + Num(i - 1) + L")</P" + Num(i) + L">";
+    std::string text = damaged;
+    const size_t end = text.rfind("</Project>");
+    ASSERT_NE(std::string::npos, end);
+    text.insert(end, "<PropertyGroup><P0>x</P0>" + doubling.ToUtf8() + "<TargetName>$(P40)</TargetName></PropertyGroup>");
+    WriteBytes(vcxproj, text);
+    BuildRun_st huge = RunBuilder(Vs2022(kEnglish, L"x86"), vcxproj, L"build", L"Debug|Win32", dir / L"6.log");
+    EXPECT_EQ(1, huge.exitCode);
+    EXPECT_TRUE(huge.Contains(L"1>" + vcxproj + L" : error MSB4025: ")) << huge.bytes;
+    EXPECT_TRUE(huge.HasLine(kEnglish.BuildSummary(0, 1, 0, 0))) << huge.bytes;
 }
 
 // 2015: the old layout, run without an architecture; the lines of 2010 to

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include "tools/vs-standin/StandinFiles.h"
 
@@ -332,6 +333,21 @@ bool VcxProject_cl::Evaluate(const std::wstring& config, const std::vector<std::
 {
     const Configuration_st* c = FindConfiguration(config);
     if (!c) return false;
+    try {
+        return EvaluateConfiguration(*c, libraryFolders, withReferences, plan);
+    } catch (const std::length_error&) {
+        plan = ProjectPlan_st();
+        plan.config = c->name;
+        plan.outOfMemory = true;
+        return true;
+    }
+}
+
+bool VcxProject_cl::EvaluateConfiguration(const Configuration_st& configuration,
+                                          const std::vector<std::wstring>& libraryFolders, bool withReferences,
+                                          ProjectPlan_st& plan) const
+{
+    const Configuration_st* c = &configuration;
     // Built alone, a project stands in a solution of its own name in its folder.
     const std::wstring solution = m_solutionPath.empty() ? m_folder + StemOf(m_path) + L".sln" : m_solutionPath;
     std::wstring projectDirectory = m_folder;
@@ -422,7 +438,7 @@ std::vector<std::wstring> VcxProject_cl::ReferencedLibraries(const std::vector<s
         ProjectPlan_st plan;
         // Its own references are its own link's business.
         if (!referenced.Load(path, m_solutionPath, error) ||
-            !referenced.Evaluate(config, libraryFolders, false, plan) || !plan.error.empty())
+            !referenced.Evaluate(config, libraryFolders, false, plan) || !plan.error.empty() || plan.outOfMemory)
             continue;
         if (!LinkedLibrary(plan).empty()) libraries.push_back(LinkedLibrary(plan));
     }
