@@ -472,3 +472,48 @@ TEST_P(StandinVs2022Test, ProjectOfASolutionIsBuiltThereAfterWhatItDependsOn)
     EXPECT_TRUE(missing.Contains(L"nothere")) << missing.bytes;
     EXPECT_FALSE(missing.Contains(L"==========")) << missing.bytes;
 }
+
+// Projects of a solution that take their configurations and folders from a
+// sheet beside the solution ($(SolutionDir)\x.props, as generated trees
+// share them): the builder knows the configurations the sheet lists.
+TEST_P(StandinVs2022Test, ConfigurationsFromASheetOfTheSolutionAreBuilt)
+{
+    const Msbuild_st& e = Edition();
+    String_cl configurations;
+    for (const wchar_t* c : {L"Debug", L"Release"})
+        for (const wchar_t* p : {L"Win32", L"x64"})
+            configurations += L"    <ProjectConfiguration Include=\"" + String_cl(c) + L"|" + p + L"\"><Configuration>" +
+                              c + L"</Configuration><Platform>" + p + L"</Platform></ProjectConfiguration>\r\n";
+    WriteUtf8Text(dir / L"x.props", L"<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                                    L"  <ItemGroup Label=\"ProjectConfigurations\">\r\n" + configurations +
+                                        L"  </ItemGroup>\r\n  <PropertyGroup><OutDir>$(SolutionDir)bin\\$(Platform)\\"
+                                        L"$(Configuration)\\</OutDir></PropertyGroup>\r\n</Project>\r\n");
+    WriteUtf8Text(dir / L"core\\core.vcxproj",
+                  L"<Project DefaultTargets=\"Build\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                  L"  <Import Project=\"$(SolutionDir)\\x.props\" />\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.Default.props\" />\r\n"
+                  L"  <PropertyGroup Label=\"Configuration\"><ConfigurationType>StaticLibrary</ConfigurationType>"
+                  L"</PropertyGroup>\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.props\" />\r\n"
+                  L"  <ItemGroup>\r\n" + Compile(L"core.cpp") + L"  </ItemGroup>\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.targets\" />\r\n</Project>\r\n");
+    WriteBytes(dir / L"core\\core.cpp", "int f();\r\n");
+    WriteUtf8Text(dir / L"s.sln",
+                  L"\r\nMicrosoft Visual Studio Solution File, Format Version 12.00\r\n# Visual Studio Version 17\r\n"
+                  L"Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"core\", \"core\\core.vcxproj\", "
+                  L"\"{00000000-0000-0000-0000-000000000001}\"\r\nEndProject\r\nGlobal\r\n"
+                  L"\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n\t\tRelease|x64 = Release|x64\r\n"
+                  L"\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n"
+                  L"\t\t{00000000-0000-0000-0000-000000000001}.Release|x64.ActiveCfg = Release|x64\r\n"
+                  L"\t\t{00000000-0000-0000-0000-000000000001}.Release|x64.Build.0 = Release|x64\r\n"
+                  L"\tEndGlobalSection\r\nEndGlobal\r\n");
+
+    BuildRun_st built = Run(L"x64", dir / L"s.sln", L"build", L"Release|x64",
+                            L"/project \"core\\core.vcxproj\" /projectconfig \"Release|x64\"");
+    EXPECT_EQ(0, built.exitCode) << built.bytes;
+    EXPECT_TRUE(built.HasLine(e.BuildSummary(1, 0, 0, 0))) << built.bytes;
+    EXPECT_TRUE(FileExists(dir / L"bin\\x64\\Release\\core.lib")) << built.bytes;
+    BuildRun_st cleaned = Run(L"x64", dir / L"s.sln", L"clean", L"Release|x64");
+    EXPECT_EQ(0, cleaned.exitCode) << cleaned.bytes;
+    EXPECT_FALSE(FileExists(dir / L"bin\\x64\\Release\\core.lib")) << cleaned.bytes;
+}

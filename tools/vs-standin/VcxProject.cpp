@@ -278,6 +278,36 @@ private:
     std::vector<std::unique_ptr<XmlElement_st>> m_imported;
 };
 
+// The properties a project is evaluated with before its own: the solution's
+// and the project file's, and the configuration asked for (empty when only
+// its configurations are wanted).
+Table_t Globals(const std::wstring& path, const std::wstring& folder, const std::wstring& solutionPath,
+                const std::wstring& configuration, const std::wstring& platform)
+{
+    // Built alone, a project stands in a solution of its own name in its folder.
+    const std::wstring solution = solutionPath.empty() ? folder + StemOf(path) + L".sln" : solutionPath;
+    std::wstring projectDirectory = folder;
+    if (projectDirectory.size() > 3) projectDirectory.pop_back();
+    Table_t globals{{L"SolutionDir", FolderOf(solution)},
+                    {L"SolutionPath", solution},
+                    {L"SolutionName", StemOf(solution)},
+                    {L"SolutionFileName", FileNameOf(solution)},
+                    {L"SolutionExt", ExtensionOf(solution)},
+                    {L"ProjectDir", folder},
+                    {L"ProjectPath", path},
+                    {L"ProjectFileName", FileNameOf(path)},
+                    {L"ProjectExt", ExtensionOf(path)},
+                    {L"MSBuildProjectName", StemOf(path)},
+                    {L"MSBuildProjectFile", FileNameOf(path)},
+                    {L"MSBuildProjectFullPath", path},
+                    {L"MSBuildProjectDirectory", projectDirectory},
+                    {L"MSBuildProjectExtension", ExtensionOf(path)}};
+    // Empty ones too: the defaults of the others are made of them.
+    globals[L"Configuration"] = configuration;
+    globals[L"Platform"] = platform;
+    return globals;
+}
+
 } // namespace
 
 bool VcxProject_cl::Load(const std::wstring& path, const std::wstring& solutionPath, std::wstring& error)
@@ -310,6 +340,28 @@ bool VcxProject_cl::Load(const std::wstring& path, const std::wstring& solutionP
                 if (!c.name.empty()) m_configurations.push_back(c);
             }
         }
+    }
+    // Configurations a sheet lists (one the solution's projects share): as
+    // MSBuild finds them, through the imports, with no configuration set.
+    try {
+        Evaluation_cl ev(Globals(m_path, m_folder, m_solutionPath, std::wstring(), std::wstring()), m_name);
+        ev.ReadFile(m_root, m_path);
+        ev.ReadItems();
+        for (const auto& item : ev.items) {
+            if (!EqualsNoCase(item.type, L"ProjectConfiguration") || FindConfiguration(Trim(item.include))) continue;
+            Configuration_st c;
+            c.name = Trim(item.include);
+            const size_t bar = c.name.find(L'|');
+            auto configuration = item.metadata.find(L"Configuration");
+            auto platform = item.metadata.find(L"Platform");
+            c.configuration = configuration != item.metadata.end() ? Trim(configuration->second) : c.name.substr(0, bar);
+            c.platform = platform != item.metadata.end()  ? Trim(platform->second)
+                         : bar == std::wstring::npos ? std::wstring()
+                                                     : c.name.substr(bar + 1);
+            if (!c.name.empty()) m_configurations.push_back(c);
+        }
+    } catch (const std::length_error&) {
+        // Values past what the builder holds: a configuration asked for fails to load.
     }
     return true;
 }
@@ -348,27 +400,7 @@ bool VcxProject_cl::EvaluateConfiguration(const Configuration_st& configuration,
                                           ProjectPlan_st& plan) const
 {
     const Configuration_st* c = &configuration;
-    // Built alone, a project stands in a solution of its own name in its folder.
-    const std::wstring solution = m_solutionPath.empty() ? m_folder + StemOf(m_path) + L".sln" : m_solutionPath;
-    std::wstring projectDirectory = m_folder;
-    if (projectDirectory.size() > 3) projectDirectory.pop_back();
-    Evaluation_cl ev({{L"Configuration", c->configuration},
-                      {L"Platform", c->platform},
-                      {L"SolutionDir", FolderOf(solution)},
-                      {L"SolutionPath", solution},
-                      {L"SolutionName", StemOf(solution)},
-                      {L"SolutionFileName", FileNameOf(solution)},
-                      {L"SolutionExt", ExtensionOf(solution)},
-                      {L"ProjectDir", m_folder},
-                      {L"ProjectPath", m_path},
-                      {L"ProjectFileName", FileNameOf(m_path)},
-                      {L"ProjectExt", ExtensionOf(m_path)},
-                      {L"MSBuildProjectName", StemOf(m_path)},
-                      {L"MSBuildProjectFile", FileNameOf(m_path)},
-                      {L"MSBuildProjectFullPath", m_path},
-                      {L"MSBuildProjectDirectory", projectDirectory},
-                      {L"MSBuildProjectExtension", ExtensionOf(m_path)}},
-                     m_name);
+    Evaluation_cl ev(Globals(m_path, m_folder, m_solutionPath, c->configuration, c->platform), m_name);
     ev.ReadFile(m_root, m_path);
     ev.ReadItems();
 
