@@ -252,7 +252,8 @@ String_cl SolutionConfigurationOf(const MProject_st& row)
 } // namespace
 
 RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const MProjectPack_cl& rows, const ProjectPack_cl& projects,
-                         const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary)
+                         const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary,
+                         bool alone)
     : m_row(row), m_rebuild(rebuild)
 {
     MProject_st& cur = *m_row;
@@ -292,7 +293,7 @@ RowBuild_cl::RowBuild_cl(const MProjectId_cl& row, const MProjectPack_cl& rows, 
         target.configuration = SolutionConfigurationOf(cur);
         target.project = project.path;
         target.projectConfiguration = cur.configuration;
-        if (rebuild && !BuildReach_cl(rows).Alone(m_row.Serial()))
+        if (alone || (rebuild && !BuildReach_cl(rows).Alone(m_row.Serial())))
             m_solutionCopy = std::make_unique<SolutionCopy_cl>(project.solution, project.path,
                                                               target.configuration, uniqueTemporary);
     }

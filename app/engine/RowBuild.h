@@ -43,6 +43,8 @@ public:
     // rebuilt in a copy of its solution that builds it alone, standing under
     // the solution's name for the build (OneProjectSolution.h); the user's
     // solution waits under a temporary name, recorded in the rename journal.
+    // alone: the row is built so whatever the verb (a walk restricted to
+    // some rows; RowScheduler_cl::BuildsAlone).
     // uniqueTemporary: temporary names get a number of their own besides the
     // time stamp, for builds that start within one second.
     // Raises user error 101 for a row without configuration, 103 for one the
@@ -50,7 +52,8 @@ public:
     // folder (or a solution that cannot be copied so), and VcInstallation_cl's
     // error for a project file of the other era, before any file is touched.
     RowBuild_cl(const MProjectId_cl& row, const MProjectPack_cl& rows, const ProjectPack_cl& projects,
-                const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary);
+                const String_cl& normalFolder, const String_cl& vcDir, bool rebuild, bool uniqueTemporary,
+                bool alone = false);
     // Puts the project file back if Finish did not.
     ~RowBuild_cl();
     RowBuild_cl(const RowBuild_cl&) = delete;

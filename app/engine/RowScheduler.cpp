@@ -4,6 +4,7 @@
 #include <functional>
 #include "app/engine/ProviderWait.h"
 #include "app/engine/RowBuild.h"
+#include "common/base/FileIdentity.h"
 
 namespace Quorvane_ns {
 
@@ -46,6 +47,23 @@ void RowScheduler_cl::Restrict(const std::set<uint32_t>& rows)
     }
     m_total = static_cast<int>(m_todo.size());
     m_ranks.clear();
+    m_only = rows;
+    m_restricted = true;
+}
+
+bool RowScheduler_cl::BuildsAlone(uint32_t row) const
+{
+    if (!m_restricted) return false;
+    for (uint32_t other : m_reach.Rows(row))
+        if (!m_only.count(other)) return true;
+    return false;
+}
+
+bool RowScheduler_cl::SameSolution(uint32_t a, uint32_t b) const
+{
+    const String_cl& x = m_rows.FromSerial(a)->project->solution;
+    const String_cl& y = m_rows.FromSerial(b)->project->solution;
+    return !x.IsEmpty() && !y.IsEmpty() && Base_ns::IdentityOf(x).Same(Base_ns::IdentityOf(y));
 }
 
 bool RowScheduler_cl::Ready(uint32_t row) const
@@ -58,8 +76,11 @@ bool RowScheduler_cl::Ready(uint32_t row) const
 bool RowScheduler_cl::CollidesWithRunning(uint32_t row) const
 {
     const auto builtOk = [this](uint32_t r) { return EndedWith(r, true); };
-    for (uint32_t other : m_running)
+    const bool alone = BuildsAlone(row);
+    for (uint32_t other : m_running) {
         if (m_graph.Collide(row, other) || m_reach.MayMeet(row, other, builtOk)) return true;
+        if ((alone || BuildsAlone(other)) && SameSolution(row, other)) return true;
+    }
     return false;
 }
 

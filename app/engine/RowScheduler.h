@@ -60,6 +60,14 @@ public:
     // row, naming the library and the row that builds it, and teaches the
     // edge (the row must wait for it next time).
     void Restrict(const std::set<uint32_t>& rows);
+    // Whether the row is built in a copy of its solution that builds its
+    // project alone (RowBuild_cl): restricted to some rows, a row whose run
+    // could build a row outside them. Those are another machine's or the
+    // user's to build, and the builder would build them again wherever it
+    // finds them out of date: "these and nothing else". Such a run never
+    // runs beside another row of its solution, which stands in its place
+    // meanwhile.
+    bool BuildsAlone(uint32_t row) const;
 
     // No row is left to build.
     bool Done() const { return m_todo.empty(); }
@@ -101,6 +109,8 @@ private:
     bool EndedWith(uint32_t row, bool ok) const;
     bool Ready(uint32_t row) const;
     bool CollidesWithRunning(uint32_t row) const;
+    // Both rows come from one solution file.
+    bool SameSolution(uint32_t a, uint32_t b) const;
     // Whether from waits for to through rows still to be built.
     bool Waits(uint32_t from, uint32_t to) const;
     // For every row still to build, the heaviest path from it through the
@@ -122,6 +132,8 @@ private:
     std::map<uint32_t, uint64_t> m_startedAt;
     std::map<uint32_t, uint64_t> m_endedAt;
     std::set<uint32_t> m_leftOut;  // pending rows Restrict left out
+    std::set<uint32_t> m_only;     // the rows Restrict kept; empty when not restricted
+    bool m_restricted = false;
     int m_total = 0;
     RowWeights_cl m_weights;
     mutable std::map<uint32_t, double> m_ranks;  // Chains by m_weights; empty when stale

@@ -87,7 +87,8 @@ private:
                 m_reporter.RowStarted(m_plan, *row, lane);
                 m_stores.plans.MarkModified(m_planId);
                 m_builds[lane] = std::make_unique<RowBuild_cl>(row, m_plan.rows, m_stores.projects, GoodLogDirectory(),
-                                                               m_request.vcDirectory, m_request.rebuildEach, true);
+                                                               m_request.vcDirectory, m_request.rebuildEach, true,
+                                                               m_scheduler.BuildsAlone(row.Serial()));
                 m_lanes.Start(lane, m_builds[lane]->Command());
             } catch (...) {
                 // The project file goes back at once; the builds that run end first.

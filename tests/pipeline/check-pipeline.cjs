@@ -126,6 +126,18 @@ function gitlab([gitlabFile, graphFile, builds, outputFile, traceFile, collectPl
         }
     }
     check("the order was checked on builds of several jobs", orderChecks >= 3, `${orderChecks} pairs`);
+    // No job's builder run builds a project of another job: it finds those
+    // in the artifacts, not in its own intermediate files.
+    const strays = [];
+    if (fs.existsSync(traceFile))
+        for (const line of fs.readFileSync(traceFile, "utf8").split(/\r?\n/)) {
+            const f = line.split("\t");
+            if (f.length < 7 || f[5] === "up-to-date") continue;
+            const stem = p => path.win32.basename(p).replace(/\.[^.]*$/, "");
+            const built = jobOf(jobs, stem(f[0])), asked = jobOf(jobs, stem(f[6]));
+            if (built && asked && built !== asked) strays.push(`${stem(f[6])} built ${stem(f[0])}`);
+        }
+    check("no job's run built another job's project", strays.length === 0, strays.join(", "));
     for (const name of Object.keys(jobs)) {
         const userOfFailed = jobs[name].rows.some(r => [...(graph[r] ?? [])].includes(failing));
         if (userOfFailed) check(`${name} built nothing (it needs ${failing})`, jobs[name].rows.every(r => !spans[r]));

@@ -132,9 +132,10 @@ protected:
         DeleteFileW(Trace().c_str());
         return RunRebuildJob(m_stores, m_plan, m_vs, m_running, m_reporter, jobs);
     }
-    bool Build(int jobs, uint32_t singleRow = 0, bool rebuild = false)
+    bool Build(int jobs, uint32_t singleRow = 0, bool rebuild = false, const std::set<uint32_t>& only = {})
     {
         BuildRequest_st request;
+        request.only = only;
         request.vcDirectory = m_vs;
         request.jobs = jobs;
         request.singleRow = singleRow;
@@ -410,6 +411,47 @@ TEST_F(SolutionContextTest, AStaleDependencyIsBuiltByOneRunOnly)
     ASSERT_EQ(Of(trace, L"tool").size(), 1u);
     ASSERT_EQ(Of(trace, L"viewer").size(), 1u);
     EXPECT_FALSE(Of(trace, L"tool")[0].Overlaps(Of(trace, L"viewer")[0]));
+}
+
+// Asked to build the programs and nothing else (as a pipeline's job builds
+// its rows, the library being another job's), neither run builds the stale
+// library though the solution says they depend on it: each is built in a
+// copy of the solution that builds it alone, one at a time, and the user's
+// solution is back afterwards.
+TEST_F(SolutionContextTest, OnlyTheRowsAskedForAreBuiltNotWhatTheyDependOn)
+{
+    OneByOneAndThreeAtOnce(L"Debug|x64", [&](int jobs, const String_cl& folder) {
+        LayOutPrograms(Root() + folder, false);
+        const String_cl sln = Solution(folder + L"prog.sln", kPrograms);
+        Add(sln);
+        ASSERT_TRUE(Rebuild(jobs));
+        const std::string solutionBytes = Test_ns::ReadBytes(sln);
+        const String_cl library = Root() + folder + L"x64\\Debug\\core.lib";
+        const unsigned long long built = WriteTime(library);
+        ASSERT_NE(built, 0u);
+        // Everything changed since: the programs are built, and the library
+        // would be too if a run went through it.
+        for (const wchar_t* source : {L"core\\core.cpp", L"tool\\tool.cpp", L"viewer\\viewer.cpp"})
+            ASSERT_TRUE(Test_ns::WriteBytes(Root() + folder + source, "int f(); int g();\r\n"));
+        for (MProjectId_cl r = m_plan->rows.First(); !r.IsEmpty(); r = r.Next()) {
+            m_stores.projects.ResetState(r->project, r->configuration);
+            r->state = Normal;
+        }
+
+        EXPECT_TRUE(Build(jobs, 0, false, {Row(L"tool").Serial(), Row(L"viewer").Serial()}));
+        EXPECT_TRUE(m_reporter.errors.empty()) << m_reporter.errors.front().ToUtf8();
+        EXPECT_EQ(Row(L"tool")->state, Compiled);
+        EXPECT_EQ(Row(L"viewer")->state, Compiled);
+        EXPECT_EQ(Row(L"core")->state, Normal);
+        const std::vector<StandinBuild_st> trace = RunsKeptToTheirOwnProject();
+        EXPECT_TRUE(Of(trace, L"core").empty()) << "the library was built by a program's run";
+        EXPECT_EQ(WriteTime(library), built);
+        ASSERT_EQ(Of(trace, L"tool").size(), 1u);
+        ASSERT_EQ(Of(trace, L"viewer").size(), 1u);
+        EXPECT_FALSE(Of(trace, L"tool")[0].Overlaps(Of(trace, L"viewer")[0]));
+        EXPECT_EQ(Test_ns::ReadBytes(sln), solutionBytes);
+        EXPECT_EQ(TemporaryFiles(Root() + folder), std::vector<String_cl>());
+    });
 }
 
 // The library fails: neither program is built, each fails as its knock-on
