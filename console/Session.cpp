@@ -219,13 +219,14 @@ PlanId_cl Session_cl::ReadNamedPlan(JobReporter_cl& reporter)
     return plan;
 }
 
-bool Session_cl::RowsFailed(const Plan_st& plan) const
+bool Session_cl::RowsFailed(const Plan_st& plan, const std::set<uint32_t>& only) const
 {
-    RowStatistics_st s = Statistics(plan.rows);
-    if (s.failed > 0 || s.notExist > 0) return true;
-    // A row whose project file cannot be read fails when it is built.
-    for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next())
+    for (MProjectId_cl row = plan.rows.First(); !row.IsEmpty(); row = row.Next()) {
+        if (!only.empty() && !only.count(row.Serial())) continue;
+        if (row->state == CompileFailed || row->state == NotExist) return true;
+        // A row whose project file cannot be read fails when it is built.
         if (!row->configuration.empty() && !UnreadableReason(*row).empty()) return true;
+    }
     return false;
 }
 
@@ -328,7 +329,7 @@ int Session_cl::Job()
         }
         m_out.Line(CountersText(Statistics(plan->rows)));
         if (kind != JobClean) PrintFailures(m_out, record);
-        anyFailed = anyFailed || RowsFailed(*plan);
+        anyFailed = anyFailed || RowsFailed(*plan, request.only);
         // After every plan too, so that an interrupted run leaves the
         // results of the plans it finished.
         if (!report.empty()) {

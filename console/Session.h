@@ -58,7 +58,9 @@ private:
     // The plan the first operand names, in the configuration of --config,
     // read (show, graph).
     PlanId_cl ReadNamedPlan(JobReporter_cl& reporter);
-    bool RowsFailed(const Plan_st& plan) const;
+    // Whether a row failed or will fail when built; of the rows given only,
+    // when there are any (a build of --only's rows is judged by them).
+    bool RowsFailed(const Plan_st& plan, const std::set<uint32_t>& only = {}) const;
     // --only's rows of the plan by serial; user error naming what matches none.
     std::set<uint32_t> OnlyRows(const Plan_st& plan);
     // A build's own part of what it ran, for its report and results.

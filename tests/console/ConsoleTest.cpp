@@ -1465,6 +1465,16 @@ TEST_F(ConsoleTest, HostileProjectFilesFailOnlyTheirOwnRows)
                               L"  " + String_cl(h.name) + L"：无法读取工程文件："),
                   lines.size() - failures)
             << U8(String_cl(h.name));
+
+    // A build of some rows only (a pipeline's job) is judged by those rows:
+    // the unreadable ones outside it, failed a run ago and failing again in
+    // any build of them, are another job's.
+    Run_st only = program.Run({L"build", L"敌意", L"--only", L"Good,Tool", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(0, only.exit) << U8(only.text);
+    EXPECT_FALSE(only.Has(L"编译失败")) << U8(only.text);
+    Run_st withCut = program.Run({L"build", L"敌意", L"--only", L"Good,cut", L"--vc-dir", Test_ns::StandinDir(L"zh")});
+    EXPECT_EQ(1, withCut.exit) << U8(withCut.text);
+    EXPECT_TRUE(withCut.Has(L"  cut：无法读取工程文件：")) << U8(withCut.text);
 }
 
 // A solution file that can no longer be read (garbage, an empty file, one

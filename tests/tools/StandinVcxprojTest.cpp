@@ -335,6 +335,22 @@ TEST(StandinRefusals, FailWithTheirErrorAndNeverHang)
     EXPECT_EQ(1, broken.exitCode);
     EXPECT_TRUE(broken.Contains(L"1>" + vcxproj + L" : error MSB4025: ")) << broken.bytes;
     EXPECT_TRUE(broken.HasLine(kEnglish.BuildSummary(0, 1, 0, 0))) << broken.bytes;
+
+    // Properties that each double the one before (2^40 characters): the
+    // project cannot be loaded, and the builder says so instead of taking
+    // every byte of the machine.
+    String_cl doubling;
+    for (int i = 1; i <= 40; ++i)
+        doubling += L"<P" + Num(i) + L">$(P" + Num(i - 1) + L")$(P" + Num(i - 1) + L")</P" + Num(i) + L">";
+    std::string text = damaged;
+    const size_t end = text.rfind("</Project>");
+    ASSERT_NE(std::string::npos, end);
+    text.insert(end, "<PropertyGroup><P0>x</P0>" + doubling.ToUtf8() + "<TargetName>$(P40)</TargetName></PropertyGroup>");
+    WriteBytes(vcxproj, text);
+    BuildRun_st huge = RunBuilder(Vs2022(kEnglish, L"x86"), vcxproj, L"build", L"Debug|Win32", dir / L"6.log");
+    EXPECT_EQ(1, huge.exitCode);
+    EXPECT_TRUE(huge.Contains(L"1>" + vcxproj + L" : error MSB4025: ")) << huge.bytes;
+    EXPECT_TRUE(huge.HasLine(kEnglish.BuildSummary(0, 1, 0, 0))) << huge.bytes;
 }
 
 // 2015: the old layout, run without an architecture; the lines of 2010 to
@@ -455,4 +471,49 @@ TEST_P(StandinVs2022Test, ProjectOfASolutionIsBuiltThereAfterWhatItDependsOn)
     EXPECT_EQ(1, missing.exitCode);
     EXPECT_TRUE(missing.Contains(L"nothere")) << missing.bytes;
     EXPECT_FALSE(missing.Contains(L"==========")) << missing.bytes;
+}
+
+// Projects of a solution that take their configurations and folders from a
+// sheet beside the solution ($(SolutionDir)\x.props, as generated trees
+// share them): the builder knows the configurations the sheet lists.
+TEST_P(StandinVs2022Test, ConfigurationsFromASheetOfTheSolutionAreBuilt)
+{
+    const Msbuild_st& e = Edition();
+    String_cl configurations;
+    for (const wchar_t* c : {L"Debug", L"Release"})
+        for (const wchar_t* p : {L"Win32", L"x64"})
+            configurations += L"    <ProjectConfiguration Include=\"" + String_cl(c) + L"|" + p + L"\"><Configuration>" +
+                              c + L"</Configuration><Platform>" + p + L"</Platform></ProjectConfiguration>\r\n";
+    WriteUtf8Text(dir / L"x.props", L"<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                                    L"  <ItemGroup Label=\"ProjectConfigurations\">\r\n" + configurations +
+                                        L"  </ItemGroup>\r\n  <PropertyGroup><OutDir>$(SolutionDir)bin\\$(Platform)\\"
+                                        L"$(Configuration)\\</OutDir></PropertyGroup>\r\n</Project>\r\n");
+    WriteUtf8Text(dir / L"core\\core.vcxproj",
+                  L"<Project DefaultTargets=\"Build\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                  L"  <Import Project=\"$(SolutionDir)\\x.props\" />\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.Default.props\" />\r\n"
+                  L"  <PropertyGroup Label=\"Configuration\"><ConfigurationType>StaticLibrary</ConfigurationType>"
+                  L"</PropertyGroup>\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.props\" />\r\n"
+                  L"  <ItemGroup>\r\n" + Compile(L"core.cpp") + L"  </ItemGroup>\r\n"
+                  L"  <Import Project=\"$(VCTargetsPath)\\Microsoft.Cpp.targets\" />\r\n</Project>\r\n");
+    WriteBytes(dir / L"core\\core.cpp", "int f();\r\n");
+    WriteUtf8Text(dir / L"s.sln",
+                  L"\r\nMicrosoft Visual Studio Solution File, Format Version 12.00\r\n# Visual Studio Version 17\r\n"
+                  L"Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"core\", \"core\\core.vcxproj\", "
+                  L"\"{00000000-0000-0000-0000-000000000001}\"\r\nEndProject\r\nGlobal\r\n"
+                  L"\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n\t\tRelease|x64 = Release|x64\r\n"
+                  L"\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n"
+                  L"\t\t{00000000-0000-0000-0000-000000000001}.Release|x64.ActiveCfg = Release|x64\r\n"
+                  L"\t\t{00000000-0000-0000-0000-000000000001}.Release|x64.Build.0 = Release|x64\r\n"
+                  L"\tEndGlobalSection\r\nEndGlobal\r\n");
+
+    BuildRun_st built = Run(L"x64", dir / L"s.sln", L"build", L"Release|x64",
+                            L"/project \"core\\core.vcxproj\" /projectconfig \"Release|x64\"");
+    EXPECT_EQ(0, built.exitCode) << built.bytes;
+    EXPECT_TRUE(built.HasLine(e.BuildSummary(1, 0, 0, 0))) << built.bytes;
+    EXPECT_TRUE(FileExists(dir / L"bin\\x64\\Release\\core.lib")) << built.bytes;
+    BuildRun_st cleaned = Run(L"x64", dir / L"s.sln", L"clean", L"Release|x64");
+    EXPECT_EQ(0, cleaned.exitCode) << cleaned.bytes;
+    EXPECT_FALSE(FileExists(dir / L"bin\\x64\\Release\\core.lib")) << cleaned.bytes;
 }

@@ -214,6 +214,9 @@ Builder_cl::Outcome_en Builder_cl::BuildProject(const std::wstring& path, std::w
         return ProjectFailed(path, project->Name(), config, m_messages.NoConfiguration(project->Name(), path, config));
     if (!plan.error.empty())
         return ProjectFailed(path, project->Name(), plan.config, m_messages.ImportNotFound(path, plan.error));
+    if (plan.outOfMemory)
+        return ProjectFailed(path, project->Name(), plan.config,
+                             m_messages.ProjectLoadFailed(path, m_messages.OutOfMemory()));
     config = plan.config;
     // What the builder finds up to date among the projects it only checks
     // on the way takes it no time worth waiting for.

@@ -211,6 +211,12 @@ std::wstring Messages_cl::ProjectLoadFailed(const std::wstring& path, const std:
                 : path + L" : error PRJ0005: The project file could not be loaded: " + why + L"\r\n";
 }
 
+std::wstring Messages_cl::OutOfMemory() const
+{
+    return m_zh ? L"引发类型为“System.OutOfMemoryException”的异常。"
+                : L"Exception of type 'System.OutOfMemoryException' was thrown.";
+}
+
 std::wstring Messages_cl::ImportNotFound(const std::wstring& path, const std::wstring& imported) const
 {
     return m_zh ? path + L" : error MSB4019: 找不到导入的项目“" + imported +

@@ -59,6 +59,8 @@ public:
                                  const std::wstring& config) const;
     std::wstring ProjectFileMissing(const std::wstring& path) const;
     std::wstring ProjectLoadFailed(const std::wstring& path, const std::wstring& why) const;
+    // Why MSBuild could not load a project whose values outgrew its memory.
+    std::wstring OutOfMemory() const;
     // An MSBuild project imports a file that does not exist (error MSB4019).
     std::wstring ImportNotFound(const std::wstring& path, const std::wstring& imported) const;
     // A project a solution build reaches that the solution configuration

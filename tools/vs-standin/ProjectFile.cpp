@@ -2,6 +2,7 @@
 #include "tools/vs-standin/StandinFiles.h"
 #include "tools/vs-standin/VcProject.h"
 #include "tools/vs-standin/VcxProject.h"
+#include <stdexcept>
 
 namespace Standin_ns {
 
@@ -28,6 +29,7 @@ std::wstring ExpandMacros(const std::wstring& text, const MacroLookup_t& lookup)
         std::wstring name = text.substr(open + 2, close - open - 2);
         std::wstring value;
         out += lookup(name, value) ? value : EnvironmentValue(name.c_str());
+        if (out.size() > kMaxMacroValue) throw std::length_error("macro value too long");
         pos = close + 1;
     }
 }

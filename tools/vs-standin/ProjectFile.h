@@ -44,6 +44,9 @@ struct ProjectPlan_st {
     // Not empty when the configuration cannot be evaluated (an imported file
     // that does not exist): the builder's error line, and nothing is built.
     std::wstring error;
+    // The configuration's values grew past what the builder can hold: it
+    // cannot load the project, and nothing is built.
+    bool outOfMemory = false;
 };
 
 class ProjectFile_cl {
@@ -77,6 +80,11 @@ protected:
 using MacroLookup_t = std::function<bool(const std::wstring& name, std::wstring& value)>;
 // Replaces every $(Name) by its value; names unknown to the lookup fall back
 // to the environment, as both builders take environment variables for macros.
+// A value that would pass kMaxMacroValue characters throws std::length_error:
+// MSBuild runs out of memory on such a value and cannot load the project
+// (macros that double each other would otherwise take every byte of the
+// machine before the stand-in gives up).
+constexpr size_t kMaxMacroValue = size_t(1) << 24;
 std::wstring ExpandMacros(const std::wstring& text, const MacroLookup_t& lookup);
 
 std::wstring WithSeparator(std::wstring folder);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include "tools/vs-standin/StandinFiles.h"
 
@@ -277,6 +278,36 @@ private:
     std::vector<std::unique_ptr<XmlElement_st>> m_imported;
 };
 
+// The properties a project is evaluated with before its own: the solution's
+// and the project file's, and the configuration asked for (empty when only
+// its configurations are wanted).
+Table_t Globals(const std::wstring& path, const std::wstring& folder, const std::wstring& solutionPath,
+                const std::wstring& configuration, const std::wstring& platform)
+{
+    // Built alone, a project stands in a solution of its own name in its folder.
+    const std::wstring solution = solutionPath.empty() ? folder + StemOf(path) + L".sln" : solutionPath;
+    std::wstring projectDirectory = folder;
+    if (projectDirectory.size() > 3) projectDirectory.pop_back();
+    Table_t globals{{L"SolutionDir", FolderOf(solution)},
+                    {L"SolutionPath", solution},
+                    {L"SolutionName", StemOf(solution)},
+                    {L"SolutionFileName", FileNameOf(solution)},
+                    {L"SolutionExt", ExtensionOf(solution)},
+                    {L"ProjectDir", folder},
+                    {L"ProjectPath", path},
+                    {L"ProjectFileName", FileNameOf(path)},
+                    {L"ProjectExt", ExtensionOf(path)},
+                    {L"MSBuildProjectName", StemOf(path)},
+                    {L"MSBuildProjectFile", FileNameOf(path)},
+                    {L"MSBuildProjectFullPath", path},
+                    {L"MSBuildProjectDirectory", projectDirectory},
+                    {L"MSBuildProjectExtension", ExtensionOf(path)}};
+    // Empty ones too: the defaults of the others are made of them.
+    globals[L"Configuration"] = configuration;
+    globals[L"Platform"] = platform;
+    return globals;
+}
+
 } // namespace
 
 bool VcxProject_cl::Load(const std::wstring& path, const std::wstring& solutionPath, std::wstring& error)
@@ -310,6 +341,28 @@ bool VcxProject_cl::Load(const std::wstring& path, const std::wstring& solutionP
             }
         }
     }
+    // Configurations a sheet lists (one the solution's projects share): as
+    // MSBuild finds them, through the imports, with no configuration set.
+    try {
+        Evaluation_cl ev(Globals(m_path, m_folder, m_solutionPath, std::wstring(), std::wstring()), m_name);
+        ev.ReadFile(m_root, m_path);
+        ev.ReadItems();
+        for (const auto& item : ev.items) {
+            if (!EqualsNoCase(item.type, L"ProjectConfiguration") || FindConfiguration(Trim(item.include))) continue;
+            Configuration_st c;
+            c.name = Trim(item.include);
+            const size_t bar = c.name.find(L'|');
+            auto configuration = item.metadata.find(L"Configuration");
+            auto platform = item.metadata.find(L"Platform");
+            c.configuration = configuration != item.metadata.end() ? Trim(configuration->second) : c.name.substr(0, bar);
+            c.platform = platform != item.metadata.end()  ? Trim(platform->second)
+                         : bar == std::wstring::npos ? std::wstring()
+                                                     : c.name.substr(bar + 1);
+            if (!c.name.empty()) m_configurations.push_back(c);
+        }
+    } catch (const std::length_error&) {
+        // Values past what the builder holds: a configuration asked for fails to load.
+    }
     return true;
 }
 
@@ -332,27 +385,22 @@ bool VcxProject_cl::Evaluate(const std::wstring& config, const std::vector<std::
 {
     const Configuration_st* c = FindConfiguration(config);
     if (!c) return false;
-    // Built alone, a project stands in a solution of its own name in its folder.
-    const std::wstring solution = m_solutionPath.empty() ? m_folder + StemOf(m_path) + L".sln" : m_solutionPath;
-    std::wstring projectDirectory = m_folder;
-    if (projectDirectory.size() > 3) projectDirectory.pop_back();
-    Evaluation_cl ev({{L"Configuration", c->configuration},
-                      {L"Platform", c->platform},
-                      {L"SolutionDir", FolderOf(solution)},
-                      {L"SolutionPath", solution},
-                      {L"SolutionName", StemOf(solution)},
-                      {L"SolutionFileName", FileNameOf(solution)},
-                      {L"SolutionExt", ExtensionOf(solution)},
-                      {L"ProjectDir", m_folder},
-                      {L"ProjectPath", m_path},
-                      {L"ProjectFileName", FileNameOf(m_path)},
-                      {L"ProjectExt", ExtensionOf(m_path)},
-                      {L"MSBuildProjectName", StemOf(m_path)},
-                      {L"MSBuildProjectFile", FileNameOf(m_path)},
-                      {L"MSBuildProjectFullPath", m_path},
-                      {L"MSBuildProjectDirectory", projectDirectory},
-                      {L"MSBuildProjectExtension", ExtensionOf(m_path)}},
-                     m_name);
+    try {
+        return EvaluateConfiguration(*c, libraryFolders, withReferences, plan);
+    } catch (const std::length_error&) {
+        plan = ProjectPlan_st();
+        plan.config = c->name;
+        plan.outOfMemory = true;
+        return true;
+    }
+}
+
+bool VcxProject_cl::EvaluateConfiguration(const Configuration_st& configuration,
+                                          const std::vector<std::wstring>& libraryFolders, bool withReferences,
+                                          ProjectPlan_st& plan) const
+{
+    const Configuration_st* c = &configuration;
+    Evaluation_cl ev(Globals(m_path, m_folder, m_solutionPath, c->configuration, c->platform), m_name);
     ev.ReadFile(m_root, m_path);
     ev.ReadItems();
 
@@ -422,7 +470,7 @@ std::vector<std::wstring> VcxProject_cl::ReferencedLibraries(const std::vector<s
         ProjectPlan_st plan;
         // Its own references are its own link's business.
         if (!referenced.Load(path, m_solutionPath, error) ||
-            !referenced.Evaluate(config, libraryFolders, false, plan) || !plan.error.empty())
+            !referenced.Evaluate(config, libraryFolders, false, plan) || !plan.error.empty() || plan.outOfMemory)
             continue;
         if (!LinkedLibrary(plan).empty()) libraries.push_back(LinkedLibrary(plan));
     }

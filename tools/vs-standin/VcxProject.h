@@ -50,6 +50,8 @@ private:
     const Configuration_st* FindConfiguration(const std::wstring& config) const;
     bool Evaluate(const std::wstring& config, const std::vector<std::wstring>& libraryFolders, bool withReferences,
                   ProjectPlan_st& plan) const;
+    bool EvaluateConfiguration(const Configuration_st& c, const std::vector<std::wstring>& libraryFolders,
+                               bool withReferences, ProjectPlan_st& plan) const;
     // The libraries of the projects this one references, where they put them.
     std::vector<std::wstring> ReferencedLibraries(const std::vector<std::wstring>& references,
                                                   const std::wstring& config,
