@@ -134,8 +134,13 @@ String_cl Failures(const RunRecord_st& r, const String_cl& folder)
 {
     const std::vector<FailureGroup_st> groups = FailureGroups(r);
     String_cl out = L"<h2>失败的工程</h2>\n";
-    if (groups.empty()) return out + L"<p class=\"note\">没有编译失败的工程。</p>\n";
-    out += L"<ul class=\"failures\">\n";
+    String_cl unread;
+    for (const SolutionRows_st& s : r.solutions)
+        if (!s.unreadable.IsEmpty())
+            unread += L"<li><b class=\"s-failed\" title=\"" + H(s.path) + L"\">" + H(GetFileName(s.path)) +
+                      L"</b> <span class=\"fail-reason\">解决方案文件无法读取：" + H(s.unreadable) + L"</span></li>\n";
+    if (groups.empty() && unread.IsEmpty()) return out + L"<p class=\"note\">没有编译失败的工程。</p>\n";
+    out += L"<ul class=\"failures\">\n" + unread;
     for (const FailureGroup_st& g : groups) {
         const RowOutcome_st& root = *r.Row(g.rootKey);
         out += L"<li><b class=\"s-failed\">" + H(root.name) + L"</b> " + ReasonHtml(r, root) + L" " +

@@ -69,7 +69,7 @@ Case_st MakeCase(const RunRecord_st& run, const RowOutcome_st& row)
 }
 
 String_cl Suite(const RunRecord_st& run, const SolutionRows_st& solution, int id, std::set<uint32_t>& taken,
-                const String_cl& hostName, int& tests, int& failures, int& skipped, double& time)
+                const String_cl& hostName, int& tests, int& failures, int& errors, int& skipped, double& time)
 {
     std::vector<Case_st> cases;
     for (uint32_t key : solution.rowKeys) {
@@ -84,10 +84,13 @@ String_cl Suite(const RunRecord_st& run, const SolutionRows_st& solution, int id
         s += c.skipped ? 1 : 0;
         t += c.row->seconds;
     }
+    // A solution that could not be read has no rows to fail: an empty suite
+    // would pass in the CI engine's eyes, so the file is an error of its own.
+    const int e = solution.unreadable.IsEmpty() ? 0 : 1;
     const String_cl title = GetFileName(solution.path);
     String_cl out = L"  <testsuite" + Attr(L"name", title) + Attr(L"package", run.planName) + Attr(L"id", id) +
-                    Attr(L"tests", static_cast<long long>(cases.size())) + Attr(L"failures", f) +
-                    Attr(L"errors", 0) + Attr(L"skipped", s) + Attr(L"time", Seconds(t)) +
+                    Attr(L"tests", static_cast<long long>(cases.size()) + e) + Attr(L"failures", f) +
+                    Attr(L"errors", e) + Attr(L"skipped", s) + Attr(L"time", Seconds(t)) +
                     Attr(L"timestamp", LocalTimeText(run.start, true)) + Attr(L"hostname", hostName) + L">\n";
     out += L"    <properties>\n";
     out += L"      <property" + Attr(L"name", L"plan") + Attr(L"value", run.planName) + L"/>\n";
@@ -95,14 +98,20 @@ String_cl Suite(const RunRecord_st& run, const SolutionRows_st& solution, int id
     out += L"      <property" + Attr(L"name", L"solution") + Attr(L"value", solution.path) + L"/>\n";
     out += L"    </properties>\n";
     const String_cl className = run.planName + L"." + GetFileTitle(solution.path);
+    if (e) {
+        out += L"    <testcase" + Attr(L"name", title) + Attr(L"classname", className) + Attr(L"time", Seconds(0)) +
+               L">\n      <error" + Attr(L"message", L"解决方案文件无法读取：" + solution.unreadable) +
+               Attr(L"type", L"无法读取") + L">" + MarkupText(solution.path) + L"</error>\n    </testcase>\n";
+    }
     for (const Case_st& c : cases) {
         out += L"    <testcase" + Attr(L"name", c.row->name + L" (" + c.row->configuration + L")") +
                Attr(L"classname", className) + Attr(L"time", Seconds(c.row->seconds));
         out += c.body.IsEmpty() ? String_cl(L"/>\n") : L">\n      " + c.body + L"\n    </testcase>\n";
     }
     out += L"  </testsuite>\n";
-    tests += static_cast<int>(cases.size());
+    tests += static_cast<int>(cases.size()) + e;
     failures += f;
+    errors += e;
     skipped += s;
     time += t;
     return out;
@@ -120,15 +129,15 @@ String_cl ComputerName()
 String_cl JUnitText(const std::vector<RunRecord_st>& runs, const String_cl& hostName)
 {
     String_cl suites;
-    int tests = 0, failures = 0, skipped = 0, id = 0;
+    int tests = 0, failures = 0, errors = 0, skipped = 0, id = 0;
     double time = 0;
     for (const RunRecord_st& run : runs) {
         std::set<uint32_t> taken;
         for (const SolutionRows_st& solution : run.solutions)
-            suites += Suite(run, solution, id++, taken, hostName, tests, failures, skipped, time);
+            suites += Suite(run, solution, id++, taken, hostName, tests, failures, errors, skipped, time);
     }
     return L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + Attr(L"name", kProductName) +
-           Attr(L"tests", tests) + Attr(L"failures", failures) + Attr(L"errors", 0) + Attr(L"skipped", skipped) +
+           Attr(L"tests", tests) + Attr(L"failures", failures) + Attr(L"errors", errors) + Attr(L"skipped", skipped) +
            Attr(L"time", Seconds(time)) + L">\n" + suites + L"</testsuites>\n";
 }
 

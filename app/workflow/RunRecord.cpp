@@ -146,6 +146,7 @@ void TakeRows(const Plan_st& plan, RunRecord_st& record)
     for (SolutionId_cl s = plan.solutions.First(); !s.IsEmpty(); s = s.Next()) {
         SolutionRows_st sr;
         sr.path = s->path;
+        sr.unreadable = s->unreadable;
         for (const ProjectInfo_st& p : s->projects)
             if (!p.row.IsEmpty()) sr.rowKeys.push_back(p.row.Serial());
         record.solutions.push_back(sr);

@@ -72,6 +72,9 @@ struct RowOutcome_st {
 struct SolutionRows_st {
     String_cl path;
     std::vector<uint32_t> rowKeys;
+    // Not empty when the file could not be read: the reader's message. Its
+    // projects are no rows, so the reports name the file itself.
+    String_cl unreadable;
 };
 
 struct RunRecord_st {

@@ -357,3 +357,51 @@ TEST_F(RunReportTest, ReasonsAndReadNotesReachTheJUnitFileAndTheReport)
     EXPECT_NE(html.find(L"<span class=\"note read-note\">" + b->readNote + L"</span>", rowB), String_cl::npos)
         << html.ToUtf8();
 }
+
+// A solution file that can no longer be read (here cut down to a merge's
+// conflict text) has no rows to fail: the JUnit file counts it as an error
+// of its own, naming the file and why, and the report lists it first among
+// the failures, beside the rows of the plan's other files.
+TEST_F(RunReportTest, ASolutionThatCannotBeReadIsAnErrorInBothReports)
+{
+    AddProject(L"A");
+    AddProject(L"B");
+    const String_cl sln = m_dir / L"ws\\S\\S.sln";
+    ASSERT_TRUE(Test_ns::WriteVcproj(m_dir / L"ws\\S\\c\\c.vcproj", {L"c", {{L"Debug|Win32", 4}}}));
+    ASSERT_TRUE(Test_ns::WriteBytes(
+        sln, "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 10.00\r\n# Visual Studio 2008\r\n"
+             "Project(\"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}\") = \"c\", \"c\\c.vcproj\", "
+             "\"{11111111-2222-3333-4444-555555555555}\"\r\nEndProject\r\nGlobal\r\n"
+             "\tGlobalSection(SolutionConfigurationPlatforms) = preSolution\r\n\t\tDebug|Win32 = Debug|Win32\r\n"
+             "\tEndGlobalSection\r\n\tGlobalSection(ProjectConfigurationPlatforms) = postSolution\r\n"
+             "\t\t{11111111-2222-3333-4444-555555555555}.Debug|Win32.ActiveCfg = Debug|Win32\r\n"
+             "\t\t{11111111-2222-3333-4444-555555555555}.Debug|Win32.Build.0 = Debug|Win32\r\n"
+             "\tEndGlobalSection\r\nEndGlobal\r\n"));
+    m_plan->solutions.AddSolution(sln, m_plan->configuration, m_plan->rows, m_stores.projects, m_stores.sequences);
+    ASSERT_EQ(m_plan->rows.Count(), 3);
+    ASSERT_TRUE(Test_ns::WriteBytes(sln, "<<<<<<< HEAD\r\n=======\r\n>>>>>>> theirs\r\n"));
+    m_plan->solutions.SetRead(0);
+    std::vector<std::exception_ptr> refused;
+    m_plan->solutions.ReadSolutions(m_plan->configuration, m_plan->rows, m_stores.projects, m_stores.sequences,
+                                    &refused);
+    ASSERT_EQ(refused.size(), 1u);
+    RunRecord_st record;
+    record.planName = m_plan->name;
+    record.configuration = m_plan->configuration;
+    TakeRows(*m_plan, record);
+
+    const String_cl junit = JUnitText({record}, L"host");
+    const size_t suite = junit.find(L"<testsuite name=\"S.sln\"");
+    ASSERT_NE(suite, String_cl::npos) << junit.ToUtf8();
+    EXPECT_EQ(junit.find(L"errors=\"1\"", suite), junit.find(L"errors=", suite)) << junit.ToUtf8();
+    const size_t error = junit.find(L"<error message=\"解决方案文件无法读取：", suite);
+    ASSERT_NE(error, String_cl::npos) << junit.ToUtf8();
+    EXPECT_NE(junit.find(sln, error), String_cl::npos) << junit.ToUtf8();
+    EXPECT_NE(junit.find(L"<testsuites name=\"Quorvane\" tests=\"3\" failures=\"0\" errors=\"1\""), String_cl::npos)
+        << junit.ToUtf8();
+
+    const String_cl html = HtmlReportText(record, m_dir.Path());
+    EXPECT_EQ(html.find(L"没有编译失败的工程"), String_cl::npos);
+    EXPECT_NE(html.find(L">S.sln</b> <span class=\"fail-reason\">解决方案文件无法读取："), String_cl::npos)
+        << html.ToUtf8();
+}
