@@ -7,7 +7,9 @@
 # desktop process belongs to the display of this run, and the prefix's
 # processes are ended with it, so the next run starts on its own display.
 here=$(dirname "$0")
-build=${QV_BUILD_DIR:-$(pwd)}
+# Wine takes only an absolute prefix, and the commands in the READMEs name
+# the build folder as the reader typed it.
+build=$(cd "${QV_BUILD_DIR:-.}" && pwd) || exit 2
 case "${QV_CODEPAGE:-936}" in
   1252) loc=en_US.UTF-8; pfx="$build/wineprefix-1252" ;;
   *)    loc=zh_CN.UTF-8; pfx="$build/wineprefix-936" ;;
