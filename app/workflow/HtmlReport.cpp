@@ -138,7 +138,7 @@ String_cl Failures(const RunRecord_st& r, const String_cl& folder)
     for (const SolutionRows_st& s : r.solutions)
         if (!s.unreadable.IsEmpty())
             unread += L"<li><b class=\"s-failed\" title=\"" + H(s.path) + L"\">" + H(GetFileName(s.path)) +
-                      L"</b> <span class=\"fail-reason\">解决方案文件无法读取：" + H(s.unreadable) + L"</span></li>\n";
+                      L"</b> <span class=\"fail-reason\">" + H(s.UnreadableReason()) + L"</span></li>\n";
     if (groups.empty() && unread.IsEmpty()) return out + L"<p class=\"note\">没有编译失败的工程。</p>\n";
     out += L"<ul class=\"failures\">\n" + unread;
     for (const FailureGroup_st& g : groups) {

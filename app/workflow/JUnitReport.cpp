@@ -100,7 +100,7 @@ String_cl Suite(const RunRecord_st& run, const SolutionRows_st& solution, int id
     const String_cl className = run.planName + L"." + GetFileTitle(solution.path);
     if (e) {
         out += L"    <testcase" + Attr(L"name", title) + Attr(L"classname", className) + Attr(L"time", Seconds(0)) +
-               L">\n      <error" + Attr(L"message", L"解决方案文件无法读取：" + solution.unreadable) +
+               L">\n      <error" + Attr(L"message", solution.UnreadableReason()) +
                Attr(L"type", L"无法读取") + L">" + MarkupText(solution.path) + L"</error>\n    </testcase>\n";
     }
     for (const Case_st& c : cases) {

@@ -110,6 +110,11 @@ int DepthOf(const RunRecord_st& record, const RowOutcome_st& row, uint32_t root)
 
 } // namespace
 
+String_cl SolutionRows_st::UnreadableReason() const
+{
+    return unreadable.IsEmpty() ? String_cl() : L"解决方案文件无法读取：" + unreadable;
+}
+
 void TakeRows(const Plan_st& plan, RunRecord_st& record)
 {
     std::map<uint32_t, std::pair<int, double>> builds;

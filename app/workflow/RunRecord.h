@@ -75,6 +75,8 @@ struct SolutionRows_st {
     // Not empty when the file could not be read: the reader's message. Its
     // projects are no rows, so the reports name the file itself.
     String_cl unreadable;
+    // What both reports say of such a file; empty for a file that was read.
+    String_cl UnreadableReason() const;
 };
 
 struct RunRecord_st {

@@ -60,6 +60,15 @@ protected:
             if (r->project->name == name) return r;
         return MProjectId_cl();
     }
+    // The run's record of the plan as it stands, as the job takes it at its end.
+    RunRecord_st RecordOfPlan()
+    {
+        RunRecord_st record;
+        record.planName = m_plan->name;
+        record.configuration = m_plan->configuration;
+        TakeRows(*m_plan, record);
+        return record;
+    }
     // A failed row's log in the failed folder, as the row build leaves it.
     void Fail(MProjectId_cl& row, const String_cl& errorLine, uint32_t because = 0)
     {
@@ -327,10 +336,7 @@ TEST_F(RunReportTest, ReasonsAndReadNotesReachTheJUnitFileAndTheReport)
     b->readNote = L"工程文件未能完整读取：OutDir：不支持的属性函数";
     c->state = CompileFailed;
     c->log = log;
-    RunRecord_st record;
-    record.planName = m_plan->name;
-    record.configuration = m_plan->configuration;
-    TakeRows(*m_plan, record);
+    const RunRecord_st record = RecordOfPlan();
 
     const String_cl junit = JUnitText({record}, L"host");
     const size_t caseA = junit.find(L"name=\"A (Debug|Win32)\"");
@@ -385,10 +391,7 @@ TEST_F(RunReportTest, ASolutionThatCannotBeReadIsAnErrorInBothReports)
     m_plan->solutions.ReadSolutions(m_plan->configuration, m_plan->rows, m_stores.projects, m_stores.sequences,
                                     &refused);
     ASSERT_EQ(refused.size(), 1u);
-    RunRecord_st record;
-    record.planName = m_plan->name;
-    record.configuration = m_plan->configuration;
-    TakeRows(*m_plan, record);
+    const RunRecord_st record = RecordOfPlan();
 
     const String_cl junit = JUnitText({record}, L"host");
     const size_t suite = junit.find(L"<testsuite name=\"S.sln\"");
